@@ -1,0 +1,30 @@
+#!/bin/sh
+# Installs the Debian packages that building, testing and running need.
+# Does nothing when they are all present, so it is cheap to run before every build.
+set -eu
+
+PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+libsdl2-dev libimgui-dev libstb-dev sdcc clang-format"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+
+[ -z "$missing" ] && exit 0
+
+echo "bootstrap: installing$missing"
+if [ "$(id -u)" -eq 0 ]; then
+    SUDO=""
+elif command -v sudo >/dev/null 2>&1; then
+    SUDO="sudo"
+else
+    echo "bootstrap: missing packages:$missing (run as root, or install them)" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -qq --no-install-recommends $missing
