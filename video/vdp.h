@@ -1,0 +1,120 @@
+// The video display processor: the console's TMS9918-type video chip with its 16 KB of
+// video memory, and a scanline renderer that draws it into 16-bit pixels.
+//
+// There is exactly one chip per process; every operation acts on it without a handle.
+//
+// In: bytes the CPU writes to the data and control ports (VdpWriteData, VdpWriteControl),
+// reads of those ports (VdpReadData, VdpReadStatus), and one VdpRenderLine call per visible
+// line from the frame scheduler. Out: the FrameBuffer, 192 rows of rowStride pixels in
+// RGB 565 or RGB 555 (pixels 256 and up of a row are never written), the status byte, and
+// one call into the CPU core: z80::RaiseIrq(0xFF) when register 1's interrupt enable is
+// switched on while the frame flag is set.
+//
+// Unit of time: one scanline. Register and memory changes show from the next line drawn.
+// Only Graphics I and Graphics II are drawn; in Text and Multicolor a line keeps whatever
+// pixels it held.
+//
+// Typical use, as the console machine does it:
+//
+//     VdpInit(stride);                      // again at each cartridge load
+//     VdpSelectPixelFormat(Rgb565);
+//     for (uint32_t line = 0; line < 262; ++line) {
+//         z80::Run(227);                    // port handlers call VdpWriteControl & co.
+//         if (line < VdpVisibleLines) VdpRenderLine(line);
+//     }
+//     Present(VdpGetFrameBuffer(), VdpRowStride());
+//     ...
+//     VdpRelease();
+#pragma once
+
+#include <cstdint>
+
+namespace plexaro {
+
+enum ScreenMode : uint8_t { Text = 0, GraphicsI = 1, GraphicsII = 2, Multicolor = 3 };
+enum PixelFormat : uint32_t { Rgb555 = 0, Rgb565 = 1 };
+
+inline constexpr uint32_t VdpRegisterCount = 8;
+inline constexpr uint32_t VramSize = 0x4000;
+inline constexpr uint32_t VdpVisibleLines = 192;
+inline constexpr uint32_t VdpScreenWidth = 256;
+
+// Register 1 bits.
+inline constexpr uint8_t VdpDisplayEnable = 0x40;    // clear: the background shows the backdrop
+inline constexpr uint8_t VdpInterruptEnable = 0x20;  // frame flag set at line 191, IRQ raised
+inline constexpr uint8_t VdpSpriteSize16 = 0x02;     // 16x16 sprites instead of 8x8
+
+// Status bits. Bit 6 (fifth sprite) and the sprite number bits 0-4 are never set.
+inline constexpr uint8_t FrameFlag = 0x80;      // line 191 drawn with the interrupt enabled
+inline constexpr uint8_t CollisionFlag = 0x20;  // two sprites have set pixels in one place
+
+// The chip's fixed colours: red, green, blue. Colour 0 is transparent and is never drawn
+// as itself; every component is a multiple of 32, so both 16-bit packings are exact.
+// clang-format off
+inline constexpr uint8_t RgbPalette[16][3] = {
+    {  0,   0,   0}, {  0,   0,   0}, { 32, 192,  32}, { 96, 224,  96},
+    { 32,  32, 224}, { 64,  96, 224}, {160,  32,  32}, { 64, 192, 224},
+    {224,  32,  32}, {224,  96,  96}, {192, 192,  32}, {192, 192, 128},
+    { 32, 128,  32}, {192,  64, 160}, {160, 160, 160}, {224, 224, 224},
+};
+
+// Masks applied to registers 2 to 6 before they become table offsets, one row per ScreenMode.
+inline constexpr uint8_t TableBaseMasks[4][5] = {
+    // name  colour pattern sprAttr sprPat
+    {0x7F, 0x00, 0x3F, 0x00, 0x3F},  // Text
+    {0x7F, 0xFF, 0x3F, 0xFF, 0x3F},  // GraphicsI
+    {0x7F, 0x80, 0x3C, 0xFF, 0x3F},  // GraphicsII
+    {0x7F, 0x00, 0x3F, 0xFF, 0x3F},  // Multicolor
+};
+// clang-format on
+
+struct VdpState {
+    uint8_t registers[VdpRegisterCount];
+    uint8_t vram[VramSize];
+    uint16_t address;     // 0..0x3FFF, next data-port transfer
+    uint8_t accessCode;   // 0 read set-up, 1 write set-up, 3 transfers blocked
+    uint8_t readBuffer;   // the data port's read-ahead byte
+    bool controlLatched;  // a first control byte is held
+    uint8_t firstByte;
+    uint8_t status;
+    ScreenMode mode;
+    // Table offsets into vram, computed when registers 0 to 6 are written.
+    uint32_t nameTable;
+    uint32_t colourTable;
+    uint32_t patternTable;
+    uint32_t spriteAttributeTable;
+    uint32_t spritePatternTable;
+    uint8_t backdropColour;
+    uint8_t textColour;         // kept, never drawn
+    uint16_t pixelPalette[16];  // ready-made pixels; entry 0 holds the backdrop
+    uint16_t* frameBuffer;      // null while empty
+    uint32_t rowStride;         // pixels per FrameBuffer row
+    // The sprite collision answer depends only on vram and registers, so it is remembered
+    // until a data write or a register write could change it.
+    bool collisionKnown;
+    bool collisionFound;
+};
+
+void VdpInit(uint32_t rowStride);  // a stride below 256 gives an empty FrameBuffer
+void VdpReset();
+void VdpRelease();
+
+void VdpWriteControl(uint8_t value);
+void VdpWriteData(uint8_t value);
+uint8_t VdpReadData();
+uint8_t VdpReadStatus();  // returns the status and clears bits 7, 6, 5
+void VdpWriteRegister(uint32_t number, uint8_t value);  // 8 to 15 are ignored
+
+void VdpRenderLine(uint32_t line);  // 0..191; other lines are ignored
+void DrawSpriteLine(uint32_t line);
+bool DetectSpriteCollision();
+
+void VdpSelectPixelFormat(uint32_t format);  // 1: Rgb565, anything else: Rgb555
+uint16_t* VdpGetFrameBuffer();               // null while the FrameBuffer is empty
+uint32_t VdpRowStride();
+
+uint8_t VdpRegister(uint32_t number);  // read access for the machine (register 1: interrupt enable)
+uint8_t VdpStatus();                   // the status without clearing it
+const VdpState& VdpInspect();          // read-only view for tests and tools
+
+}  // namespace plexaro
