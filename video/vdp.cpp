@@ -1,0 +1,492 @@
+#include "video/vdp.h"
+
+#include <bit>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "cpu/z80.h"
+
+namespace plexaro {
+
+namespace {
+
+// Every table read is wrapped here: register values large enough to push a table past
+// 16 KB (register 2 up to 0x7F * 0x400) then read from the start of vram again.
+constexpr uint32_t VramMask = VramSize - 1;
+
+// The byte that ends the sprite attribute table when found in a Y position.
+constexpr uint8_t SpriteEndMarker = 0xD0;
+constexpr uint32_t SpriteCount = 32;
+constexpr uint32_t SpriteAttributeBytes = SpriteCount * 4;
+// Pattern numbers 0..255 of eight bytes each; 16x16 sprites stay inside it too.
+constexpr uint32_t SpritePatternBytes = 256 * 8;
+constexpr uint8_t EarlyClock = 0x80;  // sprite attribute byte 3: drawn 32 pixels further left
+constexpr int EarlyClockShift = 32;
+// In 16x16 patterns the right half's rows follow the left half's sixteen.
+constexpr uint32_t RightHalfOffset = 16;
+
+// Register 0 bit 1 (M3) and bits 2-3 form index bits 0-2; register 1 bits 3-4 (M2, M1)
+// form index bits 3-4.
+constexpr uint8_t ModeBitsRegister0 = 0x0E;
+constexpr uint8_t ModeBitsRegister1 = 0x18;
+constexpr uint32_t ModeIndexGraphicsI = 0;
+constexpr uint32_t ModeIndexGraphicsII = 1;
+constexpr uint32_t ModeIndexMulticolor = 8;
+constexpr uint32_t ModeIndexText = 16;
+
+// Registers 2 to 6 select their table in units of these many bytes.
+constexpr uint32_t TableUnits[5] = {0x400, 0x40, 0x800, 0x80, 0x800};
+
+// Graphics II splits the screen into thirds of 64 lines with a 2 KB pattern and colour
+// block each.
+constexpr uint32_t ThirdLineMask = 0xC0;
+constexpr uint32_t ThirdShift = 5;
+
+VdpState vdp;
+
+// One bit of the lane mask per pixel: four 16-bit pixels share a 64-bit word, so a pattern
+// byte's eight pixels are two masked stores. Lane order follows memory order.
+constexpr uint64_t LaneMask(uint32_t nibble) {
+    uint64_t mask = 0;
+    for (uint32_t pixel = 0; pixel < 4; ++pixel) {
+        if (nibble & (8u >> pixel)) {
+            const uint32_t lane = std::endian::native == std::endian::little ? pixel : 3 - pixel;
+            mask |= uint64_t{0xFFFF} << (16 * lane);
+        }
+    }
+    return mask;
+}
+
+constexpr auto MakeNibbleMasks() {
+    struct Table {
+        uint64_t mask[16];
+    } table{};
+    for (uint32_t nibble = 0; nibble < 16; ++nibble) table.mask[nibble] = LaneMask(nibble);
+    return table;
+}
+
+constexpr auto NibbleMasks = MakeNibbleMasks();
+constexpr uint64_t FourLanes = 0x0001000100010001;
+
+uint16_t PackPixel(const uint8_t* rgb, uint32_t format) {
+    if (format == Rgb565) return static_cast<uint16_t>(rgb[0] << 8 | rgb[1] << 3 | rgb[2] >> 3);
+    return static_cast<uint16_t>(rgb[0] << 7 | rgb[1] << 2 | rgb[2] >> 3);
+}
+
+void SetBackdropEntry() {
+    vdp.pixelPalette[0] = vdp.backdropColour ? vdp.pixelPalette[vdp.backdropColour] : 0;
+}
+
+void BuildPalette(uint32_t format) {
+    for (uint32_t colour = 0; colour < 16; ++colour) {
+        vdp.pixelPalette[colour] = PackPixel(RgbPalette[colour], format);
+    }
+    SetBackdropEntry();
+}
+
+void ClearFrameBuffer() {
+    if (vdp.frameBuffer) {
+        std::memset(vdp.frameBuffer, 0, sizeof(uint16_t) * vdp.rowStride * VdpVisibleLines);
+    }
+}
+
+// What init and reset share; the palette and the frame buffer are handled by each.
+void ClearChip() {
+    std::memset(vdp.registers, 0, sizeof vdp.registers);
+    std::memset(vdp.vram, 0, sizeof vdp.vram);
+    vdp.address = 0;
+    vdp.accessCode = 0;
+    vdp.readBuffer = 0;
+    vdp.controlLatched = false;
+    vdp.firstByte = 0;
+    vdp.status = 0;
+    vdp.mode = Text;
+    vdp.nameTable = vdp.colourTable = vdp.patternTable = 0;
+    vdp.spriteAttributeTable = vdp.spritePatternTable = 0;
+    vdp.backdropColour = 0;
+    vdp.textColour = 0;
+    vdp.collisionKnown = false;
+    vdp.collisionFound = false;
+}
+
+void AdvanceAddress() {
+    vdp.address = static_cast<uint16_t>((vdp.address + 1) & VramMask);
+}
+
+bool TransfersAllowed() {
+    return vdp.accessCode != 3;
+}
+
+// Only the sprite tables feed the collision test.
+void NoteVramWrite(uint32_t address) {
+    if (((address - vdp.spriteAttributeTable) & VramMask) < SpriteAttributeBytes ||
+        ((address - vdp.spritePatternTable) & VramMask) < SpritePatternBytes) {
+        vdp.collisionKnown = false;
+    }
+}
+
+void ComputeTable(uint32_t number) {
+    const uint32_t slot = number - 2;
+    const uint32_t offset =
+        (vdp.registers[number] & TableBaseMasks[vdp.mode][slot]) * TableUnits[slot];
+    switch (number) {
+        case 2: vdp.nameTable = offset; break;
+        case 3: vdp.colourTable = offset; break;
+        case 4: vdp.patternTable = offset; break;
+        case 5: vdp.spriteAttributeTable = offset; break;
+        case 6: vdp.spritePatternTable = offset; break;
+        default: break;
+    }
+}
+
+// Returns false for the index combinations that select no mode; the current mode and its
+// offsets then stay until a write decodes to one of the four.
+bool DecodeMode(ScreenMode* mode) {
+    const uint32_t index =
+        (vdp.registers[0] & ModeBitsRegister0) >> 1 | (vdp.registers[1] & ModeBitsRegister1);
+    switch (index) {
+        case ModeIndexGraphicsI: *mode = GraphicsI; return true;
+        case ModeIndexGraphicsII: *mode = GraphicsII; return true;
+        case ModeIndexMulticolor: *mode = Multicolor; return true;
+        case ModeIndexText: *mode = Text; return true;
+        default: return false;
+    }
+}
+
+uint16_t* Row(uint32_t line) {
+    return vdp.frameBuffer + line * vdp.rowStride;
+}
+
+void FillBackdrop(uint16_t* row) {
+    const uint64_t backdrop = vdp.pixelPalette[0] * FourLanes;
+    for (uint32_t x = 0; x < VdpScreenWidth; x += 4) std::memcpy(row + x, &backdrop, 8);
+}
+
+void PutPattern(uint16_t* out, uint8_t bits, uint8_t colours, const uint64_t* wide) {
+    const uint64_t background = wide[colours & 0x0F];
+    const uint64_t flip = background ^ wide[colours >> 4];
+    const uint64_t left = background ^ (flip & NibbleMasks.mask[bits >> 4]);
+    const uint64_t right = background ^ (flip & NibbleMasks.mask[bits & 0x0F]);
+    std::memcpy(out, &left, 8);
+    std::memcpy(out + 4, &right, 8);
+}
+
+void WidePalette(uint64_t* wide) {
+    for (uint32_t colour = 0; colour < 16; ++colour)
+        wide[colour] = vdp.pixelPalette[colour] * FourLanes;
+}
+
+void RenderGraphicsILine(uint32_t y) {
+    uint16_t* row = Row(y);
+    if (!(vdp.registers[1] & VdpDisplayEnable)) {
+        FillBackdrop(row);
+        return;
+    }
+    uint64_t wide[16];
+    WidePalette(wide);
+    const uint32_t names = vdp.nameTable + (y & 0xF8) * 4;
+    const uint32_t patterns = vdp.patternTable + (y & 7);
+    for (uint32_t column = 0; column < 32; ++column) {
+        const uint32_t name = vdp.vram[(names + column) & VramMask];
+        const uint8_t colours = vdp.vram[(vdp.colourTable + (name >> 3)) & VramMask];
+        const uint8_t bits = vdp.vram[(patterns + name * 8) & VramMask];
+        PutPattern(row + column * 8, bits, colours, wide);
+    }
+}
+
+void RenderGraphicsIILine(uint32_t y) {
+    uint16_t* row = Row(y);
+    if (!(vdp.registers[1] & VdpDisplayEnable)) {
+        FillBackdrop(row);
+        return;
+    }
+    uint64_t wide[16];
+    WidePalette(wide);
+    const uint32_t names = vdp.nameTable + (y & 0xF8) * 4;
+    const uint32_t block = ((y & ThirdLineMask) << ThirdShift) + (y & 7);
+    const uint32_t colourBase = vdp.colourTable + block;
+    const uint32_t patternBase = vdp.patternTable + block;
+    for (uint32_t column = 0; column < 32; ++column) {
+        const uint32_t name = vdp.vram[(names + column) & VramMask];
+        const uint8_t colours = vdp.vram[(colourBase + name * 8) & VramMask];
+        const uint8_t bits = vdp.vram[(patternBase + name * 8) & VramMask];
+        PutPattern(row + column * 8, bits, colours, wide);
+    }
+}
+
+int SpriteSize() {
+    return (vdp.registers[1] & VdpSpriteSize16) ? 16 : 8;
+}
+
+// Y bytes near the bottom of the range stand for negative positions, so that sprites can
+// slide in from the top of the screen.
+int SpriteTop(uint8_t y, int size) {
+    return y > 256 - size ? y - 256 : y;
+}
+
+uint8_t Attribute(uint32_t entry, uint32_t byte) {
+    return vdp.vram[(vdp.spriteAttributeTable + entry * 4 + byte) & VramMask];
+}
+
+uint32_t SpritePatternStart(uint8_t pattern, int size) {
+    return vdp.spritePatternTable + (size == 16 ? pattern & 0xFC : pattern) * 8u;
+}
+
+void DrawSprite(uint16_t* row, uint32_t entry, uint32_t line, int size) {
+    const uint8_t flags = Attribute(entry, 3);
+    const uint32_t colour = flags & 0x0F;
+    int x = Attribute(entry, 1) - ((flags & EarlyClock) ? EarlyClockShift : 0);
+    if (colour == 0 || x <= -size) return;
+
+    const uint32_t patternRow = line - SpriteTop(Attribute(entry, 0), size) - 1;
+    const uint32_t address = SpritePatternStart(Attribute(entry, 2), size) + patternRow;
+    uint32_t word = vdp.vram[address & VramMask] << 8;
+    if (size == 16) word |= vdp.vram[(address + RightHalfOffset) & VramMask];
+
+    // Bit 15 - k of the word is pixel x + k; clip by dropping bits, never wrapping.
+    if (x < 0) {
+        word = (word << -x) & 0xFFFF;
+        x = 0;
+    }
+    if (x > static_cast<int>(VdpScreenWidth) - 16) word &= 0xFFFFu << (x - (VdpScreenWidth - 16));
+
+    const uint16_t pixel = vdp.pixelPalette[colour];
+    uint16_t* out = row + x;
+    word &= 0xFFFF;
+    while (word) {
+        const int k = std::countl_zero(word) - 16;
+        out[k] = pixel;
+        word &= ~(0x8000u >> k);
+    }
+}
+
+uint32_t CollisionRow(uint32_t address, int size) {
+    if (size == 8) return vdp.vram[address & VramMask];
+    return vdp.vram[address & VramMask] << 8 | vdp.vram[(address + RightHalfOffset) & VramMask];
+}
+
+}  // namespace
+
+void VdpInit(uint32_t rowStride) {
+    BuildPalette(Rgb565);
+    ClearChip();
+    delete[] vdp.frameBuffer;
+    vdp.frameBuffer = nullptr;
+    vdp.rowStride = rowStride;
+    // A stride narrower than a picture row would make rows overlap and the last one run
+    // past the buffer, so it is treated like 0: nothing is ever drawn.
+    if (rowStride >= VdpScreenWidth) {
+        vdp.frameBuffer = new (std::nothrow) uint16_t[size_t{rowStride} * VdpVisibleLines];
+        ClearFrameBuffer();
+    }
+}
+
+void VdpReset() {
+    ClearChip();
+    ClearFrameBuffer();
+}
+
+void VdpRelease() {
+    delete[] vdp.frameBuffer;
+    vdp.frameBuffer = nullptr;
+}
+
+void VdpWriteControl(uint8_t value) {
+    if (!vdp.controlLatched) {
+        vdp.firstByte = value;
+        vdp.controlLatched = true;
+        return;
+    }
+    vdp.controlLatched = false;
+    if ((value & 0xC0) == 0x80) {
+        VdpWriteRegister(value & 0x0F, vdp.firstByte);
+        return;
+    }
+    vdp.accessCode = value >> 6;
+    vdp.address = static_cast<uint16_t>((value << 8 | vdp.firstByte) & VramMask);
+    if (vdp.accessCode == 0) {
+        vdp.readBuffer = vdp.vram[vdp.address];
+        AdvanceAddress();
+    }
+}
+
+void VdpWriteData(uint8_t value) {
+    vdp.controlLatched = false;
+    if (TransfersAllowed()) {
+        vdp.vram[vdp.address] = value;
+        NoteVramWrite(vdp.address);
+    }
+    AdvanceAddress();
+}
+
+uint8_t VdpReadData() {
+    vdp.controlLatched = false;
+    uint8_t result = 0;
+    if (TransfersAllowed()) {
+        result = vdp.readBuffer;
+        vdp.readBuffer = vdp.vram[vdp.address];
+    }
+    AdvanceAddress();
+    return result;
+}
+
+uint8_t VdpReadStatus() {
+    const uint8_t result = vdp.status;
+    vdp.controlLatched = false;
+    vdp.status &= 0x1F;
+    return result;
+}
+
+void VdpWriteRegister(uint32_t number, uint8_t value) {
+    if (number >= VdpRegisterCount) return;
+    const uint8_t previous = vdp.registers[number];
+    vdp.registers[number] = value;
+    switch (number) {
+        case 0:
+        case 1: {
+            if (number == 1 && (vdp.status & FrameFlag) && !(previous & VdpInterruptEnable) &&
+                (value & VdpInterruptEnable)) {
+                z80::RaiseIrq(0xFF);
+            }
+            ScreenMode mode;
+            if (DecodeMode(&mode) && mode != vdp.mode) {
+                vdp.mode = mode;
+                for (uint32_t table = 2; table <= 6; ++table) ComputeTable(table);
+            }
+            vdp.collisionKnown = false;  // the sprite size or the sprite tables may have moved
+            break;
+        }
+        case 5:
+        case 6:
+            ComputeTable(number);
+            vdp.collisionKnown = false;
+            break;
+        case 2:
+        case 3:
+        case 4: ComputeTable(number); break;
+        case 7:
+            vdp.backdropColour = value & 0x0F;
+            vdp.textColour = value >> 4;
+            SetBackdropEntry();
+            break;
+        default: break;
+    }
+}
+
+void VdpRenderLine(uint32_t line) {
+    if (line >= VdpVisibleLines) return;
+    if (vdp.mode == GraphicsI || vdp.mode == GraphicsII) {
+        if (vdp.frameBuffer) {
+            if (vdp.mode == GraphicsI) {
+                RenderGraphicsILine(line);
+            } else {
+                RenderGraphicsIILine(line);
+            }
+            DrawSpriteLine(line);
+        }
+        if (!(vdp.status & CollisionFlag)) {
+            if (!vdp.collisionKnown) {
+                vdp.collisionFound = DetectSpriteCollision();
+                vdp.collisionKnown = true;
+            }
+            if (vdp.collisionFound) vdp.status |= CollisionFlag;
+        }
+    }
+    if (line == VdpVisibleLines - 1 && (vdp.registers[1] & VdpInterruptEnable)) {
+        vdp.status |= FrameFlag;
+    }
+}
+
+void DrawSpriteLine(uint32_t line) {
+    if (!vdp.frameBuffer || line >= VdpVisibleLines) return;
+    const int size = SpriteSize();
+    const int y = static_cast<int>(line);
+
+    // One walk of the table: entry 0 ends up in the highest examined bit, so consuming the
+    // set from its low end draws the highest-numbered sprite first and entry 0 on top.
+    uint32_t covering = 0;
+    uint32_t examined = 0;
+    for (; examined < SpriteCount; ++examined) {
+        const uint8_t yByte = Attribute(examined, 0);
+        if (yByte == SpriteEndMarker) break;
+        const int top = SpriteTop(yByte, size);
+        covering = covering << 1 | (top < y && y <= top + size);
+    }
+
+    uint16_t* row = Row(line);
+    uint32_t entry = examined;
+    while (covering) {
+        const int skip = std::countr_zero(covering);
+        entry -= skip + 1;
+        covering = skip == 31 ? 0 : covering >> (skip + 1);
+        DrawSprite(row, entry, line, size);
+    }
+}
+
+bool DetectSpriteCollision() {
+    const int size = SpriteSize();
+    struct Sprite {
+        uint8_t y, x;
+        uint32_t pattern;
+    } sprites[SpriteCount];
+    uint32_t count = 0;
+    for (uint32_t entry = 0; entry < SpriteCount; ++entry) {
+        const uint8_t y = Attribute(entry, 0);
+        if (y == SpriteEndMarker) break;
+        if ((Attribute(entry, 3) & 0x0F) == 0) continue;
+        sprites[count++] = {y, Attribute(entry, 1), SpritePatternStart(Attribute(entry, 2), size)};
+    }
+
+    for (uint32_t i = 0; i < count; ++i) {
+        for (uint32_t j = i + 1; j < count; ++j) {
+            // Raw coordinates, taken modulo 256, so overlaps across the wrap count too.
+            int dy = static_cast<uint8_t>(sprites[i].y - sprites[j].y);
+            int dx = static_cast<uint8_t>(sprites[i].x - sprites[j].x);
+            if (!(dy < size || dy > 256 - size) || !(dx < size || dx > 256 - size)) continue;
+            uint32_t a = sprites[i].pattern;
+            uint32_t b = sprites[j].pattern;
+            if (dy < size) {
+                b += dy;
+            } else {
+                dy = 256 - dy;
+                a += dy;
+            }
+            // The sprite further right is at a, so its row shifts right onto b's.
+            if (dx > 256 - size) {
+                dx = 256 - dx;
+                std::swap(a, b);
+            }
+            for (int row = 0; row < size - dy; ++row) {
+                if (CollisionRow(b + row, size) & (CollisionRow(a + row, size) >> dx)) return true;
+            }
+        }
+    }
+    return false;
+}
+
+void VdpSelectPixelFormat(uint32_t format) {
+    BuildPalette(format == Rgb565 ? Rgb565 : Rgb555);
+}
+
+uint16_t* VdpGetFrameBuffer() {
+    return vdp.frameBuffer;
+}
+
+uint32_t VdpRowStride() {
+    return vdp.rowStride;
+}
+
+uint8_t VdpRegister(uint32_t number) {
+    return number < VdpRegisterCount ? vdp.registers[number] : 0;
+}
+
+uint8_t VdpStatus() {
+    return vdp.status;
+}
+
+const VdpState& VdpInspect() {
+    return vdp;
+}
+
+}  // namespace plexaro
