@@ -1,0 +1,98 @@
+// The machine's lifecycle and its frame scheduler, which interleaves the CPU with the video
+// chip's scanlines and requests the frame interrupt.
+#include <cstring>
+
+#include "cpu/z80.h"
+#include "machine/machine.h"
+#include "sound/psg.h"
+#include "video/vdp.h"
+
+namespace plexaro {
+namespace {
+
+constexpr int PsgChipIndex = 0;
+
+struct MachineState {
+    int16_t sound[SamplesPerFrame];
+    uint32_t rowStride;  // as the last InitMachine received it
+};
+
+MachineState machine = {};
+
+bool FrameIrqWanted() {
+    return (VdpStatus() & FrameFlag) && (VdpRegister(1) & VdpInterruptEnable);
+}
+
+}  // namespace
+
+const char* InitMachine(uint32_t rowStride) {
+    if (const char* error = ObtainConsoleMemory()) return error;
+    FillConsoleMemory(RomImage());
+    z80::Reset();
+    ResetJoypad();
+    VdpInit(rowStride);
+    PsgInit(PsgChipIndex, PsgClock, SampleRate);
+    machine.rowStride = rowStride;
+    return nullptr;
+}
+
+int RunFrame() {
+    // Without console memory the core has nothing mapped to fetch from.
+    if (ConsoleMemory() == nullptr) return 0;
+    for (uint32_t line = 0; line < LinesPerFrame; ++line) {
+        z80::Run(CyclesPerLine);
+        if (line < ActiveLines) {
+            VdpRenderLine(line);
+        } else if (line <= IrqLastLine && FrameIrqWanted()) {
+            z80::RaiseIrq(FrameIrqByte);
+        }
+    }
+    return 0;
+}
+
+void ResetMachine() {
+    VdpReset();
+    FillConsoleMemory(RomImage());
+    std::memset(machine.sound, 0, sizeof machine.sound);
+    z80::Reset();
+    ResetJoypad();
+}
+
+void FreeMachine() {
+    VdpReset();
+    FillConsoleMemory(nullptr);
+    ClearRomImage();
+    std::memset(machine.sound, 0, sizeof machine.sound);
+    z80::Reset();
+    ResetJoypad();
+}
+
+void ShutdownMachine() {
+    FreeMachine();
+    VdpRelease();
+    ReleaseConsoleMemory();
+}
+
+const int16_t* MakeSoundFrame() {
+    PsgUpdate(PsgChipIndex, machine.sound, SamplesPerFrame);
+    return machine.sound;
+}
+
+uint16_t* GetFrameBuffer() {
+    return VdpGetFrameBuffer();
+}
+
+uint32_t RecordedRowStride() {
+    return machine.rowStride;
+}
+
+void SelectRgbMode(uint32_t mode) {
+    VdpSelectPixelFormat(mode);
+}
+
+void PressPauseButton() {
+    // The interrupt's push goes through the memory map, which needs console memory.
+    if (ConsoleMemory() != nullptr) z80::TriggerNmi();
+}
+
+}  // namespace plexaro

@@ -1,0 +1,104 @@
+// The console machine: the SG-1000 as a whole. It owns the 64 KB console memory, the
+// cartridge image and the sound frame buffer, wires the Z80 core, the video chip and the
+// sound chip together, and runs them one video frame at a time.
+//
+// In: a cartridge file (LoadCartridge), the joypad controls held this frame (ClearJoypad,
+// PressJoypad), the pause button. Out: after each RunFrame, the picture (GetFrameBuffer,
+// 192 rows of RecordedRowStride() pixels) and the frame's sound (MakeSoundFrame, 735
+// samples at 44100 Hz).
+//
+// Unit of time: one frame of 262 scanlines, 227 CPU cycles each; the CPU runs a line's
+// cycles, then the video chip draws it (lines 0 to 191). The frame interrupt is requested
+// after each of lines 192 to 195 while the video chip's frame flag and interrupt enable are
+// both set, so it stays requested until the program reads the status port.
+//
+// Memory map: the cartridge image covers 0x0000-0x9FFF; 0x0000-0x7FFF cannot be written,
+// 0x8000-0xFFFF is plain RAM (including the upper 8 KB of a 40 KB image, which a reset
+// restores). I/O ports decode only their low byte.
+//
+// Typical use, as a host does it:
+//
+//     InitMachine(256);
+//     if (const char* error = LoadCartridge(path)) fail(error);
+//     for (;;) {
+//         ClearJoypad();
+//         if (leftHeld) PressJoypad(JoypadLeft);
+//         RunFrame();
+//         Present(GetFrameBuffer(), RecordedRowStride());
+//         Play(MakeSoundFrame(), SamplesPerFrame);
+//     }
+//     ShutdownMachine();
+//
+// Operations that can fail return a static message text (never freed), or null on success.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace plexaro {
+
+inline constexpr uint32_t LinesPerFrame = 262;
+inline constexpr uint32_t ActiveLines = 192;  // lines 0 to 191 are drawn
+inline constexpr int32_t CyclesPerLine = 227;
+inline constexpr uint32_t IrqLastLine = 195;   // the frame interrupt is requested on 192..195
+inline constexpr uint8_t FrameIrqByte = 0xFF;  // data bus during the interrupt: RST 38h
+inline constexpr int PsgClock = 3579545;       // Hz, the CPU's clock too
+inline constexpr int SampleRate = 44100;
+inline constexpr int SamplesPerFrame = 735;  // 44100 / 60
+
+inline constexpr size_t ConsoleMemorySize = 0x10000;
+inline constexpr size_t RomImageSize = 0xA000;  // 40960 bytes: CPU 0x0000-0x9FFF
+inline constexpr uint32_t ConsoleWritableStart = 0x8000;
+
+// Port A bits of the controls, active low. Note that value 2 is right (bit 3) and value 3
+// is left (bit 2).
+enum JoypadButton : uint32_t {
+    JoypadUp = 0,
+    JoypadDown = 1,
+    JoypadRight = 2,
+    JoypadLeft = 3,
+    JoypadButton1 = 4,
+    JoypadButton2 = 5,
+};
+
+// Memory and ports.
+uint32_t ConsolePortIn(uint32_t port);
+void ConsolePortOut(uint32_t port, uint32_t value);
+void ClearJoypad();                 // nothing pressed on port A
+void PressJoypad(uint32_t button);  // a JoypadButton; other values change nothing
+const uint8_t* JoypadPorts();       // two bytes: port A, port B (always 0xFF)
+const uint8_t* ConsoleMemory();     // 64 KB as the CPU sees it; null before InitMachine
+
+// Lifecycle and frames.
+const char* InitMachine(uint32_t rowStride);  // "Can't allocate memory for the Z80 core"
+int RunFrame();                               // always 0
+void ResetMachine();
+void FreeMachine();
+void ShutdownMachine();
+const int16_t* MakeSoundFrame();    // SamplesPerFrame samples, valid until the next call
+uint16_t* GetFrameBuffer();         // null while the video chip has no frame buffer
+uint32_t RecordedRowStride();       // the stride the last InitMachine received, 0 before
+void SelectRgbMode(uint32_t mode);  // 1: RGB 565, 0: RGB 555
+void PressPauseButton();            // the Z80's non-maskable interrupt
+
+// Cartridge loading.
+const uint8_t* RomImage();  // RomImageSize bytes
+void ClearRomImage();
+// "Unable to stat file." or "Can't find Rom !", or the failure of the InitMachine that a
+// successful read triggers. A failed load leaves the running cartridge and its image as they
+// were. A file longer than RomImageSize loads its first RomImageSize bytes and succeeds:
+// compare LoadedFileSize() with RomImageSize to warn about it.
+const char* LoadCartridge(const char* path);
+uint64_t LoadedFileSize();  // size of the file of the last successful load, 0 before
+// Reads `length` bytes from the start of the file into buffer + offset in one block;
+// 0 on success, 1 if the file can't be opened or the whole block can't be read (a block
+// of length 0 counts as not read).
+int ReadImageFile(const char* path, uint8_t* buffer, size_t offset, size_t length);
+
+// Wiring between the machine's own parts (lifecycle and bus); hosts don't need these.
+const char* ObtainConsoleMemory();  // a fresh block mapped onto the core, handlers installed
+void FillConsoleMemory(const uint8_t* image);  // zeros, then the image (if any) at 0
+void ReleaseConsoleMemory();
+void ResetJoypad();
+
+}  // namespace plexaro

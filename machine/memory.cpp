@@ -1,0 +1,122 @@
+// The console's bus: its 64 KB of memory as the Z80 core sees it, and the decoding of the
+// I/O ports onto the video chip, the sound chip and the joypad.
+#include <cstring>
+#include <new>
+
+#include "cpu/z80.h"
+#include "machine/machine.h"
+#include "sound/psg.h"
+#include "video/vdp.h"
+
+namespace plexaro {
+namespace {
+
+// Port numbers after decoding: the console looks at the low byte only, so every port
+// repeats at all 256 values of the high byte.
+constexpr uint32_t PortPsgLow = 0x7E;  // 0x7E and 0x7F both reach the sound chip
+constexpr uint32_t PortPsgHigh = 0x7F;
+constexpr uint32_t PortVdpData = 0xBE;
+constexpr uint32_t PortVdpControl = 0xBF;
+constexpr uint32_t PortJoypadA = 0xDC;
+constexpr uint32_t PortJoypadAMirror = 0xC0;
+constexpr uint32_t PortJoypadB = 0xDD;
+constexpr uint32_t PortJoypadBMirror = 0xC1;
+constexpr uint32_t OpenBus = 0xFF;
+
+constexpr int PsgChipIndex = 0;
+constexpr uint8_t NothingPressed = 0xFF;
+constexpr uint32_t JoypadButtonCount = 6;
+// Port A bit of each JoypadButton value: right and left are swapped against the bit order.
+constexpr uint8_t ButtonBits[JoypadButtonCount] = {0x01, 0x02, 0x08, 0x04, 0x10, 0x20};
+
+struct BusState {
+    uint8_t* memory;  // ConsoleMemorySize bytes, or null before the first InitMachine
+    uint8_t joypad[2];
+};
+
+BusState bus = {nullptr, {NothingPressed, NothingPressed}};
+
+}  // namespace
+
+uint32_t ConsolePortIn(uint32_t port) {
+    switch (port & 0xFF) {
+        case PortVdpData: return VdpReadData();
+        case PortVdpControl:
+            // Reading the status acknowledges the frame interrupt: the line is released
+            // before the read clears the flag.
+            if ((VdpRegister(1) & VdpInterruptEnable) && (VdpStatus() & FrameFlag)) z80::LowerIrq();
+            return VdpReadStatus();
+        case PortJoypadA:
+        case PortJoypadAMirror: return bus.joypad[0];
+        case PortJoypadB:
+        case PortJoypadBMirror: return bus.joypad[1];
+        default: return OpenBus;
+    }
+}
+
+void ConsolePortOut(uint32_t port, uint32_t value) {
+    const auto byte = static_cast<uint8_t>(value);
+    switch (port & 0xFF) {
+        case PortPsgLow:
+        case PortPsgHigh: PsgWrite(PsgChipIndex, byte); break;
+        case PortVdpData: VdpWriteData(byte); break;
+        case PortVdpControl: VdpWriteControl(byte); break;
+        default: break;
+    }
+}
+
+void ClearJoypad() {
+    bus.joypad[0] = NothingPressed;
+}
+
+void PressJoypad(uint32_t button) {
+    if (button < JoypadButtonCount) bus.joypad[0] &= static_cast<uint8_t>(~ButtonBits[button]);
+}
+
+void ResetJoypad() {
+    bus.joypad[0] = NothingPressed;
+    bus.joypad[1] = NothingPressed;
+}
+
+const uint8_t* JoypadPorts() {
+    return bus.joypad;
+}
+
+const uint8_t* ConsoleMemory() {
+    return bus.memory;
+}
+
+const char* ObtainConsoleMemory() {
+    // The new block is had before the old one goes, so a failure leaves the running
+    // machine exactly as it was.
+    auto* memory = new (std::nothrow) uint8_t[ConsoleMemorySize];
+    if (memory == nullptr) return "Can't allocate memory for the Z80 core";
+    std::memset(memory, 0, ConsoleMemorySize);
+
+    z80::BeginMemoryMap();
+    z80::MapFetch(0x0000, 0xFFFF, memory);
+    z80::MapRead(0x0000, 0xFFFF, z80::MapDirect, z80::RegionData{.memory = memory});
+    // Nothing covers 0x0000-0x7FFF for writes: they fall on the unmapped handler.
+    z80::MapWrite(ConsoleWritableStart, 0xFFFF, z80::MapDirect,
+                  z80::RegionData{.memory = memory + ConsoleWritableStart});
+    z80::EndMemoryMap();
+    z80::SetInHandler(ConsolePortIn);
+    z80::SetOutHandler(ConsolePortOut);
+
+    delete[] bus.memory;
+    bus.memory = memory;
+    return nullptr;
+}
+
+void FillConsoleMemory(const uint8_t* image) {
+    if (bus.memory == nullptr) return;
+    std::memset(bus.memory, 0, ConsoleMemorySize);
+    if (image != nullptr) std::memcpy(bus.memory, image, RomImageSize);
+}
+
+void ReleaseConsoleMemory() {
+    delete[] bus.memory;
+    bus.memory = nullptr;
+}
+
+}  // namespace plexaro
