@@ -1,0 +1,29 @@
+// Time to synthesise one console frame (735 samples) with every channel audible at its
+// highest pitch: tones at period 1 (several level changes per sample) and white noise
+// following tone 2 (about two and a half shifts per sample).
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "sound/psg.h"
+
+namespace {
+
+void BM_PsgFrameAllChannelsHighest(benchmark::State& state) {
+    using namespace plexaro;
+    PsgInit(0, 3579545, 44100);
+    for (int latch : {0x81, 0xA1, 0xC1, 0xE7, 0x90, 0xB0, 0xD0, 0xF0}) PsgWrite(0, latch);
+    int16_t frame[735];
+    for (auto _ : state) {
+        PsgUpdate(0, frame, 735);
+        benchmark::DoNotOptimize(frame);
+        benchmark::ClobberMemory();
+    }
+    state.counters["samples/s"] =
+        benchmark::Counter(735.0 * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PsgFrameAllChannelsHighest)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
