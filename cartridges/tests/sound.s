@@ -1,0 +1,50 @@
+; The sound chip. Port A, read once at start, picks the sound:
+;   nothing pressed  tone 0 alone at full volume, period register 254:
+;                    3579545 / (32 x 254) = 440.4 Hz
+;   button 1         white noise alone at full volume, shifting every 512 chip clocks
+; Everything else stays silent; the program then idles.
+        .module sound
+        .include "console.inc"
+
+PSG_LATCH       = 0x80          ; | channel << 5 | type << 4 | low four bits
+TONE0_PERIOD    = 254
+
+        .area   _HEADER (ABS)
+        .org    0x0000
+        di
+        ld      sp, #STACK_TOP
+        jp      start
+
+start:
+        ld      a, #PSG_LATCH | 0x1F    ; tone 0 silent
+        out     (PSG_PORT), a
+        ld      a, #PSG_LATCH | 0x3F    ; tone 1 silent
+        out     (PSG_PORT), a
+        ld      a, #PSG_LATCH | 0x5F    ; tone 2 silent
+        out     (PSG_PORT), a
+        ld      a, #PSG_LATCH | 0x7F    ; noise silent
+        out     (PSG_PORT), a
+        in      a, (JOY_A)
+        bit     4, a
+        jr      z, noise
+
+        ; The period latch goes through port 0x3F7E: the other port of the chip, with a
+        ; high byte that must be ignored.
+        ld      bc, #0x3F7E
+        ld      a, #PSG_LATCH | (TONE0_PERIOD & 0x0F)
+        out     (c), a
+        ld      a, #TONE0_PERIOD >> 4
+        out     (PSG_PORT), a
+        ld      a, #PSG_LATCH | 0x10    ; tone 0 attenuation 0
+        out     (PSG_PORT), a
+        jr      idle
+
+noise:  ld      a, #PSG_LATCH | 0x64    ; noise control: white, rate 0
+        out     (PSG_PORT), a
+        ld      a, #PSG_LATCH | 0x70    ; noise attenuation 0
+        out     (PSG_PORT), a
+
+idle:   jr      idle
+
+        .area   _CODE
+        .area   _DATA

@@ -1,0 +1,49 @@
+// Input scripts: joypad presses by frame number, for the headless player.
+//
+//     # A comment runs to the end of the line; blank lines are ignored.
+//     60-119  right            # hold right during frames 60 to 119 (0-based, inclusive)
+//     120     button1          # press button 1 during frame 120 only
+//     130-140 up button1       # several controls at once
+//     200     pause            # press the console's pause button before frame 200 runs
+//     300     reset            # reset the console before frame 300 runs
+//
+// Controls (up, down, left, right, button1, button2) are held for every frame of their line;
+// events (pause, reset) happen once, before the line's first frame. Lines may overlap.
+// Before each frame the player resets if due, clears the joypad and presses every control
+// held, presses pause if due, then runs the frame.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plexaro {
+
+struct ScriptLine {
+    uint64_t first;
+    uint64_t last;      // inclusive
+    uint32_t controls;  // bit n set: JoypadButton n held
+    bool pause;
+    bool reset;
+};
+
+struct InputScript {
+    std::vector<ScriptLine> lines;
+};
+
+// What the script asks for before one frame runs.
+struct FrameInput {
+    uint32_t controls;  // bit n set: JoypadButton n held
+    bool pause;
+    bool reset;
+};
+
+// Parses a whole script. On failure returns false with the 1-based number of the first
+// malformed line and what is wrong with it.
+bool ParseInputScript(std::string_view text, InputScript& script, uint32_t& errorLine,
+                      std::string& error);
+
+FrameInput ScriptInputForFrame(const InputScript& script, uint64_t frame);
+
+}  // namespace plexaro

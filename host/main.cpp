@@ -1,0 +1,27 @@
+// plexaro: plays a cartridge. Until the desktop window exists every run is headless.
+#include <cstdio>
+
+#include "host/options.h"
+#include "host/player.h"
+
+int main(int argc, char** argv) {
+    using namespace plexaro;
+    PlayerOptions options;
+    const std::string error = ParseOptions(argc - 1, argv + 1, options);
+    if (!error.empty()) {
+        std::fprintf(stderr, "plexaro: %s (see --help)\n", error.c_str());
+        return ExitUsage;
+    }
+    if (options.help) {
+        std::fputs(UsageText(), stdout);
+        return ExitSuccess;
+    }
+    if (options.version) {
+        std::printf("plexaro %s\n", PLEXARO_VERSION);
+        return ExitSuccess;
+    }
+    if (!options.headless) {
+        std::fprintf(stderr, "plexaro: the window is not built yet; running headless\n");
+    }
+    return RunHeadless(options);
+}

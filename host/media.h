@@ -1,0 +1,44 @@
+// What the headless player writes and prints: PNG screenshots, WAV sound, and FNV-1a 64
+// hashes of frames and sound. Pixels are the machine's 16-bit RGB 565 or 555 values.
+//
+//     WavFile wav = OpenWav("run.wav");
+//     for each frame: AppendWav(wav, MakeSoundFrame(), SamplesPerFrame);
+//     bool ok = CloseWav(wav);
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+namespace plexaro {
+
+inline constexpr uint32_t PictureWidth = 256;
+inline constexpr uint32_t PictureHeight = 192;
+inline constexpr uint64_t FnvOffsetBasis = 0xCBF29CE484222325;
+inline constexpr uint64_t FnvPrime = 0x100000001B3;
+
+uint64_t Fnv1a64(uint64_t hash, const uint8_t* bytes, size_t count);
+// The 256x192 picture, row by row, each pixel as two little-endian bytes.
+uint64_t HashFrame(uint64_t hash, const uint16_t* pixels, uint32_t rowStride);
+// Samples as two little-endian bytes each; chain the calls over a whole run.
+uint64_t HashSamples(uint64_t hash, const int16_t* samples, size_t count);
+
+// 8-bit RGB triples of the 256x192 picture (rgb holds 256 * 192 * 3 bytes). Each field goes
+// back to the top of its byte; the palette's components are multiples of 32, so this
+// recovers them exactly. rgbMode: 1 for RGB 565, 0 for RGB 555.
+void FrameToRgb(const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode, uint8_t* rgb);
+bool WritePng(const char* path, const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode);
+
+// A 44100 Hz, 16-bit, mono PCM WAV file, written as it goes; the sizes in its header are
+// filled in by CloseWav. A write failure is remembered and reported by CloseWav.
+struct WavFile {
+    std::FILE* file;
+    uint64_t samples;
+    bool failed;
+};
+
+WavFile OpenWav(const char* path);  // file is null if it can't be created
+void AppendWav(WavFile& wav, const int16_t* samples, size_t count);
+bool CloseWav(WavFile& wav);  // false if anything failed on the way
+
+}  // namespace plexaro

@@ -1,0 +1,37 @@
+// The player's command line. Options come first and start with "--"; "--" ends them. The
+// words after the options, joined by single spaces and otherwise unaltered, are the
+// cartridge path, so a path with spaces needs no quotes (and quotes stay part of it).
+//
+//     PlayerOptions options;
+//     std::string error = ParseOptions(argc - 1, argv + 1, options);
+//     if (!error.empty()) usage failure (exit status 2)
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace plexaro {
+
+inline constexpr uint64_t DefaultHeadlessFrames = 600;
+
+struct PlayerOptions {
+    bool headless = false;
+    uint64_t frames = DefaultHeadlessFrames;
+    std::string screenshotPath;  // empty: no screenshot
+    std::string wavPath;         // empty: no WAV file
+    std::string inputPath;       // empty: no input script
+    uint32_t rgbMode = 1;        // 1: RGB 565, 0: RGB 555 (as SelectRgbMode takes it)
+    bool hash = false;
+    bool help = false;
+    bool version = false;
+    std::string cartridgePath;  // empty when no words follow the options
+};
+
+// Parses the words after the program's name. Returns an empty string on success, else what
+// is wrong, ready to follow "plexaro: ".
+std::string ParseOptions(int count, const char* const* words, PlayerOptions& options);
+
+// The text printed by --help.
+const char* UsageText();
+
+}  // namespace plexaro
