@@ -163,7 +163,8 @@ void FillBackdrop(uint16_t* row) {
     for (uint32_t x = 0; x < VdpScreenWidth; x += 4) std::memcpy(row + x, &backdrop, 8);
 }
 
-void PutPattern(uint16_t* out, uint8_t bits, uint8_t colours, const uint64_t* wide) {
+[[gnu::always_inline]] inline void PutPattern(uint16_t* out, uint8_t bits, uint8_t colours,
+                                              const uint64_t* wide) {
     const uint64_t background = wide[colours & 0x0F];
     const uint64_t flip = background ^ wide[colours >> 4];
     const uint64_t left = background ^ (flip & NibbleMasks.mask[bits >> 4]);
@@ -177,6 +178,13 @@ void WidePalette(uint64_t* wide) {
         wide[colour] = vdp.pixelPalette[colour] * FourLanes;
 }
 
+// Table offsets are multiples of their table's size (the masks keep them aligned), so once
+// an offset is wrapped into vram the whole table lies inside it and the per-byte reads need
+// no further wrapping.
+const uint8_t* Table(uint32_t offset) {
+    return vdp.vram + (offset & VramMask);
+}
+
 void RenderGraphicsILine(uint32_t y) {
     uint16_t* row = Row(y);
     if (!(vdp.registers[1] & VdpDisplayEnable)) {
@@ -185,13 +193,12 @@ void RenderGraphicsILine(uint32_t y) {
     }
     uint64_t wide[16];
     WidePalette(wide);
-    const uint32_t names = vdp.nameTable + (y & 0xF8) * 4;
-    const uint32_t patterns = vdp.patternTable + (y & 7);
+    const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
+    const uint8_t* colours = Table(vdp.colourTable);
+    const uint8_t* patterns = Table(vdp.patternTable) + (y & 7);
     for (uint32_t column = 0; column < 32; ++column) {
-        const uint32_t name = vdp.vram[(names + column) & VramMask];
-        const uint8_t colours = vdp.vram[(vdp.colourTable + (name >> 3)) & VramMask];
-        const uint8_t bits = vdp.vram[(patterns + name * 8) & VramMask];
-        PutPattern(row + column * 8, bits, colours, wide);
+        const uint32_t name = names[column];
+        PutPattern(row + column * 8, patterns[name * 8], colours[name >> 3], wide);
     }
 }
 
@@ -203,15 +210,13 @@ void RenderGraphicsIILine(uint32_t y) {
     }
     uint64_t wide[16];
     WidePalette(wide);
-    const uint32_t names = vdp.nameTable + (y & 0xF8) * 4;
+    const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
     const uint32_t block = ((y & ThirdLineMask) << ThirdShift) + (y & 7);
-    const uint32_t colourBase = vdp.colourTable + block;
-    const uint32_t patternBase = vdp.patternTable + block;
+    const uint8_t* colours = Table(vdp.colourTable) + block;
+    const uint8_t* patterns = Table(vdp.patternTable) + block;
     for (uint32_t column = 0; column < 32; ++column) {
-        const uint32_t name = vdp.vram[(names + column) & VramMask];
-        const uint8_t colours = vdp.vram[(colourBase + name * 8) & VramMask];
-        const uint8_t bits = vdp.vram[(patternBase + name * 8) & VramMask];
-        PutPattern(row + column * 8, bits, colours, wide);
+        const uint32_t name = names[column];
+        PutPattern(row + column * 8, patterns[name * 8], colours[name * 8], wide);
     }
 }
 
