@@ -361,11 +361,13 @@ static void enter_title(void) {
                                                                               : TILE_BOX_L;
         unsigned char middle = row == 0 ? TILE_BOX_T : row == BOX_HEIGHT - 1 ? TILE_BOX_B
                                                                               : TILE_FONT_A;
+        unsigned char last = row == 0 ? TILE_BOX_TR : row == BOX_HEIGHT - 1 ? TILE_BOX_BR
+                                                                             : TILE_BOX_R;
         unsigned char column;
         vdp_address(NAME_AT(BOX_ROW + row, BOX_COLUMN));
         vdp_put(first);
         for (column = 2; column < BOX_WIDTH; ++column) vdp_put(middle);
-        vdp_put(first + 2);  // each right edge tile follows its left one by two
+        vdp_put(last);
     }
     put_text(BOX_ROW + 1, BOX_COLUMN + 2, "PRESS BUTTON 1 TO PLAY", TILE_FONT_B);
     put_text(BOX_ROW + 2, BOX_COLUMN + 4, "CATCH THE FLOWERS!", TILE_FONT_A);
@@ -373,9 +375,9 @@ static void enter_title(void) {
     draw_hud();
     // A still life beside the title: nothing on the title screen moves until a press.
     hide_sprites();
-    set_sprite(SLOT_BEE, 52, 30, SPR_BEE_RIGHT, COLOUR_BEE);
-    set_sprite(SLOT_HORNETS, 188, 52, SPR_HORNET_LEFT, COLOUR_HORNET);
-    set_sprite(SLOT_FLOWERS, 100, 150, SPR_FLOWER, COLOUR_FLOWER);
+    set_sprite(SLOT_BEE, 36, 64, SPR_BEE_RIGHT, COLOUR_BEE);
+    set_sprite(SLOT_HORNETS, 186, 50, SPR_HORNET_LEFT, COLOUR_HORNET);
+    set_sprite(SLOT_FLOWERS, 212, 118, SPR_FLOWER, COLOUR_FLOWER);
     upload_sprites();
     vdp_register(1, VDP_R1_ON);
     sound_play(SONG_TITLE);
@@ -511,6 +513,7 @@ static void over_frame(void) {
 void main(void) {
     video_init();
     sound_init();
+    g.level = 1;
     enter_title();
     for (;;) {
         wait_frame();
