@@ -68,6 +68,9 @@ init:
         ld      hl, #s__INITIALIZER
         ldir
 1$:
+        ; Interrupts can be on from here: the video chip requests none until the game sets
+        ; its interrupt enable.
+        ei
         call    _main
         ; main never returns; if it did, stop quietly rather than run into data.
 2$:

@@ -82,7 +82,7 @@
 #define BOX_WIDTH 26
 #define BOX_HEIGHT 5
 
-#define NAME_AT(row, column) (VRAM_NAMES + (unsigned int)(row) * 32 + (column))
+#define NAME_AT(row, column) (VRAM_NAMES + (unsigned int)(row)*32 + (column))
 #define VDP_R1_ON (VDP_R1_16K | VDP_R1_DISPLAY | VDP_R1_IRQ | VDP_R1_SPRITES16)
 #define VDP_R1_BLANK (VDP_R1_16K | VDP_R1_IRQ | VDP_R1_SPRITES16)
 
@@ -116,15 +116,15 @@ static struct {
 // Text colours per third, foreground in the high nibble: the HUD and the title's box are on
 // black; the middle third's banners are white on dark red (game over) and on dark blue (pause).
 static const unsigned char font_colours[3][2] = {{0xF1, 0xA1}, {0xF6, 0xF4}, {0xF1, 0xA1}};
-static const unsigned char *const scene_patterns[3] = {scene0_patterns, scene1_patterns,
+static const unsigned char* const scene_patterns[3] = {scene0_patterns, scene1_patterns,
                                                        scene2_patterns};
-static const unsigned char *const scene_colours[3] = {scene0_colours, scene1_colours,
+static const unsigned char* const scene_colours[3] = {scene0_colours, scene1_colours,
                                                       scene2_colours};
 
 // ---------------------------------------------------------------------------------------------
 // Screen
 
-static void put_text(unsigned char row, unsigned char column, const char *text,
+static void put_text(unsigned char row, unsigned char column, const char* text,
                      unsigned char font) {
     vdp_address(NAME_AT(row, column));
     while (*text) vdp_put((unsigned char)(*text++ - FONT_FIRST_CHAR + font));
@@ -176,9 +176,9 @@ static void draw_hud(void) {
     draw_pad();
 }
 
-static void set_sprite(unsigned char slot, unsigned char x, unsigned char y,
-                       unsigned char pattern, unsigned char colour) {
-    unsigned char *s = g.sprites + slot * 4;
+static void set_sprite(unsigned char slot, unsigned char x, unsigned char y, unsigned char pattern,
+                       unsigned char colour) {
+    unsigned char* s = g.sprites + slot * 4;
     s[0] = (unsigned char)(y - 1);  // the chip draws a sprite's top row on line Y + 1
     s[1] = x;
     s[2] = pattern;
@@ -234,7 +234,7 @@ static void wait_frame(void) {
 // ---------------------------------------------------------------------------------------------
 // Game rules
 
-static unsigned char random(void) {
+static unsigned char next_random(void) {
     // 16-bit xorshift; never zero once seeded with a non-zero value.
     g.rng ^= g.rng << 7;
     g.rng ^= g.rng >> 9;
@@ -242,18 +242,22 @@ static unsigned char random(void) {
     return (unsigned char)g.rng;
 }
 
-static unsigned char distance(unsigned char a, unsigned char b) { return a > b ? a - b : b - a; }
+static unsigned char distance(unsigned char a, unsigned char b) {
+    return a > b ? a - b : b - a;
+}
 
 static unsigned char touching(unsigned char ax, unsigned char ay, unsigned char bx,
                               unsigned char by, unsigned char reach) {
     return distance(ax, bx) < reach && distance(ay, by) < reach;
 }
 
-static void place_flower(Flower *flower) {
+static void place_flower(Flower* flower) {
     unsigned char tries;
     for (tries = 0; tries < 8; ++tries) {
-        flower->x = (unsigned char)(ARENA_LEFT + 8 + random() % (ARENA_RIGHT - ARENA_LEFT - 16));
-        flower->y = (unsigned char)(ARENA_TOP + 8 + random() % (ARENA_BOTTOM - ARENA_TOP - 16));
+        flower->x =
+            (unsigned char)(ARENA_LEFT + 8 + next_random() % (ARENA_RIGHT - ARENA_LEFT - 16));
+        flower->y =
+            (unsigned char)(ARENA_TOP + 8 + next_random() % (ARENA_BOTTOM - ARENA_TOP - 16));
         if (distance(flower->x, g.bee_x) >= FLOWER_KEEPOUT ||
             distance(flower->y, g.bee_y) >= FLOWER_KEEPOUT)
             break;
@@ -269,7 +273,7 @@ static unsigned char level_speed(unsigned char base, unsigned char index) {
 // Even hornets chase the bee, odd ones fly straight and bounce off the edges. All start in the
 // corner region away from the bee, so a new wave never lands on it.
 static void spawn_hornet(unsigned char index) {
-    Hornet *h = &g.hornets[index];
+    Hornet* h = &g.hornets[index];
     unsigned char far_x = g.bee_x < ARENA_MIDDLE_X ? ARENA_RIGHT : ARENA_LEFT;
     unsigned char far_y = g.bee_y < ARENA_MIDDLE_Y ? ARENA_BOTTOM : ARENA_TOP;
     unsigned char near_y = far_y == ARENA_TOP ? ARENA_BOTTOM : ARENA_TOP;
@@ -293,22 +297,25 @@ static void set_level(unsigned char level) {
         if (i >= g.hornet_count) {
             spawn_hornet(i);
         } else {
-            g.hornets[i].speed =
-                level_speed(g.hornets[i].dx ? BOUNCER_SPEED : CHASER_SPEED, i);
+            g.hornets[i].speed = level_speed(g.hornets[i].dx ? BOUNCER_SPEED : CHASER_SPEED, i);
         }
     }
     g.hornet_count = count;
 }
 
-static void move_hornet(Hornet *h) {
+static void move_hornet(Hornet* h) {
     unsigned char before = h->step;
     h->step += h->speed;
     if (h->step >= before) return;  // no overflow: not this frame
     if (h->dx == 0) {
-        if (h->x < g.bee_x) ++h->x;
-        else if (h->x > g.bee_x) --h->x;
-        if (h->y < g.bee_y) ++h->y;
-        else if (h->y > g.bee_y) --h->y;
+        if (h->x < g.bee_x)
+            ++h->x;
+        else if (h->x > g.bee_x)
+            --h->x;
+        if (h->y < g.bee_y)
+            ++h->y;
+        else if (h->y > g.bee_y)
+            --h->y;
     } else {
         h->x += h->dx;
         h->y += h->dy;
@@ -332,7 +339,7 @@ static void place_sprites(void) {
     set_sprite(SLOT_BEE, g.bee_x, g.bee_y, (g.bee_left ? SPR_BEE_LEFT : SPR_BEE_RIGHT) + flap,
                hidden ? COLOUR_HIDDEN : COLOUR_BEE);
     for (i = 0; i < MAX_HORNETS; ++i) {
-        const Hornet *h = &g.hornets[i];
+        const Hornet* h = &g.hornets[i];
         if (i < g.hornet_count) {
             unsigned char left = h->dx ? h->dx < 0 : h->x > g.bee_x;
             set_sprite(SLOT_HORNETS + i, h->x, h->y,
@@ -357,12 +364,15 @@ static void enter_title(void) {
         vdp_copy(title_names + row * TITLE_WIDTH, TITLE_WIDTH);
     }
     for (row = 0; row < BOX_HEIGHT; ++row) {
-        unsigned char first = row == 0 ? TILE_BOX_TL : row == BOX_HEIGHT - 1 ? TILE_BOX_BL
-                                                                              : TILE_BOX_L;
-        unsigned char middle = row == 0 ? TILE_BOX_T : row == BOX_HEIGHT - 1 ? TILE_BOX_B
-                                                                              : TILE_FONT_A;
-        unsigned char last = row == 0 ? TILE_BOX_TR : row == BOX_HEIGHT - 1 ? TILE_BOX_BR
-                                                                             : TILE_BOX_R;
+        unsigned char first = row == 0                ? TILE_BOX_TL
+                              : row == BOX_HEIGHT - 1 ? TILE_BOX_BL
+                                                      : TILE_BOX_L;
+        unsigned char middle = row == 0                ? TILE_BOX_T
+                               : row == BOX_HEIGHT - 1 ? TILE_BOX_B
+                                                       : TILE_FONT_A;
+        unsigned char last = row == 0                ? TILE_BOX_TR
+                             : row == BOX_HEIGHT - 1 ? TILE_BOX_BR
+                                                     : TILE_BOX_R;
         unsigned char column;
         vdp_address(NAME_AT(BOX_ROW + row, BOX_COLUMN));
         vdp_put(first);
@@ -440,7 +450,7 @@ static void sting(void) {
     for (i = 0; i < g.hornet_count; i += 2) spawn_hornet(i);
 }
 
-static void collect(Flower *flower) {
+static void collect(Flower* flower) {
     g.score += POINTS_PER_FLOWER * g.level;
     ++g.caught;
     place_flower(flower);
@@ -523,15 +533,9 @@ void main(void) {
         if (g.pad != g.pad_shown) draw_pad();
         if (g.state != STATE_PLAY) pause_flag = 0;  // the pause button only pauses a game
         switch (g.state) {
-            case STATE_TITLE:
-                title_frame();
-                break;
-            case STATE_PLAY:
-                play_frame();
-                break;
-            default:
-                over_frame();
-                break;
+            case STATE_TITLE: title_frame(); break;
+            case STATE_PLAY: play_frame(); break;
+            default: over_frame(); break;
         }
         status_latch = 0;
     }

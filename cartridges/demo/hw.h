@@ -53,7 +53,7 @@
 void vdp_register(unsigned char reg, unsigned char value) __sdcccall(0);
 void vdp_address(unsigned int address) __z88dk_fastcall;
 void vdp_put(unsigned char value) __z88dk_fastcall;
-void vdp_copy(const unsigned char *source, unsigned int count) __sdcccall(0);
+void vdp_copy(const unsigned char* source, unsigned int count) __sdcccall(0);
 void vdp_fill(unsigned char value, unsigned int count) __sdcccall(0);
 void psg_put(unsigned char value) __z88dk_fastcall;
 unsigned char joypad_read(void) __sdcccall(0);

@@ -7,6 +7,7 @@
 // Tone periods for notes A2 to C7. The chip divides its 3579545 Hz clock by 32 x N, so N is
 // 3579545 / (32 x f) rounded; E5 (659.3 Hz), for example, is 170 (658.0 Hz). The lowest
 // note is bounded by the 10-bit register (1023 is 109 Hz).
+// clang-format off
 enum {
     REST,
     A2, AS2, B2, C3, CS3, D3, DS3, E3, F3, FS3, G3, GS3,
@@ -15,7 +16,6 @@ enum {
     A5, AS5, B5, C6, CS6, D6, DS6, E6, F6, FS6, G6, GS6,
     A6, AS6, B6, C7
 };
-// clang-format off
 static const unsigned int note_periods[] = {
     0,
     1017,  960,  906,  855,  807,  762,  719,  679,  641,  605,  571,  539,  // A2 .. G#3
@@ -36,7 +36,8 @@ static const unsigned int note_periods[] = {
 #define W 64
 
 // The title tune opens with a bar of melody alone (E5 G5 C6 G5 A5 G5 E5), the bass joining
-// in the second bar.
+// in the second bar. One bar per line.
+// clang-format off
 static const unsigned char title_melody[] = {
     E5, E, G5, E, C6, E, G5, E, A5, E, G5, E, E5, Q,
     F5, E, A5, E, G5, E, E5, E, D5, Q, G4, Q,
@@ -72,11 +73,14 @@ static const unsigned char game_bass[] = {
     E3, Q, E3, Q, A2, H, END,
 };
 static const unsigned char over_melody[] = {
-    G5, E, E5, E, C5, E, G4, E, A4, Q, B4, Q, C5, W, STOP,
+    G5, E, E5, E, C5, E, G4, E, A4, Q, B4, Q,
+    C5, W, STOP,
 };
 static const unsigned char over_bass[] = {
-    C3, H, F3, Q, G3, Q, C3, W, STOP,
+    C3, H, F3, Q, G3, Q,
+    C3, W, STOP,
 };
+// clang-format on
 
 typedef struct {
     const unsigned char *melody, *bass;
@@ -103,30 +107,39 @@ typedef struct {
     unsigned char playing;
 } Voice;
 
-// An effect is a list of (tone period / 8, attenuation) frames for tone 2, or of (noise
-// control, attenuation) frames for the noise channel; a 0 ends it.
+// An effect is a list of per-frame steps for tone 2 (tone period, attenuation) or for the
+// noise channel (noise control, attenuation); a step of value 0 ends it.
 typedef struct {
-    const unsigned char *tone, *noise;
+    unsigned int value;
+    unsigned char att;
+} Step;
+
+typedef struct {
+    const Step *tone, *noise;
 } Effect;
 
+#define WHITE_FAST (PSG_NOISE_WHITE | 0)  // rates 0..2 shift every 512, 1024, 2048 clocks
+#define WHITE_MID (PSG_NOISE_WHITE | 1)
+#define WHITE_SLOW (PSG_NOISE_WHITE | 2)
+
 // clang-format off
-static const unsigned char start_tone[] = {
-    143 / 8 + 1, 2, 143 / 8 + 1, 2, 107 / 8, 2, 107 / 8, 3, 107 / 8, 5, 107 / 8, 8, 0 };
-static const unsigned char collect_tone[] = {
-    107 / 8, 2, 107 / 8, 3, 85 / 8, 2, 85 / 8, 3, 71 / 8, 2, 71 / 8, 3, 53 / 8, 2,
-    53 / 8, 4, 53 / 8, 6, 53 / 8, 9, 0 };
-static const unsigned char hit_tone[] = {
-    40, 1, 48, 1, 56, 2, 64, 2, 72, 3, 80, 3, 88, 4, 96, 5, 104, 6, 112, 8, 120, 10, 0 };
-static const unsigned char hit_noise[] = {
-    PSG_NOISE_WHITE | 1, 0, PSG_NOISE_WHITE | 1, 0, PSG_NOISE_WHITE | 1, 1,
-    PSG_NOISE_WHITE | 2, 2, PSG_NOISE_WHITE | 2, 3, PSG_NOISE_WHITE | 2, 4,
-    PSG_NOISE_WHITE | 2, 5, PSG_NOISE_WHITE | 2, 6, PSG_NOISE_WHITE | 2, 8,
-    PSG_NOISE_WHITE | 2, 10, PSG_NOISE_WHITE | 2, 12, 0 };
-static const unsigned char level_tone[] = {
-    214 / 8, 2, 214 / 8, 3, 170 / 8, 2, 170 / 8, 3, 143 / 8, 2, 143 / 8, 3,
-    107 / 8, 2, 107 / 8, 3, 85 / 8, 2, 85 / 8, 3, 71 / 8, 2, 71 / 8, 4, 71 / 8, 6, 71 / 8, 9, 0 };
-static const unsigned char level_noise[] = {
-    PSG_NOISE_WHITE | 0, 6, PSG_NOISE_WHITE | 0, 9, PSG_NOISE_WHITE | 0, 12, 0 };
+static const Step start_tone[] = {
+    {143, 2}, {143, 2}, {107, 2}, {107, 3}, {107, 5}, {107, 8}, {0, 0} };  // G5 C6
+static const Step collect_tone[] = {                                        // C6 E6 G6 C7
+    {107, 2}, {107, 3}, {85, 2}, {85, 3}, {71, 2}, {71, 3}, {53, 2}, {53, 4}, {53, 6},
+    {53, 9}, {0, 0} };
+static const Step hit_tone[] = {                                            // a falling buzz
+    {320, 1}, {384, 1}, {448, 2}, {512, 2}, {576, 3}, {640, 3}, {704, 4}, {768, 5},
+    {832, 6}, {896, 8}, {960, 10}, {0, 0} };
+static const Step hit_noise[] = {
+    {WHITE_MID, 0}, {WHITE_MID, 0}, {WHITE_MID, 1}, {WHITE_SLOW, 2}, {WHITE_SLOW, 3},
+    {WHITE_SLOW, 4}, {WHITE_SLOW, 5}, {WHITE_SLOW, 6}, {WHITE_SLOW, 8}, {WHITE_SLOW, 10},
+    {WHITE_SLOW, 12}, {0, 0} };
+static const Step level_tone[] = {                                          // C5 .. G6
+    {214, 2}, {214, 3}, {170, 2}, {170, 3}, {143, 2}, {143, 3}, {107, 2}, {107, 3},
+    {85, 2}, {85, 3}, {71, 2}, {71, 4}, {71, 6}, {71, 9}, {0, 0} };
+static const Step level_noise[] = {
+    {WHITE_FAST, 6}, {WHITE_FAST, 9}, {WHITE_FAST, 12}, {0, 0} };
 // clang-format on
 
 static const Effect effects[] = {
@@ -138,7 +151,7 @@ static const Effect effects[] = {
 
 static struct {
     Voice voices[2];
-    const unsigned char *tone_effect, *noise_effect;
+    const Step *tone_effect, *noise_effect;
     unsigned char noise_control;  // last value written, to skip rewrites (each resets the noise)
 } snd;
 
@@ -164,7 +177,7 @@ void sound_init(void) {
     sound_silence();
 }
 
-static void voice_start(Voice *voice, const unsigned char *score, unsigned char volume) {
+static void voice_start(Voice* voice, const unsigned char* score, unsigned char volume) {
     voice->start = voice->at = score;
     voice->volume = volume;
     voice->left = 0;
@@ -181,7 +194,7 @@ void sound_effect(unsigned char effect) {
     snd.noise_effect = effects[effect].noise;
 }
 
-static void voice_frame(Voice *voice, unsigned char channel) {
+static void voice_frame(Voice* voice, unsigned char channel) {
     unsigned char note;
     if (!voice->playing) return;
     if (voice->left == 0) {
@@ -217,21 +230,21 @@ void sound_frame(void) {
     voice_frame(&snd.voices[0], 0);
     voice_frame(&snd.voices[1], 1);
 
-    if (snd.tone_effect && *snd.tone_effect) {
-        tone_period(2, (unsigned int)snd.tone_effect[0] * 8);
-        attenuation(2, snd.tone_effect[1]);
-        snd.tone_effect += 2;
+    if (snd.tone_effect && snd.tone_effect->value) {
+        tone_period(2, snd.tone_effect->value);
+        attenuation(2, snd.tone_effect->att);
+        ++snd.tone_effect;
     } else {
         snd.tone_effect = 0;
         attenuation(2, PSG_SILENT);
     }
-    if (snd.noise_effect && *snd.noise_effect) {
-        if (snd.noise_effect[0] != snd.noise_control) {
-            snd.noise_control = snd.noise_effect[0];
+    if (snd.noise_effect && snd.noise_effect->value) {
+        if (snd.noise_effect->value != snd.noise_control) {
+            snd.noise_control = (unsigned char)snd.noise_effect->value;
             psg_put(PSG_NOISE_CONTROL | snd.noise_control);
         }
-        attenuation(PSG_NOISE, snd.noise_effect[1]);
-        snd.noise_effect += 2;
+        attenuation(PSG_NOISE, snd.noise_effect->att);
+        ++snd.noise_effect;
     } else {
         snd.noise_effect = 0;
         attenuation(PSG_NOISE, PSG_SILENT);
