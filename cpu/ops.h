@@ -57,11 +57,10 @@ enum Reg8 : int { RegB = 0, RegC = 1, RegD = 2, RegE = 3, RegH = 4, RegL = 5, Re
 // so that the end-of-budget path (closing the window) can answer it.
 [[gnu::always_inline]] inline void OpenRequestWindow(Cpu& c) {
     counters.deferredRequest = 0;
-    if (counters.eiWindow == 0) {
-        counters.savedCyclesLeft = c.left;
-        counters.windowCost = 0;
-        counters.eiWindow = 1;
-    }
+    if (counters.eiWindow != 0) return;  // already closing after this instruction
+    counters.savedCyclesLeft = c.left;
+    counters.windowCost = 0;
+    counters.eiWindow = 1;
     c.left = 1;
 }
 
@@ -84,17 +83,19 @@ enum Reg8 : int { RegB = 0, RegC = 1, RegD = 2, RegE = 3, RegH = 4, RegL = 5, Re
 }
 
 [[gnu::cold, gnu::noinline]] inline uint32_t CallRead(ReadHandler handler, uint32_t address) {
+    const CallContext outer = counters.context;
     counters.context = CallContext::Memory;
     const uint32_t v = handler(address) & 0xFF;
-    counters.context = CallContext::None;
+    counters.context = outer;
     return v;
 }
 
 [[gnu::cold, gnu::noinline]] inline void CallWrite(WriteHandler handler, uint32_t address,
                                                    uint32_t value) {
+    const CallContext outer = counters.context;
     counters.context = CallContext::Memory;
     handler(address, value);
-    counters.context = CallContext::None;
+    counters.context = outer;
 }
 
 [[gnu::always_inline]] inline uint32_t Read8(Cpu& c, uint32_t address) {

@@ -105,6 +105,9 @@ void Reset();
 // instruction's overshoot. A budget of 0 runs exactly one instruction. Must not be negative.
 uint32_t Run(int32_t cycles);
 
+// From a memory handler inside Run, RaiseIrq and TriggerNmi are answered as soon as the
+// instruction in progress completes; from a port handler during INIR, INDR, OTIR or OTDR,
+// the repetition stops after the current step and resumes after the interrupt routine.
 void RaiseIrq(uint32_t vector);  // asserts the line; takes the interrupt now if IFF1 is set
 void LowerIrq();                 // releases the line, nothing else
 void TriggerNmi();               // takes a non-maskable interrupt now
