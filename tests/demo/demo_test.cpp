@@ -5,6 +5,7 @@
 // Screen positions and colours come from the game's sources (cartridges/demo/game.c and
 // make_art.py); the note periods from the note table in sound.c.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <cmath>
