@@ -111,21 +111,21 @@ void Generate(PsgChip& psg, int16_t* buffer, int n) {
             if (output[i]) acc[i] -= count[i];
         }
 
+        // The noise is high for `next` units of each stretch exactly when it was high at the
+        // stretch's start: adding the count before and removing what is left after, as the
+        // tones do, comes to the same. Masks instead of branches, because white noise's bits
+        // are as unpredictable to the branch predictor as they sound.
         int32_t& noiseCount = count[NoiseChannel];
         int32_t& noiseOut = output[NoiseChannel];
-        int32_t& noiseAcc = acc[NoiseChannel];
         for (int32_t left = PSG_STEP; left > 0;) {
             const int32_t next = noiseCount < left ? noiseCount : left;
-            if (noiseOut) noiseAcc += noiseCount;
+            acc[NoiseChannel] += next & -noiseOut;
             noiseCount -= next;
             if (noiseCount <= 0) {
-                if (rng & 1) rng ^= feedback;
-                rng >>= 1;
+                rng = (rng ^ (feedback & (0u - (rng & 1)))) >> 1;
                 noiseOut = static_cast<int32_t>(rng & 1);
                 noiseCount += period[NoiseChannel];
-                if (noiseOut) noiseAcc += period[NoiseChannel];
             }
-            if (noiseOut) noiseAcc -= noiseCount;
             left -= next;
         }
 
