@@ -16,7 +16,7 @@ constexpr int32_t DataMask = 0x3F;
 constexpr int32_t NoiseWhiteBit = 0x04;  // noise control: white (set) or periodic noise
 constexpr int32_t NoiseRateMask = 0x03;  // noise control: shift rate; 3 follows tone 2
 constexpr int32_t NoiseRateTone2 = 3;
-constexpr int32_t NoiseRateBaseShift = 5;  // rate s shifts every 32 << s half-steps
+constexpr int32_t NoiseRateBaseShift = 5;  // rate s: a shift every (32 << s) updateSteps
 
 // The two feedback taps of the noise register, as masks XORed in before a shift out of a 1.
 constexpr int32_t WhiteNoiseFeedback = 0x12000;
