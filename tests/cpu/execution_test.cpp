@@ -191,20 +191,6 @@ TEST(Interrupts, TheLineIsOnlyLookedAtByRaiseIrqAndTheEiWindow) {
     EXPECT_EQ(Reg(z80::RegIFF1), 0u);
 }
 
-TEST(Interrupts, AfterHaltTheReturnAddressIsTheNextByte) {
-    test::Boot({0x76});
-    z80::Run(100);
-    EnableInterrupts(1);
-    z80::RaiseIrq(0xFF);
-    EXPECT_EQ(Word(SP()), 0x0001u);
-
-    test::Boot({0x76});
-    z80::Run(100);
-    z80::TriggerNmi();
-    EXPECT_EQ(Word(SP()), 0x0001u);
-    EXPECT_EQ(PC(), NmiRoutine);  // taken with IFF1 clear
-}
-
 TEST(Interrupts, NmiKeepsIff2AndRetnRestoresIff1) {
     test::Boot({0x76});
     Poke(NmiRoutine, {0xED, 0x45});  // RETN
