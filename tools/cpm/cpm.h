@@ -10,7 +10,7 @@
 // Two BDOS functions are served: 2 prints the character in E, 9 prints the string at DE
 // up to '$'. Function 0 (system reset) ends the run like a warm boot; others are ignored.
 //
-//     if (const char* failure = CpmLoadFile("ZEXDOC.COM", PrintChar)) Complain(failure);
+//     if (const char* failure = CpmLoadFile("PROGRAM.COM", PrintChar)) Complain(failure);
 //     CpmRunResult result = CpmRun(0);
 //
 // Unit of time: CPU clock cycles.
