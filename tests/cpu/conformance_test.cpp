@@ -3,6 +3,7 @@
 // every register, the flip-flops, IM, I, R, memory, port traffic and T-states.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <deque>
