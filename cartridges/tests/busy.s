@@ -41,6 +41,9 @@ SPRITE_ATTR_HI  = 0x3B
         ei
         reti
 
+        .org    0x0066                  ; the pause button: ignored
+        retn
+
 start:
         ld      hl, #registers
         ld      b, #8

@@ -1,6 +1,7 @@
 ; Frame interrupts. Port A, read once at start, picks what the program does:
 ;   nothing pressed  video interrupts on, CPU interrupts on; the handler counts and never
-;                    reads the status, so the request stays up for lines 192 to 195
+;                    reads the status, so the request stays up and the interrupt is taken
+;                    again as soon as the handler re-enables interrupts
 ;   button 1         the same, but the handler reads the status (acknowledges)
 ;   button 2         video interrupts on, CPU interrupts off; the program idles
 ;   up               video interrupt enable clear, CPU interrupts on

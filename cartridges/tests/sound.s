@@ -2,7 +2,8 @@
 ;   nothing pressed  tone 0 alone at full volume, period register 254:
 ;                    3579545 / (32 x 254) = 440.4 Hz
 ;   button 1         white noise alone at full volume, shifting every 512 chip clocks
-; Everything else stays silent; the program then idles.
+; Everything else stays silent. Afterwards, while button 2 is held, tone 0 is silenced,
+; and the pause button (NMI) halves tone 0's period register (one octave up, 880.8 Hz).
         .module sound
         .include "console.inc"
 
@@ -14,6 +15,15 @@ TONE0_PERIOD    = 254
         di
         ld      sp, #STACK_TOP
         jp      start
+
+        .org    0x0066
+        push    af
+        ld      a, #PSG_LATCH | ((TONE0_PERIOD / 2) & 0x0F)
+        out     (PSG_PORT), a
+        ld      a, #(TONE0_PERIOD / 2) >> 4
+        out     (PSG_PORT), a
+        pop     af
+        retn
 
 start:
         ld      a, #PSG_LATCH | 0x1F    ; tone 0 silent
@@ -35,9 +45,14 @@ start:
         out     (c), a
         ld      a, #TONE0_PERIOD >> 4
         out     (PSG_PORT), a
+
+tone:   in      a, (JOY_A)
+        bit     5, a                    ; button 2 (active low)
         ld      a, #PSG_LATCH | 0x10    ; tone 0 attenuation 0
-        out     (PSG_PORT), a
-        jr      idle
+        jr      nz, 1$
+        ld      a, #PSG_LATCH | 0x1F    ; tone 0 silent
+1$:     out     (PSG_PORT), a
+        jr      tone
 
 noise:  ld      a, #PSG_LATCH | 0x64    ; noise control: white, rate 0
         out     (PSG_PORT), a
