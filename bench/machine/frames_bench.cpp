@@ -1,0 +1,62 @@
+// Whole frames per second of the console: 6000 frames (100 s of console time) of a busy
+// cartridge, best of three runs, the picture drawn and the sound made every frame as the
+// player does. The cartridge is the first argument, else $PLEXARO_BENCH_CARTRIDGE, else the
+// demo game if it is built, else our busy test cartridge.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "machine/machine.h"
+
+namespace {
+
+constexpr int Frames = 6000;
+constexpr int Runs = 3;
+constexpr double RealTimeFps = 60.0;
+constexpr double TargetFps = 6000.0;
+
+std::string ChooseCartridge(int argc, char** argv) {
+    if (argc > 1) return argv[1];
+    if (const char* path = std::getenv("PLEXARO_BENCH_CARTRIDGE")) return path;
+    const std::string demo = PLEXARO_BINARY_DIR "/cartridges/demo/demo.sg";
+    if (std::filesystem::exists(demo)) return demo;
+    return PLEXARO_BINARY_DIR "/cartridges/tests/busy.sg";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace plexaro;
+    const std::string cartridge = ChooseCartridge(argc, argv);
+    if (const char* error = InitMachine(256)) {
+        std::fprintf(stderr, "bench_machine_frames: %s\n", error);
+        return 1;
+    }
+    double best = 0;
+    for (int run = 0; run < Runs; ++run) {
+        if (const char* error = LoadCartridge(cartridge.c_str())) {
+            std::fprintf(stderr, "bench_machine_frames: %s: %s\n", cartridge.c_str(), error);
+            return 1;
+        }
+        SelectRgbMode(1);
+        const auto start = std::chrono::steady_clock::now();
+        for (int frame = 0; frame < Frames; ++frame) {
+            RunFrame();
+            MakeSoundFrame();
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (run == 0 || seconds < best) best = seconds;
+    }
+    const double fps = Frames / best;
+    std::printf("cartridge: %s\n", cartridge.c_str());
+    std::printf(
+        "frames: %d  best of %d: %.3f s  fps: %.0f  speed: %.1fx real time  (target %.0f "
+        "fps: %s)\n",
+        Frames, Runs, best, fps, fps / RealTimeFps, TargetFps,
+        fps >= TargetFps ? "met" : "not met");
+    ShutdownMachine();
+    return 0;
+}
