@@ -1,5 +1,6 @@
 #!/bin/sh
-# Plays a cartridge: the one named by ROM, else our bundled one.
+# Plays a cartridge headless for ten seconds of console time: the one named by ROM, else the
+# demo game, else our busy test cartridge. Its last frame is left in the build directory.
 set -eu
 BUILD="$1"
 ROM="${2:-}"
@@ -10,6 +11,8 @@ if [ ! -x "$PLAYER" ]; then
 fi
 if [ -z "$ROM" ]; then
     ROM="$BUILD/cartridges/demo/demo.sg"
-    [ -f "$ROM" ] || ROM="$(ls "$BUILD"/cartridges/*/*.sg 2>/dev/null | head -n 1)"
+    [ -f "$ROM" ] || ROM="$BUILD/cartridges/tests/busy.sg"
 fi
-exec "$PLAYER" "$ROM"
+SHOT="$BUILD/screenshot.png"
+"$PLAYER" --headless --frames 600 --screenshot "$SHOT" -- "$ROM"
+echo "Played $ROM; its last frame is in $SHOT"
