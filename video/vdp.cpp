@@ -230,24 +230,27 @@ int SpriteTop(uint8_t y, int size) {
     return y > 256 - size ? y - 256 : y;
 }
 
-uint8_t Attribute(uint32_t entry, uint32_t byte) {
-    return vdp.vram[(vdp.spriteAttributeTable + entry * 4 + byte) & VramMask];
+// Offset of a sprite's pattern inside the sprite pattern table; with the right half and any
+// row added it stays below SpritePatternBytes.
+uint32_t SpritePattern(uint8_t number, int size) {
+    return (size == 16 ? number & 0xFC : number) * 8u;
 }
 
-uint32_t SpritePatternStart(uint8_t pattern, int size) {
-    return vdp.spritePatternTable + (size == 16 ? pattern & 0xFC : pattern) * 8u;
+// True when two coordinates taken modulo 256 are less than size apart in either direction.
+bool Near(uint32_t difference, int size) {
+    return ((difference + size - 1) & 0xFF) < static_cast<uint32_t>(2 * size - 1);
 }
 
-void DrawSprite(uint16_t* row, uint32_t entry, uint32_t line, int size) {
-    const uint8_t flags = Attribute(entry, 3);
-    const uint32_t colour = flags & 0x0F;
-    int x = Attribute(entry, 1) - ((flags & EarlyClock) ? EarlyClockShift : 0);
+void DrawSprite(uint16_t* row, const uint8_t* attributes, uint32_t line, int size) {
+    const uint32_t colour = attributes[3] & 0x0F;
+    int x = attributes[1] - ((attributes[3] & EarlyClock) ? EarlyClockShift : 0);
     if (colour == 0 || x <= -size) return;
 
-    const uint32_t patternRow = line - SpriteTop(Attribute(entry, 0), size) - 1;
-    const uint32_t address = SpritePatternStart(Attribute(entry, 2), size) + patternRow;
-    uint32_t word = vdp.vram[address & VramMask] << 8;
-    if (size == 16) word |= vdp.vram[(address + RightHalfOffset) & VramMask];
+    const uint32_t patternRow = line - SpriteTop(attributes[0], size) - 1;
+    const uint8_t* pattern =
+        Table(vdp.spritePatternTable) + SpritePattern(attributes[2], size) + patternRow;
+    uint32_t word = pattern[0] << 8;
+    if (size == 16) word |= pattern[RightHalfOffset];
 
     // Bit 15 - k of the word is pixel x + k; clip by dropping bits, never wrapping.
     if (x < 0) {
@@ -266,9 +269,8 @@ void DrawSprite(uint16_t* row, uint32_t entry, uint32_t line, int size) {
     }
 }
 
-uint32_t CollisionRow(uint32_t address, int size) {
-    if (size == 8) return vdp.vram[address & VramMask];
-    return vdp.vram[address & VramMask] << 8 | vdp.vram[(address + RightHalfOffset) & VramMask];
+uint32_t CollisionRow(const uint8_t* pattern, int size) {
+    return size == 8 ? pattern[0] : pattern[0] << 8 | pattern[RightHalfOffset];
 }
 
 }  // namespace
@@ -407,13 +409,14 @@ void DrawSpriteLine(uint32_t line) {
     if (!vdp.frameBuffer || line >= VdpVisibleLines) return;
     const int size = SpriteSize();
     const int y = static_cast<int>(line);
+    const uint8_t* attributes = Table(vdp.spriteAttributeTable);
 
     // One walk of the table: entry 0 ends up in the highest examined bit, so consuming the
     // set from its low end draws the highest-numbered sprite first and entry 0 on top.
     uint32_t covering = 0;
     uint32_t examined = 0;
     for (; examined < SpriteCount; ++examined) {
-        const uint8_t yByte = Attribute(examined, 0);
+        const uint8_t yByte = attributes[examined * 4];
         if (yByte == SpriteEndMarker) break;
         const int top = SpriteTop(yByte, size);
         covering = covering << 1 | (top < y && y <= top + size);
@@ -425,22 +428,24 @@ void DrawSpriteLine(uint32_t line) {
         const int skip = std::countr_zero(covering);
         entry -= skip + 1;
         covering = skip == 31 ? 0 : covering >> (skip + 1);
-        DrawSprite(row, entry, line, size);
+        DrawSprite(row, attributes + entry * 4, line, size);
     }
 }
 
 bool DetectSpriteCollision() {
     const int size = SpriteSize();
+    const uint8_t* attributes = Table(vdp.spriteAttributeTable);
+    const uint8_t* patterns = Table(vdp.spritePatternTable);
     struct Sprite {
         uint8_t y, x;
-        uint32_t pattern;
+        const uint8_t* pattern;
     } sprites[SpriteCount];
     uint32_t count = 0;
     for (uint32_t entry = 0; entry < SpriteCount; ++entry) {
-        const uint8_t y = Attribute(entry, 0);
-        if (y == SpriteEndMarker) break;
-        if ((Attribute(entry, 3) & 0x0F) == 0) continue;
-        sprites[count++] = {y, Attribute(entry, 1), SpritePatternStart(Attribute(entry, 2), size)};
+        const uint8_t* sprite = attributes + entry * 4;
+        if (sprite[0] == SpriteEndMarker) break;
+        if ((sprite[3] & 0x0F) == 0) continue;
+        sprites[count++] = {sprite[0], sprite[1], patterns + SpritePattern(sprite[2], size)};
     }
 
     for (uint32_t i = 0; i < count; ++i) {
@@ -448,9 +453,9 @@ bool DetectSpriteCollision() {
             // Raw coordinates, taken modulo 256, so overlaps across the wrap count too.
             int dy = static_cast<uint8_t>(sprites[i].y - sprites[j].y);
             int dx = static_cast<uint8_t>(sprites[i].x - sprites[j].x);
-            if (!(dy < size || dy > 256 - size) || !(dx < size || dx > 256 - size)) continue;
-            uint32_t a = sprites[i].pattern;
-            uint32_t b = sprites[j].pattern;
+            if (!Near(dy, size) || !Near(dx, size)) continue;
+            const uint8_t* a = sprites[i].pattern;
+            const uint8_t* b = sprites[j].pattern;
             if (dy < size) {
                 b += dy;
             } else {

@@ -188,6 +188,7 @@ TEST_F(VdpRender, SpritesClipAtBothEdgesWithTheEarlyClock) {
     VdpRenderLine(16);
     ExpectSpritePixels(0, {{252, 6}, {253, 6}, {254, 6}, {255, 6}});
     ExpectSpritePixels(16, {{0, 7}, {2, 7}});
+    ExpectSpritePixels(15, {});  // never drawn: nothing spilled back from line 16
 
     SetRegister(1, VdpSpriteSize16);
     Fill(SpritePatterns + 32, 32, 0xFF);
@@ -256,6 +257,7 @@ TEST_F(VdpRender, CollisionComparesWholePatternsAcrossTheWrap) {
     EXPECT_FALSE(pair(50, 10, 3, 50, 17, 2));
     EXPECT_TRUE(pair(10, 20, 4, 17, 20, 5));
     EXPECT_FALSE(pair(10, 20, 5, 17, 20, 4));
+    EXPECT_TRUE(pair(17, 20, 5, 10, 20, 4));
     EXPECT_TRUE(pair(0xFC, 30, 1, 0x02, 30, 1));
     EXPECT_FALSE(pair(0xF9, 30, 1, 0x02, 30, 1));
     EXPECT_TRUE(pair(200, 30, 1, 200, 33, 1));  // below the picture
