@@ -13,7 +13,7 @@ namespace plexaro {
 namespace {
 
 // Published FNV-1a 64 test vectors.
-TEST(Hashing, Fnv1a64Vectors) {
+TEST(FnvHashing, Fnv1a64Vectors) {
     const auto hash = [](const char* text) {
         return Fnv1a64(FnvOffsetBasis, reinterpret_cast<const uint8_t*>(text), std::strlen(text));
     };
@@ -23,7 +23,7 @@ TEST(Hashing, Fnv1a64Vectors) {
 }
 
 // Pixels hash as little-endian pairs, row by row, skipping the stride's padding.
-TEST(Hashing, FramesAndSamplesAsLittleEndianBytes) {
+TEST(FnvHashing, FramesAndSamplesAsLittleEndianBytes) {
     std::vector<uint16_t> frame(300 * PictureHeight, 0xFFFF);
     std::vector<uint8_t> bytes;
     for (uint32_t y = 0; y < PictureHeight; ++y) {
@@ -44,7 +44,7 @@ TEST(Hashing, FramesAndSamplesAsLittleEndianBytes) {
 }
 
 // Colours 15, 4 and 7 of the console's palette in both pixel formats come back exactly.
-TEST(Pixels, PaletteColoursComeBackExactly) {
+TEST(PngPixels, PaletteColoursComeBackExactly) {
     struct Case {
         uint32_t mode;
         uint16_t pixel;
@@ -77,7 +77,7 @@ uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
     return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
 }
 
-TEST(Wav, HeaderAndSamples) {
+TEST(WavWriter, HeaderAndSamples) {
     const auto dir = testing::MakeScratch("wav");
     const std::string path = (dir / "out.wav").string();
     WavFile wav = OpenWav(path.c_str());

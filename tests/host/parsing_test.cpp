@@ -15,7 +15,7 @@ std::string Parse(std::vector<const char*> words, PlayerOptions& options) {
     return ParseOptions(static_cast<int>(words.size()), words.data(), options);
 }
 
-TEST(Options, EveryOptionThenThePath) {
+TEST(CommandLine, EveryOptionThenThePath) {
     PlayerOptions o;
     ASSERT_EQ(Parse({"--headless", "--frames", "42", "--screenshot", "a.png", "--wav", "b.wav",
                      "--input", "c.txt", "--rgb", "555", "--hash", "game.sg"},
@@ -40,7 +40,7 @@ TEST(Options, EveryOptionThenThePath) {
 
 // The path is every word after the options joined by single spaces, quotes and all; once
 // it has started, words that look like options belong to it.
-TEST(Options, PathWords) {
+TEST(CommandLine, PathWords) {
     PlayerOptions o;
     ASSERT_EQ(Parse({"--headless", "my", "game", "(1984).sg"}, o), "");
     EXPECT_EQ(o.cartridgePath, "my game (1984).sg");
@@ -57,7 +57,7 @@ TEST(Options, PathWords) {
     EXPECT_EQ(o.cartridgePath, "-x.sg");
 }
 
-TEST(Options, UsageErrors) {
+TEST(CommandLine, UsageErrors) {
     const std::vector<std::vector<const char*>> bad = {
         {"--fullscreen", "game.sg"},
         {"--frames"},

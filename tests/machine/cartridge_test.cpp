@@ -26,7 +26,7 @@ std::vector<uint8_t> Pattern(size_t size) {
     return bytes;
 }
 
-TEST(Loading, ImageHoldsTheFileThenZeros) {
+TEST(CartridgeLoading, ImageHoldsTheFileThenZeros) {
     ASSERT_EQ(InitMachine(256), nullptr);
     const auto dir = MakeScratch("ImageHoldsTheFileThenZeros");
     for (size_t size : {size_t{8192}, RomImageSize, size_t{1}}) {
@@ -45,7 +45,7 @@ TEST(Loading, ImageHoldsTheFileThenZeros) {
     RemoveScratch(dir);
 }
 
-TEST(Loading, LongerFileLoadsItsFirst40960Bytes) {
+TEST(CartridgeLoading, LongerFileLoadsItsFirst40960Bytes) {
     ASSERT_EQ(InitMachine(256), nullptr);
     const auto dir = MakeScratch("LongerFileLoadsItsFirst40960Bytes");
     const std::vector<uint8_t> bytes = Pattern(RomImageSize + 4096);
@@ -58,7 +58,7 @@ TEST(Loading, LongerFileLoadsItsFirst40960Bytes) {
 
 // Each failure leaves the running cartridge whole: its image, its memory and its program,
 // so that a reset afterwards restarts it.
-TEST(Loading, FailuresLeaveTheRunningCartridgeIntact) {
+TEST(CartridgeLoading, FailuresLeaveTheRunningCartridgeIntact) {
     ASSERT_EQ(InitMachine(256), nullptr);
     const auto dir = MakeScratch("FailuresLeaveTheRunningCartridgeIntact");
     const std::string running = CartridgePath("bus");
@@ -92,7 +92,7 @@ TEST(Loading, FailuresLeaveTheRunningCartridgeIntact) {
     RemoveScratch(dir);
 }
 
-TEST(Loading, PathWithSpacesIsUsedAsItIs) {
+TEST(CartridgeLoading, PathWithSpacesIsUsedAsItIs) {
     ASSERT_EQ(InitMachine(256), nullptr);
     const auto dir = MakeScratch("PathWithSpacesIsUsedAsItIs");
     const std::vector<uint8_t> file = testing::ReadBytes(CartridgePath("bus"));
@@ -102,7 +102,7 @@ TEST(Loading, PathWithSpacesIsUsedAsItIs) {
     RemoveScratch(dir);
 }
 
-TEST(Loading, LoadStartsFromPowerOn) {
+TEST(CartridgeLoading, LoadStartsFromPowerOn) {
     ASSERT_EQ(InitMachine(256), nullptr);
     ASSERT_EQ(LoadCartridge(CartridgePath("bus").c_str()), nullptr);
     RunFrame();
@@ -118,7 +118,7 @@ TEST(Loading, LoadStartsFromPowerOn) {
 //   32 FF 9F   LD (0x9FFF),A
 //   32 34 12   LD (0x1234),A
 //   18 FE      JR $
-TEST(Loading, UpperImageBytesAreRamThatResetRestores) {
+TEST(CartridgeLoading, UpperImageBytesAreRamThatResetRestores) {
     ASSERT_EQ(InitMachine(256), nullptr);
     const auto dir = MakeScratch("UpperImageBytesAreRamThatResetRestores");
     std::vector<uint8_t> bytes(RomImageSize, 0);
@@ -136,7 +136,7 @@ TEST(Loading, UpperImageBytesAreRamThatResetRestores) {
     RemoveScratch(dir);
 }
 
-TEST(Loading, ReadImageFileReadsOneWholeBlock) {
+TEST(CartridgeLoading, ReadImageFileReadsOneWholeBlock) {
     ASSERT_EQ(InitMachine(256), nullptr);
     const auto dir = MakeScratch("ReadImageFileReadsOneWholeBlock");
     const std::string path = WriteFile(dir / "six.bin", {1, 2, 3, 4, 5, 6});

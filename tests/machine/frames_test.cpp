@@ -104,7 +104,7 @@ TEST(FrameInterrupt, StatusPortReleasesTheLineOnlyWhileTheFlagIsSet) {
     EXPECT_EQ(z80::GetRegister(z80::RegIrqLine), 1u);
 }
 
-TEST(Bus, MemoryVideoMemoryAndMirroredPorts) {
+TEST(ConsoleBus, MemoryVideoMemoryAndMirroredPorts) {
     Start("bus");
     EXPECT_EQ(Ram(RomReadback), 0xA5);  // the write to 0x4000 was dropped
     EXPECT_EQ(Ram(0x4000), 0xA5);
@@ -120,7 +120,7 @@ TEST(Bus, MemoryVideoMemoryAndMirroredPorts) {
     EXPECT_EQ(Ram(PortEcho + 6), 0xFF);           // nor does 0xDE
 }
 
-TEST(Bus, JoypadBytesAsTheProgramReadsThem) {
+TEST(ConsoleBus, JoypadBytesAsTheProgramReadsThem) {
     Start("bus");
     struct Case {
         std::vector<uint32_t> held;
@@ -147,7 +147,7 @@ TEST(Bus, JoypadBytesAsTheProgramReadsThem) {
     }
 }
 
-TEST(Lifecycle, ResetRestartsTheCartridgeAndKeepsTheSoundChip) {
+TEST(MachineLifecycle, ResetRestartsTheCartridgeAndKeepsTheSoundChip) {
     Start("bus", {JoypadLeft});
     RunFrame();
     const uint16_t loops = Ram16(0xC021);
@@ -165,7 +165,7 @@ TEST(Lifecycle, ResetRestartsTheCartridgeAndKeepsTheSoundChip) {
     EXPECT_LT(Ram16(0xC021), loops);  // one frame's worth, counted from zero again
 }
 
-TEST(Lifecycle, FreeEmptiesMemoryAndImage) {
+TEST(MachineLifecycle, FreeEmptiesMemoryAndImage) {
     Start("bus");
     ASSERT_NE(Ram(0x0000), 0);
     PressJoypad(JoypadUp);
@@ -177,7 +177,7 @@ TEST(Lifecycle, FreeEmptiesMemoryAndImage) {
     EXPECT_EQ(JoypadPorts()[1], 0xFF);
 }
 
-TEST(Lifecycle, PauseButtonIsTheNonMaskableInterrupt) {
+TEST(MachineLifecycle, PauseButtonIsTheNonMaskableInterrupt) {
     Start("bus");
     PressPauseButton();
     RunFrame();
@@ -188,7 +188,7 @@ TEST(Lifecycle, PauseButtonIsTheNonMaskableInterrupt) {
     EXPECT_EQ(Ram(BusNmiCount), 3);
 }
 
-TEST(Lifecycle, RowStrideIsRecordedAndPassedOnByLoads) {
+TEST(MachineLifecycle, RowStrideIsRecordedAndPassedOnByLoads) {
     ASSERT_EQ(InitMachine(320), nullptr);
     EXPECT_EQ(RecordedRowStride(), 320u);
     ASSERT_EQ(LoadCartridge(CartridgePath("busy").c_str()), nullptr);
@@ -223,7 +223,7 @@ std::vector<int16_t> OneSecond() {
     return samples;
 }
 
-TEST(Sound, ToneOfPeriod254Is440Hz) {
+TEST(ConsoleSound, ToneOfPeriod254Is440Hz) {
     Start("sound");
     EXPECT_EQ(PsgInspect(0)->registers[0], 254);  // the latch went through port 0x3F7E
     const std::vector<int16_t> samples = OneSecond();
@@ -239,7 +239,7 @@ TEST(Sound, ToneOfPeriod254Is440Hz) {
     EXPECT_EQ(high, 10922);  // one channel at attenuation 0
 }
 
-TEST(Sound, WhiteNoiseIsNeitherSilentNorATone) {
+TEST(ConsoleSound, WhiteNoiseIsNeitherSilentNorATone) {
     Start("sound", {JoypadButton1});
     const std::vector<int16_t> samples = OneSecond();
     // 3579545 / 512 = 6991 shifts a second; a random level changes at about half of them.
