@@ -1,6 +1,7 @@
 #include "video/vdp.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -11,8 +12,8 @@ namespace plexaro {
 
 namespace {
 
-// Every table read is wrapped here: register values large enough to push a table past
-// 16 KB (register 2 up to 0x7F * 0x400) then read from the start of vram again.
+// Addresses wrap at 16 KB: register values large enough to push a table past the end
+// (register 2 up to 0x7F * 0x400) read from the start of vram again.
 constexpr uint32_t VramMask = VramSize - 1;
 
 // The byte that ends the sprite attribute table when found in a Y position.
@@ -276,15 +277,15 @@ uint32_t CollisionRow(const uint8_t* pattern, int size) {
 }  // namespace
 
 void VdpInit(uint32_t rowStride) {
-    BuildPalette(Rgb565);
     ClearChip();
+    BuildPalette(Rgb565);  // after the backdrop is cleared, so that entry 0 starts as 0
     delete[] vdp.frameBuffer;
     vdp.frameBuffer = nullptr;
     vdp.rowStride = rowStride;
     // A stride narrower than a picture row would make rows overlap and the last one run
     // past the buffer, so it is treated like 0: nothing is ever drawn.
     if (rowStride >= VdpScreenWidth) {
-        vdp.frameBuffer = new (std::nothrow) uint16_t[size_t{rowStride} * VdpVisibleLines];
+        vdp.frameBuffer = new (std::nothrow) uint16_t[std::size_t{rowStride} * VdpVisibleLines];
         ClearFrameBuffer();
     }
 }

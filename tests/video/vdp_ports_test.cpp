@@ -185,6 +185,12 @@ TEST_F(VdpPorts, PaletteInBothFormatsWithTheBackdropInEntryZero) {
     VdpReset();  // the palette survives a reset, backdrop entry included
     EXPECT_EQ(vdp.pixelPalette[0], 0x461C);
     EXPECT_EQ(vdp.mode, Text);
+
+    SetRegister(7, 0x07);
+    VdpSelectPixelFormat(Rgb555);
+    VdpInit(256);  // rebuilt in RGB 565 with no backdrop
+    EXPECT_EQ(vdp.pixelPalette[0], 0);
+    EXPECT_EQ(vdp.pixelPalette[15], 0xE71C);
 }
 
 }  // namespace
