@@ -1,9 +1,6 @@
-; The sound chip. Port A, read once at start, picks the sound:
-;   nothing pressed  tone 0 alone at full volume, period register 254:
-;                    3579545 / (32 x 254) = 440.4 Hz
-;   button 1         white noise alone at full volume, shifting every 512 chip clocks
-; Everything else stays silent. Afterwards, while button 2 is held, tone 0 is silenced,
-; and the pause button (NMI) halves tone 0's period register (one octave up, 880.8 Hz).
+; The sound chip: tone 0 alone at full volume, period register 254, which is
+; 3579545 / (32 x 254) = 440.4 Hz; everything else silent. While button 2 is held tone 0 is
+; silenced, and the pause button (NMI) halves its period register (an octave up, 880.8 Hz).
         .module sound
         .include "console.inc"
 
@@ -34,9 +31,6 @@ start:
         out     (PSG_PORT), a
         ld      a, #PSG_LATCH | 0x7F    ; noise silent
         out     (PSG_PORT), a
-        in      a, (JOY_A)
-        bit     4, a
-        jr      z, noise
 
         ; The period latch goes through port 0x3F7E: the other port of the chip, with a
         ; high byte that must be ignored.
@@ -53,13 +47,6 @@ tone:   in      a, (JOY_A)
         ld      a, #PSG_LATCH | 0x1F    ; tone 0 silent
 1$:     out     (PSG_PORT), a
         jr      tone
-
-noise:  ld      a, #PSG_LATCH | 0x64    ; noise control: white, rate 0
-        out     (PSG_PORT), a
-        ld      a, #PSG_LATCH | 0x70    ; noise attenuation 0
-        out     (PSG_PORT), a
-
-idle:   jr      idle
 
         .area   _CODE
         .area   _DATA

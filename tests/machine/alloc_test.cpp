@@ -52,8 +52,7 @@ void* operator new(size_t size) {
     throw std::bad_alloc();
 }
 void* operator new[](size_t size) {
-    if (void* block = Allocate(size)) return block;
-    throw std::bad_alloc();
+    return operator new(size);
 }
 void* operator new(size_t size, const std::nothrow_t&) noexcept {
     return AllocateOrFail(size);
