@@ -3,8 +3,9 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "host/input_script.h"
 #include "host/media.h"
@@ -17,18 +18,16 @@ constexpr double RealTimeFps = 60.0;
 constexpr uint32_t HeadlessRowStride = PictureWidth;
 
 bool ReadScript(const std::string& path, InputScript& script) {
+    std::error_code status;
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    if (!(file && text << file.rdbuf())) {
-        // An empty file reads as a failed stream copy, yet is a valid (empty) script.
-        if (!file.is_open() || !file.eof()) {
-            std::fprintf(stderr, "plexaro: %s: can't read the input script\n", path.c_str());
-            return false;
-        }
+    if (!std::filesystem::is_regular_file(path, status) || !file) {
+        std::fprintf(stderr, "plexaro: %s: can't read the input script\n", path.c_str());
+        return false;
     }
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     uint32_t line = 0;
     std::string error;
-    if (!ParseInputScript(text.str(), script, line, error)) {
+    if (!ParseInputScript(text, script, line, error)) {
         std::fprintf(stderr, "plexaro: %s:%" PRIu32 ": %s\n", path.c_str(), line, error.c_str());
         return false;
     }
