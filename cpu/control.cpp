@@ -186,9 +186,15 @@ void TriggerNmi() {
     detail::TakeNmi();
 }
 
+// Inside a window the budget in progress is the stand-in budget of 1, and the cost of the
+// EI that opened it is still to be charged; both are accounted for so that the count is
+// the cycles actually run, as it is outside a window.
 uint32_t ElapsedCycles() {
     uint32_t elapsed = counters.cyclesTotal - static_cast<uint32_t>(counters.cyclesLeft);
-    if (counters.eiWindow != 0) elapsed -= static_cast<uint32_t>(counters.savedCyclesLeft);
+    if (counters.eiWindow != 0) {
+        elapsed -= static_cast<uint32_t>(counters.savedCyclesLeft);
+        elapsed += 1 + static_cast<uint32_t>(counters.windowCost);
+    }
     return elapsed;
 }
 

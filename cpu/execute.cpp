@@ -260,7 +260,13 @@ uint32_t Run(int32_t cycles) {
             case 0xF3: core.iff1 = core.iff2 = 0; break;  // DI
             case 0xFB:  // EI: the next instruction runs in a one-instruction window
                 core.iff1 = core.iff2 = 1;
-                if (counters.eiWindow == 0) counters.savedCyclesLeft = c.left;
+                // EI inside the window of an earlier EI: that EI's cycles are charged now,
+                // or the pair would cost 4 where the CPU spends 8.
+                if (counters.eiWindow == 0) {
+                    counters.savedCyclesLeft = c.left;
+                } else {
+                    counters.savedCyclesLeft -= counters.windowCost;
+                }
                 counters.eiWindow = 1;
                 counters.windowCost = EiCost;
                 c.left = 1;

@@ -214,6 +214,12 @@ void PsgWrite(int chip, int data) {
 
 void PsgUpdate(int chip, int16_t* buffer, int count) {
     if (chip != 0 || buffer == nullptr) return;
+    // Before the first PsgInit every period is 0, and the tone loop would never find the
+    // end of one: a chip that was never set up is silent.
+    if (chip0.updateStep == 0) {
+        for (int i = 0; i < count; ++i) buffer[i] = 0;
+        return;
+    }
     while (count > 0) {
         const int n = count < UpdateChunk ? count : UpdateChunk;
         Generate(chip0, buffer, n);

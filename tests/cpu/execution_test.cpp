@@ -161,6 +161,15 @@ TEST(Interrupts, EiHaltReturnsPastTheHalt) {
     EXPECT_EQ(Reg(z80::RegIFF1), 1u);
 }
 
+TEST(Interrupts, EiAfterEiKeepsTheWindowAndChargesBoth) {
+    test::Boot({0xFB, 0xFB, 0x00});  // EI; EI; NOP
+    z80::SetRegister(z80::RegIM, 1);
+    z80::RaiseIrq(0xFF);
+    EXPECT_EQ(z80::Run(0), 12u);  // no interrupt until the NOP after the second EI is done
+    EXPECT_EQ(Word(SP()), 0x0003u);
+    EXPECT_EQ(PC(), Im1Routine);
+}
+
 TEST(Interrupts, EiWindowSuspendsABlockInstructionAfterOneStep) {
     test::Boot({0xFB, 0xED, 0xB0});  // EI; LDIR
     z80::SetRegister(z80::RegIM, 1);

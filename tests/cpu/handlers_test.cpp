@@ -192,6 +192,14 @@ TEST(HandlerCalls, AddWaitCyclesLengthensTheCountButNotTheBudget) {
     EXPECT_EQ(PC(), 250u);
 }
 
+TEST(HandlerCalls, ElapsedCyclesInsideTheEiWindowCountsWhatRan) {
+    test::Boot({0x00, 0xFB, 0xD3, 0x10});  // NOP; EI; OUT (0x10),A
+    z80::SetOutHandler(WaitOut);
+    z80::Run(1000);
+    EXPECT_EQ(elapsedBefore, 8u);  // the NOP and the EI, as outside a window
+    EXPECT_EQ(elapsedAfter, 13u);
+}
+
 TEST(HandlerCalls, InterruptsRaisedByAnOutHandlerFollowTheOut) {
     test::Boot({0xFB, 0x00, 0xD3, 0x10, 0x00});  // EI; NOP; OUT (0x10),A
     memory[0x0038] = 0x76;
