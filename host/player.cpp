@@ -66,11 +66,9 @@ int RunHeadless(const PlayerOptions& options) {
         return ExitFailure;
     }
     if (LoadedFileSize() > RomImageSize) {
-        std::fprintf(stderr,
-                     "plexaro: warning: %s is %" PRIu64
-                     " bytes long; only its first %zu are "
-                     "loaded\n",
-                     options.cartridgePath.c_str(), LoadedFileSize(), RomImageSize);
+        std::fprintf(stderr, "plexaro: warning: %s is %" PRIu64 " bytes long; ",
+                     options.cartridgePath.c_str(), LoadedFileSize());
+        std::fprintf(stderr, "only its first %zu are loaded\n", RomImageSize);
     }
     SelectRgbMode(options.rgbMode);
 
