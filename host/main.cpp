@@ -1,8 +1,9 @@
-// plexaro: plays a cartridge. Until the desktop window exists every run is headless.
+// plexaro: plays a cartridge in a window, or headless with --headless.
 #include <cstdio>
 
 #include "host/options.h"
 #include "host/player.h"
+#include "host/window.h"
 
 int main(int argc, char** argv) {
     using namespace plexaro;
@@ -20,8 +21,5 @@ int main(int argc, char** argv) {
         std::printf("plexaro %s\n", PLEXARO_VERSION);
         return ExitSuccess;
     }
-    if (!options.headless) {
-        std::fprintf(stderr, "plexaro: the window is not built yet; running headless\n");
-    }
-    return RunHeadless(options);
+    return options.headless ? RunHeadless(options) : RunDesktop(options);
 }

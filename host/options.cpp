@@ -16,22 +16,25 @@ bool ParseCount(std::string_view text, uint64_t& value) {
 }  // namespace
 
 const char* UsageText() {
-    return "Usage: plexaro [OPTIONS] [--] CARTRIDGE\n"
-           "Plays a Sega SG-1000 cartridge image. The words after the options, joined by\n"
-           "single spaces, are the cartridge's path.\n"
+    return "Usage: plexaro [OPTIONS] [--] [CARTRIDGE]\n"
+           "Plays a Sega SG-1000 cartridge image in a window. The words after the options,\n"
+           "joined by single spaces, are the cartridge's path; without one the window starts\n"
+           "empty (File > Load rom).\n"
            "\n"
            "  --headless           no window and no audio; frames run as fast as possible\n"
-           "  --frames N           stop after N frames (default 600)\n"
-           "  --screenshot FILE    at the end, write the last frame as a 256x192 PNG\n"
-           "  --wav FILE           write the sound as a 44100 Hz 16-bit mono WAV file\n"
-           "  --input FILE         a script of joypad presses by frame number\n"
-           "  --rgb 565|555        pixel format (default 565)\n"
-           "  --hash               print FNV-1a 64 hashes of the last frame and of the sound\n"
+           "  --frames N           (headless) stop after N frames (default 600)\n"
+           "  --screenshot FILE    (headless) at the end, write the last frame as a 256x192 PNG\n"
+           "  --wav FILE           (headless) write the sound as a 44100 Hz 16-bit mono WAV file\n"
+           "  --input FILE         (headless) a script of joypad presses by frame number\n"
+           "  --rgb 565|555        pixel format (default 565), the window's starting RGB mode\n"
+           "  --hash               (headless) print FNV-1a 64 hashes of the last frame and of the "
+           "sound\n"
            "  --help               print this text\n"
            "  --version            print the version\n";
 }
 
 std::string ParseOptions(int count, const char* const* words, PlayerOptions& options) {
+    std::string firstHeadlessOnly;  // the window has no use for these
     int i = 0;
     for (; i < count; ++i) {
         const std::string_view word = words[i];
@@ -43,6 +46,9 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
         const bool takesValue = word == "--frames" || word == "--screenshot" || word == "--wav" ||
                                 word == "--input" || word == "--rgb";
         if (takesValue && i + 1 >= count) return std::string(word) + " needs a value";
+        const bool headlessOnly = word == "--frames" || word == "--screenshot" || word == "--wav" ||
+                                  word == "--input" || word == "--hash";
+        if (headlessOnly && firstHeadlessOnly.empty()) firstHeadlessOnly = word;
         if (word == "--headless") {
             options.headless = true;
         } else if (word == "--hash") {
@@ -77,6 +83,9 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
         if (takesValue && std::strlen(words[i]) == 0) return std::string(word) + " needs a value";
     }
 
+    if (!options.headless && !firstHeadlessOnly.empty()) {
+        return firstHeadlessOnly + " only works with --headless";
+    }
     options.cartridgePath.clear();
     for (int first = i; i < count; ++i) {
         if (i > first) options.cartridgePath += ' ';

@@ -1,0 +1,25 @@
+// What the SDL layers of the desktop program share: the one window and its renderer, made by
+// the window layer and drawn into by presentation and the menus, and the ImGui parts that
+// the window layer calls once per frame.
+#pragma once
+
+#include <SDL.h>
+
+namespace plexaro {
+
+SDL_Window* HostWindow();      // null before the window exists
+SDL_Renderer* HostRenderer();  // null before the window exists
+int MenuBarHeight();           // pixels above the picture area in windowed mode
+
+// The menu bar, with its check marks from the shell's state; a chosen item is posted.
+// Returns true while one of its menus is open.
+bool DrawMenuBar();
+// The open-file dialog, while open. Returns true while it is open.
+bool DrawFileDialog();
+void OpenFileDialog();
+// The dialog's choice, handed to the shell in a later pass.
+void PostFileChosen(const char* path);
+
+uint32_t KeyCodeFromScancode(SDL_Scancode scancode);  // KeyCodeCount for keys the game ignores
+
+}  // namespace plexaro

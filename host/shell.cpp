@@ -1,0 +1,232 @@
+// The shell's state and what each command and window event does to it; the order of one
+// pass of the main loop. Every platform call goes through the window, display, audio and
+// input layers.
+#include "host/shell.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "host/audio.h"
+#include "host/input.h"
+#include "host/window.h"
+#include "machine/machine.h"
+
+namespace plexaro {
+namespace {
+
+constexpr int32_t PictureWidth = 256;
+constexpr int32_t PictureHeight = 192;
+
+ShellState Initial() {
+    ShellState initial{};
+    initial.EmulationActive = 1;
+    initial.RgbMode = 1;
+    initial.sizeChecked = 1;
+    initial.WindowDestRect = {0, 0, 2 * PictureWidth, 2 * PictureHeight};
+    initial.FullScreenDestRect = FullScreenDestCentred;
+    return initial;
+}
+
+ShellState shell = Initial();
+// A message about the command line's cartridge waits here until the window exists.
+std::string pendingLoadMessage;
+
+// What a load ended with, as a box would show it; empty when there is nothing to say.
+std::string LoadMessage(const char* error) {
+    if (error != nullptr) return error;
+    if (LoadedFileSize() <= RomImageSize) return {};
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "The file is %" PRIu64 " bytes long; only its first %zu bytes are loaded.",
+                  LoadedFileSize(), RomImageSize);
+    return text;
+}
+
+void ShowLoadMessage(const std::string& message) {
+    if (!message.empty()) WindowShowMessage("Plexaro load error", message.c_str(), MessageWarning);
+}
+
+void SetSize(uint32_t scale) {
+    shell.sizeChecked = scale;
+    WindowSetClientSize(PictureWidth * static_cast<int32_t>(scale),
+                        PictureHeight * static_cast<int32_t>(scale));
+}
+
+void SetRgbMode(int mode) {
+    SelectRgbMode(static_cast<uint32_t>(mode));
+    shell.RgbMode = mode;
+    DisplaySelectPixelFormat(static_cast<uint32_t>(mode));
+}
+
+void Present() {
+    const uint16_t* frame = GetFrameBuffer();
+    if (!shell.cartridgeLoaded || frame == nullptr) {
+        DisplayPresentBlank(0,
+                            shell.FullScreenMode ? shell.FullScreenDestRect : shell.WindowDestRect);
+    } else if (shell.FullScreenMode) {
+        DisplayPresentFullScreen(frame, RecordedRowStride(), shell.FullScreenDestRect);
+    } else {
+        DisplayPresentWindowed(frame, RecordedRowStride(), shell.WindowDestRect);
+    }
+    WindowFinishFrame(shell.FullScreenMode == 1);
+}
+
+}  // namespace
+
+const ShellState& Shell() {
+    return shell;
+}
+
+void ShellLoadFromCommandLine(const std::string& text) {
+    shell = Initial();
+    pendingLoadMessage.clear();
+    if (text.empty()) return;
+    shell.CartridgePath = text;
+    shell.cartridgeLoaded = true;
+    pendingLoadMessage = LoadMessage(LoadCartridge(shell.CartridgePath.c_str()));
+}
+
+bool ShellStart(uint32_t rgbMode) {
+    shell.RgbMode = rgbMode == 0 ? 0 : 1;
+    ShowLoadMessage(pendingLoadMessage);
+    pendingLoadMessage.clear();
+    WindowPostCommand(CommandSize2);
+
+    bool started = DisplaySetMode(shell.FullScreenMode) == 0;
+    DisplaySelectPixelFormat(static_cast<uint32_t>(shell.RgbMode));
+    if (const char* error = InitMachine(DisplayRowStride())) {
+        WindowShowMessage("Plexaro initialization error", error, MessageWarning);
+        started = false;
+    }
+    SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
+    if (InputOpen() != 1) {
+        WindowShowMessage("Plexaro Directinput error", "input initialization error",
+                          MessageWarning);
+        started = false;
+    } else {
+        if (KeyboardOpen() != 1) {
+            WindowShowMessage("Plexaro keyboard error", "keyboard initialization error",
+                              MessageWarning);
+            started = false;
+        }
+        shell.JoystickPresent = JoystickOpen();
+    }
+    if (AudioOpen() == 0) started = false;
+    if (!started) {
+        shell.quitting = true;
+        shell.exitStatus = 1;
+    }
+    return started;
+}
+
+void ShellCommand(uint32_t id) {
+    switch (id) {
+        case CommandLoadRom: WindowOpenFileDialog(); break;
+        case CommandFreeRom:
+            FreeMachine();
+            shell.cartridgeLoaded = false;
+            shell.CartridgePath.clear();
+            break;
+        case CommandQuit: ShellShutdown(); break;
+        case CommandFullscreen:
+            shell.FullScreenMode = 1 - shell.FullScreenMode;
+            WindowShowCursor(shell.FullScreenMode == 0);
+            // Leaving full screen always comes back at twice the picture's size.
+            if (shell.FullScreenMode == 0) WindowPostCommand(CommandSize2);
+            DisplaySetMode(shell.FullScreenMode);
+            break;
+        case CommandSize1:
+        case CommandSize2:
+        case CommandSize3: SetSize(id - CommandSize1 + 1); break;
+        case CommandAbout: WindowShowMessage("Plexaro about", AboutText, MessagePlain); break;
+        case CommandReset:
+            ResetMachine();
+            AudioRestart();
+            SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
+            break;
+        case CommandPause:
+            // Every selection presses the console's button, whichever way the mark goes.
+            shell.PauseChecked = 1 - shell.PauseChecked;
+            PressPauseButton();
+            break;
+        case CommandStrech:
+            shell.StretchMode = 1 - shell.StretchMode;
+            shell.FullScreenDestRect =
+                shell.StretchMode ? FullScreenDestStretched : FullScreenDestCentred;
+            break;
+        case CommandRgb565: SetRgbMode(1); break;
+        case CommandRgb555: SetRgbMode(0); break;
+        default: break;
+    }
+}
+
+void ShellFileChosen(const std::string& path) {
+    shell.CartridgePath = path;
+    shell.cartridgeLoaded = true;
+    AudioSilence();
+    AudioRestart();
+    const std::string message = LoadMessage(LoadCartridge(shell.CartridgePath.c_str()));
+    SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
+    ShowLoadMessage(message);
+}
+
+void ShellMinimised() {
+    AudioRestart();
+    AudioSilence();
+    shell.EmulationActive = 0;
+}
+
+void ShellRestored() {
+    shell.EmulationActive = 1;
+}
+
+void ShellMoved() {
+    AudioRestart();
+    AudioSilence();
+}
+
+void ShellHold(bool holding) {
+    // The looping buffer would otherwise repeat its last frames while nothing is written.
+    if (holding && !shell.holding) {
+        AudioRestart();
+        AudioSilence();
+    }
+    shell.holding = holding;
+}
+
+void ShellControllersChanged() {
+    shell.JoystickPresent = JoystickOpen();
+}
+
+bool ShellFramePass() {
+    if (shell.quitting || shell.EmulationActive != 1) return false;
+    bool paced = false;
+    if (shell.holding) {
+        Present();
+    } else {
+        PollInput(shell.JoystickPresent);
+        if (shell.cartridgeLoaded) {
+            RunFrame();
+            DisplayWaitVerticalBlank();
+        }
+        Present();
+        if (shell.cartridgeLoaded) {
+            AudioWriteFrame(MakeSoundFrame());
+            paced = AudioPlaying();
+        }
+    }
+    if (shell.FullScreenMode == 0) shell.WindowDestRect = WindowPictureRect();
+    return paced;
+}
+
+void ShellShutdown() {
+    DisplayRelease();
+    KeyboardClose();
+    JoystickClose();
+    InputClose();
+    ShutdownMachine();
+    AudioClose();
+    shell.quitting = true;
+}
+
+}  // namespace plexaro

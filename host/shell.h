@@ -1,0 +1,76 @@
+// The shell: the desktop program's state, its start-up and shutdown, the effect of each menu
+// command and window event, and the order of one frame's work. It knows no platform: the
+// window, presentation, audio and input layers do that.
+//
+//     ShellLoadFromCommandLine(text);    // before the window exists
+//     create the window, then: if (!ShellStart(rgbMode)) end;
+//     loop: events -> ShellCommand / ShellMinimised / ...; otherwise ShellFramePass();
+//     ShellShutdown();
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/display.h"
+
+namespace plexaro {
+
+// Menu command ids.
+enum MenuCommand : uint32_t {
+    CommandLoadRom = 40014,
+    CommandFreeRom = 40015,
+    CommandQuit = 40016,
+    CommandFullscreen = 40017,
+    CommandSize1 = 40018,
+    CommandSize2 = 40019,
+    CommandSize3 = 40020,
+    CommandAbout = 40022,
+    CommandReset = 40023,
+    CommandPause = 40024,
+    CommandStrech = 40040,
+    CommandRgb565 = 40042,
+    CommandRgb555 = 40043,
+};
+
+inline constexpr const char* ProductName = "Plexaro";
+inline constexpr const char* AboutText =
+    "Plexaro\nbeta 0.01\n\nA Sega SG-1000 emulator\nby the Plexaro developers";
+
+struct ShellState {
+    bool cartridgeLoaded;       // CartridgePath is set: frames run
+    std::string CartridgePath;  // kept even when its load failed
+    uint8_t EmulationActive;    // 0 while the window is minimised
+    int FullScreenMode;
+    int StretchMode;
+    int PauseChecked;
+    int RgbMode;  // 1: RGB 565, 0: RGB 555
+    int JoystickPresent;
+    uint32_t sizeChecked;  // 1, 2 or 3: the checked "Size x" item
+    bool holding;          // a menu or the file dialog is open: no frames run
+    bool quitting;         // the loop ends at its next pass
+    int exitStatus;
+    Rect WindowDestRect;
+    Rect FullScreenDestRect;
+};
+
+const ShellState& Shell();
+
+// Start-up step 1: a non-empty text is the cartridge's path, loaded at once; its message (if
+// any) is shown once the window exists.
+void ShellLoadFromCommandLine(const std::string& text);
+// The rest of start-up, once the window exists. False when a step failed (its message has
+// been shown): the program then ends without running a frame.
+bool ShellStart(uint32_t rgbMode);
+void ShellCommand(uint32_t id);
+void ShellFileChosen(const std::string& path);  // "Load rom"'s or a dropped file
+void ShellMinimised();
+void ShellRestored();
+void ShellMoved();
+void ShellHold(bool holding);  // a menu or the dialog opened (true) or closed (false)
+void ShellControllersChanged();
+// One pass of the main loop without an event. True when the audio stream's wait paced it;
+// otherwise the caller waits for the next 60 Hz tick itself.
+bool ShellFramePass();
+void ShellShutdown();
+
+}  // namespace plexaro

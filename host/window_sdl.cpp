@@ -1,0 +1,309 @@
+// The desktop program on SDL: start-up, the window with its renderer and Dear ImGui, the
+// main loop, and how SDL's events reach the shell. Each pass handles one waiting event, or
+// else runs one frame; the audio stream's wait paces the frames, or a 60 Hz clock when
+// there is no sound.
+#include <SDL.h>
+#include <imgui.h>
+#include <imgui_impl_sdl.h>
+#include <imgui_impl_sdlrenderer.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "host/input.h"
+#include "host/sdl_host.h"
+#include "host/shell.h"
+#include "host/window.h"
+
+namespace plexaro {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr Clock::duration FramePeriod = std::chrono::nanoseconds(1'000'000'000 / 60);
+// Further behind than this (a message box was open, the machine was busy), the clock starts
+// afresh instead of running frames back to back to catch up.
+constexpr int MaxFramesBehind = 3;
+constexpr int StartWidth = 512;
+constexpr int StartHeight = 384;
+constexpr float FontPixels = 13.0f;
+
+enum UserEventCode : Sint32 { HoldOff = 0, HoldOn = 1, FileChosen = 2 };
+
+struct WindowState {
+    SDL_Window* window;
+    SDL_Renderer* renderer;
+    bool imgui;
+    int menuBarHeight;
+    Uint32 commandEvent;  // carries a menu command id
+    Uint32 shellEvent;    // carries a UserEventCode
+    bool holding;         // a menu or the dialog was open at the last frame
+    std::string chosenPath;
+    Clock::time_point nextTick;
+};
+
+WindowState state = {};
+
+// SDL starts its offscreen or dummy driver by itself when there is no screen; only a user
+// who asks for one by name wants to play into the void.
+bool StartVideo(std::string& reason) {
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        reason = SDL_GetError();
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool invisible = driver != nullptr && (std::strcmp(driver, "offscreen") == 0 ||
+                                                 std::strcmp(driver, "dummy") == 0);
+    if (invisible && (requested == nullptr || *requested == 0)) {
+        reason = std::string("SDL found no screen, only its '") + driver + "' driver";
+        SDL_Quit();
+        return false;
+    }
+    return true;
+}
+
+bool OpenWindow() {
+    state.commandEvent = SDL_RegisterEvents(2);
+    if (state.commandEvent == static_cast<Uint32>(-1)) return false;
+    state.shellEvent = state.commandEvent + 1;
+
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;  // the program writes no files of its own
+    ImGui::StyleColorsDark();
+    ImFontConfig font;
+    font.SizePixels = FontPixels;
+    io.Fonts->AddFontDefault(&font);
+    state.imgui = true;
+    // The height of ImGui's main menu bar: one line of text and its padding.
+    state.menuBarHeight = static_cast<int>(FontPixels + 2 * ImGui::GetStyle().FramePadding.y);
+
+    state.window = SDL_CreateWindow(ProductName, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                    StartWidth, StartHeight + state.menuBarHeight, 0);
+    if (state.window == nullptr) return false;
+    state.renderer = SDL_CreateRenderer(state.window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (state.renderer == nullptr) {
+        state.renderer = SDL_CreateRenderer(state.window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (state.renderer == nullptr) return false;
+    ImGui_ImplSDL2_InitForSDLRenderer(state.window);
+    ImGui_ImplSDLRenderer_Init(state.renderer);
+    return true;
+}
+
+void DestroyWindow() {
+    if (state.imgui) {
+        if (state.renderer != nullptr) {
+            ImGui_ImplSDLRenderer_Shutdown();
+            ImGui_ImplSDL2_Shutdown();
+        }
+        ImGui::DestroyContext();
+    }
+    if (state.renderer != nullptr) SDL_DestroyRenderer(state.renderer);
+    if (state.window != nullptr) SDL_DestroyWindow(state.window);
+    state = {};
+}
+
+void PostShellEvent(Sint32 code) {
+    SDL_Event event{};
+    event.type = state.shellEvent;
+    event.user.code = code;
+    SDL_PushEvent(&event);
+}
+
+void HandleWindowEvent(const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_MINIMIZED: ShellMinimised(); break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED: ShellRestored(); break;
+        case SDL_WINDOWEVENT_MOVED: ShellMoved(); break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            // Keys are only seen with the focus: one held as it left would stay down forever.
+            InputReleaseKeys();
+            break;
+        case SDL_WINDOWEVENT_CLOSE: ShellShutdown(); break;
+        default: break;
+    }
+}
+
+void HandleEvent(const SDL_Event& event) {
+    if (state.imgui && !Shell().FullScreenMode) ImGui_ImplSDL2_ProcessEvent(&event);
+    switch (event.type) {
+        case SDL_QUIT: ShellShutdown(); return;
+        case SDL_WINDOWEVENT: HandleWindowEvent(event.window); return;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            if (!event.key.repeat) {
+                InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
+                              event.type == SDL_KEYDOWN);
+            }
+            if (event.type == SDL_KEYUP && event.key.keysym.sym == SDLK_RETURN &&
+                (event.key.keysym.mod & KMOD_ALT) != 0) {
+                WindowPostCommand(CommandFullscreen);
+            }
+            return;
+        case SDL_DROPFILE:
+            if (event.drop.file != nullptr) {
+                ShellFileChosen(event.drop.file);
+                SDL_free(event.drop.file);
+            }
+            return;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED: ShellControllersChanged(); return;
+        default: break;
+    }
+    if (event.type == state.commandEvent) {
+        ShellCommand(static_cast<uint32_t>(event.user.code));
+    } else if (event.type == state.shellEvent) {
+        if (event.user.code == FileChosen) {
+            ShellFileChosen(state.chosenPath);
+        } else {
+            ShellHold(event.user.code == HoldOn);
+        }
+    }
+}
+
+// Sleeps until the next sixtieth of a second, counted from a fixed start so that the rate
+// never drifts.
+void WaitForTick() {
+    const Clock::time_point now = Clock::now();
+    if (now - state.nextTick > MaxFramesBehind * FramePeriod) state.nextTick = now;
+    state.nextTick += FramePeriod;
+    std::this_thread::sleep_until(state.nextTick);
+}
+
+void DrawBlankHint() {
+    const char* hint = "No cartridge: File > Load rom, or drop a .sg file here";
+    const ImVec2 size = ImGui::CalcTextSize(hint);
+    const Rect area = WindowPictureRect();
+    const float x = static_cast<float>(area.left + area.right) / 2 - size.x / 2;
+    const float y = static_cast<float>(area.top + area.bottom) / 2 - size.y / 2;
+    ImGui::GetBackgroundDrawList()->AddText(ImVec2(x > 4 ? x : 4, y), IM_COL32(160, 160, 160, 255),
+                                            hint);
+}
+
+}  // namespace
+
+SDL_Window* HostWindow() {
+    return state.window;
+}
+
+SDL_Renderer* HostRenderer() {
+    return state.renderer;
+}
+
+int MenuBarHeight() {
+    return state.menuBarHeight;
+}
+
+void PostFileChosen(const char* path) {
+    state.chosenPath = path;
+    PostShellEvent(FileChosen);
+}
+
+void WindowShowMessage(const char* caption, const char* text, MessageKind kind) {
+    const Uint32 flags =
+        kind == MessageWarning ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
+    // Where no box can be shown (no dialog helper on this desktop), the words still reach
+    // the user.
+    if (SDL_ShowSimpleMessageBox(flags, caption, text, state.window) != 0) {
+        std::fprintf(stderr, "plexaro: %s: %s\n", caption, text);
+    }
+}
+
+void WindowSetClientSize(int32_t width, int32_t height) {
+    if (state.window != nullptr)
+        SDL_SetWindowSize(state.window, width, height + state.menuBarHeight);
+}
+
+Rect WindowPictureRect() {
+    int width = 0;
+    int height = 0;
+    if (state.renderer != nullptr) SDL_GetRendererOutputSize(state.renderer, &width, &height);
+    return {0, state.menuBarHeight, width, height};
+}
+
+void WindowShowCursor(bool shown) {
+    SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void WindowPostCommand(uint32_t id) {
+    SDL_Event event{};
+    event.type = state.commandEvent;
+    event.user.code = static_cast<Sint32>(id);
+    SDL_PushEvent(&event);
+}
+
+void WindowOpenFileDialog() {
+    OpenFileDialog();
+}
+
+void WindowFinishFrame(bool fullScreen) {
+    if (!fullScreen) {
+        ImGui_ImplSDLRenderer_NewFrame();
+        ImGui_ImplSDL2_NewFrame();
+        // This backend reads the pointer only on clicks under X11, so menus would not open
+        // on hover: take the position from SDL's own tracking instead.
+        if (SDL_GetMouseFocus() == state.window) {
+            int x = 0;
+            int y = 0;
+            SDL_GetMouseState(&x, &y);
+            ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
+        }
+        ImGui::NewFrame();
+        bool holding = DrawMenuBar();
+        holding = DrawFileDialog() || holding;
+        if (!Shell().cartridgeLoaded) DrawBlankHint();
+        ImGui::Render();
+        ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+        if (holding != state.holding) PostShellEvent(holding ? HoldOn : HoldOff);
+        state.holding = holding;
+    }
+    SDL_RenderPresent(state.renderer);
+}
+
+int RunDesktop(const PlayerOptions& options) {
+    std::string reason;
+    if (!StartVideo(reason)) {
+        std::fprintf(stderr,
+                     "plexaro: no display available (%s); run with --headless to play without "
+                     "a window\n",
+                     reason.c_str());
+        return 1;
+    }
+    // No controller support is no reason not to play with the keyboard.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+    ShellLoadFromCommandLine(options.cartridgePath);
+    if (!OpenWindow()) {
+        std::fprintf(stderr, "plexaro: can't open the window (%s)\n", SDL_GetError());
+        ShellShutdown();
+        DestroyWindow();
+        SDL_Quit();
+        return 1;
+    }
+    ShellStart(options.rgbMode);
+    state.nextTick = Clock::now();
+    while (!Shell().quitting) {
+        SDL_Event event;
+        if (SDL_PollEvent(&event)) {
+            HandleEvent(event);
+        } else if (Shell().EmulationActive != 1) {
+            SDL_WaitEventTimeout(nullptr, 100);  // minimised: nothing to do until it returns
+        } else if (!ShellFramePass()) {
+            WaitForTick();
+        } else {
+            state.nextTick = Clock::now();
+        }
+    }
+    const int status = Shell().exitStatus;
+    ShellShutdown();
+    DestroyWindow();
+    SDL_Quit();
+    return status;
+}
+
+}  // namespace plexaro
