@@ -35,6 +35,16 @@ if ! DESTDIR=$root cmake --install "$build" --prefix /usr >"$tmp/install.log" 2>
     exit 1
 fi
 
+# A staged install leaves the desktop database to the package manager; a direct one refreshes it.
+[ ! -e "$share/applications/mimeinfo.cache" ] || fail "a DESTDIR install wrote the desktop database"
+if DESTDIR= cmake --install "$build" --prefix "$tmp/direct" >"$tmp/direct.log" 2>&1; then
+    grep -q "=plexaro.desktop;" "$tmp/direct/share/applications/mimeinfo.cache" 2>/dev/null ||
+        fail "a direct install did not refresh the desktop database"
+else
+    cat "$tmp/direct.log"
+    fail "cmake --install without DESTDIR"
+fi
+
 for file in bin/plexaro share/applications/plexaro.desktop share/man/man6/plexaro.6 \
     share/icons/hicolor/48x48/apps/plexaro.png share/icons/hicolor/128x128/apps/plexaro.png \
     share/icons/hicolor/256x256/apps/plexaro.png; do
