@@ -37,7 +37,7 @@ fi
 
 # A staged install leaves the desktop database to the package manager; a direct one refreshes it.
 [ ! -e "$share/applications/mimeinfo.cache" ] || fail "a DESTDIR install wrote the desktop database"
-if DESTDIR= cmake --install "$build" --prefix "$tmp/direct" >"$tmp/direct.log" 2>&1; then
+if DESTDIR='' cmake --install "$build" --prefix "$tmp/direct" >"$tmp/direct.log" 2>&1; then
     grep -q "=plexaro.desktop;" "$tmp/direct/share/applications/mimeinfo.cache" 2>/dev/null ||
         fail "a direct install did not refresh the desktop database"
 else
