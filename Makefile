@@ -3,9 +3,10 @@ BUILD     ?= build/release
 SANITIZE  ?= build/sanitize
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 ROM       ?=
+PREFIX    ?= /usr/local
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all deps configure build test test-sanitize bench run format clean
+.PHONY: all deps configure build test test-sanitize bench run install format clean
 
 all: build
 
@@ -34,6 +35,10 @@ bench: build
 
 run: build
 	@sh tools/run.sh $(BUILD) "$(ROM)"
+
+# DESTDIR, from the command line or the environment, stages the files under another root.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
