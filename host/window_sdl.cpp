@@ -141,8 +141,9 @@ void HandleEvent(const SDL_Event& event) {
                 InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
                               event.type == SDL_KEYDOWN);
             }
-            if (event.type == SDL_KEYUP && event.key.keysym.sym == SDLK_RETURN &&
-                (event.key.keysym.mod & KMOD_ALT) != 0) {
+            // On the press: people and tools let go of Alt before Enter as often as after.
+            if (event.type == SDL_KEYDOWN && !event.key.repeat &&
+                event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0) {
                 WindowPostCommand(CommandFullscreen);
             }
             return;
