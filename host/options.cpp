@@ -29,6 +29,8 @@ const char* UsageText() {
            "  --rgb 565|555        pixel format (default 565), the window's starting RGB mode\n"
            "  --hash               (headless) print FNV-1a 64 hashes of the last frame and of the "
            "sound\n"
+           "  --stats              (window) when it closes, print the frames run, the frame\n"
+           "                       rate, the time to the first frame and the renderer used\n"
            "  --help               print this text\n"
            "  --version            print the version\n";
 }
@@ -53,6 +55,8 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
             options.headless = true;
         } else if (word == "--hash") {
             options.hash = true;
+        } else if (word == "--stats") {
+            options.stats = true;
         } else if (word == "--help") {
             options.help = true;
         } else if (word == "--version") {

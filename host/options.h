@@ -22,6 +22,7 @@ struct PlayerOptions {
     std::string inputPath;       // empty: no input script
     uint32_t rgbMode = 1;        // 1: RGB 565, 0: RGB 555 (as SelectRgbMode takes it)
     bool hash = false;
+    bool stats = false;  // the window prints its frame figures when it closes
     bool help = false;
     bool version = false;
     std::string cartridgePath;  // empty when no words follow the options

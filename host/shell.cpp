@@ -207,6 +207,7 @@ bool ShellFramePass() {
         PollInput(shell.JoystickPresent);
         if (shell.cartridgeLoaded) {
             RunFrame();
+            ++shell.framesRun;
             DisplayWaitVerticalBlank();
         }
         Present();

@@ -49,6 +49,7 @@ struct ShellState {
     bool holding;          // a menu or the file dialog is open: no frames run
     bool quitting;         // the loop ends at its next pass
     int exitStatus;
+    uint64_t framesRun;
     Rect WindowDestRect;
     Rect FullScreenDestRect;
 };

@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "host/audio.h"
 #include "host/input.h"
 #include "host/sdl_host.h"
 #include "host/shell.h"
@@ -187,6 +188,24 @@ void DrawBlankHint() {
                                             hint);
 }
 
+// --stats: what the run looked like, for people measuring the program.
+void PrintStats(Clock::time_point started, Clock::time_point firstFrame) {
+    const uint64_t frames = Shell().framesRun;
+    const double wall = std::chrono::duration<double>(Clock::now() - firstFrame).count();
+    const double first = std::chrono::duration<double, std::milli>(firstFrame - started).count();
+    SDL_RendererInfo info{};
+    if (state.renderer == nullptr || SDL_GetRendererInfo(state.renderer, &info) != 0) {
+        info.name = "none";
+    }
+    const char* audio = AudioPlaying() ? SDL_GetCurrentAudioDriver() : nullptr;
+    std::printf(
+        "frames: %llu  wall: %.3f s  fps: %.2f  first frame: %.1f ms  renderer: %s  "
+        "sound: %s\n",
+        static_cast<unsigned long long>(frames), frames > 0 ? wall : 0.0,
+        frames > 1 && wall > 0 ? static_cast<double>(frames - 1) / wall : 0.0,
+        frames > 0 ? first : 0.0, info.name, audio != nullptr ? audio : "none");
+}
+
 }  // namespace
 
 SDL_Window* HostWindow() {
@@ -268,6 +287,8 @@ void WindowFinishFrame(bool fullScreen) {
 }
 
 int RunDesktop(const PlayerOptions& options) {
+    const Clock::time_point started = Clock::now();
+    Clock::time_point firstFrame = started;
     std::string reason;
     if (!StartVideo(reason)) {
         std::fprintf(stderr,
@@ -294,12 +315,17 @@ int RunDesktop(const PlayerOptions& options) {
             HandleEvent(event);
         } else if (Shell().EmulationActive != 1) {
             SDL_WaitEventTimeout(nullptr, 100);  // minimised: nothing to do until it returns
-        } else if (!ShellFramePass()) {
-            WaitForTick();
         } else {
-            state.nextTick = Clock::now();
+            const bool paced = ShellFramePass();
+            if (Shell().framesRun == 1 && firstFrame == started) firstFrame = Clock::now();
+            if (paced) {
+                state.nextTick = Clock::now();
+            } else {
+                WaitForTick();
+            }
         }
     }
+    if (options.stats) PrintStats(started, firstFrame);
     const int status = Shell().exitStatus;
     ShellShutdown();
     DestroyWindow();
