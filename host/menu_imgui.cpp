@@ -44,6 +44,8 @@ bool DrawMenuBar() {
         Item("Size x 3", CommandSize3, shell.sizeChecked == 3);
         ImGui::Separator();
         Item("Strech", CommandStrech, shell.StretchMode == 1);
+        ImGui::Separator();
+        Item("Hardware accuracy", CommandHardwareAccuracy, shell.HardwareAccuracy == 1);
         ImGui::EndMenu();
     }
     // A command on the bar itself, not a menu.

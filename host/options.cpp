@@ -27,6 +27,8 @@ const char* UsageText() {
            "  --wav FILE           (headless) write the sound as a 44100 Hz 16-bit mono WAV file\n"
            "  --input FILE         (headless) a script of joypad presses by frame number\n"
            "  --rgb 565|555        pixel format (default 565), the window's starting RGB mode\n"
+           "  --video MODE         simple (default) or hardware: the video chip as the console\n"
+           "                       really behaves (sprite limit, Text and Multicolor, ...)\n"
            "  --hash               (headless) print FNV-1a 64 hashes of the last frame and of the "
            "sound\n"
            "  --stats              (window) when it closes, print the frames run, the frame\n"
@@ -46,7 +48,7 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
             break;
         }
         const bool takesValue = word == "--frames" || word == "--screenshot" || word == "--wav" ||
-                                word == "--input" || word == "--rgb";
+                                word == "--input" || word == "--rgb" || word == "--video";
         if (takesValue && i + 1 >= count) return std::string(word) + " needs a value";
         const bool headlessOnly = word == "--frames" || word == "--screenshot" || word == "--wav" ||
                                   word == "--input" || word == "--hash";
@@ -80,6 +82,15 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
                 options.rgbMode = 0;
             } else {
                 return "--rgb takes 565 or 555, not '" + std::string(mode) + "'";
+            }
+        } else if (word == "--video") {
+            const std::string_view behaviour = words[++i];
+            if (behaviour == "simple") {
+                options.videoHardware = 0;
+            } else if (behaviour == "hardware") {
+                options.videoHardware = 1;
+            } else {
+                return "--video takes simple or hardware, not '" + std::string(behaviour) + "'";
             }
         } else {
             return "unknown option '" + std::string(word) + "'";

@@ -71,6 +71,7 @@ int RunHeadless(const PlayerOptions& options) {
         std::fprintf(stderr, "only its first %zu are loaded\n", RomImageSize);
     }
     SelectRgbMode(options.rgbMode);
+    SelectVideoBehaviour(options.videoHardware);  // kept through the script's resets
 
     WavFile wav{nullptr, 0, false};
     if (!options.wavPath.empty()) {

@@ -86,8 +86,9 @@ void ShellLoadFromCommandLine(const std::string& text) {
     pendingLoadMessage = LoadMessage(LoadCartridge(shell.CartridgePath.c_str()));
 }
 
-bool ShellStart(uint32_t rgbMode) {
+bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
     shell.RgbMode = rgbMode == 0 ? 0 : 1;
+    shell.HardwareAccuracy = hardwareAccuracy == 1 ? 1 : 0;
     ShowLoadMessage(pendingLoadMessage);
     pendingLoadMessage.clear();
     WindowPostCommand(CommandSize2);
@@ -99,6 +100,7 @@ bool ShellStart(uint32_t rgbMode) {
         started = false;
     }
     SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
+    SelectVideoBehaviour(static_cast<uint32_t>(shell.HardwareAccuracy));
     if (InputOpen() != 1) {
         WindowShowMessage("Plexaro Directinput error", "input initialization error",
                           MessageWarning);
@@ -156,6 +158,11 @@ void ShellCommand(uint32_t id) {
             break;
         case CommandRgb565: SetRgbMode(1); break;
         case CommandRgb555: SetRgbMode(0); break;
+        case CommandHardwareAccuracy:
+            // Takes effect from the next line drawn, and stays through loads and resets.
+            shell.HardwareAccuracy = 1 - shell.HardwareAccuracy;
+            SelectVideoBehaviour(static_cast<uint32_t>(shell.HardwareAccuracy));
+            break;
         default: break;
     }
 }

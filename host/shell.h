@@ -30,6 +30,7 @@ enum MenuCommand : uint32_t {
     CommandStrech = 40040,
     CommandRgb565 = 40042,
     CommandRgb555 = 40043,
+    CommandHardwareAccuracy = 40050,  // the video chip as the console really behaves
 };
 
 inline constexpr const char* ProductName = "Plexaro";
@@ -45,6 +46,7 @@ struct ShellState {
     int PauseChecked;
     int RgbMode;  // 1: RGB 565, 0: RGB 555
     int JoystickPresent;
+    int HardwareAccuracy;  // the video chip's hardware behaviour is selected
     uint32_t sizeChecked;  // 1, 2 or 3: the checked "Size x" item
     bool holding;          // a menu or the file dialog is open: no frames run
     bool quitting;         // the loop ends at its next pass
@@ -61,7 +63,7 @@ const ShellState& Shell();
 void ShellLoadFromCommandLine(const std::string& text);
 // The rest of start-up, once the window exists. False when a step failed (its message has
 // been shown): the program then ends without running a frame.
-bool ShellStart(uint32_t rgbMode);
+bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy);
 void ShellCommand(uint32_t id);
 void ShellFileChosen(const std::string& path);  // "Load rom"'s or a dropped file
 void ShellMinimised();

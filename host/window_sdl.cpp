@@ -307,7 +307,7 @@ int RunDesktop(const PlayerOptions& options) {
         SDL_Quit();
         return 1;
     }
-    ShellStart(options.rgbMode);
+    ShellStart(options.rgbMode, options.videoHardware);
     state.nextTick = Clock::now();
     while (!Shell().quitting) {
         SDL_Event event;

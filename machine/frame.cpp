@@ -90,6 +90,14 @@ void SelectRgbMode(uint32_t mode) {
     VdpSelectPixelFormat(mode);
 }
 
+void SelectVideoBehaviour(uint32_t hardware) {
+    VdpSelectBehaviour(hardware == 1 ? VideoHardware : VideoSimple);
+}
+
+uint32_t SelectedVideoBehaviour() {
+    return VdpBehaviour() == VideoHardware ? 1 : 0;
+}
+
 void PressPauseButton() {
     // The interrupt's push goes through the memory map, which needs console memory.
     if (ConsoleMemory() != nullptr) z80::TriggerNmi();

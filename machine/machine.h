@@ -79,6 +79,11 @@ const int16_t* MakeSoundFrame();    // SamplesPerFrame samples, valid until the 
 uint16_t* GetFrameBuffer();         // null while the video chip has no frame buffer
 uint32_t RecordedRowStride();       // the stride the last InitMachine received, 0 before
 void SelectRgbMode(uint32_t mode);  // 1: RGB 565, 0: RGB 555
+// 1: the video chip behaves as the TMS9918A does (four sprites per line, Text and Multicolor
+// drawn, ...); 0: the simple chip, the default. Applies from the next line drawn and is kept
+// through InitMachine, LoadCartridge, ResetMachine and FreeMachine.
+void SelectVideoBehaviour(uint32_t hardware);
+uint32_t SelectedVideoBehaviour();  // 1 while the hardware behaviour is selected
 void PressPauseButton();            // the Z80's non-maskable interrupt
 
 // Cartridge loading.

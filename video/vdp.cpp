@@ -1,3 +1,5 @@
+// The video chip's ports, registers and lifecycle, and the simple behaviour's renderer.
+// The hardware behaviour's renderer is in vdp_hardware.cpp.
 #include "video/vdp.h"
 
 #include <bit>
@@ -7,25 +9,15 @@
 #include <utility>
 
 #include "cpu/z80.h"
+#include "video/vdp_internal.h"
 
 namespace plexaro {
 
 namespace {
 
-// Addresses wrap at 16 KB: register values large enough to push a table past the end
-// (register 2 up to 0x7F * 0x400) read from the start of vram again.
-constexpr uint32_t VramMask = VramSize - 1;
-
-// The byte that ends the sprite attribute table when found in a Y position.
-constexpr uint8_t SpriteEndMarker = 0xD0;
-constexpr uint32_t SpriteCount = 32;
 constexpr uint32_t SpriteAttributeBytes = SpriteCount * 4;
 // Pattern numbers 0..255 of eight bytes each; 16x16 sprites stay inside it too.
 constexpr uint32_t SpritePatternBytes = 256 * 8;
-constexpr uint8_t EarlyClock = 0x80;  // sprite attribute byte 3: drawn 32 pixels further left
-constexpr int EarlyClockShift = 32;
-// In 16x16 patterns the right half's rows follow the left half's sixteen.
-constexpr uint32_t RightHalfOffset = 16;
 
 // Register 0 bit 1 (M3) and bits 2-3 form index bits 0-2; register 1 bits 3-4 (M2, M1)
 // form index bits 3-4.
@@ -39,36 +31,7 @@ constexpr uint32_t ModeIndexText = 16;
 // Registers 2 to 6 select their table in units of these many bytes.
 constexpr uint32_t TableUnits[5] = {0x400, 0x40, 0x800, 0x80, 0x800};
 
-// Graphics II splits the screen into thirds of 64 lines with a 2 KB pattern and colour
-// block each.
-constexpr uint32_t ThirdLineMask = 0xC0;
-constexpr uint32_t ThirdShift = 5;
-
 VdpState vdp;
-
-// One bit of the lane mask per pixel: four 16-bit pixels share a 64-bit word, so a pattern
-// byte's eight pixels are two masked stores. Lane order follows memory order.
-constexpr uint64_t LaneMask(uint32_t nibble) {
-    uint64_t mask = 0;
-    for (uint32_t pixel = 0; pixel < 4; ++pixel) {
-        if (nibble & (8u >> pixel)) {
-            const uint32_t lane = std::endian::native == std::endian::little ? pixel : 3 - pixel;
-            mask |= uint64_t{0xFFFF} << (16 * lane);
-        }
-    }
-    return mask;
-}
-
-constexpr auto MakeNibbleMasks() {
-    struct Table {
-        uint64_t mask[16];
-    } table{};
-    for (uint32_t nibble = 0; nibble < 16; ++nibble) table.mask[nibble] = LaneMask(nibble);
-    return table;
-}
-
-constexpr auto NibbleMasks = MakeNibbleMasks();
-constexpr uint64_t FourLanes = 0x0001000100010001;
 
 uint16_t PackPixel(const uint8_t* rgb, uint32_t format) {
     if (format == Rgb565) return static_cast<uint16_t>(rgb[0] << 8 | rgb[1] << 3 | rgb[2] >> 3);
@@ -92,7 +55,8 @@ void ClearFrameBuffer() {
     }
 }
 
-// What init and reset share; the palette and the frame buffer are handled by each.
+// What init and reset share; the palette and the frame buffer are handled by each, and the
+// behaviour is the user's choice for the whole run.
 void ClearChip() {
     std::memset(vdp.registers, 0, sizeof vdp.registers);
     std::memset(vdp.vram, 0, sizeof vdp.vram);
@@ -159,26 +123,6 @@ uint16_t* Row(uint32_t line) {
     return vdp.frameBuffer + line * vdp.rowStride;
 }
 
-void FillBackdrop(uint16_t* row) {
-    const uint64_t backdrop = vdp.pixelPalette[0] * FourLanes;
-    for (uint32_t x = 0; x < VdpScreenWidth; x += 4) std::memcpy(row + x, &backdrop, 8);
-}
-
-[[gnu::always_inline]] inline void PutPattern(uint16_t* out, uint8_t bits, uint8_t colours,
-                                              const uint64_t* wide) {
-    const uint64_t background = wide[colours & 0x0F];
-    const uint64_t flip = background ^ wide[colours >> 4];
-    const uint64_t left = background ^ (flip & NibbleMasks.mask[bits >> 4]);
-    const uint64_t right = background ^ (flip & NibbleMasks.mask[bits & 0x0F]);
-    std::memcpy(out, &left, 8);
-    std::memcpy(out + 4, &right, 8);
-}
-
-void WidePalette(uint64_t* wide) {
-    for (uint32_t colour = 0; colour < 16; ++colour)
-        wide[colour] = vdp.pixelPalette[colour] * FourLanes;
-}
-
 // Table offsets are multiples of their table's size (the masks keep them aligned), so once
 // an offset is wrapped into vram the whole table lies inside it and the per-byte reads need
 // no further wrapping.
@@ -189,11 +133,11 @@ const uint8_t* Table(uint32_t offset) {
 void RenderGraphicsILine(uint32_t y) {
     uint16_t* row = Row(y);
     if (!(vdp.registers[1] & VdpDisplayEnable)) {
-        FillBackdrop(row);
+        FillBackdrop(row, vdp.pixelPalette[0]);
         return;
     }
     uint64_t wide[16];
-    WidePalette(wide);
+    WidePalette(vdp.pixelPalette, wide);
     const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
     const uint8_t* colours = Table(vdp.colourTable);
     const uint8_t* patterns = Table(vdp.patternTable) + (y & 7);
@@ -206,11 +150,11 @@ void RenderGraphicsILine(uint32_t y) {
 void RenderGraphicsIILine(uint32_t y) {
     uint16_t* row = Row(y);
     if (!(vdp.registers[1] & VdpDisplayEnable)) {
-        FillBackdrop(row);
+        FillBackdrop(row, vdp.pixelPalette[0]);
         return;
     }
     uint64_t wide[16];
-    WidePalette(wide);
+    WidePalette(vdp.pixelPalette, wide);
     const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
     const uint32_t block = ((y & ThirdLineMask) << ThirdShift) + (y & 7);
     const uint8_t* colours = Table(vdp.colourTable) + block;
@@ -229,12 +173,6 @@ int SpriteSize() {
 // slide in from the top of the screen.
 int SpriteTop(uint8_t y, int size) {
     return y > 256 - size ? y - 256 : y;
-}
-
-// Offset of a sprite's pattern inside the sprite pattern table; with the right half and any
-// row added it stays below SpritePatternBytes.
-uint32_t SpritePattern(uint8_t number, int size) {
-    return (size == 16 ? number & 0xFC : number) * 8u;
 }
 
 // True when two coordinates taken modulo 256 are less than size apart in either direction.
@@ -384,6 +322,10 @@ void VdpWriteRegister(uint32_t number, uint8_t value) {
 
 void VdpRenderLine(uint32_t line) {
     if (line >= VdpVisibleLines) return;
+    if (vdp.behaviour == VideoHardware) {
+        VdpRenderHardwareLine(vdp, line);
+        return;
+    }
     if (vdp.mode == GraphicsI || vdp.mode == GraphicsII) {
         if (vdp.frameBuffer) {
             if (vdp.mode == GraphicsI) {
@@ -478,6 +420,16 @@ bool DetectSpriteCollision() {
 
 void VdpSelectPixelFormat(uint32_t format) {
     BuildPalette(format == Rgb565 ? Rgb565 : Rgb555);
+}
+
+void VdpSelectBehaviour(VideoBehaviour behaviour) {
+    vdp.behaviour = behaviour == VideoHardware ? VideoHardware : VideoSimple;
+    if (vdp.behaviour == VideoSimple) vdp.status &= FrameFlag | CollisionFlag;
+    vdp.collisionKnown = false;
+}
+
+VideoBehaviour VdpBehaviour() {
+    return vdp.behaviour;
 }
 
 uint16_t* VdpGetFrameBuffer() {

@@ -11,8 +11,16 @@
 // switched on while the frame flag is set.
 //
 // Unit of time: one scanline. Register and memory changes show from the next line drawn.
-// Only Graphics I and Graphics II are drawn; in Text and Multicolor a line keeps whatever
-// pixels it held.
+//
+// Two behaviours, chosen per run with VdpSelectBehaviour and kept through VdpInit and
+// VdpReset. VideoSimple (the default) is the forgiving chip players like: every sprite on a
+// line is drawn, magnification is ignored, sprites show over a blanked screen, collisions
+// are judged from whole patterns wherever they are, Text and Multicolor leave a line's
+// pixels as they were, and the frame flag is set only while the interrupt is enabled.
+// VideoHardware draws what the TMS9918A draws: four sprites per line with the fifth
+// reported, magnified sprites, blanking that hides sprites, collisions only where sprites
+// meet on a drawn line, Text and Multicolor screens, the frame flag every frame, and the
+// Graphics II table masks.
 //
 // Typical use, as the console machine does it:
 //
@@ -33,6 +41,7 @@ namespace plexaro {
 
 enum ScreenMode : uint8_t { Text = 0, GraphicsI = 1, GraphicsII = 2, Multicolor = 3 };
 enum PixelFormat : uint32_t { Rgb555 = 0, Rgb565 = 1 };
+enum VideoBehaviour : uint8_t { VideoSimple = 0, VideoHardware = 1 };
 
 inline constexpr uint32_t VdpRegisterCount = 8;
 inline constexpr uint32_t VramSize = 0x4000;
@@ -43,10 +52,15 @@ inline constexpr uint32_t VdpScreenWidth = 256;
 inline constexpr uint8_t VdpDisplayEnable = 0x40;    // clear: the background shows the backdrop
 inline constexpr uint8_t VdpInterruptEnable = 0x20;  // frame flag set at line 191, IRQ raised
 inline constexpr uint8_t VdpSpriteSize16 = 0x02;     // 16x16 sprites instead of 8x8
+inline constexpr uint8_t VdpMagnify = 0x01;          // hardware only: sprite pixels doubled
 
-// Status bits. Bit 6 (fifth sprite) and the sprite number bits 0-4 are never set.
-inline constexpr uint8_t FrameFlag = 0x80;      // line 191 drawn with the interrupt enabled
-inline constexpr uint8_t CollisionFlag = 0x20;  // two sprites have set pixels in one place
+// Status bits. The simple behaviour never sets the fifth-sprite bit or the number bits.
+inline constexpr uint8_t FrameFlag = 0x80;        // line 191 drawn (simple: with interrupts on)
+inline constexpr uint8_t FifthSpriteFlag = 0x40;  // hardware: a line had five sprites
+inline constexpr uint8_t CollisionFlag = 0x20;    // two sprites have set pixels in one place
+// Hardware: the fifth sprite's entry number while FifthSpriteFlag is set; otherwise the
+// entry where the last line's scan stopped (its 0xD0 end marker, or 31).
+inline constexpr uint8_t FifthSpriteNumber = 0x1F;
 
 // The chip's fixed colours: red, green, blue. Colour 0 is transparent and is never drawn
 // as itself; every component is a multiple of 32, so both 16-bit packings are exact.
@@ -85,7 +99,7 @@ struct VdpState {
     uint32_t spriteAttributeTable;
     uint32_t spritePatternTable;
     uint8_t backdropColour;
-    uint8_t textColour;         // kept, never drawn
+    uint8_t textColour;         // Text mode's 1-bits; drawn only by the hardware behaviour
     uint16_t pixelPalette[16];  // ready-made pixels; entry 0 holds the backdrop
     uint16_t* frameBuffer;      // null while empty
     uint32_t rowStride;         // pixels per FrameBuffer row
@@ -93,6 +107,7 @@ struct VdpState {
     // until a data write or a register write could change it.
     bool collisionKnown;
     bool collisionFound;
+    VideoBehaviour behaviour;  // kept through VdpInit and VdpReset
 };
 
 void VdpInit(uint32_t rowStride);  // a stride below 256 gives an empty FrameBuffer
@@ -110,7 +125,11 @@ void DrawSpriteLine(uint32_t line);
 bool DetectSpriteCollision();
 
 void VdpSelectPixelFormat(uint32_t format);  // 1: Rgb565, anything else: Rgb555
-uint16_t* VdpGetFrameBuffer();               // null while the FrameBuffer is empty
+// Takes effect from the next line drawn. Leaving hardware drops the status bits that the
+// simple chip never sets.
+void VdpSelectBehaviour(VideoBehaviour behaviour);
+VideoBehaviour VdpBehaviour();
+uint16_t* VdpGetFrameBuffer();  // null while the FrameBuffer is empty
 uint32_t VdpRowStride();
 
 uint8_t VdpRegister(uint32_t number);  // read access for the machine (register 1: interrupt enable)

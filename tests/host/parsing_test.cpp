@@ -17,14 +17,16 @@ std::string Parse(std::vector<const char*> words, PlayerOptions& options) {
 
 TEST(CommandLine, OptionsThenThePathWords) {
     PlayerOptions o;
-    ASSERT_EQ(Parse({"--headless", "--frames", "42", "--screenshot", "a.png", "--wav", "b.wav",
-                     "--input", "c.txt", "--rgb", "555", "--hash", "my", "game.sg"},
-                    o),
-              "");
+    ASSERT_EQ(
+        Parse({"--headless", "--frames", "42", "--screenshot", "a.png", "--wav", "b.wav", "--input",
+               "c.txt", "--rgb", "555", "--video", "hardware", "--hash", "my", "game.sg"},
+              o),
+        "");
     EXPECT_TRUE(o.headless && o.hash);
     EXPECT_EQ(o.frames, 42u);
     EXPECT_EQ(o.screenshotPath + o.wavPath + o.inputPath, "a.pngb.wavc.txt");
     EXPECT_EQ(o.rgbMode, 0u);
+    EXPECT_EQ(o.videoHardware, 1u);
     EXPECT_EQ(o.cartridgePath, "my game.sg");
 
     ASSERT_EQ(Parse({"\"x.sg\"", "--hash"}, o), "");  // quotes and later words are the path's
@@ -32,6 +34,9 @@ TEST(CommandLine, OptionsThenThePathWords) {
     EXPECT_FALSE(o.hash || o.headless);
     EXPECT_EQ(o.frames, 600u);
     EXPECT_EQ(o.rgbMode, 1u);
+    EXPECT_EQ(o.videoHardware, 0u);
+    ASSERT_EQ(Parse({"--video", "hardware", "--video", "simple", "g.sg"}, o), "");
+    EXPECT_EQ(o.videoHardware, 0u);
     ASSERT_EQ(Parse({"--", "--odd", "name"}, o), "");
     EXPECT_EQ(o.cartridgePath, "--odd name");
 }
@@ -44,6 +49,8 @@ TEST(CommandLine, UsageErrors) {
         {"--frames", "-1", "g"},
         {"--frames", "1x"},
         {"--rgb", "444", "g.sg"},
+        {"--video", "Hardware", "g.sg"},
+        {"--video"},
         {"--wav", ""},
         {"--input"},
         {"--headless=yes"},

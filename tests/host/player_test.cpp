@@ -166,6 +166,28 @@ TEST(Player, ScreenshotAndHashesInBothPixelFormats) {
     testing::RemoveScratch(dir);
 }
 
+// text.s writes "HELLO WORLD!" in Text mode: its H starts at column 20 of line 8 in white.
+// The simple chip leaves the picture black; the hardware one keeps drawing it after a reset.
+TEST(Player, VideoOptionPicksTheBehaviourForTheWholeRun) {
+    const fs::path dir = testing::MakeScratch("video");
+    const std::string script = "2 reset\n";
+    testing::WriteFile(dir / "keys.txt", std::vector<uint8_t>(script.begin(), script.end()));
+    for (const char* behaviour : {"simple", "hardware"}) {
+        const Outcome run =
+            Play(dir, {"--headless", "--frames", "5", "--video", behaviour, "--input", "keys.txt",
+                       "--screenshot", "shot.png", CartridgePath("text")});
+        ASSERT_EQ(run.status, 0) << run.err;
+        int width = 0, height = 0, channels = 0;
+        uint8_t* data = stbi_load((dir / "shot.png").c_str(), &width, &height, &channels, 3);
+        ASSERT_NE(data, nullptr);
+        const uint8_t* h = data + (8 * 256 + 20) * 3;
+        const uint32_t expected = behaviour[0] == 'h' ? 224 : 0;
+        EXPECT_EQ(h[0] + h[1] + h[2], 3 * expected) << behaviour;
+        stbi_image_free(data);
+    }
+    testing::RemoveScratch(dir);
+}
+
 TEST(Player, LoadFailuresPathsWithSpacesAndLongFiles) {
     const fs::path dir = testing::MakeScratch("paths");
     testing::WriteFile(dir / "empty.sg", {});
@@ -207,6 +229,7 @@ TEST(Player, UsageErrorsAndMalformedScriptsStopBeforeAnyFrame) {
     const std::vector<std::vector<std::string>> bad = {
         {"--headless", "--fast", bus},
         {"--rgb", "444", bus},
+        {"--video", "accurate", bus},
         {"--headless"},
         {"--headless", "--input", "none.txt", bus},
         {"--headless", "--input", "keys.txt", "--wav", "out.wav", bus},

@@ -172,7 +172,7 @@ protected:
     void SetUp() override {
         fake::Reset();
         ShellLoadFromCommandLine(testing::CartridgePath("busy"));
-        ASSERT_TRUE(ShellStart(1));
+        ASSERT_TRUE(ShellStart(1, 0));
         ASSERT_EQ(fake::window.posted, std::vector<uint32_t>{CommandSize2});
         RunPosted();
     }
@@ -212,7 +212,7 @@ TEST_F(ShellCommands, SizesAndFullScreenComeBackAtTwiceTheSize) {
     EXPECT_EQ(fake::window.width, 512);
 }
 
-TEST_F(ShellCommands, RgbModePauseAndAbout) {
+TEST_F(ShellCommands, RgbModePauseHardwareAccuracyAndAbout) {
     ShellCommand(CommandRgb555);
     EXPECT_EQ(Shell().RgbMode, 0);
     EXPECT_EQ(fake::display.rgbMode, 0u);
@@ -226,6 +226,11 @@ TEST_F(ShellCommands, RgbModePauseAndAbout) {
     EXPECT_EQ(Shell().PauseChecked, 1);
     ShellCommand(CommandPause);
     EXPECT_EQ(Shell().PauseChecked, 0);
+
+    ShellCommand(CommandHardwareAccuracy);
+    EXPECT_EQ(SelectedVideoBehaviour(), 1u);
+    ShellCommand(CommandHardwareAccuracy);
+    EXPECT_EQ(SelectedVideoBehaviour(), 0u);
 
     ShellCommand(CommandAbout);
     ASSERT_EQ(fake::window.messages.size(), 1u);
@@ -282,7 +287,7 @@ TEST(ShellStartUp, AFailingStepEndsTheProgramWithStatusOne) {
     fake::Reset();
     fake::display.setModeResult = 1;
     ShellLoadFromCommandLine("");
-    EXPECT_FALSE(ShellStart(1));
+    EXPECT_FALSE(ShellStart(1, 0));
     EXPECT_TRUE(Shell().quitting);
     EXPECT_EQ(Shell().exitStatus, 1);
     ShellShutdown();

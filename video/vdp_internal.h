@@ -1,0 +1,85 @@
+// Shared by the video chip's own files and nothing else: the constants both behaviours
+// read tables with, the pattern-drawing helpers they share, and the hardware behaviour's
+// line renderer, which works on the chip state that vdp.cpp owns.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include "video/vdp.h"
+
+namespace plexaro {
+
+// Addresses wrap at 16 KB: register values large enough to push a table past the end
+// (register 2 up to 0x7F * 0x400) read from the start of vram again.
+inline constexpr uint32_t VramMask = VramSize - 1;
+
+// The byte that ends the sprite attribute table when found in a Y position.
+inline constexpr uint8_t SpriteEndMarker = 0xD0;
+inline constexpr uint32_t SpriteCount = 32;
+inline constexpr uint8_t EarlyClock = 0x80;  // sprite attribute byte 3: drawn 32 pixels left
+inline constexpr int EarlyClockShift = 32;
+// In 16x16 patterns the right half's rows follow the left half's sixteen.
+inline constexpr uint32_t RightHalfOffset = 16;
+
+// Graphics II splits the screen into thirds of 64 lines with a 2 KB pattern and colour
+// block each.
+inline constexpr uint32_t ThirdLineMask = 0xC0;
+inline constexpr uint32_t ThirdShift = 5;
+
+// One bit of the lane mask per pixel: four 16-bit pixels share a 64-bit word, so a pattern
+// byte's eight pixels are two masked stores. Lane order follows memory order.
+constexpr uint64_t LaneMask(uint32_t nibble) {
+    uint64_t mask = 0;
+    for (uint32_t pixel = 0; pixel < 4; ++pixel) {
+        if (nibble & (8u >> pixel)) {
+            const uint32_t lane = std::endian::native == std::endian::little ? pixel : 3 - pixel;
+            mask |= uint64_t{0xFFFF} << (16 * lane);
+        }
+    }
+    return mask;
+}
+
+constexpr auto MakeNibbleMasks() {
+    struct Table {
+        uint64_t mask[16];
+    } table{};
+    for (uint32_t nibble = 0; nibble < 16; ++nibble) table.mask[nibble] = LaneMask(nibble);
+    return table;
+}
+
+inline constexpr auto NibbleMasks = MakeNibbleMasks();
+inline constexpr uint64_t FourLanes = 0x0001000100010001;
+
+inline void FillBackdrop(uint16_t* row, uint16_t backdrop) {
+    const uint64_t wide = backdrop * FourLanes;
+    for (uint32_t x = 0; x < VdpScreenWidth; x += 4) std::memcpy(row + x, &wide, 8);
+}
+
+// Eight pixels of a pattern byte: set bits in the colour byte's high nibble, clear bits in
+// its low nibble, both through the four-lane palette.
+[[gnu::always_inline]] inline void PutPattern(uint16_t* out, uint8_t bits, uint8_t colours,
+                                              const uint64_t* wide) {
+    const uint64_t background = wide[colours & 0x0F];
+    const uint64_t flip = background ^ wide[colours >> 4];
+    const uint64_t left = background ^ (flip & NibbleMasks.mask[bits >> 4]);
+    const uint64_t right = background ^ (flip & NibbleMasks.mask[bits & 0x0F]);
+    std::memcpy(out, &left, 8);
+    std::memcpy(out + 4, &right, 8);
+}
+
+inline void WidePalette(const uint16_t* palette, uint64_t* wide) {
+    for (uint32_t colour = 0; colour < 16; ++colour) wide[colour] = palette[colour] * FourLanes;
+}
+
+// Offset of a sprite's pattern inside the sprite pattern table; with the right half and any
+// row added it stays inside the table's 2 KB.
+inline uint32_t SpritePattern(uint8_t number, int size) {
+    return (size == 16 ? number & 0xFC : number) * 8u;
+}
+
+// Draws line `line` (0 to 191) the way the TMS9918A does, status bits included.
+void VdpRenderHardwareLine(VdpState& chip, uint32_t line);
+
+}  // namespace plexaro
