@@ -11,8 +11,8 @@ namespace {
 
 // A device that stops playing would otherwise hold the whole program in the wait: after
 // this long without the play cursor moving, the frame is dropped instead.
-constexpr uint32_t WaitStepMilliseconds = 5;
 constexpr uint32_t StallMilliseconds = 250;
+constexpr uint32_t BytesPerMillisecond = AudioSampleRate * 2 / 1000;  // 88.2, rounded down
 
 struct AudioStream {
     bool open;
@@ -68,10 +68,14 @@ void AudioWriteFrame(const int16_t* frame) {
             return;
         }
         if (cursor / AudioSlotBytes != next) break;
-        stalled = cursor == lastCursor ? stalled + WaitStepMilliseconds : 0;
+        // Sleep about as long as the card takes to leave the slot, so a frame costs one or two
+        // wake-ups rather than one per millisecond.
+        const uint32_t left = (next + 1) * AudioSlotBytes - cursor;
+        const uint32_t wait = left / BytesPerMillisecond + 1;
+        stalled = cursor == lastCursor ? stalled + wait : 0;
         if (stalled >= StallMilliseconds) return;
         lastCursor = cursor;
-        AudioDeviceWait(WaitStepMilliseconds);
+        AudioDeviceWait(wait);
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(frame);
     if (const uint32_t code =

@@ -5,19 +5,19 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
+#include <thread>
 
 #include "host/audio.h"
 
 namespace plexaro {
 namespace {
 
-// The play cursor moves in steps of this many samples (about 11.6 ms): small enough that
-// the writer's wait ends close to a slot's boundary.
-constexpr Uint16 DeviceSamples = 512;
+// SDL asks for sound in chunks of this many samples (23 ms). SDL's dummy driver times itself
+// in whole milliseconds per power-of-two chunk, and this size keeps it within 0.3% of the
+// true rate, so that it paces like a sound card.
+constexpr Uint16 DeviceSamples = 1024;
 // Our own code for a device that stopped (unplugged, or its server went away).
 constexpr uint32_t DeviceStopped = 1;
 
@@ -26,9 +26,13 @@ struct AudioDevice {
     bool startedSubsystem;
     uint32_t bytes;
     uint8_t buffer[AudioBufferBytes];
-    std::atomic<uint32_t> cursor;
-    std::mutex mutex;
-    std::condition_variable moved;
+    // The chunk SDL took last: where it starts, and when. The card plays it over the next
+    // 23 ms, so the play cursor is placed by the time since, as a card reports it, and
+    // frames are released evenly instead of two at a time.
+    std::atomic<uint32_t> chunkStart;
+    std::atomic<uint32_t> chunkLength;
+    std::atomic<uint64_t> chunkTime;
+    uint32_t nextByte;  // the audio thread's own: where the next chunk starts
     char error[256];
 };
 
@@ -36,7 +40,9 @@ AudioDevice device;
 
 // SDL's audio thread, holding the device lock that AudioDeviceWrite also takes.
 void Play(void*, Uint8* out, int length) {
-    uint32_t cursor = device.cursor.load(std::memory_order_relaxed);
+    const uint32_t start = device.nextByte;
+    const uint32_t taken = static_cast<uint32_t>(length);
+    uint32_t cursor = start;
     while (length > 0) {
         const uint32_t run = std::min(static_cast<uint32_t>(length), device.bytes - cursor);
         std::memcpy(out, device.buffer + cursor, run);
@@ -44,9 +50,10 @@ void Play(void*, Uint8* out, int length) {
         length -= static_cast<int>(run);
         cursor = (cursor + run) % device.bytes;
     }
-    device.cursor.store(cursor, std::memory_order_release);
-    std::lock_guard<std::mutex> hold(device.mutex);
-    device.moved.notify_all();
+    device.nextByte = cursor;
+    device.chunkStart.store(start, std::memory_order_relaxed);
+    device.chunkLength.store(taken, std::memory_order_relaxed);
+    device.chunkTime.store(SDL_GetPerformanceCounter(), std::memory_order_release);
 }
 
 }  // namespace
@@ -73,7 +80,10 @@ bool AudioDeviceOpen(uint32_t bufferBytes) {
     }
     device.bytes = bufferBytes;
     std::memset(device.buffer, 0, sizeof device.buffer);
-    device.cursor.store(0);
+    device.nextByte = 0;
+    device.chunkStart.store(0);
+    device.chunkLength.store(0);
+    device.chunkTime.store(0);
     SDL_PauseAudioDevice(device.id, 0);
     return true;
 }
@@ -83,7 +93,17 @@ uint32_t AudioDevicePlayCursor(uint32_t& cursor) {
         std::snprintf(device.error, sizeof device.error, "The sound device stopped playing.");
         return DeviceStopped;
     }
-    cursor = device.cursor.load(std::memory_order_acquire);
+    const uint64_t time = device.chunkTime.load(std::memory_order_acquire);
+    const uint32_t start = device.chunkStart.load(std::memory_order_relaxed);
+    const uint32_t length = device.chunkLength.load(std::memory_order_relaxed);
+    uint64_t played = 0;
+    if (time != 0 && length >= sizeof(int16_t)) {
+        const uint64_t elapsed = SDL_GetPerformanceCounter() - time;
+        played = elapsed * AudioSampleRate / SDL_GetPerformanceFrequency() * sizeof(int16_t);
+        // Never past the chunk: a card that stopped asking must look stopped.
+        played = std::min<uint64_t>(played, length - sizeof(int16_t));
+    }
+    cursor = (start + static_cast<uint32_t>(played)) % device.bytes;
     return 0;
 }
 
@@ -104,10 +124,8 @@ uint32_t AudioDeviceWrite(uint32_t offset, const uint8_t* bytes, uint32_t count)
 }
 
 void AudioDeviceWait(uint32_t milliseconds) {
-    const uint32_t before = device.cursor.load(std::memory_order_acquire);
-    std::unique_lock<std::mutex> hold(device.mutex);
-    device.moved.wait_for(hold, std::chrono::milliseconds(milliseconds),
-                          [before] { return device.cursor.load() != before; });
+    // The cursor moves with time, not in steps: a short sleep is all a wait needs.
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 const char* AudioDeviceErrorText() {

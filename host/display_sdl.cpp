@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "host/display.h"
 #include "host/sdl_host.h"
@@ -17,13 +18,17 @@ constexpr int WorkHeight = 192;
 
 struct DisplayState {
     SDL_Texture* workSurface;  // null: nothing is presented until the next DisplaySetMode
+    // SDL's software renderer scales between pixel formats one pixel at a time through its
+    // slowest path. There the frame is first converted at its own size into this texture of
+    // the screen's format, whose scaled copy is a plain stretch: a tenth of the cost.
+    SDL_Texture* screenCopy;
     int modeFlag;
     uint32_t rowStride;
     uint32_t rgbMode;         // the format frames come in
     uint32_t surfaceRgbMode;  // the format the work surface was made in
 };
 
-DisplayState display = {nullptr, 0, 0, 1, 1};
+DisplayState display = {nullptr, nullptr, 0, 0, 1, 1};
 
 Uint32 TextureFormat(uint32_t rgbMode) {
     return rgbMode == 1 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555;
@@ -39,6 +44,18 @@ bool CreateWorkSurface() {
     }
     display.surfaceRgbMode = display.rgbMode;
     SDL_SetTextureScaleMode(display.workSurface, SDL_ScaleModeNearest);
+
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(HostRenderer(), &info);
+    if (display.screenCopy == nullptr && std::strcmp(info.name, "software") == 0) {
+        const Uint32 format = SDL_GetWindowPixelFormat(HostWindow());
+        display.screenCopy = SDL_CreateTexture(HostRenderer(), format, SDL_TEXTUREACCESS_TARGET,
+                                               WorkWidth, WorkHeight);
+        // Without it the picture is still right, only dearer to draw.
+        if (display.screenCopy != nullptr) {
+            SDL_SetTextureScaleMode(display.screenCopy, SDL_ScaleModeNearest);
+        }
+    }
     return true;
 }
 
@@ -57,8 +74,14 @@ void Draw(const uint16_t* frame, uint32_t rowStride, Rect dest) {
         DisplayReportError("SDL_UpdateTexture", SDL_GetError());
         return;
     }
+    SDL_Texture* source = display.workSurface;
+    if (display.screenCopy != nullptr && SDL_SetRenderTarget(renderer, display.screenCopy) == 0) {
+        SDL_RenderCopy(renderer, display.workSurface, nullptr, nullptr);
+        SDL_SetRenderTarget(renderer, nullptr);
+        source = display.screenCopy;
+    }
     const SDL_Rect to{dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top};
-    if (SDL_RenderCopy(renderer, display.workSurface, nullptr, &to) != 0) {
+    if (SDL_RenderCopy(renderer, source, nullptr, &to) != 0) {
         DisplayReportError("SDL_RenderCopy", SDL_GetError());
     }
 }
@@ -130,7 +153,9 @@ void DisplayPresentBlank(uint16_t colour, Rect) {
 
 void DisplayRelease() {
     if (display.workSurface != nullptr) SDL_DestroyTexture(display.workSurface);
+    if (display.screenCopy != nullptr) SDL_DestroyTexture(display.screenCopy);
     display.workSurface = nullptr;
+    display.screenCopy = nullptr;
 }
 
 void DisplayReportError(const char* what, const char* reason) {

@@ -20,7 +20,7 @@ export DISPLAY=":$(cat "$tmp/display")"
 
 ticks=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-SDL_AUDIODRIVER=dummy "$PROGRAM" --stats -- "$DEMO" >"$tmp/out" 2>"$tmp/err" &
+SDL_AUDIODRIVER="${SDL_AUDIODRIVER-dummy}" "$PROGRAM" --stats -- "$DEMO" >"$tmp/out" 2>"$tmp/err" &
 pid=$!
 sleep 2  # past start-up and the sound buffer's first fill
 before=$(cpu_ticks $pid)
