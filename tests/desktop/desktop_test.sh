@@ -3,7 +3,7 @@
 # (Xvfb, with openbox as its window manager), driven by xdotool and looked at through
 # ImageMagick screenshots, against headless runs of the same demo cartridge.
 # Usage: desktop_test.sh BUILD_DIR CASE
-#   CASE: window | keys | fullscreen | size | close | dummy | nodisplay
+#   CASE: window | keys | fullscreen | size | load | close | dummy | nodisplay
 set -eu
 
 build=$1
@@ -60,9 +60,10 @@ start_x() {
     sleep 0.5
 }
 
-# Starts the program on the demo and waits for its window; sets $plexaro and $window.
+# Starts the program on a cartridge (the demo unless one is named) and waits for its window;
+# sets $plexaro and $window.
 start_plexaro() {
-    SDL_AUDIODRIVER=dummy "$program" "$@" -- "$demo" >"$tmp/out" 2>"$tmp/err" &
+    SDL_AUDIODRIVER=dummy "$program" -- "${1:-$demo}" >"$tmp/out" 2>"$tmp/err" &
     plexaro=$!
     pids="$pids $plexaro"
     window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Plexaro$' | head -1) ||
@@ -160,6 +161,29 @@ size)
     convert "$tmp/window.png" -crop 768x576+0+$MENU_BAR +repage "$tmp/picture.png"
     reference 300%
     same_picture "$tmp/picture.png" "$tmp/reference.png" "the picture at size x 3"
+    ;;
+load)
+    start_x
+    start_plexaro "$tmp/no such game.sg"
+    # The load error is a box over the window; Return dismisses it.
+    box=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Plexaro load error".*/\1/p')
+    [ -n "$box" ] || fail "no Plexaro load error box: $(cat "$tmp/err")"
+    import -window "$box" "$tmp/box.png"
+    xdotool windowfocus --sync "$box" key Return
+    sleep 0.5
+    # The path stays set, so frames run on empty memory: a black picture.
+    import -window "$window" -crop 512x384+0+$MENU_BAR +repage "$tmp/empty.png"
+    [ "$(convert "$tmp/empty.png" -format '%[fx:int(255*maxima)]' info:)" = 0 ] ||
+        fail "the picture is not black after a failed load"
+    # File, then "Load rom"; the dialog takes a typed path.
+    xdotool mousemove --window "$window" 20 8 sleep 0.3 click 1 sleep 0.5
+    xdotool mousemove --window "$window" 30 34 sleep 0.3 click 1 sleep 0.5
+    xdotool windowfocus --sync "$window" type --delay 10 "$demo"
+    xdotool key Return
+    sleep 1.5
+    import -window "$window" -crop 512x384+0+$MENU_BAR +repage "$tmp/picture.png"
+    reference 200%
+    same_picture "$tmp/picture.png" "$tmp/reference.png" "the cartridge chosen in Select a file"
     ;;
 close)
     start_x
