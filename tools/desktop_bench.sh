@@ -27,10 +27,11 @@ before=$(cpu_ticks $pid)
 sleep "$SECONDS_TO_RUN"
 after=$(cpu_ticks $pid)
 rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
+anon=$(awk '/RssAnon/ {print $2}' "/proc/$pid/status")
 kill -TERM $pid
 wait $pid || true
 echo "renderer $(sed -n 's/.*renderer: \([^ ]*\).*/\1/p' "$tmp/out"), sound $(sed -n 's/.*sound: //p' "$tmp/out")"
 awk -v t="$((after - before))" -v hz="$ticks" -v s="$SECONDS_TO_RUN" \
     'BEGIN { printf "cpu: %.1f%% of one core over %d s\n", 100 * t / hz / s, s }'
-echo "resident memory: $((rss / 1024)) MB"
+echo "resident memory: $((rss / 1024)) MB, of which $((anon / 1024)) MB its own (the rest shared libraries' pages)"
 cat "$tmp/out"
