@@ -50,6 +50,7 @@ bool DrawMenuBar() {
     }
     // A command on the bar itself, not a menu.
     Item("About", CommandAbout);
+    DrawDebugMenu();
     ImGui::EndMainMenuBar();
     return ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
 }

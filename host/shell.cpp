@@ -3,8 +3,10 @@
 // input layers.
 #include "host/shell.h"
 
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <filesystem>
 
 #include "host/audio.h"
 #include "host/input.h"
@@ -21,6 +23,7 @@ ShellState Initial() {
     ShellState initial{};
     initial.EmulationActive = 1;
     initial.RgbMode = 1;
+    initial.LiveReload = 1;
     initial.sizeChecked = 1;
     initial.WindowDestRect = {0, 0, 2 * PictureWidth, 2 * PictureHeight};
     initial.FullScreenDestRect = FullScreenDestCentred;
@@ -30,6 +33,38 @@ ShellState Initial() {
 ShellState shell = Initial();
 // A message about the command line's cartridge waits here until the window exists.
 std::string pendingLoadMessage;
+
+// What a build changes when it rewrites a cartridge: the file's time and size.
+struct FileStamp {
+    bool exists;
+    int64_t time;
+    uint64_t size;
+    bool operator==(const FileStamp&) const = default;
+};
+
+struct ReloadState {
+    FileStamp loaded;   // the file as it was when the running cartridge was read
+    FileStamp pending;  // a change seen at the last check, waiting to settle
+    FileStamp failed;   // a version that would not load: said once, not retried
+    uint32_t titleSeconds;
+};
+ReloadState reload = {};
+constexpr uint32_t ReloadNoticeSeconds = 3;
+
+FileStamp StampOf(const std::string& path) {
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(path, error);
+    if (error) return {};
+    const uint64_t size = std::filesystem::file_size(path, error);
+    return {true, time.time_since_epoch().count(), error ? 0 : size};
+}
+
+// Every load goes through here, so that live reload compares against the file it read.
+const char* Load(const std::string& path) {
+    reload.loaded = StampOf(path);
+    reload.pending = reload.failed = {};
+    return LoadCartridge(path.c_str());
+}
 
 // What a load ended with, as a box would show it; empty when there is nothing to say.
 std::string LoadMessage(const char* error) {
@@ -83,7 +118,7 @@ void ShellLoadFromCommandLine(const std::string& text) {
     if (text.empty()) return;
     shell.CartridgePath = text;
     shell.cartridgeLoaded = true;
-    pendingLoadMessage = LoadMessage(LoadCartridge(shell.CartridgePath.c_str()));
+    pendingLoadMessage = LoadMessage(Load(shell.CartridgePath));
 }
 
 bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
@@ -158,6 +193,7 @@ void ShellCommand(uint32_t id) {
             break;
         case CommandRgb565: SetRgbMode(1); break;
         case CommandRgb555: SetRgbMode(0); break;
+        case CommandLiveReload: shell.LiveReload = 1 - shell.LiveReload; break;
         case CommandHardwareAccuracy:
             // Takes effect from the next line drawn, and stays through loads and resets.
             shell.HardwareAccuracy = 1 - shell.HardwareAccuracy;
@@ -172,9 +208,32 @@ void ShellFileChosen(const std::string& path) {
     shell.cartridgeLoaded = true;
     AudioSilence();
     AudioRestart();
-    const std::string message = LoadMessage(LoadCartridge(shell.CartridgePath.c_str()));
+    const std::string message = LoadMessage(Load(shell.CartridgePath));
     SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
     ShowLoadMessage(message);
+}
+
+void ShellCheckReload() {
+    if (reload.titleSeconds > 0 && --reload.titleSeconds == 0) WindowSetTitle(ProductName);
+    if (shell.LiveReload != 1 || !shell.cartridgeLoaded) return;
+    const FileStamp now = StampOf(shell.CartridgePath);
+    if (now == reload.loaded || now == reload.failed || !now.exists) return;
+    if (!(now == reload.pending)) {
+        reload.pending = now;
+        return;
+    }
+    AudioRestart();
+    const char* error = LoadCartridge(shell.CartridgePath.c_str());
+    SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
+    if (error != nullptr) {
+        reload.failed = now;
+        ShowLoadMessage(error);
+        return;
+    }
+    reload.loaded = now;
+    reload.pending = {};
+    WindowSetTitle("Plexaro - reloaded");
+    reload.titleSeconds = ReloadNoticeSeconds;
 }
 
 void ShellMinimised() {
@@ -211,15 +270,22 @@ bool ShellFramePass() {
     if (shell.holding) {
         Present();
     } else {
+        using Clock = std::chrono::steady_clock;
+        using Milliseconds = std::chrono::duration<float, std::milli>;
         PollInput(shell.JoystickPresent);
+        const Clock::time_point start = Clock::now();
         if (shell.cartridgeLoaded) {
             RunFrame();
             ++shell.framesRun;
             DisplayWaitVerticalBlank();
         }
+        const Clock::time_point emulated = Clock::now();
         Present();
+        shell.emulateMilliseconds = Milliseconds(emulated - start).count();
+        shell.presentMilliseconds = Milliseconds(Clock::now() - emulated).count();
         if (shell.cartridgeLoaded) {
-            AudioWriteFrame(MakeSoundFrame());
+            shell.lastSound = MakeSoundFrame();
+            AudioWriteFrame(shell.lastSound);
             paced = AudioPlaying();
         }
     }

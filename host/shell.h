@@ -31,6 +31,7 @@ enum MenuCommand : uint32_t {
     CommandRgb565 = 40042,
     CommandRgb555 = 40043,
     CommandHardwareAccuracy = 40050,  // the video chip as the console really behaves
+    CommandLiveReload = 40051,        // reload the cartridge when its file changes
 };
 
 inline constexpr const char* ProductName = "Plexaro";
@@ -47,11 +48,14 @@ struct ShellState {
     int RgbMode;  // 1: RGB 565, 0: RGB 555
     int JoystickPresent;
     int HardwareAccuracy;  // the video chip's hardware behaviour is selected
+    int LiveReload;        // the cartridge's file is watched
     uint32_t sizeChecked;  // 1, 2 or 3: the checked "Size x" item
     bool holding;          // a menu or the file dialog is open: no frames run
     bool quitting;         // the loop ends at its next pass
     int exitStatus;
     uint64_t framesRun;
+    float emulateMilliseconds, presentMilliseconds;  // the last frame's
+    const int16_t* lastSound;                        // the last frame's samples, or null
     Rect WindowDestRect;
     Rect FullScreenDestRect;
 };
@@ -71,6 +75,10 @@ void ShellRestored();
 void ShellMoved();
 void ShellHold(bool holding);  // a menu or the dialog opened (true) or closed (false)
 void ShellControllersChanged();
+// Once a second: reloads and resets the cartridge when its file has changed and then stayed
+// unchanged for a second (a build may still be writing it), and puts the title back after a
+// reload's notice.
+void ShellCheckReload();
 // One pass of the main loop without an event. True when the audio stream's wait paced it;
 // otherwise the caller waits for the next 60 Hz tick itself.
 bool ShellFramePass();

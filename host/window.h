@@ -24,6 +24,7 @@ void WindowShowMessage(const char* caption, const char* text, MessageKind kind);
 void WindowSetClientSize(int32_t width, int32_t height);
 Rect WindowPictureRect();  // where the picture goes now, in the window's coordinates
 void WindowShowCursor(bool shown);
+void WindowSetTitle(const char* title);
 // Queues a menu command; the loop hands it to ShellCommand in a later pass.
 void WindowPostCommand(uint32_t id);
 // Opens "Select a file"; a choice reaches ShellFileChosen in a later pass, a cancel nothing.

@@ -30,6 +30,9 @@ constexpr int MaxFramesBehind = 3;
 constexpr int StartWidth = 512;
 constexpr int StartHeight = 384;
 constexpr float FontPixels = 13.0f;
+constexpr int DebugPanelHeight = 760;
+constexpr Clock::duration ReloadCheckPeriod =
+    std::chrono::seconds(1);  // room for the debug windows beside a small picture
 
 enum UserEventCode : Sint32 { HoldOff = 0, HoldOn = 1, FileChosen = 2 };
 
@@ -38,9 +41,10 @@ struct WindowState {
     SDL_Renderer* renderer;
     bool imgui;
     int menuBarHeight;
-    Uint32 commandEvent;  // carries a menu command id
-    Uint32 shellEvent;    // carries a UserEventCode
-    bool holding;         // a menu or the dialog was open at the last frame
+    Uint32 commandEvent;                  // carries a menu command id
+    Uint32 shellEvent;                    // carries a UserEventCode
+    bool holding;                         // a menu or the dialog was open at the last frame
+    int32_t pictureWidth, pictureHeight;  // the picture area, below the menu bar
     std::string chosenPath;
     Clock::time_point nextTick;
 };
@@ -115,6 +119,8 @@ bool OpenWindow() {
     // The height of ImGui's main menu bar: one line of text and its padding.
     state.menuBarHeight = static_cast<int>(FontPixels + 2 * ImGui::GetStyle().FramePadding.y);
 
+    state.pictureWidth = StartWidth;
+    state.pictureHeight = StartHeight;
     state.window = SDL_CreateWindow(ProductName, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                     StartWidth, StartHeight + state.menuBarHeight, 0);
     if (state.window == nullptr) return false;
@@ -126,6 +132,7 @@ bool OpenWindow() {
 }
 
 void DestroyWindow() {
+    DebugRelease();
     if (state.imgui) {
         if (state.renderer != nullptr) {
             ImGui_ImplSDLRenderer_Shutdown();
@@ -282,15 +289,25 @@ void WindowShowMessage(const char* caption, const char* text, MessageKind kind) 
 }
 
 void WindowSetClientSize(int32_t width, int32_t height) {
-    if (state.window != nullptr)
-        SDL_SetWindowSize(state.window, width, height + state.menuBarHeight);
+    state.pictureWidth = width;
+    state.pictureHeight = height;
+    WindowRelayout();
+}
+
+void WindowRelayout() {
+    if (state.window == nullptr) return;
+    const int panel = DebugPanelWidth();
+    const int height = state.pictureHeight + state.menuBarHeight;
+    SDL_SetWindowSize(state.window, state.pictureWidth + panel,
+                      panel > 0 && height < DebugPanelHeight ? DebugPanelHeight : height);
 }
 
 Rect WindowPictureRect() {
-    int width = 0;
-    int height = 0;
-    if (state.renderer != nullptr) SDL_GetRendererOutputSize(state.renderer, &width, &height);
-    return {0, state.menuBarHeight, width, height};
+    return {0, state.menuBarHeight, state.pictureWidth, state.menuBarHeight + state.pictureHeight};
+}
+
+void WindowSetTitle(const char* title) {
+    if (state.window != nullptr) SDL_SetWindowTitle(state.window, title);
 }
 
 void WindowShowCursor(bool shown) {
@@ -322,6 +339,7 @@ void WindowFinishFrame(bool fullScreen) {
         }
         ImGui::NewFrame();
         bool holding = DrawMenuBar();
+        DrawDebugWindows();
         holding = DrawFileDialog() || holding;
         if (!Shell().cartridgeLoaded) DrawBlankHint();
         ImGui::Render();
@@ -358,8 +376,13 @@ int RunDesktop(const PlayerOptions& options) {
         stats.sound = SDL_GetCurrentAudioDriver();
     }
     state.nextTick = Clock::now();
+    Clock::time_point nextReloadCheck = state.nextTick + ReloadCheckPeriod;
     while (!Shell().quitting) {
         SDL_Event event;
+        if (Clock::now() >= nextReloadCheck) {
+            ShellCheckReload();
+            nextReloadCheck = Clock::now() + ReloadCheckPeriod;
+        }
         if (SDL_PollEvent(&event)) {
             HandleEvent(event);
         } else if (Shell().EmulationActive != 1) {
@@ -367,6 +390,7 @@ int RunDesktop(const PlayerOptions& options) {
         } else {
             const bool paced = ShellFramePass();
             CountFrame(stats);
+            DebugRecordFrame(Shell().emulateMilliseconds, Shell().presentMilliseconds);
             if (paced) {
                 state.nextTick = Clock::now();
             } else {
