@@ -33,6 +33,9 @@ void WindowSetClientSize(int32_t width, int32_t height) {
 Rect WindowPictureRect() {
     return {0, 19, fake::window.width, 19 + fake::window.height};
 }
+void WindowSetTitle(const char* title) {
+    fake::window.title = title;
+}
 void WindowShowCursor(bool shown) {
     fake::window.cursorShown = shown;
 }

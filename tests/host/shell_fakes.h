@@ -18,6 +18,7 @@ struct Window {
     std::vector<uint32_t> posted;       // commands posted, oldest first
     int32_t width, height;              // the last picture-area size asked for
     bool cursorShown = true;
+    std::string title = "Plexaro";
     int dialogsOpened, framesFinished;
 };
 

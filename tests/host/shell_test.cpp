@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 
 #include "host/audio.h"
 #include "host/input.h"
@@ -281,6 +283,51 @@ TEST_F(ShellCommands, NoFramesRunWhileMinimisedOrHolding) {
     EXPECT_EQ(fake::display.windowed, 2);
     ShellHold(false);
     EXPECT_TRUE(ShellFramePass());
+}
+
+TEST(ShellLiveReload, ARebuiltCartridgeRunsAndABrokenOneIsSaidOnce) {
+    namespace fs = std::filesystem;
+    fake::Reset();
+    const fs::path dir = testing::MakeScratch("reload");
+    const std::string path = (dir / "game.sg").string();
+    const std::vector<uint8_t> first = testing::ReadBytes(testing::CartridgePath("busy"));
+    const std::vector<uint8_t> second = testing::ReadBytes(testing::CartridgePath("sound"));
+    testing::WriteFile(path, first);
+    ShellLoadFromCommandLine(path);
+    ASSERT_TRUE(ShellStart(1, 0));
+    const auto rewrite = [&](const std::vector<uint8_t>& bytes) {
+        const auto before = fs::last_write_time(path);
+        testing::WriteFile(path, bytes);
+        fs::last_write_time(path, before + std::chrono::seconds(2));
+    };
+    const auto running = [](const std::vector<uint8_t>& bytes) {
+        return std::equal(bytes.begin(), bytes.end(), RomImage());
+    };
+
+    ShellCheckReload();
+    EXPECT_EQ(fake::window.title, "Plexaro");
+    rewrite(second);
+    ShellCheckReload();  // seen, and given a second to settle
+    EXPECT_TRUE(running(first));
+    ShellCheckReload();
+    EXPECT_TRUE(running(second));
+    EXPECT_EQ(fake::window.title, "Plexaro - reloaded");
+    for (int tick = 0; tick < 3; ++tick) ShellCheckReload();
+    EXPECT_EQ(fake::window.title, "Plexaro");
+
+    rewrite({});  // an empty file: the running game stays, and it is said once
+    for (int tick = 0; tick < 4; ++tick) ShellCheckReload();
+    EXPECT_TRUE(running(second));
+    EXPECT_EQ(fake::window.messages,
+              std::vector<std::string>{"Plexaro load error|Can't find Rom !"});
+
+    // Turned off, a change is left alone.
+    ShellCommand(CommandLiveReload);
+    rewrite(first);
+    for (int tick = 0; tick < 2; ++tick) ShellCheckReload();
+    EXPECT_TRUE(running(second));
+    ShellShutdown();
+    testing::RemoveScratch(dir);
 }
 
 TEST(ShellStartUp, AFailingStepEndsTheProgramWithStatusOne) {
