@@ -1,5 +1,6 @@
 #include "host/input_script.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "machine/machine.h"
@@ -10,20 +11,21 @@ namespace {
 struct Word {
     std::string_view name;
     uint32_t control;  // a JoypadButton bit, or 0 for an event
-    bool pause;
+    uint32_t pauses;
     bool reset;
 };
 
 constexpr Word Words[] = {
-    {"up", 1u << JoypadUp, false, false},
-    {"down", 1u << JoypadDown, false, false},
-    {"left", 1u << JoypadLeft, false, false},
-    {"right", 1u << JoypadRight, false, false},
-    {"button1", 1u << JoypadButton1, false, false},
-    {"button2", 1u << JoypadButton2, false, false},
-    {"pause", 0, true, false},
-    {"reset", 0, false, true},
+    {"up", 1u << JoypadUp, 0, false},
+    {"down", 1u << JoypadDown, 0, false},
+    {"left", 1u << JoypadLeft, 0, false},
+    {"right", 1u << JoypadRight, 0, false},
+    {"button1", 1u << JoypadButton1, 0, false},
+    {"button2", 1u << JoypadButton2, 0, false},
+    {"pause", 0, 1, false},
+    {"reset", 0, 0, true},
 };
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
@@ -65,7 +67,7 @@ std::string ParseLine(std::string_view text, ScriptLine& line, bool& blank) {
     }
 
     line.controls = 0;
-    line.pause = false;
+    line.pauses = 0;
     line.reset = false;
     bool any = false;
     for (std::string_view name = NextWord(text); !name.empty(); name = NextWord(text)) {
@@ -75,7 +77,7 @@ std::string ParseLine(std::string_view text, ScriptLine& line, bool& blank) {
         }
         if (found == nullptr) return "unknown word '" + std::string(name) + "'";
         line.controls |= found->control;
-        line.pause = line.pause || found->pause;
+        line.pauses += found->pauses;
         line.reset = line.reset || found->reset;
         any = true;
     }
@@ -87,7 +89,8 @@ std::string ParseLine(std::string_view text, ScriptLine& line, bool& blank) {
 
 bool ParseInputScript(std::string_view text, InputScript& script, uint32_t& errorLine,
                       std::string& error) {
-    script.lines.clear();
+    script = {};
+    if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
     uint32_t number = 0;
     while (!text.empty()) {
         ++number;
@@ -105,16 +108,29 @@ bool ParseInputScript(std::string_view text, InputScript& script, uint32_t& erro
         }
         if (!blank) script.lines.push_back(parsed);
     }
+    std::stable_sort(script.lines.begin(), script.lines.end(),
+                     [](const ScriptLine& a, const ScriptLine& b) { return a.first < b.first; });
+    script.active.reserve(script.lines.size());
     return true;
 }
 
-FrameInput ScriptInputForFrame(const InputScript& script, uint64_t frame) {
-    FrameInput input{0, false, false};
-    for (const ScriptLine& line : script.lines) {
-        if (frame < line.first || frame > line.last) continue;
+FrameInput ScriptInputForFrame(InputScript& script, uint64_t frame) {
+    if (frame < script.lastFrame) {
+        script.nextLine = 0;
+        script.active.clear();
+    }
+    script.lastFrame = frame;
+    while (script.nextLine < script.lines.size() && script.lines[script.nextLine].first <= frame) {
+        script.active.push_back(static_cast<uint32_t>(script.nextLine++));
+    }
+    std::erase_if(script.active, [&](uint32_t index) { return script.lines[index].last < frame; });
+
+    FrameInput input{0, 0, false};
+    for (const uint32_t index : script.active) {
+        const ScriptLine& line = script.lines[index];
         input.controls |= line.controls;
         if (frame == line.first) {
-            input.pause = input.pause || line.pause;
+            input.pauses += line.pauses;
             input.reset = input.reset || line.reset;
         }
     }

@@ -8,7 +8,9 @@
 //     300     reset            # reset the console before frame 300 runs
 //
 // Controls (up, down, left, right, button1, button2) are held for every frame of their line;
-// events (pause, reset) happen once, before the line's first frame. Lines may overlap.
+// events (pause, reset) happen once, before the line's first frame. Lines may overlap; each
+// pause named for a frame is a press of its own, so two of them press the button twice. A
+// UTF-8 byte-order mark before the first line is ignored.
 // Before each frame the player resets if due, clears the joypad and presses every control
 // held, presses pause if due, then runs the frame.
 #pragma once
@@ -24,18 +26,24 @@ struct ScriptLine {
     uint64_t first;
     uint64_t last;      // inclusive
     uint32_t controls;  // bit n set: JoypadButton n held
-    bool pause;
+    uint32_t pauses;    // presses of the pause button before the first frame
     bool reset;
 };
 
 struct InputScript {
-    std::vector<ScriptLine> lines;
+    std::vector<ScriptLine> lines;  // in order of their first frames
+    // Where the last lookup left off. Frames are looked up in rising order, so each lookup
+    // only meets the lines that start at or before it and have not ended yet: an hour-long
+    // recording of one line per frame costs no more per frame than a short script.
+    size_t nextLine;
+    std::vector<uint32_t> active;  // started lines not known to have ended; never reallocated
+    uint64_t lastFrame;
 };
 
 // What the script asks for before one frame runs.
 struct FrameInput {
     uint32_t controls;  // bit n set: JoypadButton n held
-    bool pause;
+    uint32_t pauses;
     bool reset;
 };
 
@@ -44,6 +52,7 @@ struct FrameInput {
 bool ParseInputScript(std::string_view text, InputScript& script, uint32_t& errorLine,
                       std::string& error);
 
-FrameInput ScriptInputForFrame(const InputScript& script, uint64_t frame);
+// Fastest for frames in rising order; an earlier frame starts the search over.
+FrameInput ScriptInputForFrame(InputScript& script, uint64_t frame);
 
 }  // namespace plexaro

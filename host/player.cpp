@@ -43,7 +43,7 @@ void ApplyInput(const FrameInput& input, uint32_t rgbMode) {
     for (uint32_t button = JoypadUp; button <= JoypadButton2; ++button) {
         if (input.controls & (1u << button)) PressJoypad(button);
     }
-    if (input.pause) PressPauseButton();
+    for (uint32_t press = 0; press < input.pauses; ++press) PressPauseButton();
 }
 
 }  // namespace

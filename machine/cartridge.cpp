@@ -47,12 +47,12 @@ const char* LoadCartridge(const char* path) {
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (error || !std::filesystem::exists(status)) return "Unable to stat file.";
-    // Anything but a regular file (a directory, say) exists but has nothing to read.
-    uint64_t size = 0;
-    if (std::filesystem::is_regular_file(status)) {
-        size = std::filesystem::file_size(path, error);
-        if (error) return "Unable to stat file.";
-    }
+    // Anything but a regular file exists but is not a cartridge image, and is never opened:
+    // a directory has nothing to read, a FIFO would wait for a writer forever, and a device
+    // such as /dev/zero never ends.
+    if (!std::filesystem::is_regular_file(status)) return "Can't find Rom !";
+    const uint64_t size = std::filesystem::file_size(path, error);
+    if (error) return "Unable to stat file.";
 
     std::memset(cartridge.staging, 0, RomImageSize);
     const size_t length = static_cast<size_t>(std::min<uint64_t>(size, RomImageSize));

@@ -77,22 +77,39 @@ TEST(InputScript, ControlsHeldAndEventsOnce) {
     const struct {
         uint64_t frame;
         uint32_t held;
-        bool pause, reset;
+        uint32_t pauses;
+        bool reset;
     } expected[] = {
-        {59, 0, false, false},
-        {60, right, false, false},
-        {100, right | down | button2, true, false},
-        {101, right | down | button2, false, false},
-        {120, down | button2 | button1, false, true},
-        {121, down | button2, false, false},
-        {131, 0, false, false},
+        {59, 0, 0, false},
+        {60, right, 0, false},
+        {100, right | down | button2, 1, false},
+        {101, right | down | button2, 0, false},
+        {120, down | button2 | button1, 0, true},
+        {121, down | button2, 0, false},
+        {131, 0, 0, false},
+        {100, right | down | button2, 1, false},  // looking back starts over
     };
     for (const auto& e : expected) {
         const FrameInput input = ScriptInputForFrame(script, e.frame);
         EXPECT_EQ(input.controls, e.held) << e.frame;
-        EXPECT_EQ(input.pause, e.pause) << e.frame;
+        EXPECT_EQ(input.pauses, e.pauses) << e.frame;
         EXPECT_EQ(input.reset, e.reset) << e.frame;
     }
+}
+
+TEST(InputScript, AByteOrderMarkAndPausesThatAddUp) {
+    // Written in any order, with a mark some editors put at the start.
+    const char* text =
+        "\xEF\xBB\xBF"
+        "200 pause\n50-60 left\n200 pause up\n201 pause pause\n";
+    InputScript script;
+    uint32_t line = 0;
+    std::string error;
+    ASSERT_TRUE(ParseInputScript(text, script, line, error)) << line << ": " << error;
+    EXPECT_EQ(ScriptInputForFrame(script, 55).controls, 1u << JoypadLeft);
+    EXPECT_EQ(ScriptInputForFrame(script, 200).pauses, 2u);
+    EXPECT_EQ(ScriptInputForFrame(script, 201).pauses, 2u);
+    EXPECT_EQ(ScriptInputForFrame(script, 202).pauses, 0u);
 }
 
 TEST(InputScript, MalformedLinesNameTheirLine) {
