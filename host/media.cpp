@@ -1,5 +1,7 @@
 #include "host/media.h"
 
+#include <unistd.h>
+
 #include <vector>
 
 #include "machine/machine.h"
@@ -28,6 +30,13 @@ void Put16(uint8_t* at, uint32_t value) {
 void Put32(uint8_t* at, uint32_t value) {
     Put16(at, value);
     Put16(at + 2, value >> 16);
+}
+
+// A complete file takes its real name; an incomplete one is removed.
+bool Finish(bool complete, const std::string& temporary, const std::string& path) {
+    if (complete && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    std::remove(temporary.c_str());
+    return false;
 }
 
 bool Patch32(std::FILE* file, long offset, uint32_t value) {
@@ -84,14 +93,22 @@ void FrameToRgb(const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode, ui
     }
 }
 
+std::string TemporaryNameFor(const std::string& path) {
+    return path + ".plexaro-" + std::to_string(::getpid()) + ".part";
+}
+
 bool WritePng(const char* path, const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode) {
     std::vector<uint8_t> rgb(PictureWidth * PictureHeight * 3);
     FrameToRgb(pixels, rowStride, rgbMode, rgb.data());
-    return stbi_write_png(path, PictureWidth, PictureHeight, 3, rgb.data(), PictureWidth * 3) != 0;
+    const std::string temporary = TemporaryNameFor(path);
+    const bool written = stbi_write_png(temporary.c_str(), PictureWidth, PictureHeight, 3,
+                                        rgb.data(), PictureWidth * 3) != 0;
+    return Finish(written, temporary, path);
 }
 
 WavFile OpenWav(const char* path) {
-    WavFile wav{std::fopen(path, "wb"), 0, false};
+    WavFile wav{nullptr, 0, false, path, TemporaryNameFor(path)};
+    wav.file = std::fopen(wav.temporary.c_str(), "wb");
     if (wav.file == nullptr) return wav;
     uint8_t header[WavHeaderSize] = {'R', 'I', 'F', 'F', 0,   0,   0,   0, 'W', 'A', 'V',
                                      'E', 'f', 'm', 't', ' ', 0,   0,   0, 0,   0,   0,
@@ -132,7 +149,7 @@ bool CloseWav(WavFile& wav) {
     }
     ok = std::fclose(wav.file) == 0 && ok;
     wav.file = nullptr;
-    return ok;
+    return Finish(ok, wav.temporary, wav.path);
 }
 
 }  // namespace plexaro

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace plexaro {
 
@@ -31,11 +32,16 @@ bool WritePng(const char* path, const uint16_t* pixels, uint32_t rowStride, uint
 
 // A 44100 Hz, 16-bit, mono PCM WAV file, written as it goes; the sizes in its header are
 // filled in by CloseWav. A write failure is remembered and reported by CloseWav.
+// Files are written under a temporary name beside their own and take their name only once
+// complete, so a run that is interrupted never leaves half a file where the user looks.
 struct WavFile {
     std::FILE* file;
     uint64_t samples;
     bool failed;
+    std::string path;       // where it goes when complete
+    std::string temporary;  // where it is written meanwhile
 };
+std::string TemporaryNameFor(const std::string& path);
 
 WavFile OpenWav(const char* path);  // file is null if it can't be created
 void AppendWav(WavFile& wav, const int16_t* samples, size_t count);

@@ -1,7 +1,9 @@
 #include "host/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 namespace plexaro {
@@ -14,6 +16,14 @@ bool ParseCount(std::string_view text, uint64_t& value) {
 }
 
 }  // namespace
+
+bool IsOptionWord(std::string_view word) {
+    static constexpr std::string_view Options[] = {
+        "--headless", "--frames", "--screenshot", "--wav",  "--input",   "--rgb",
+        "--video",    "--hash",   "--stats",      "--help", "--version",
+    };
+    return std::find(std::begin(Options), std::end(Options), word) != std::end(Options);
+}
 
 const char* UsageText() {
     return "Usage: plexaro [OPTIONS] [--] [CARTRIDGE]\n"

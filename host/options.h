@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace plexaro {
 
@@ -32,6 +33,8 @@ struct PlayerOptions {
 // Parses the words after the program's name. Returns an empty string on success, else what
 // is wrong, ready to follow "plexaro: ".
 std::string ParseOptions(int count, const char* const* words, PlayerOptions& options);
+
+bool IsOptionWord(std::string_view word);  // "--frames", "--headless", ...
 
 // The text printed by --help.
 const char* UsageText();

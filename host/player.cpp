@@ -1,5 +1,6 @@
 #include "host/player.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -34,6 +35,52 @@ bool ReadScript(const std::string& path, InputScript& script) {
     return true;
 }
 
+// The same file under two names, or a file and a name that will be it.
+bool SamePlace(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::exists(a, error) && fs::exists(b, error)) return fs::equivalent(a, b, error);
+    return fs::weakly_canonical(fs::absolute(a, error), error) ==
+           fs::weakly_canonical(fs::absolute(b, error), error);
+}
+
+// What a run writes must never be what it reads, nor each other.
+bool OutputsAreSafe(const PlayerOptions& options) {
+    const struct {
+        const char* option;
+        const std::string& path;
+    } outputs[] = {{"--wav", options.wavPath}, {"--screenshot", options.screenshotPath}};
+    const struct {
+        const char* what;
+        const std::string& path;
+    } others[] = {{"the cartridge", options.cartridgePath},
+                  {"the input script", options.inputPath},
+                  {"the screenshot", options.screenshotPath}};
+    for (const auto& output : outputs) {
+        if (output.path.empty()) continue;
+        for (const auto& other : others) {
+            if (other.path.empty() || &other.path == &output.path) continue;
+            if (SamePlace(output.path, other.path)) {
+                std::fprintf(stderr, "plexaro: %s %s would overwrite %s; nothing was run\n",
+                             output.option, output.path.c_str(), other.what);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// A path made of words that include one of our options was most likely meant as options.
+bool NamesAnOption(const std::string& path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t end = std::min(path.find(' ', start), path.size());
+        if (IsOptionWord(std::string_view(path).substr(start, end - start))) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 void ApplyInput(const FrameInput& input, uint32_t rgbMode) {
     if (input.reset) {
         ResetMachine();
@@ -49,6 +96,7 @@ void ApplyInput(const FrameInput& input, uint32_t rgbMode) {
 }  // namespace
 
 int RunHeadless(const PlayerOptions& options) {
+    if (!OutputsAreSafe(options)) return ExitUsage;
     InputScript script;
     if (!options.inputPath.empty() && !ReadScript(options.inputPath, script)) return ExitUsage;
     if (options.cartridgePath.empty()) {
@@ -61,7 +109,12 @@ int RunHeadless(const PlayerOptions& options) {
         return ExitFailure;
     }
     if (const char* error = LoadCartridge(options.cartridgePath.c_str())) {
-        std::fprintf(stderr, "plexaro: %s\n", error);
+        std::fprintf(stderr, "plexaro: %s: %s\n", options.cartridgePath.c_str(), error);
+        if (NamesAnOption(options.cartridgePath)) {
+            std::fprintf(stderr,
+                         "plexaro: options go before the cartridge's path: "
+                         "plexaro [OPTIONS] [--] CARTRIDGE\n");
+        }
         ShutdownMachine();
         return ExitFailure;
     }
@@ -73,7 +126,7 @@ int RunHeadless(const PlayerOptions& options) {
     SelectRgbMode(options.rgbMode);
     SelectVideoBehaviour(options.videoHardware);  // kept through the script's resets
 
-    WavFile wav{nullptr, 0, false};
+    WavFile wav{};
     if (!options.wavPath.empty()) {
         wav = OpenWav(options.wavPath.c_str());
         if (wav.file == nullptr) {

@@ -66,15 +66,16 @@ const char* Load(const std::string& path) {
     return LoadCartridge(path.c_str());
 }
 
-// What a load ended with, as a box would show it; empty when there is nothing to say.
-std::string LoadMessage(const char* error) {
-    if (error != nullptr) return error;
+// What a load ended with, as a box would show it, naming the file as the headless player
+// does; empty when there is nothing to say.
+std::string LoadMessage(const std::string& path, const char* error) {
+    if (error != nullptr) return path + ": " + error;
     if (LoadedFileSize() <= RomImageSize) return {};
     char text[160];
     std::snprintf(text, sizeof text,
-                  "The file is %" PRIu64 " bytes long; only its first %zu bytes are loaded.",
+                  " is %" PRIu64 " bytes long; only its first %zu bytes are loaded.",
                   LoadedFileSize(), RomImageSize);
-    return text;
+    return path + text;
 }
 
 void ShowLoadMessage(const std::string& message) {
@@ -118,7 +119,7 @@ void ShellLoadFromCommandLine(const std::string& text) {
     if (text.empty()) return;
     shell.CartridgePath = text;
     shell.cartridgeLoaded = true;
-    pendingLoadMessage = LoadMessage(Load(shell.CartridgePath));
+    pendingLoadMessage = LoadMessage(shell.CartridgePath, Load(shell.CartridgePath));
 }
 
 bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
@@ -208,7 +209,7 @@ void ShellFileChosen(const std::string& path) {
     shell.cartridgeLoaded = true;
     AudioSilence();
     AudioRestart();
-    const std::string message = LoadMessage(Load(shell.CartridgePath));
+    const std::string message = LoadMessage(shell.CartridgePath, Load(shell.CartridgePath));
     SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
     ShowLoadMessage(message);
 }
@@ -227,7 +228,7 @@ void ShellCheckReload() {
     SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
     if (error != nullptr) {
         reload.failed = now;
-        ShowLoadMessage(error);
+        ShowLoadMessage(LoadMessage(shell.CartridgePath, error));
         return;
     }
     reload.loaded = now;

@@ -31,6 +31,7 @@ constexpr int StartWidth = 512;
 constexpr int StartHeight = 384;
 constexpr float FontPixels = 13.0f;
 constexpr int DebugPanelHeight = 760;
+constexpr uint32_t HeldReleases = 16;
 constexpr Clock::duration ReloadCheckPeriod =
     std::chrono::seconds(1);  // room for the debug windows beside a small picture
 
@@ -46,6 +47,9 @@ struct WindowState {
     bool holding;                         // a menu or the dialog was open at the last frame
     int32_t pictureWidth, pictureHeight;  // the picture area, below the menu bar
     std::string chosenPath;
+    bool pressedSinceFrame[SDL_NUM_SCANCODES];  // given to ImGui since its last frame
+    SDL_Event heldReleases[HeldReleases];
+    uint32_t heldReleaseCount;
     Clock::time_point nextTick;
 };
 
@@ -167,8 +171,31 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
     }
 }
 
+// This ImGui reads keys as down or up once per frame, so a key pressed and released between
+// two frames (Enter in the file dialog, tapped quickly) would never be seen. Such a release
+// is held back until ImGui has drawn a frame with the key down.
+void GiveToImGui(const SDL_Event& event) {
+    const SDL_Scancode key = event.key.keysym.scancode;
+    if (event.type == SDL_KEYDOWN) {
+        state.pressedSinceFrame[key] = true;
+    } else if (event.type == SDL_KEYUP && state.pressedSinceFrame[key] &&
+               state.heldReleaseCount < HeldReleases) {
+        state.heldReleases[state.heldReleaseCount++] = event;
+        return;
+    }
+    ImGui_ImplSDL2_ProcessEvent(&event);
+}
+
+void ReleaseHeldKeys() {
+    for (uint32_t i = 0; i < state.heldReleaseCount; ++i) {
+        ImGui_ImplSDL2_ProcessEvent(&state.heldReleases[i]);
+    }
+    state.heldReleaseCount = 0;
+    std::memset(state.pressedSinceFrame, 0, sizeof state.pressedSinceFrame);
+}
+
 void HandleEvent(const SDL_Event& event) {
-    if (state.imgui && !Shell().FullScreenMode) ImGui_ImplSDL2_ProcessEvent(&event);
+    if (state.imgui && !Shell().FullScreenMode) GiveToImGui(event);
     switch (event.type) {
         case SDL_QUIT: ShellShutdown(); return;
         case SDL_WINDOWEVENT: HandleWindowEvent(event.window); return;
@@ -338,6 +365,7 @@ void WindowFinishFrame(bool fullScreen) {
             ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
         }
         ImGui::NewFrame();
+        ReleaseHeldKeys();
         bool holding = DrawMenuBar();
         DrawDebugWindows();
         holding = DrawFileDialog() || holding;

@@ -1,13 +1,16 @@
 // The plexaro program itself, run headless on our cartridges: input scripts, the PNG and
 // WAV it writes, its report and hashes, its messages and exit statuses.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <set>
 
 #include "host/media.h"
+#include "machine/machine.h"
 #include "tests/machine/test_cartridges.h"
 #include "video/vdp.h"
 
@@ -47,7 +50,8 @@ std::string ReadText(const fs::path& path) {
 Outcome Play(const fs::path& dir, const std::vector<std::string>& words) {
     const fs::path capture = dir.string() + ".out";
     fs::create_directories(capture);
-    std::string command = "cd " + Quote(dir.string()) + " && " +
+    // A run that hangs is killed and fails with status 124, instead of holding up the suite.
+    std::string command = "cd " + Quote(dir.string()) + " && timeout 20 " +
                           Quote(std::string(PLEXARO_BINARY_DIR) + "/host/plexaro");
     for (const std::string& word : words) command += " " + Quote(word);
     command += " >" + Quote((capture / "out").string()) + " 2>" + Quote((capture / "err").string());
@@ -188,36 +192,82 @@ TEST(Player, VideoOptionPicksTheBehaviourForTheWholeRun) {
     testing::RemoveScratch(dir);
 }
 
-TEST(Player, LoadFailuresPathsWithSpacesAndLongFiles) {
-    const fs::path dir = testing::MakeScratch("paths");
+// Every kind of bad or odd file a player might be handed: the headless program says what
+// went wrong with the path in front, and the loader leaves the running cartridge alone.
+TEST(Player, BadAndOddFilesEachHaveAClearOutcome) {
+    const fs::path dir = testing::MakeScratch("files");
+    const std::vector<uint8_t> bus = testing::ReadBytes(CartridgePath("bus"));
     testing::WriteFile(dir / "empty.sg", {});
     fs::create_directory(dir / "folder.sg");
-    const std::pair<std::string, const char*> failures[] = {
-        {(dir / "missing.sg").string(), "plexaro: Unable to stat file.\n"},
-        {"\"" + CartridgePath("bus") + "\"", "plexaro: Unable to stat file.\n"},
-        {(dir / "empty.sg").string(), "plexaro: Can't find Rom !\n"},
-        {(dir / "folder.sg").string(), "plexaro: Can't find Rom !\n"},
+    ASSERT_EQ(::mkfifo((dir / "pipe.sg").c_str(), 0600), 0);
+    std::vector<uint8_t> longer = bus;
+    longer.resize(RomImageSize + 1);
+    testing::WriteFile(dir / "long.sg", longer);
+    testing::WriteFile(dir / "huge.sg", bus);
+    fs::resize_file(dir / "huge.sg", 100u << 20);      // sparse: 100 MB on paper
+    testing::WriteFile(dir / "my bus  cart.sg", bus);  // two spaces: an empty word
+    testing::WriteFile(dir / "\"quoted\".sg", bus);
+    testing::WriteFile(dir / "caf\xE9.sg", bus);  // Latin-1, not UTF-8
+    testing::WriteFile(dir / "locked.sg", bus);
+    fs::permissions(dir / "locked.sg", fs::perms::none);
+    const bool root = ::geteuid() == 0;  // permissions don't stop root
+    std::string deep = dir.string();
+    while (deep.size() <= 4096) deep += "/" + std::string(200, 'd');
+
+    const std::string stat = "Unable to stat file.";
+    const std::string rom = "Can't find Rom !";
+    const struct {
+        std::string path;
+        std::string error;  // empty: it loads
+        bool warning;       // a longer file loads its first 40960 bytes, with a warning
+    } cases[] = {
+        {(dir / "missing.sg").string(), stat, false},
+        {(dir / "folder.sg").string(), rom, false},
+        {(dir / "empty.sg").string(), rom, false},
+        {(dir / "pipe.sg").string(), rom, false},
+        {"/dev/zero", rom, false},
+        {"/dev/urandom", rom, false},
+        {(dir / "locked.sg").string(), root ? "" : rom, false},
+        {(dir / "long.sg").string(), "", true},
+        {(dir / "huge.sg").string(), "", true},
+        {(dir / "my bus  cart.sg").string(), "", false},
+        {(dir / "\"quoted\".sg").string(), "", false},
+        {"\"" + CartridgePath("bus") + "\"", stat, false},  // quotes are part of the name
+        {(dir / "caf\xE9.sg").string(), "", false},
+        {deep + "/game.sg", stat, false},
     };
-    for (const auto& [path, err] : failures) {
-        const Outcome run = Play(dir, {"--headless", path});
-        EXPECT_EQ(run.status, 1) << path;
-        EXPECT_EQ(run.err, err) << path;
-        EXPECT_EQ(run.out, "") << path;
+    if (root) std::printf("running as root: the unreadable file is readable, and loads\n");
+
+    ASSERT_EQ(InitMachine(256), nullptr);
+    for (const auto& c : cases) {
+        // In the program, with a bound on the time so that a hang fails instead of waiting.
+        const Outcome run = Play(dir, {"--headless", "--frames", "2", c.path});
+        if (c.error.empty()) {
+            EXPECT_EQ(run.status, 0) << c.path << ": " << run.err;
+            EXPECT_EQ(run.err.find("warning") != std::string::npos, c.warning) << run.err;
+        } else {
+            EXPECT_EQ(run.status, 1) << c.path;
+            EXPECT_EQ(run.err, "plexaro: " + c.path + ": " + c.error + "\n");
+        }
+        // In process: a failure leaves the cartridge that was running.
+        ASSERT_EQ(LoadCartridge(CartridgePath("sound").c_str()), nullptr);
+        const std::vector<uint8_t> before(RomImage(), RomImage() + RomImageSize);
+        const char* error = LoadCartridge(c.path.c_str());
+        EXPECT_EQ(error == nullptr ? "" : error, c.error) << c.path;
+        if (error != nullptr) {
+            EXPECT_TRUE(std::equal(before.begin(), before.end(), RomImage())) << c.path;
+        } else {
+            EXPECT_TRUE(std::equal(bus.begin(), bus.end(), RomImage())) << c.path;
+        }
     }
+    ShutdownMachine();
 
-    std::vector<uint8_t> image = testing::ReadBytes(CartridgePath("bus"));
-    testing::WriteFile(dir / "my bus  cart.sg", image);  // two spaces: two empty words
-    Outcome run =
-        Play(dir, {"--headless", "--frames", "5", (dir / "my").string(), "bus", "", "cart.sg"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    EXPECT_TRUE(HasReport(run.out, 5)) << run.out;
-
-    image.resize(40960 + 1, 0);
-    testing::WriteFile(dir / "long.sg", image);
-    run = Play(dir, {"--headless", "--frames", "5", (dir / "long.sg").string()});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err.rfind("plexaro: warning: ", 0), 0u) << run.err;
+    // Options after the path are part of its name; the message says where they belong.
+    const Outcome late = Play(dir, {"--headless", CartridgePath("bus"), "--frames", "10"});
+    EXPECT_EQ(late.status, 1);
+    EXPECT_NE(late.err.find("options go before the cartridge's path"), std::string::npos)
+        << late.err;
+    fs::permissions(dir / "locked.sg", fs::perms::owner_all);
     testing::RemoveScratch(dir);
 }
 
@@ -232,6 +282,11 @@ TEST(Player, UsageErrorsAndMalformedScriptsStopBeforeAnyFrame) {
         {"--video", "accurate", bus},
         {"--headless"},
         {"--headless", "--input", "none.txt", bus},
+        // Outputs that would overwrite the run's own input, or each other.
+        {"--headless", "--wav", bus, bus},
+        {"--headless", "--screenshot", "../" + dir.filename().string() + "/keys.txt", "--input",
+         "keys.txt", bus},
+        {"--headless", "--wav", "same", "--screenshot", "./same", bus},
         {"--headless", "--input", "keys.txt", "--wav", "out.wav", bus},
     };
     for (const auto& words : bad) {
@@ -241,13 +296,17 @@ TEST(Player, UsageErrorsAndMalformedScriptsStopBeforeAnyFrame) {
         EXPECT_EQ(run.out, "");
     }
     EXPECT_EQ(Play(dir, bad.back()).err.rfind("plexaro: keys.txt:3: ", 0), 0u);
-    EXPECT_FALSE(fs::exists(dir / "out.wav"));
+    EXPECT_NE(Play(dir, bad[5]).err.find("would overwrite the cartridge"), std::string::npos);
+    EXPECT_NE(Play(dir, bad[6]).err.find("would overwrite the input script"), std::string::npos);
+    EXPECT_EQ(testing::ReadBytes(bus).size(), fs::file_size(bus));
+    EXPECT_EQ(ReadText(dir / "keys.txt"), script);
+    EXPECT_FALSE(fs::exists(dir / "out.wav") || fs::exists(dir / "same"));
     EXPECT_EQ(Play(dir, {"--version"}).out.rfind("plexaro ", 0), 0u);
     testing::RemoveScratch(dir);
 }
 
-// Without --headless the program says the window is missing and runs headless; either way
-// it writes no file it was not asked for.
+// Options that only a headless run uses are refused without --headless; a run writes no file
+// it was not asked for, not even a temporary one.
 TEST(Player, WritesNothingUnasked) {
     const fs::path dir = testing::MakeScratch("quiet");
     // Options that only a headless run has a use for are refused without --headless.

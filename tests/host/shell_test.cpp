@@ -254,7 +254,8 @@ TEST_F(ShellCommands, FreeThenResetLeavesTheBlankPictureAndZeroMemory) {
 TEST_F(ShellCommands, AFailedLoadKeepsThePathAndSaysWhy) {
     ShellFileChosen("/nonexistent/game.sg");
     ASSERT_EQ(fake::window.messages.size(), 1u);
-    EXPECT_EQ(fake::window.messages[0], "Plexaro load error|Unable to stat file.");
+    EXPECT_EQ(fake::window.messages[0],
+              "Plexaro load error|/nonexistent/game.sg: Unable to stat file.");
     EXPECT_EQ(Shell().CartridgePath, "/nonexistent/game.sg");
     EXPECT_TRUE(Shell().cartridgeLoaded);
     ShellCommand(CommandLoadRom);
@@ -319,7 +320,7 @@ TEST(ShellLiveReload, ARebuiltCartridgeRunsAndABrokenOneIsSaidOnce) {
     for (int tick = 0; tick < 4; ++tick) ShellCheckReload();
     EXPECT_TRUE(running(second));
     EXPECT_EQ(fake::window.messages,
-              std::vector<std::string>{"Plexaro load error|Can't find Rom !"});
+              std::vector<std::string>{"Plexaro load error|" + path + ": Can't find Rom !"});
 
     // Turned off, a change is left alone.
     ShellCommand(CommandLiveReload);
