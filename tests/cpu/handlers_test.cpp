@@ -247,5 +247,49 @@ TEST(HandlerCalls, RetiCallsItsHookAndRetnDoesNot) {
     EXPECT_EQ(PC(), 0x0010u);
 }
 
+namespace irq_from_memory {
+
+uint32_t raiseAt;  // the handled address whose write asks for the interrupt
+void RaisingWrite(uint32_t address, uint32_t value) {
+    test::memory[address] = static_cast<uint8_t>(value);
+    if (address == raiseAt) z80::RaiseIrq(0xFF);
+}
+
+// Flat memory, but writes to 0x9000-0x90FF go through RaisingWrite.
+void Boot(std::initializer_list<uint8_t> program) {
+    test::Boot(program);
+    z80::BeginMemoryMap();
+    z80::MapFetch(0x0000, 0xFFFF, test::memory);
+    z80::MapRead(0x0000, 0xFFFF, z80::MapDirect, z80::RegionData{.memory = test::memory});
+    z80::MapWrite(0x0000, 0x8FFF, z80::MapDirect, z80::RegionData{.memory = test::memory});
+    z80::MapWrite(0x9000, 0x90FF, z80::MapHandled, z80::RegionData{.write = RaisingWrite});
+    z80::MapWrite(0x9100, 0xFFFF, z80::MapDirect, z80::RegionData{.memory = test::memory + 0x9100});
+    z80::EndMemoryMap();
+    z80::SetRegister(z80::RegIM, 1);
+    test::memory[0x0038] = 0x76;  // HALT where the interrupt lands
+}
+
+}  // namespace irq_from_memory
+
+TEST(HandlerCalls, InterruptsRaisedByAMemoryHandlerFollowTheInstruction) {
+    using namespace irq_from_memory;
+    // EI; LD HL,0x1000; LD DE,0x9000; LD BC,5; LDIR; HALT. The third byte's write asks: the
+    // interrupt comes between two steps of the LDIR, which resumes where it stopped.
+    raiseAt = 0x9002;
+    Boot({0xFB, 0x21, 0x00, 0x10, 0x11, 0x00, 0x90, 0x01, 0x05, 0x00, 0xED, 0xB0, 0x76});
+    z80::Run(1000);
+    EXPECT_EQ(PC(), 0x0038u);
+    EXPECT_EQ(Word(SP()), 0x000Au);  // the LDIR itself
+    EXPECT_EQ(Reg(z80::RegBC), 2u);
+    EXPECT_EQ(Reg(z80::RegDE), 0x9003u);
+
+    // EI; LD (0x9000),A; NOP: asked during the one instruction after EI, answered after it.
+    raiseAt = 0x9000;
+    Boot({0xFB, 0x32, 0x00, 0x90, 0x00, 0x76});
+    z80::Run(1000);
+    EXPECT_EQ(PC(), 0x0038u);
+    EXPECT_EQ(Word(SP()), 0x0004u);
+}
+
 }  // namespace
 }  // namespace plexaro
