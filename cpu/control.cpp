@@ -275,6 +275,58 @@ void SetRegister(uint32_t index, uint32_t value) {
     }
 }
 
+CoreRegisters ExportRegisters() {
+    const auto w = [](uint32_t value) { return static_cast<uint16_t>(value); };
+    const auto b = [](uint32_t value) { return static_cast<uint8_t>(value); };
+    return {w(SwapBytes(core.af)),
+            w(core.bc),
+            w(core.de),
+            w(core.hl),
+            w(core.ix),
+            w(core.iy),
+            w(core.pc),
+            w(core.sp),
+            w(SwapBytes(core.af2)),
+            w(core.bc2),
+            w(core.de2),
+            w(core.hl2),
+            b(core.iff1),
+            b(core.iff2),
+            core.i,
+            b(core.r & 0x7F),
+            b(core.rHigh & 0x80),
+            core.im,
+            core.xySource,
+            core.irqVector,
+            b(core.irqLine),
+            core.pendingCycles};
+}
+
+void ImportRegisters(const CoreRegisters& s) {
+    core.af = SwapBytes(s.af);
+    core.bc = s.bc;
+    core.de = s.de;
+    core.hl = s.hl;
+    core.ix = s.ix;
+    core.iy = s.iy;
+    core.pc = s.pc;
+    core.sp = s.sp;
+    core.af2 = SwapBytes(s.af2);
+    core.bc2 = s.bc2;
+    core.de2 = s.de2;
+    core.hl2 = s.hl2;
+    core.iff1 = s.iff1 != 0;
+    core.iff2 = s.iff2 != 0;
+    core.i = s.i;
+    core.r = s.r & 0x7F;
+    core.rHigh = s.rHigh & 0x80;
+    core.im = s.im;
+    core.xySource = s.xySource;
+    core.irqVector = s.irqVector;
+    core.irqLine = s.irqLine != 0;
+    core.pendingCycles = s.pendingCycles;
+}
+
 uint32_t StateSize() {
     return sizeof(detail::Z80State);
 }

@@ -121,6 +121,20 @@ void AddWaitCycles(int32_t n);  // the elapsed count grows by n, the budget does
 uint32_t GetRegister(uint32_t index);
 void SetRegister(uint32_t index, uint32_t value);
 
+// What lives on between two runs, as plain numbers, for save states that outlive the
+// process: the registers exactly as the core keeps them (F's bits 3 and 5 come from
+// xySource), R in two parts, the interrupt state and the interrupt-response cycles still to
+// be charged. The one-instruction window after EI always closes inside the run that opened
+// it, so between runs there is none to keep. The memory map and the handlers are not in it.
+struct CoreRegisters {
+    uint16_t af, bc, de, hl, ix, iy, pc, sp;  // af: A in bits 8-15
+    uint16_t af2, bc2, de2, hl2;
+    uint8_t iff1, iff2, i, r, rHigh, im, xySource, irqVector, irqLine;
+    int32_t pendingCycles;
+};
+CoreRegisters ExportRegisters();
+void ImportRegisters(const CoreRegisters& registers);
+
 // Snapshot of the state block; meaningful only within the process that saved it.
 uint32_t StateSize();
 void SaveState(void* buffer);

@@ -105,5 +105,7 @@ const char* ObtainConsoleMemory();  // a fresh block mapped onto the core, handl
 void FillConsoleMemory(const uint8_t* image);  // zeros, then the image (if any) at 0
 void ReleaseConsoleMemory();
 void ResetJoypad();
+uint8_t* WritableConsoleRam();  // 0x8000-0xFFFF of console memory; null before InitMachine
+void RestoreJoypad(const uint8_t* ports);  // both port bytes, as JoypadPorts gives them
 
 }  // namespace plexaro

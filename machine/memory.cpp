@@ -114,6 +114,15 @@ void FillConsoleMemory(const uint8_t* image) {
     if (image != nullptr) std::memcpy(bus.memory, image, RomImageSize);
 }
 
+uint8_t* WritableConsoleRam() {
+    return bus.memory != nullptr ? bus.memory + ConsoleWritableStart : nullptr;
+}
+
+void RestoreJoypad(const uint8_t* ports) {
+    bus.joypad[0] = ports[0];
+    bus.joypad[1] = ports[1];
+}
+
 void ReleaseConsoleMemory() {
     delete[] bus.memory;
     bus.memory = nullptr;

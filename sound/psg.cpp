@@ -232,4 +232,22 @@ const PsgChip* PsgInspect(int chip) {
     return chip == 0 ? &chip0 : nullptr;
 }
 
+void PsgRestore(int chip, const PsgChip& saved) {
+    if (chip != 0) return;
+    PsgChip& psg = chip0;
+    for (int r = 0; r < 8; ++r) psg.registers[r] = saved.registers[r] & (r & 1 ? 15 : 0x3FF);
+    psg.lastRegister = saved.lastRegister & 7;
+    psg.rng = saved.rng;
+    psg.noiseFeedback = saved.noiseFeedback;
+    for (int i = 0; i < 4; ++i) {
+        psg.volume[i] = psg.volTable[psg.registers[2 * i + 1] & 15];
+        // A count above its period would only mean a longer first stretch; a count below 1
+        // would stall the channel.
+        psg.count[i] = saved.count[i] > 0 ? saved.count[i] : 1;
+        psg.output[i] = saved.output[i] & 1;
+    }
+    for (int r = 0; r < 6; r += 2) WritePeriod(psg, r);
+    SetNoisePeriod(psg);
+}
+
 }  // namespace plexaro

@@ -69,5 +69,9 @@ void PsgUpdate(int chip, int16_t* buffer, int count);
 
 // A read-only view of the chip's state for tests and debugging; null for any chip but 0.
 const PsgChip* PsgInspect(int chip);
+// Puts back what a save state holds of the chip: registers, the latched register, the noise
+// register and its feedback, each channel's count and level. Volumes and periods follow from
+// the registers; the clock, sample rate and gain stay as set up.
+void PsgRestore(int chip, const PsgChip& saved);
 
 }  // namespace plexaro

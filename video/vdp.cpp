@@ -452,4 +452,23 @@ const VdpState& VdpInspect() {
     return vdp;
 }
 
+void VdpRestore(const VdpState& saved) {
+    std::memcpy(vdp.registers, saved.registers, sizeof vdp.registers);
+    std::memcpy(vdp.vram, saved.vram, sizeof vdp.vram);
+    vdp.address = static_cast<uint16_t>(saved.address & VramMask);
+    vdp.accessCode = saved.accessCode;
+    vdp.readBuffer = saved.readBuffer;
+    vdp.controlLatched = saved.controlLatched;
+    vdp.firstByte = saved.firstByte;
+    vdp.status = saved.status;
+    // The mode is state of its own: a register pair that selects no mode keeps the last one.
+    vdp.mode = saved.mode;
+    vdp.behaviour = saved.behaviour;
+    for (uint32_t table = 2; table <= 6; ++table) ComputeTable(table);
+    vdp.backdropColour = vdp.registers[7] & 0x0F;
+    vdp.textColour = vdp.registers[7] >> 4;
+    SetBackdropEntry();
+    vdp.collisionKnown = false;
+}
+
 }  // namespace plexaro

@@ -134,6 +134,10 @@ uint32_t VdpRowStride();
 
 uint8_t VdpRegister(uint32_t number);  // read access for the machine (register 1: interrupt enable)
 uint8_t VdpStatus();                   // the status without clearing it
-const VdpState& VdpInspect();          // read-only view for tests and tools
+const VdpState& VdpInspect();
+// Puts back what a save state holds of the chip (registers, video memory, the port's
+// address and latch, read buffer, status, mode and behaviour); everything else follows
+// from those. The frame buffer and its pixel format stay as they are.
+void VdpRestore(const VdpState& saved);          // read-only view for tests and tools
 
 }  // namespace plexaro

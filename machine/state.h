@@ -1,0 +1,33 @@
+// Save states: the whole console as bytes and back, for saving anywhere, rewinding and
+// starting a scripted run from any point of a game.
+//
+// The bytes are pointer-free, little-endian and of fixed field sizes, so a state outlives
+// the process that made it: a magic word, the format version, the size, a hash of the
+// cartridge image it was made from, the frame number, then the Z80, the writable console
+// memory (0x8000-0xFFFF), the video chip, the sound chip and the joypad bytes, and last a
+// CRC-32 of everything before it. States are made between frames.
+//
+//     std::vector<uint8_t> bytes(MachineStateSize());
+//     SaveMachineState(frame, bytes.data());
+//     ...
+//     if (const char* error = LoadMachineState(bytes.data(), bytes.size(), &frame)) say(error);
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace plexaro {
+
+inline constexpr uint32_t MachineStateVersion = 1;
+
+uint32_t MachineStateSize();  // the same for every state of this version
+uint64_t CartridgeHash();     // FNV-1a 64 of the loaded cartridge image
+// Writes MachineStateSize() bytes. The machine must be initialised.
+void SaveMachineState(uint64_t frame, uint8_t* out);
+// All or nothing: everything is checked first, and on any problem the running machine is
+// left exactly as it was and a one-line message comes back. Null on success, with the
+// state's frame number in *frame (when frame is not null).
+const char* LoadMachineState(const uint8_t* bytes, size_t size, uint64_t* frame);
+uint32_t Crc32(const uint8_t* bytes, size_t count);
+
+}  // namespace plexaro
