@@ -31,6 +31,9 @@
     let running = false;
     let clock = newFrameClock();
     const held = new Set();
+    // A tap shorter than a frame still reaches the game: keys pressed since the last frame
+    // count as held for it.
+    const tapped = new Set();
     const audio = { asked: false, node: null };
     const figures = { frames: 0, firstFrameMs: null };
 
@@ -105,7 +108,7 @@
 
     function controls() {
         let bits = 0;
-        for (const code of held) {
+        for (const code of [...held, ...tapped]) {
             if (code in KeyMap) bits |= 1 << KeyMap[code];
         }
         const pads = navigator.getGamepads ? navigator.getGamepads() : [];
@@ -145,7 +148,8 @@
         const count = framesDue(clock, now);
         if (count === 0) return;
         const bits = controls();
-        const reset = held.has(ResetKey);
+        const reset = held.has(ResetKey) || tapped.has(ResetKey);
+        tapped.clear();
         for (let i = 0; i < count; i++) runFrame(bits, reset);
         draw();
     }
@@ -213,6 +217,7 @@
             if (event.code in KeyMap || event.code === ResetKey) {
                 event.preventDefault();
                 held.add(event.code);
+                tapped.add(event.code);
             }
         });
         window.addEventListener("keyup", (event) => held.delete(event.code));
