@@ -274,6 +274,5 @@
         },
         frames: () => figures.frames,
         firstFrameMs: () => figures.firstFrameMs,
-        soundRunning: () => audio.node !== null,
     };
 })();

@@ -69,10 +69,12 @@ async function closeBrowser({ browser, userDataDir }) {
     fs.rmSync(userDataDir, { recursive: true, force: true, maxRetries: 5 });
 }
 
-// A page that records every console error and uncaught exception, opened at `query`.
-async function openPage(browser, origin, query = "", viewport = { width: 900, height: 800 }) {
+// A page that records every console error and uncaught exception, opened at `query`;
+// `init` runs in the page before its own scripts.
+async function openPage(browser, origin, query = "", viewport = { width: 900, height: 800 }, init = null) {
     const page = await browser.newPage();
     await page.setViewport(viewport);
+    if (init) await page.evaluateOnNewDocument(init);
     const errors = [];
     page.on("console", (message) => {
         if (message.type() === "error") errors.push(message.text());
