@@ -237,6 +237,8 @@
     }
 
     async function main() {
+        // Until the machine is ready a dropped file must not replace the page.
+        for (const type of ["dragover", "drop"]) document.addEventListener(type, (event) => event.preventDefault());
         setSize(window.innerWidth >= 820 && window.innerHeight >= 760 ? 3 : 2);
         picture = context.createImageData(Width, Height);
         context.fillRect(0, 0, Width, Height);
