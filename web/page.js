@@ -8,6 +8,7 @@
     const Height = 192;
     const SamplesPerFrame = 735;
     const DemoUrl = "demo.sg";
+    const CartridgeFile = "/cartridge.sg";  // where the machine's side looks for it
 
     // Joypad bits, as the machine numbers its controls (up, down, right, left, 1, 2).
     const Up = 0, Down = 1, Right = 2, Left = 3, Button1 = 4, Button2 = 5;
@@ -56,10 +57,14 @@
 
     // The loader decides what a file's bytes are worth; its messages are the desktop's.
     function loadBytes(bytes, name) {
-        const buffer = core._plexaro_cartridge_buffer(bytes.length);
-        if (bytes.length > 0) core.HEAPU8.set(bytes, buffer);
+        try {
+            core.FS.writeFile(CartridgeFile, bytes);
+        } catch (error) {
+            showMessage("Unable to stat file.", name);
+            return false;
+        }
         const failed = core._malloc(4);
-        const message = core._plexaro_load(bytes.length, failed);
+        const message = core._plexaro_load(failed);
         const loaded = core.HEAP32[failed >> 2] === 0;
         core._free(failed);
         if (message !== 0) showMessage(cString(message), name);

@@ -4,7 +4,6 @@
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
-#include <vector>
 
 #include "machine/machine.h"
 
@@ -13,14 +12,15 @@ namespace {
 
 constexpr uint32_t PictureWidth = 256;
 constexpr uint32_t PictureHeight = ActiveLines;
-// A cartridge arrives as bytes; it goes through a file so that the loader's own rules
-// (an empty file, a long one) decide what loads, exactly as on the desktop.
+// A cartridge arrives as bytes, which the page writes to this file of the in-memory file
+// system, so that the loader's own rules (an empty file, a long one) decide what loads,
+// exactly as on the desktop. The file lives outside the machine's memory, so a huge one
+// costs the machine nothing: the loader reads only what it maps.
 constexpr const char* CartridgeFile = "/cartridge.sg";
 
 struct WebHostState {
     bool started;
     bool cartridgeLoaded;
-    std::vector<uint8_t> incoming;
     uint8_t rgba[PictureWidth * PictureHeight * 4];
     float sound[SamplesPerFrame];
     char message[160];
@@ -35,13 +35,6 @@ void Blank() {
         host.rgba[i * 4 + 2] = 0;
         host.rgba[i * 4 + 3] = 255;
     }
-}
-
-bool WriteCartridgeFile(size_t size) {
-    std::FILE* file = std::fopen(CartridgeFile, "wb");
-    if (file == nullptr) return false;
-    const bool written = size == 0 || std::fwrite(host.incoming.data(), size, 1, file) == 1;
-    return std::fclose(file) == 0 && written;
 }
 
 }  // namespace
@@ -61,23 +54,13 @@ const char* plexaro_start() {
     return nullptr;
 }
 
-// Room for a cartridge of `size` bytes, which the page fills before plexaro_load.
-uint8_t* plexaro_cartridge_buffer(uint32_t size) {
-    host.incoming.assign(size, 0);
-    return host.incoming.data();
-}
-
-// What the load ended with, as the desktop's box says it: null when there is nothing to
-// say, else a message. *failed tells an error (the previous cartridge runs on) from a
-// warning (the new one runs).
-const char* plexaro_load(uint32_t size, int* failed) {
+// Loads the cartridge file the page wrote. What the load ended with, as the desktop's box
+// says it: null when there is nothing to say, else a message. *failed tells an error (the
+// previous cartridge runs on) from a warning (the new one runs).
+const char* plexaro_load(int* failed) {
     *failed = 1;
-    if (!host.started) return "Can't allocate memory for the Z80 core";
-    if (!WriteCartridgeFile(size)) return "Unable to stat file.";
     const char* error = LoadCartridge(CartridgeFile);
     std::remove(CartridgeFile);
-    host.incoming.clear();
-    host.incoming.shrink_to_fit();
     if (error != nullptr) return error;
     *failed = 0;
     SelectRgbMode(1);
