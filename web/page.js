@@ -29,7 +29,7 @@
 
     let core = null;
     let picture = null;
-    let running = false;
+    let callback = null;  // the pending requestAnimationFrame while the clock runs
     let clock = newFrameClock();
     const held = new Set();
     // A tap shorter than a frame still reaches the game: keys pressed since the last frame
@@ -116,7 +116,12 @@
         for (const code of [...held, ...tapped]) {
             if (code in KeyMap) bits |= 1 << KeyMap[code];
         }
-        const pads = navigator.getGamepads ? navigator.getGamepads() : [];
+        let pads = [];
+        try {
+            pads = navigator.getGamepads ? navigator.getGamepads() : [];
+        } catch (error) {
+            // A frame whose host page withholds gamepads: the keyboard still plays.
+        }
         const pad = Array.from(pads).find((p) => p && p.connected);
         if (pad) {
             const x = pad.axes[0] || 0;
@@ -148,8 +153,7 @@
     }
 
     function tick(now) {
-        if (!running) return;
-        requestAnimationFrame(tick);
+        callback = requestAnimationFrame(tick);
         const count = framesDue(clock, now);
         if (count === 0) return;
         const bits = controls();
@@ -160,14 +164,14 @@
     }
 
     function start() {
-        if (running) return;
-        running = true;
+        if (callback !== null) return;
         clock = newFrameClock();
-        requestAnimationFrame(tick);
+        callback = requestAnimationFrame(tick);
     }
 
     function stop() {
-        running = false;
+        if (callback !== null) cancelAnimationFrame(callback);
+        callback = null;
     }
 
     // Browsers let sound start only after the person has done something on the page.
