@@ -6,7 +6,8 @@ ROM       ?=
 PREFIX    ?= /usr/local
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all deps configure build test test-sanitize bench run install format clean
+.PHONY: all deps configure build test test-sanitize bench run install format clean \
+        web test-web bench-web
 
 all: build
 
@@ -39,6 +40,50 @@ run: build
 # DESTDIR, from the command line or the environment, stages the files under another root.
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The browser host: the core and web/web_host.cpp compiled by Debian's emscripten into
+# build/web/, beside our page and the demo cartridge. Debian's emcc needs Debian's Node
+# modules, which the Node on the PATH may not search.
+WEB        ?= build/web
+EMXX       := NODE_PATH=/usr/share/nodejs em++
+WEB_CORE   := $(wildcard cpu/*.cpp video/*.cpp sound/*.cpp machine/*.cpp) web/web_host.cpp
+WEB_DEPS   := $(WEB_CORE) $(wildcard cpu/*.h video/*.h sound/*.h machine/*.h)
+WEB_PAGE   := index.html page.js clock.js audio-worklet.js
+WEB_EXPORTS := $(subst $(eval) ,,_plexaro_start,_plexaro_load,\
+    _plexaro_cartridge_loaded,_plexaro_run_frame,_plexaro_reset,_plexaro_pause,\
+    _plexaro_picture,_plexaro_sound,_malloc,_free)
+WEB_FLAGS  := -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -I. -fno-exceptions \
+    -sMODULARIZE=1 -sEXPORT_NAME=createPlexaro -sENVIRONMENT=web -sFILESYSTEM=1 \
+    -sINITIAL_MEMORY=16777216 -sALLOW_MEMORY_GROWTH=0 -sEXPORTED_FUNCTIONS=$(WEB_EXPORTS) \
+    -sEXPORTED_RUNTIME_METHODS=FS
+
+web: configure
+	@sh tools/bootstrap-web.sh
+	cmake --build $(BUILD) -j $(JOBS) --target demo
+	@$(MAKE) --no-print-directory $(WEB)/plexaro.js $(addprefix $(WEB)/,$(WEB_PAGE)) $(WEB)/demo.sg
+
+$(WEB)/plexaro.js: $(WEB_DEPS)
+	@mkdir -p $(WEB)
+	$(EMXX) $(WEB_FLAGS) $(WEB_CORE) -o $@
+
+$(WEB)/%: web/%
+	@mkdir -p $(WEB)
+	cp $< $@
+
+$(WEB)/demo.sg: $(BUILD)/cartridges/demo/demo.sg
+	cp $< $@
+
+# The page in Debian's headless Chromium, driven by puppeteer-core from tests/web/.
+test-web: web
+	@sh tools/bootstrap-web.sh test
+	cmake --build $(BUILD) -j $(JOBS) --target plexaro cartridge_busy cartridge_sound
+	cd tests/web && npm ci --no-audit --no-fund --silent
+	PLEXARO_BUILD=$(BUILD) PLEXARO_WEB=$(WEB) node --test tests/web/
+
+# The page's figures beside the native player's: frames per second unpaced, download size,
+# time to the first frame.
+bench-web: test-web
+	PLEXARO_BUILD=$(BUILD) PLEXARO_WEB=$(WEB) node tools/web_figures.js
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,135 @@
+// The browser host: a few C functions that the page's JavaScript calls, over the machine's
+// public functions. The page owns the clock, the keys, the canvas and the sound; this file
+// runs frames and turns their picture and sound into what the browser takes.
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+
+#include "machine/machine.h"
+
+namespace plexaro {
+namespace {
+
+constexpr uint32_t PictureWidth = 256;
+constexpr uint32_t PictureHeight = ActiveLines;
+// A cartridge arrives as bytes, which the page writes to this file of the in-memory file
+// system, so that the loader's own rules (an empty file, a long one) decide what loads,
+// exactly as on the desktop. The file lives outside the machine's memory, so a huge one
+// costs the machine nothing: the loader reads only what it maps.
+constexpr const char* CartridgeFile = "/cartridge.sg";
+
+struct WebHostState {
+    bool started;
+    bool cartridgeLoaded;
+    uint8_t rgba[PictureWidth * PictureHeight * 4];
+    float sound[SamplesPerFrame];
+    char message[160];
+};
+
+WebHostState host = {};
+
+void Blank() {
+    for (uint32_t i = 0; i < PictureWidth * PictureHeight; ++i) {
+        host.rgba[i * 4 + 0] = 0;
+        host.rgba[i * 4 + 1] = 0;
+        host.rgba[i * 4 + 2] = 0;
+        host.rgba[i * 4 + 3] = 255;
+    }
+}
+
+}  // namespace
+}  // namespace plexaro
+
+using namespace plexaro;
+
+extern "C" {
+
+// Null when the machine is ready, else the machine's message.
+const char* plexaro_start() {
+    if (host.started) return nullptr;
+    if (const char* error = InitMachine(PictureWidth)) return error;
+    SelectRgbMode(1);
+    Blank();
+    host.started = true;
+    return nullptr;
+}
+
+// Loads the cartridge file the page wrote. What the load ended with, as the desktop's box
+// says it: null when there is nothing to say, else a message. *failed tells an error (the
+// previous cartridge runs on) from a warning (the new one runs).
+const char* plexaro_load(int* failed) {
+    *failed = 1;
+    const char* error = LoadCartridge(CartridgeFile);
+    std::remove(CartridgeFile);
+    if (error != nullptr) return error;
+    *failed = 0;
+    SelectRgbMode(1);
+    host.cartridgeLoaded = true;
+    if (LoadedFileSize() <= RomImageSize) return nullptr;
+    std::snprintf(host.message, sizeof host.message,
+                  "The file is %" PRIu64 " bytes long; only its first %zu bytes are loaded.",
+                  LoadedFileSize(), RomImageSize);
+    return host.message;
+}
+
+int plexaro_cartridge_loaded() {
+    return host.cartridgeLoaded ? 1 : 0;
+}
+
+// One frame with the joypad controls in `controls` (bit n: JoypadButton n); `reset` holds
+// the console in reset first, as the desktop's Tab does. Without a cartridge nothing runs.
+void plexaro_run_frame(uint32_t controls, int reset) {
+    if (!host.cartridgeLoaded) return;
+    if (reset != 0) {
+        ResetMachine();
+        SelectRgbMode(1);
+    }
+    ClearJoypad();
+    for (uint32_t button = JoypadUp; button <= JoypadButton2; ++button) {
+        if (controls & (1u << button)) PressJoypad(button);
+    }
+    RunFrame();
+}
+
+void plexaro_reset() {
+    if (!host.cartridgeLoaded) return;
+    ResetMachine();
+    SelectRgbMode(1);
+}
+
+void plexaro_pause() {
+    PressPauseButton();
+}
+
+// The last frame's picture as RGBA for the canvas: each component widened as the headless
+// player's PNG widens it, so both show the same bytes.
+const uint8_t* plexaro_picture() {
+    const uint16_t* frame = GetFrameBuffer();
+    if (!host.cartridgeLoaded || frame == nullptr) {
+        Blank();
+        return host.rgba;
+    }
+    const uint32_t stride = RecordedRowStride();
+    uint8_t* out = host.rgba;
+    for (uint32_t y = 0; y < PictureHeight; ++y) {
+        const uint16_t* row = frame + static_cast<size_t>(y) * stride;
+        for (uint32_t x = 0; x < PictureWidth; ++x, out += 4) {
+            const uint32_t p = row[x];
+            out[0] = static_cast<uint8_t>((p >> 11) << 3);
+            out[1] = static_cast<uint8_t>(((p >> 5) & 0x3F) << 2);
+            out[2] = static_cast<uint8_t>((p & 0x1F) << 3);
+            out[3] = 255;
+        }
+    }
+    return host.rgba;
+}
+
+// The last frame's 735 samples for Web Audio, which wants -1..1.
+const float* plexaro_sound() {
+    const int16_t* samples = MakeSoundFrame();
+    for (int i = 0; i < SamplesPerFrame; ++i)
+        host.sound[i] = static_cast<float>(samples[i]) / 32768.0f;
+    return host.sound;
+}
+
+}  // extern "C"
