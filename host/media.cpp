@@ -97,6 +97,15 @@ std::string TemporaryNameFor(const std::string& path) {
     return path + ".plexaro-" + std::to_string(::getpid()) + ".part";
 }
 
+bool WriteWholeFile(const std::string& path, const uint8_t* bytes, size_t count) {
+    const std::string temporary = TemporaryNameFor(path);
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr) return false;
+    bool written = std::fwrite(bytes, count, 1, file) == 1;
+    written = std::fclose(file) == 0 && written;
+    return Finish(written, temporary, path);
+}
+
 bool WritePng(const char* path, const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode) {
     std::vector<uint8_t> rgb(PictureWidth * PictureHeight * 3);
     FrameToRgb(pixels, rowStride, rgbMode, rgb.data());

@@ -42,6 +42,7 @@ struct WavFile {
     std::string temporary;  // where it is written meanwhile
 };
 std::string TemporaryNameFor(const std::string& path);
+bool WriteWholeFile(const std::string& path, const uint8_t* bytes, size_t count);
 
 WavFile OpenWav(const char* path);  // file is null if it can't be created
 void AppendWav(WavFile& wav, const int16_t* samples, size_t count);

@@ -19,8 +19,9 @@ bool ParseCount(std::string_view text, uint64_t& value) {
 
 bool IsOptionWord(std::string_view word) {
     static constexpr std::string_view Options[] = {
-        "--headless", "--frames", "--screenshot", "--wav",  "--input",   "--rgb",
-        "--video",    "--hash",   "--stats",      "--help", "--version",
+        "--headless", "--frames",     "--screenshot", "--wav",   "--input",
+        "--rgb",      "--video",      "--hash",       "--stats", "--help",
+        "--version",  "--save-state", "--load-state",
     };
     return std::find(std::begin(Options), std::end(Options), word) != std::end(Options);
 }
@@ -39,6 +40,8 @@ const char* UsageText() {
            "  --rgb 565|555        pixel format (default 565), the window's starting RGB mode\n"
            "  --video MODE         simple (default) or hardware: the video chip as the console\n"
            "                       really behaves (sprite limit, Text and Multicolor, ...)\n"
+           "  --load-state FILE    (headless) start from a saved state of this cartridge\n"
+           "  --save-state FILE    (headless) at the end, save the console's state\n"
            "  --hash               (headless) print FNV-1a 64 hashes of the last frame and of the "
            "sound\n"
            "  --stats              (window) when it closes, print the frames run, the frame\n"
@@ -58,10 +61,12 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
             break;
         }
         const bool takesValue = word == "--frames" || word == "--screenshot" || word == "--wav" ||
-                                word == "--input" || word == "--rgb" || word == "--video";
+                                word == "--input" || word == "--rgb" || word == "--video" ||
+                                word == "--save-state" || word == "--load-state";
         if (takesValue && i + 1 >= count) return std::string(word) + " needs a value";
         const bool headlessOnly = word == "--frames" || word == "--screenshot" || word == "--wav" ||
-                                  word == "--input" || word == "--hash";
+                                  word == "--input" || word == "--hash" || word == "--save-state" ||
+                                  word == "--load-state";
         if (headlessOnly && firstHeadlessOnly.empty()) firstHeadlessOnly = word;
         if (word == "--headless") {
             options.headless = true;
@@ -84,6 +89,10 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
             options.wavPath = words[++i];
         } else if (word == "--input") {
             options.inputPath = words[++i];
+        } else if (word == "--save-state") {
+            options.saveStatePath = words[++i];
+        } else if (word == "--load-state") {
+            options.loadStatePath = words[++i];
         } else if (word == "--rgb") {
             const std::string_view mode = words[++i];
             if (mode == "565") {

@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "host/input_script.h"
 #include "host/media.h"
 #include "machine/machine.h"
+#include "machine/state.h"
 
 namespace plexaro {
 namespace {
@@ -44,30 +46,50 @@ bool SamePlace(const std::string& a, const std::string& b) {
            fs::weakly_canonical(fs::absolute(b, error), error);
 }
 
-// What a run writes must never be what it reads, nor each other.
+// What a run writes must never be what it reads, nor each other. (Saving a state over the
+// one the run started from is fine: that is carrying on.)
 bool OutputsAreSafe(const PlayerOptions& options) {
     const struct {
         const char* option;
         const std::string& path;
-    } outputs[] = {{"--wav", options.wavPath}, {"--screenshot", options.screenshotPath}};
+    } outputs[] = {{"--wav", options.wavPath},
+                   {"--screenshot", options.screenshotPath},
+                   {"--save-state", options.saveStatePath}};
     const struct {
         const char* what;
         const std::string& path;
-    } others[] = {{"the cartridge", options.cartridgePath},
-                  {"the input script", options.inputPath},
-                  {"the screenshot", options.screenshotPath}};
+    } inputs[] = {{"the cartridge", options.cartridgePath},
+                  {"the input script", options.inputPath}};
     for (const auto& output : outputs) {
         if (output.path.empty()) continue;
-        for (const auto& other : others) {
-            if (other.path.empty() || &other.path == &output.path) continue;
-            if (SamePlace(output.path, other.path)) {
-                std::fprintf(stderr, "plexaro: %s %s would overwrite %s; nothing was run\n",
-                             output.option, output.path.c_str(), other.what);
-                return false;
+        for (const auto& input : inputs) {
+            if (input.path.empty() || !SamePlace(output.path, input.path)) continue;
+            std::fprintf(stderr, "plexaro: %s %s would overwrite %s; nothing was run\n",
+                         output.option, output.path.c_str(), input.what);
+            return false;
+        }
+        for (const auto& other : outputs) {
+            if (&other == &output || other.path.empty() || !SamePlace(output.path, other.path)) {
+                continue;
             }
+            std::fprintf(stderr, "plexaro: %s and %s name the same file; nothing was run\n",
+                         other.option, output.option);
+            return false;
         }
     }
     return true;
+}
+
+// Reads a whole state file; a file far bigger than any state is not read at all.
+bool ReadState(const std::string& path, std::vector<uint8_t>& bytes) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error) ||
+        std::filesystem::file_size(path, error) > 4u * MachineStateSize() || error) {
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return static_cast<bool>(file) || file.eof();
 }
 
 // A path made of words that include one of our options was most likely meant as options.
@@ -137,9 +159,25 @@ int RunHeadless(const PlayerOptions& options) {
         }
     }
 
+    // A run from a state counts on from the state's frame, so that a script recorded from
+    // power-on carries on where the state was made.
+    uint64_t firstFrame = 0;
+    if (!options.loadStatePath.empty()) {
+        std::vector<uint8_t> bytes;
+        const char* error = ReadState(options.loadStatePath, bytes)
+                                ? LoadMachineState(bytes.data(), bytes.size(), &firstFrame)
+                                : "can't read the save state";
+        if (error != nullptr) {
+            std::fprintf(stderr, "plexaro: %s: %s\n", options.loadStatePath.c_str(), error);
+            if (wav.file != nullptr) CloseWav(wav);
+            ShutdownMachine();
+            return ExitFailure;
+        }
+    }
+
     uint64_t audioHash = FnvOffsetBasis;
     const auto start = std::chrono::steady_clock::now();
-    for (uint64_t frame = 0; frame < options.frames; ++frame) {
+    for (uint64_t frame = firstFrame; frame < firstFrame + options.frames; ++frame) {
         ApplyInput(ScriptInputForFrame(script, frame), options.rgbMode);
         RunFrame();
         const int16_t* samples = MakeSoundFrame();
@@ -150,6 +188,15 @@ int RunHeadless(const PlayerOptions& options) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     int status = ExitSuccess;
+    if (!options.saveStatePath.empty()) {
+        std::vector<uint8_t> state(MachineStateSize());
+        SaveMachineState(firstFrame + options.frames, state.data());
+        if (!WriteWholeFile(options.saveStatePath, state.data(), state.size())) {
+            std::fprintf(stderr, "plexaro: %s: can't write the save state\n",
+                         options.saveStatePath.c_str());
+            status = ExitFailure;
+        }
+    }
     if (wav.file != nullptr && !CloseWav(wav)) {
         std::fprintf(stderr, "plexaro: %s: can't write the WAV file\n", options.wavPath.c_str());
         status = ExitFailure;

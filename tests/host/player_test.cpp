@@ -305,6 +305,33 @@ TEST(Player, UsageErrorsAndMalformedScriptsStopBeforeAnyFrame) {
     testing::RemoveScratch(dir);
 }
 
+// A run saved and carried on from its state ends where one straight run does, with the
+// script's frames counted on from the state.
+TEST(Player, SaveStateThenLoadStateCarriesOn) {
+    const fs::path dir = testing::MakeScratch("states");
+    const std::string script = "0-400 right\n20 button1\n90-120 up\n";
+    testing::WriteFile(dir / "keys.txt", std::vector<uint8_t>(script.begin(), script.end()));
+    const std::string demo = std::string(PLEXARO_BINARY_DIR) + "/cartridges/demo/demo.sg";
+    const auto frameHash = [](const std::string& out) {
+        return out.substr(out.find("frame hash"));
+    };
+    const Outcome straight =
+        Play(dir, {"--headless", "--frames", "150", "--input", "keys.txt", "--hash", demo});
+    Outcome first = Play(dir, {"--headless", "--frames", "100", "--input", "keys.txt",
+                               "--save-state", "s.state", demo});
+    ASSERT_EQ(first.status, 0) << first.err;
+    const Outcome rest = Play(dir, {"--headless", "--frames", "50", "--input", "keys.txt",
+                                    "--load-state", "s.state", "--hash", demo});
+    ASSERT_EQ(rest.status, 0) << rest.err;
+    EXPECT_EQ(frameHash(rest.out).substr(0, 30), frameHash(straight.out).substr(0, 30));
+
+    const Outcome other =
+        Play(dir, {"--headless", "--load-state", "s.state", CartridgePath("busy")});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_EQ(other.err, "plexaro: s.state: the save state belongs to another cartridge\n");
+    testing::RemoveScratch(dir);
+}
+
 // Options that only a headless run uses are refused without --headless; a run writes no file
 // it was not asked for, not even a temporary one.
 TEST(Player, WritesNothingUnasked) {
