@@ -162,6 +162,16 @@ uint64_t CartridgeHash() {
 }
 
 void SaveMachineState(uint64_t frame, uint8_t* out) {
+    WriteMachineState(frame, out);
+    SealMachineState(out);
+}
+
+void SealMachineState(uint8_t* state) {
+    Writer w{state + TotalSize - CrcSize};
+    w.Number(Crc32(state, TotalSize - CrcSize), 4);
+}
+
+void WriteMachineState(uint64_t frame, uint8_t* out) {
     Writer w{out};
     w.Bytes(Magic, sizeof Magic);
     w.Number(MachineStateVersion, 4);
@@ -179,7 +189,7 @@ void SaveMachineState(uint64_t frame, uint8_t* out) {
     PutVdp(w, VdpInspect());
     PutPsg(w, *PsgInspect(0));
     w.Bytes(JoypadPorts(), JoypadSize);
-    w.Number(Crc32(out, TotalSize - CrcSize), 4);
+    w.Number(0, CrcSize);
 }
 
 const char* LoadMachineState(const uint8_t* bytes, size_t size, uint64_t* frame) {

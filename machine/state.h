@@ -24,6 +24,10 @@ uint32_t MachineStateSize();  // the same for every state of this version
 uint64_t CartridgeHash();     // FNV-1a 64 of the loaded cartridge image
 // Writes MachineStateSize() bytes. The machine must be initialised.
 void SaveMachineState(uint64_t frame, uint8_t* out);
+// The same in two steps, for a caller that keeps many states a frame apart and checks only
+// the ones it loads: the state without its checksum, and the checksum put in place.
+void WriteMachineState(uint64_t frame, uint8_t* out);
+void SealMachineState(uint8_t* state);
 // All or nothing: everything is checked first, and on any problem the running machine is
 // left exactly as it was and a one-line message comes back. Null on success, with the
 // state's frame number in *frame (when frame is not null).

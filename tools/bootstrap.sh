@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-libsdl2-dev libimgui-dev libstb-dev sdcc clang-format \
+libsdl2-dev libimgui-dev libstb-dev liblz4-dev sdcc clang-format \
 xvfb xauth xfonts-base xdotool imagemagick x11-utils openbox desktop-file-utils man-db"
 
 missing=""
