@@ -105,5 +105,8 @@ const char* ObtainConsoleMemory();  // a fresh block mapped onto the core, handl
 void FillConsoleMemory(const uint8_t* image);  // zeros, then the image (if any) at 0
 void ReleaseConsoleMemory();
 void ResetJoypad();
+// What follows the CPU's share of a line in RunFrame: the line drawn, or the frame interrupt
+// requested. The debugger's stepped frames call it too, so they match RunFrame exactly.
+void FinishLine(uint32_t line);
 
 }  // namespace plexaro
