@@ -9,6 +9,7 @@
 
 #include "host/input_script.h"
 #include "host/media.h"
+#include "host/trace.h"
 #include "machine/machine.h"
 
 namespace plexaro {
@@ -84,11 +85,23 @@ int RunHeadless(const PlayerOptions& options) {
         }
     }
 
+    const bool tracing = !options.tracePath.empty();
+    if (tracing && !TraceOpen(options.tracePath.c_str())) {
+        std::fprintf(stderr, "plexaro: %s: can't create the trace\n", options.tracePath.c_str());
+        if (wav.file != nullptr) CloseWav(wav);
+        ShutdownMachine();
+        return ExitFailure;
+    }
+
     uint64_t audioHash = FnvOffsetBasis;
     const auto start = std::chrono::steady_clock::now();
     for (uint64_t frame = 0; frame < options.frames; ++frame) {
         ApplyInput(ScriptInputForFrame(script, frame), options.rgbMode);
-        RunFrame();
+        if (tracing) {
+            DebuggerRunFrame();  // the trace's hook sees every instruction
+        } else {
+            RunFrame();
+        }
         const int16_t* samples = MakeSoundFrame();
         if (wav.file != nullptr) AppendWav(wav, samples, SamplesPerFrame);
         if (options.hash) audioHash = HashSamples(audioHash, samples, SamplesPerFrame);
@@ -97,6 +110,10 @@ int RunHeadless(const PlayerOptions& options) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     int status = ExitSuccess;
+    if (tracing && !TraceClose()) {
+        std::fprintf(stderr, "plexaro: %s: can't write the trace\n", options.tracePath.c_str());
+        status = ExitFailure;
+    }
     if (wav.file != nullptr && !CloseWav(wav)) {
         std::fprintf(stderr, "plexaro: %s: can't write the WAV file\n", options.wavPath.c_str());
         status = ExitFailure;
