@@ -1,6 +1,6 @@
 // The debugger on our cartridges: stepped frames give what RunFrame gives, a breakpoint
-// stops before its instruction in the middle of a frame, and stepping, stepping over a call
-// and resuming carry on from there to the same frames.
+// stops before its instruction in the middle of a frame, and resuming, stepping, stepping
+// over a call and running to the next frame carry on from there to the same frames.
 #include "machine/debugger.h"
 
 #include <gtest/gtest.h>
@@ -106,7 +106,7 @@ TEST(Debugger, SteppedFramesMatchRunFrame) {
     EXPECT_GT(stops, Frames / 2);
 }
 
-TEST(Debugger, BreakStepStepOverAndResumeToTheFrameEnd) {
+TEST(Debugger, BreakStepStepOverAndRunToTheNextFrame) {
     const std::string busy = testing::CartridgePath("busy");
     Load(busy);
     // Past the start-up, whose first EI meets an interrupt requested in the frame before.
@@ -136,11 +136,13 @@ TEST(Debugger, BreakStepStepOverAndResumeToTheFrameEnd) {
     EXPECT_EQ(Reg(z80::RegPC), AfterCallNames);
     EXPECT_EQ(Reg(z80::RegSP), sp - 8);
 
-    // On to the end of the frame: the same machine as after as many plain frames.
+    // On to the end of the frame, stopped at the start of the next: the same machine as
+    // after as many plain frames.
     DebuggerRemoveBreakpoint(Handler);
     EXPECT_EQ(DebuggerBreakpointCount(), 0u);
-    DebuggerResume();
-    EXPECT_EQ(DebuggerRunFrame(), DebugFrameEnded);
+    EXPECT_EQ(DebuggerRunToNextFrame(), DebugFrameEnded);
+    EXPECT_TRUE(DebuggerStopped());
+    EXPECT_EQ(DebuggerPosition().line, 0u);
     Digest debugged;
     debugged.AddMachine();
     Load(busy);
@@ -148,6 +150,24 @@ TEST(Debugger, BreakStepStepOverAndResumeToTheFrameEnd) {
     Digest plain;
     plain.AddMachine();
     EXPECT_EQ(debugged.hash, plain.hash);
+}
+
+TEST(Debugger, BreakpointsListInAddressOrder) {
+    DebuggerClearBreakpoints();
+    for (uint16_t address : {0xFFFF, 0x0040, 0x003F, 0x0000}) DebuggerAddBreakpoint(address);
+    DebuggerAddBreakpoint(0x0040);  // already armed
+    EXPECT_FALSE(DebuggerToggleBreakpoint(0x003F));
+    EXPECT_TRUE(DebuggerToggleBreakpoint(0x8000));
+    uint16_t listed[8] = {};
+    ASSERT_EQ(DebuggerListBreakpoints(listed, 8), 4u);
+    EXPECT_EQ(DebuggerBreakpointCount(), 4u);
+    EXPECT_EQ(listed[0], 0x0000);
+    EXPECT_EQ(listed[1], 0x0040);
+    EXPECT_EQ(listed[2], 0x8000);
+    EXPECT_EQ(listed[3], 0xFFFF);
+    EXPECT_EQ(DebuggerListBreakpoints(listed, 2), 2u);
+    DebuggerClearBreakpoints();
+    EXPECT_FALSE(DebuggerHasBreakpoint(0xFFFF));
 }
 
 }  // namespace
