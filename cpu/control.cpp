@@ -206,6 +206,16 @@ void AddWaitCycles(int32_t n) {
     counters.cyclesTotal += static_cast<uint32_t>(n);
 }
 
+int32_t TakePendingCycles() {
+    const int32_t pending = core.pendingCycles;
+    core.pendingCycles = 0;
+    return pending;
+}
+
+void AddPendingCycles(int32_t n) {
+    core.pendingCycles += n;
+}
+
 namespace {
 
 // F's bits 3 and 5 live in XYSource; the register interface shows them merged.

@@ -118,6 +118,11 @@ int32_t StopRun();              // ends Run after this instruction; returns the 
 void SkipRemainingCycles();     // ends Run after this instruction, the whole budget counted
 void AddWaitCycles(int32_t n);  // the elapsed count grows by n, the budget does not shrink
 
+// Between runs: the interrupt-response cycles waiting for the next Run, taken out of the
+// core (a stepping debugger charges them to the scanline itself), and given back.
+int32_t TakePendingCycles();
+void AddPendingCycles(int32_t n);
+
 uint32_t GetRegister(uint32_t index);
 void SetRegister(uint32_t index, uint32_t value);
 

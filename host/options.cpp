@@ -21,7 +21,7 @@ bool IsOptionWord(std::string_view word) {
     static constexpr std::string_view Options[] = {
         "--headless", "--frames",     "--screenshot", "--wav",   "--input",
         "--rgb",      "--video",      "--hash",       "--stats", "--help",
-        "--version",  "--save-state", "--load-state",
+        "--version",  "--save-state", "--load-state", "--trace",
     };
     return std::find(std::begin(Options), std::end(Options), word) != std::end(Options);
 }
@@ -37,6 +37,8 @@ const char* UsageText() {
            "  --screenshot FILE    (headless) at the end, write the last frame as a 256x192 PNG\n"
            "  --wav FILE           (headless) write the sound as a 44100 Hz 16-bit mono WAV file\n"
            "  --input FILE         (headless) a script of joypad presses by frame number\n"
+           "  --trace FILE         (headless) write a line per instruction: frame, line, cycle,\n"
+           "                       PC, bytes, disassembly, AF BC DE HL IX IY SP (much slower)\n"
            "  --rgb 565|555        pixel format (default 565), the window's starting RGB mode\n"
            "  --video MODE         simple (default) or hardware: the video chip as the console\n"
            "                       really behaves (sprite limit, Text and Multicolor, ...)\n"
@@ -62,11 +64,12 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
         }
         const bool takesValue = word == "--frames" || word == "--screenshot" || word == "--wav" ||
                                 word == "--input" || word == "--rgb" || word == "--video" ||
-                                word == "--save-state" || word == "--load-state";
+                                word == "--save-state" || word == "--load-state" ||
+                                word == "--trace";
         if (takesValue && i + 1 >= count) return std::string(word) + " needs a value";
         const bool headlessOnly = word == "--frames" || word == "--screenshot" || word == "--wav" ||
                                   word == "--input" || word == "--hash" || word == "--save-state" ||
-                                  word == "--load-state";
+                                  word == "--load-state" || word == "--trace";
         if (headlessOnly && firstHeadlessOnly.empty()) firstHeadlessOnly = word;
         if (word == "--headless") {
             options.headless = true;
@@ -93,6 +96,8 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
             options.saveStatePath = words[++i];
         } else if (word == "--load-state") {
             options.loadStatePath = words[++i];
+        } else if (word == "--trace") {
+            options.tracePath = words[++i];
         } else if (word == "--rgb") {
             const std::string_view mode = words[++i];
             if (mode == "565") {

@@ -23,6 +23,7 @@ struct PlayerOptions {
     std::string inputPath;       // empty: no input script
     std::string saveStatePath;   // empty: no state saved at the end
     std::string loadStatePath;   // empty: the run starts at power-on
+    std::string tracePath;       // empty: no instruction trace
     uint32_t rgbMode = 1;        // 1: RGB 565, 0: RGB 555 (as SelectRgbMode takes it)
     uint32_t videoHardware = 0;  // 1: hardware, 0: simple (as SelectVideoBehaviour takes it)
     bool hash = false;

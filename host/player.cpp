@@ -11,6 +11,7 @@
 
 #include "host/input_script.h"
 #include "host/media.h"
+#include "host/trace.h"
 #include "machine/machine.h"
 #include "machine/state.h"
 
@@ -54,7 +55,8 @@ bool OutputsAreSafe(const PlayerOptions& options) {
         const std::string& path;
     } outputs[] = {{"--wav", options.wavPath},
                    {"--screenshot", options.screenshotPath},
-                   {"--save-state", options.saveStatePath}};
+                   {"--save-state", options.saveStatePath},
+                   {"--trace", options.tracePath}};
     const struct {
         const char* what;
         const std::string& path;
@@ -174,12 +176,23 @@ int RunHeadless(const PlayerOptions& options) {
             return ExitFailure;
         }
     }
+    const bool tracing = !options.tracePath.empty();
+    if (tracing && !TraceOpen(options.tracePath.c_str())) {
+        std::fprintf(stderr, "plexaro: %s: can't create the trace\n", options.tracePath.c_str());
+        if (wav.file != nullptr) CloseWav(wav);
+        ShutdownMachine();
+        return ExitFailure;
+    }
 
     uint64_t audioHash = FnvOffsetBasis;
     const auto start = std::chrono::steady_clock::now();
     for (uint64_t frame = firstFrame; frame < firstFrame + options.frames; ++frame) {
         ApplyInput(ScriptInputForFrame(script, frame), options.rgbMode);
-        RunFrame();
+        if (tracing) {
+            DebuggerRunFrame();  // the trace's hook sees every instruction
+        } else {
+            RunFrame();
+        }
         const int16_t* samples = MakeSoundFrame();
         if (wav.file != nullptr) AppendWav(wav, samples, SamplesPerFrame);
         if (options.hash) audioHash = HashSamples(audioHash, samples, SamplesPerFrame);
@@ -196,6 +209,10 @@ int RunHeadless(const PlayerOptions& options) {
                          options.saveStatePath.c_str());
             status = ExitFailure;
         }
+    }
+    if (tracing && !TraceClose()) {
+        std::fprintf(stderr, "plexaro: %s: can't write the trace\n", options.tracePath.c_str());
+        status = ExitFailure;
     }
     if (wav.file != nullptr && !CloseWav(wav)) {
         std::fprintf(stderr, "plexaro: %s: can't write the WAV file\n", options.wavPath.c_str());

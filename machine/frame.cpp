@@ -36,16 +36,20 @@ const char* InitMachine(uint32_t rowStride) {
     return nullptr;
 }
 
+void FinishLine(uint32_t line) {
+    if (line < ActiveLines) {
+        VdpRenderLine(line);
+    } else if (line <= IrqLastLine && FrameIrqWanted()) {
+        z80::RaiseIrq(FrameIrqByte);
+    }
+}
+
 int RunFrame() {
     // Without console memory the core has nothing mapped to fetch from.
     if (ConsoleMemory() == nullptr) return 0;
     for (uint32_t line = 0; line < LinesPerFrame; ++line) {
         z80::Run(CyclesPerLine);
-        if (line < ActiveLines) {
-            VdpRenderLine(line);
-        } else if (line <= IrqLastLine && FrameIrqWanted()) {
-            z80::RaiseIrq(FrameIrqByte);
-        }
+        FinishLine(line);
     }
     return 0;
 }

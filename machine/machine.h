@@ -107,5 +107,8 @@ void ReleaseConsoleMemory();
 void ResetJoypad();
 uint8_t* WritableConsoleRam();  // 0x8000-0xFFFF of console memory; null before InitMachine
 void RestoreJoypad(const uint8_t* ports);  // both port bytes, as JoypadPorts gives them
+// What follows the CPU's share of a line in RunFrame: the line drawn, or the frame interrupt
+// requested. The debugger's stepped frames call it too, so they match RunFrame exactly.
+void FinishLine(uint32_t line);
 
 }  // namespace plexaro

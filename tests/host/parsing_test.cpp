@@ -54,6 +54,8 @@ TEST(CommandLine, UsageErrors) {
         {"--wav", ""},
         {"--input"},
         {"--headless=yes"},
+        {"--trace", "t.txt", "g.sg"},  // headless only
+        {"--headless", "--trace"},
     };
     for (const auto& words : bad) {
         PlayerOptions o;

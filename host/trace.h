@@ -1,0 +1,28 @@
+// The headless player's instruction trace (--trace FILE): one line per instruction, written
+// before the instruction runs, so that the traces of two runs can be compared with diff.
+//
+//     frame  line cycle PC   bytes        instruction                AF   BC   DE ...
+//     000000 000 000 0000 31 00 c4     ld sp, #0xc400             AF=0040 BC=0000 DE=0000
+//         HL=0000 IX=ffff IY=ffff SP=0000                          (all on one line)
+//
+// Frame, line (0-261) and the cycles spent in the line are decimal; the rest is hex. While
+// a trace is open, frames run stepped through the debugger (DebuggerRunFrame).
+#pragma once
+
+#include <cstddef>
+
+#include "machine/debugger.h"
+
+namespace plexaro {
+
+inline constexpr size_t TraceLineSize = 128;  // room for one line and its terminating zero
+
+// Creates the file and installs the debugger's hook; false if the file can't be created.
+bool TraceOpen(const char* path);
+// Removes the hook and closes the file; false if some of the trace couldn't be written.
+bool TraceClose();
+// The line for the instruction at PC, with the registers as they are now, ending in '\n'.
+// Returns its length.
+size_t FormatTraceLine(const DebugPosition& position, char* line, size_t size);
+
+}  // namespace plexaro

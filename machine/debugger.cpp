@@ -1,0 +1,256 @@
+// The debugger's stepped frames: RunFrame's lines taken one instruction at a time, with a
+// check before each, and the position kept so a frame stopped in the middle can go on.
+#include "machine/debugger.h"
+
+#include <bit>
+
+#include "cpu/z80.h"
+#include "machine/machine.h"
+
+namespace plexaro {
+namespace {
+
+constexpr uint32_t AddressCount = 0x10000;
+constexpr uint32_t NoAddress = 0xFFFFFFFF;
+constexpr uint8_t HaltOpcode = 0x76;
+constexpr uint8_t EdPrefix = 0xED;
+// One R count per fetch: re-fetching a repeating block instruction that Run(0) suspended
+// counts its two opcode bytes again, where a Run with budget left would have gone straight
+// on to the next repetition.
+constexpr uint32_t RefetchRCount = 2;
+
+struct DebuggerState {
+    uint64_t armed[AddressCount / 64];
+    uint32_t armedCount;
+    bool stopped;
+    // The instruction the machine stopped before runs without its breakpoint check, or
+    // continuing would stop again at once.
+    bool exemptNext;
+
+    // Position of a stepped frame: the line, whether its budget has been drawn, what is left
+    // of it, and interrupt responses taken inside it, which RunFrame charges to the next line.
+    uint64_t frame;
+    uint32_t line;
+    bool lineBegun;
+    int32_t budget;
+    int32_t left;
+    int32_t owedToNextLine;
+    uint32_t suspendedBlockAt;  // PC of a block instruction that Run(0) suspended mid-line
+
+    bool stepOverArmed;
+    uint32_t stepOverPc;
+    uint32_t stepOverSp;
+    DebugTraceHook trace;
+};
+
+DebuggerState state = {};
+
+uint32_t Pc() {
+    return z80::GetRegister(z80::RegPC);
+}
+
+uint8_t ByteAt(uint32_t address) {
+    return ConsoleMemory()[address & 0xFFFF];
+}
+
+bool Armed(uint32_t address) {
+    return (state.armed[address >> 6] >> (address & 63)) & 1;
+}
+
+bool AtFrameStart() {
+    return state.line == 0 && !state.lineBegun;
+}
+
+bool RepeatingBlock(uint8_t op) {
+    return (op & 0xF4) == 0xB0;  // LDIR, CPIR, INIR, OTIR, LDDR, CPDR, INDR, OTDR
+}
+
+void UndoRefetchCount() {
+    const uint32_t ir = z80::GetRegister(z80::RegIR);
+    z80::SetRegister(z80::RegIR, (ir & 0xFF80) | ((ir - RefetchRCount) & 0x7F));
+}
+
+// One instruction at the current position; true when it ended the frame.
+bool ExecuteOne() {
+    if (!state.lineBegun) {
+        state.budget = CyclesPerLine + z80::TakePendingCycles();
+        state.left = state.budget;
+        state.owedToNextLine = 0;
+        state.suspendedBlockAt = NoAddress;
+        state.lineBegun = true;
+    }
+    const uint32_t pc = Pc();
+    if (state.trace != nullptr) state.trace(DebuggerPosition());
+    if (state.suspendedBlockAt == pc) UndoRefetchCount();
+    // Run(0) would add waiting responses (a pause pressed while stopped) to its budget and
+    // run on past one instruction; the line owes them to the next instead.
+    state.owedToNextLine += z80::TakePendingCycles();
+    state.left -= static_cast<int32_t>(z80::Run(0));
+    state.owedToNextLine += z80::TakePendingCycles();
+    state.exemptNext = false;
+
+    // Run(227) ends its line where the budget runs out, and at a HALT whatever is left.
+    bool lineOver = state.left <= 0;
+    state.suspendedBlockAt = NoAddress;
+    if (Pc() == pc) {
+        if (ByteAt(pc) == HaltOpcode) {
+            lineOver = true;
+        } else if (ByteAt(pc) == EdPrefix && RepeatingBlock(ByteAt(pc + 1))) {
+            state.suspendedBlockAt = pc;
+        }
+    }
+    if (!lineOver) return false;
+    z80::AddPendingCycles(state.owedToNextLine);
+    FinishLine(state.line);
+    state.lineBegun = false;
+    if (++state.line < LinesPerFrame) return false;
+    state.line = 0;
+    ++state.frame;
+    return true;
+}
+
+DebugResult Stop(DebugResult why) {
+    state.stopped = true;
+    state.exemptNext = true;
+    return why;
+}
+
+// Runs instructions until the frame ends or something armed stops it.
+DebugResult RunStepped() {
+    for (;;) {
+        if (!state.exemptNext) {
+            const uint32_t pc = Pc();
+            if (state.stepOverArmed && pc == state.stepOverPc &&
+                z80::GetRegister(z80::RegSP) == state.stepOverSp) {
+                state.stepOverArmed = false;
+                return Stop(DebugStepped);
+            }
+            if (Armed(pc)) return Stop(DebugBreakpoint);
+        }
+        if (ExecuteOne()) return DebugFrameEnded;
+    }
+}
+
+// The length of a CALL, CALL cc or RST at `pc`, or 0 for any other instruction.
+uint32_t CallLength(uint32_t pc) {
+    const uint8_t op = ByteAt(pc);
+    if (op == 0xCD || (op & 0xC7) == 0xC4) return 3;
+    if ((op & 0xC7) == 0xC7) return 1;
+    return 0;
+}
+
+}  // namespace
+
+void DebuggerAddBreakpoint(uint16_t address) {
+    if (!Armed(address)) ++state.armedCount;
+    state.armed[address >> 6] |= uint64_t{1} << (address & 63);
+}
+
+void DebuggerRemoveBreakpoint(uint16_t address) {
+    if (Armed(address)) --state.armedCount;
+    state.armed[address >> 6] &= ~(uint64_t{1} << (address & 63));
+}
+
+bool DebuggerToggleBreakpoint(uint16_t address) {
+    if (Armed(address)) {
+        DebuggerRemoveBreakpoint(address);
+        return false;
+    }
+    DebuggerAddBreakpoint(address);
+    return true;
+}
+
+bool DebuggerHasBreakpoint(uint16_t address) {
+    return Armed(address);
+}
+
+void DebuggerClearBreakpoints() {
+    for (uint64_t& word : state.armed) word = 0;
+    state.armedCount = 0;
+}
+
+uint32_t DebuggerBreakpointCount() {
+    return state.armedCount;
+}
+
+uint32_t DebuggerListBreakpoints(uint16_t* addresses, uint32_t capacity) {
+    uint32_t count = 0;
+    for (uint32_t word = 0; word < AddressCount / 64; ++word) {
+        for (uint64_t bits = state.armed[word]; bits != 0 && count < capacity; bits &= bits - 1) {
+            addresses[count++] = static_cast<uint16_t>(word * 64 + std::countr_zero(bits));
+        }
+    }
+    return count;
+}
+
+DebugResult DebuggerRunFrame() {
+    if (state.stopped) return DebugIdle;
+    if (ConsoleMemory() == nullptr) return DebugFrameEnded;  // as RunFrame: nothing to run
+    if (state.armedCount == 0 && !state.stepOverArmed && state.trace == nullptr && AtFrameStart()) {
+        RunFrame();
+        ++state.frame;
+        return DebugFrameEnded;
+    }
+    return RunStepped();
+}
+
+DebugResult DebuggerStep() {
+    Stop(DebugStepped);
+    if (ConsoleMemory() == nullptr) return DebugStepped;
+    const bool frameEnded = ExecuteOne();
+    Stop(DebugStepped);
+    return frameEnded ? DebugFrameEnded : DebugStepped;
+}
+
+DebugResult DebuggerStepOver() {
+    if (ConsoleMemory() == nullptr) return Stop(DebugStepped);
+    const uint32_t pc = Pc();
+    const uint32_t length = CallLength(pc);
+    if (length == 0) return DebuggerStep();
+    state.stepOverArmed = true;
+    state.stepOverPc = (pc + length) & 0xFFFF;
+    state.stepOverSp = z80::GetRegister(z80::RegSP);
+    state.stopped = false;
+    state.exemptNext = true;
+    return RunStepped();
+}
+
+DebugResult DebuggerRunToNextFrame() {
+    if (ConsoleMemory() == nullptr) return Stop(DebugFrameEnded);
+    state.stopped = false;
+    state.exemptNext = true;
+    const DebugResult result = RunStepped();
+    return result == DebugFrameEnded ? Stop(DebugFrameEnded) : result;
+}
+
+void DebuggerStop() {
+    state.stepOverArmed = false;
+    Stop(DebugStepped);
+}
+
+void DebuggerResume() {
+    state.stopped = false;
+}
+
+bool DebuggerStopped() {
+    return state.stopped;
+}
+
+DebugPosition DebuggerPosition() {
+    const int32_t spent = state.lineBegun ? state.budget - state.left : 0;
+    return {state.frame, state.line, static_cast<uint32_t>(spent)};
+}
+
+void DebuggerResetPosition() {
+    state.line = 0;
+    state.lineBegun = false;
+    state.suspendedBlockAt = NoAddress;
+    state.stepOverArmed = false;
+    state.exemptNext = true;
+}
+
+void DebuggerSetTraceHook(DebugTraceHook hook) {
+    state.trace = hook;
+}
+
+}  // namespace plexaro

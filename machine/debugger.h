@@ -1,0 +1,88 @@
+// The debugger under the CPU window and the trace: breakpoints on addresses, stopping and
+// resuming in the middle of a frame, stepping one instruction, stepping over a call, and a
+// hook called before every instruction.
+//
+// While nothing is armed (no breakpoint, no step over under way, no trace hook) and the
+// machine sits at the start of a frame, DebuggerRunFrame is RunFrame itself, so the core's
+// fast loop is untouched. Otherwise frames run one instruction at a time (z80::Run(0)), with
+// the same lines, the same drawing and interrupts and the same cycle accounting as RunFrame:
+// each line runs until its budget (227 cycles plus the interrupt responses owed to it) is
+// spent or a HALT ends it, exactly where RunFrame's Run(227) would end it, so a stepped frame
+// gives the same picture, sound and registers.
+//
+// The host calls DebuggerRunFrame once per frame in place of RunFrame, and shows a new
+// picture and plays a sound frame whenever a call returns DebugFrameEnded:
+//
+//     DebuggerAddBreakpoint(0x0038);
+//     for (;;) {
+//         switch (DebuggerRunFrame()) {  // does nothing while stopped
+//             case DebugFrameEnded: Present(GetFrameBuffer()); Play(MakeSoundFrame()); break;
+//             case DebugBreakpoint: ShowStoppedAt(z80::GetRegister(z80::RegPC)); break;
+//             default: break;
+//         }
+//         if (stepClicked && DebuggerStep() == DebugFrameEnded) Present(...);
+//         if (runClicked) DebuggerResume();
+//     }
+//
+// An instruction is the unit of a step as the core executes it: EI runs together with the
+// instruction after it, a DD or FD prefix that changes nothing is a step of its own, and each
+// repetition of LDIR and its kin is one step. Call DebuggerResetPosition after ResetMachine,
+// LoadCartridge or FreeMachine, which end the frame in progress.
+#pragma once
+
+#include <cstdint>
+
+namespace plexaro {
+
+enum DebugResult : uint32_t {
+    DebugFrameEnded = 0,  // the frame's last line has run: its picture and sound are ready
+    DebugBreakpoint = 1,  // stopped before the instruction at an armed address
+    DebugStepped = 2,     // stopped after a step, or where a step over came back
+    DebugIdle = 3,        // DebuggerRunFrame while stopped: nothing ran
+};
+
+// Where the machine is: frames completed through the debugger (or RunFrame under it), the
+// line in progress (0 to 261) and the cycles spent in it.
+struct DebugPosition {
+    uint64_t frame;
+    uint32_t line;
+    uint32_t cycle;
+};
+
+// Called before each instruction of a stepped frame, with the registers as they are then.
+using DebugTraceHook = void (*)(const DebugPosition& position);
+
+// Breakpoints: any of the 65536 addresses, checked before an instruction starts there.
+void DebuggerAddBreakpoint(uint16_t address);
+void DebuggerRemoveBreakpoint(uint16_t address);
+bool DebuggerToggleBreakpoint(uint16_t address);  // true if the address is armed afterwards
+bool DebuggerHasBreakpoint(uint16_t address);
+void DebuggerClearBreakpoints();
+uint32_t DebuggerBreakpointCount();
+// Writes up to `capacity` armed addresses in ascending order; returns how many it wrote.
+uint32_t DebuggerListBreakpoints(uint16_t* addresses, uint32_t capacity);
+
+// Running. DebuggerRunFrame runs from where the machine is to the end of the frame, or
+// until a breakpoint or a step over's return stops it (then DebuggerStopped() is true).
+DebugResult DebuggerRunFrame();
+// While stopped (or to stop and step at once): one instruction; stopped afterwards.
+// Returns DebugFrameEnded when that instruction ended the frame, else DebugStepped.
+DebugResult DebuggerStep();
+// On CALL, CALL cc or RST: runs until PC is back at the next instruction with SP as it was
+// (DebugStepped), or a breakpoint (DebugBreakpoint), or the end of the frame
+// (DebugFrameEnded: still running, the return still awaited by later DebuggerRunFrame
+// calls). On any other instruction, DebuggerStep.
+DebugResult DebuggerStepOver();
+// Runs the rest of the frame and stops at the start of the next one (DebugFrameEnded),
+// unless a breakpoint stops it first.
+DebugResult DebuggerRunToNextFrame();
+void DebuggerStop();    // stopped where the machine is; forgets a step over under way
+void DebuggerResume();  // running again: the next DebuggerRunFrame goes on from here
+bool DebuggerStopped();
+
+DebugPosition DebuggerPosition();
+void DebuggerResetPosition();  // the start of a frame; the frame count and stop stay
+// The hook, or null for none. While one is set, every frame runs stepped.
+void DebuggerSetTraceHook(DebugTraceHook hook);
+
+}  // namespace plexaro
