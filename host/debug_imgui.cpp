@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <imgui.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cinttypes>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "host/sdl_host.h"
 #include "host/shell.h"
 #include "host/window.h"
+#include "machine/debugger.h"
 #include "machine/machine.h"
 
 namespace plexaro {
@@ -24,19 +26,20 @@ constexpr uint32_t Thirds = 3;
 constexpr uint32_t MemoryColumns = 16;
 
 struct DebugState {
-    bool video, sound, memory, frameTime;
+    bool cpu, video, sound, memory, frameTime;
     bool outlineSprites;
     SDL_Texture* patterns[Thirds];
     uint32_t pixels[PatternImageSize * PatternImageSize];
     FrameTimes times;
     char jump[8];
+    char pokeAddress[8], pokeValue[4];
     int jumpRow;  // -1: no jump asked for
 };
 
 DebugState debug = {};
 
 bool AnyOpen() {
-    return debug.video || debug.sound || debug.memory || debug.frameTime;
+    return debug.cpu || debug.video || debug.sound || debug.memory || debug.frameTime;
 }
 
 void Toggle(bool& window) {
@@ -46,7 +49,7 @@ void Toggle(bool& window) {
 
 // Where each window opens the first time: video, sound and frame time down the panel beside
 // the picture, memory under the picture. After that they stay where they are put.
-enum Slot { VideoSlot, SoundSlot, FrameTimeSlot, MemorySlot };
+enum Slot { VideoSlot, SoundSlot, FrameTimeSlot, MemorySlot, CpuSlot };
 
 void Place(Slot slot) {
     const Rect picture = WindowPictureRect();
@@ -58,11 +61,16 @@ void Place(Slot slot) {
         case VideoSlot: break;
         case SoundSlot: at.y += 438, size.y = 160; break;
         case FrameTimeSlot: at.y += 606, size.y = 110; break;
+        case CpuSlot:
         case MemorySlot:
             at = ImVec2(Margin, static_cast<float>(picture.bottom) + Margin);
+            // The window may not have grown yet in the frame a window first opens.
             size = ImVec2(static_cast<float>(picture.right) - 2 * Margin,
-                          ImGui::GetIO().DisplaySize.y - at.y - Margin);
+                          std::max<float>(DebugPanelHeight, static_cast<float>(picture.bottom)) -
+                              at.y - Margin);
             if (size.y < 160) size.y = 160;
+            // The CPU and memory windows share the room under the picture, one a little lower.
+            if (slot == MemorySlot) at.y += 24, size.y -= 24;
             break;
     }
     ImGui::SetNextWindowPos(at, ImGuiCond_FirstUseEver);
@@ -201,6 +209,26 @@ void SoundWindow() {
     ImGui::End();
 }
 
+// While the machine is stopped, a byte of RAM can be changed.
+void PokeRow() {
+    ImGui::SameLine();
+    ImGui::SetNextItemWidth(50);
+    ImGui::InputText("##poke address", debug.pokeAddress, sizeof debug.pokeAddress,
+                     ImGuiInputTextFlags_CharsHexadecimal);
+    ImGui::SameLine();
+    ImGui::SetNextItemWidth(30);
+    ImGui::InputText("##poke value", debug.pokeValue, sizeof debug.pokeValue,
+                     ImGuiInputTextFlags_CharsHexadecimal);
+    ImGui::SameLine();
+    const uint32_t address = static_cast<uint32_t>(std::strtoul(debug.pokeAddress, nullptr, 16));
+    uint8_t* ram = WritableConsoleRam();
+    if (ImGui::Button("write to RAM") && ram != nullptr && address >= ConsoleWritableStart &&
+        address < ConsoleMemorySize && debug.pokeValue[0] != 0) {
+        ram[address - ConsoleWritableStart] =
+            static_cast<uint8_t>(std::strtoul(debug.pokeValue, nullptr, 16));
+    }
+}
+
 void MemoryWindow() {
     Place(MemorySlot);
     if (!ImGui::Begin("Memory", &debug.memory)) {
@@ -215,6 +243,7 @@ void MemoryWindow() {
         debug.jumpRow = static_cast<int>(std::strtoul(debug.jump, nullptr, 16) & 0xFFFF) /
                         static_cast<int>(MemoryColumns);
     }
+    if (DebuggerStopped()) PokeRow();
     ImGui::BeginChild("bytes");
     if (debug.jumpRow >= 0) {
         ImGui::SetScrollY(debug.jumpRow * ImGui::GetTextLineHeightWithSpacing());
@@ -273,6 +302,7 @@ int DebugPanelWidth() {
 
 void DrawDebugMenu() {
     if (!ImGui::BeginMenu("Debug")) return;
+    if (ImGui::MenuItem("CPU", nullptr, debug.cpu)) Toggle(debug.cpu);
     if (ImGui::MenuItem("Video", nullptr, debug.video)) Toggle(debug.video);
     if (ImGui::MenuItem("Sound", nullptr, debug.sound)) Toggle(debug.sound);
     if (ImGui::MenuItem("Memory", nullptr, debug.memory)) Toggle(debug.memory);
@@ -286,6 +316,10 @@ void DrawDebugMenu() {
 
 void DrawDebugWindows() {
     const bool open = AnyOpen();
+    if (debug.cpu) {
+        Place(CpuSlot);
+        DrawCpuWindow(&debug.cpu);
+    }
     if (debug.video) VideoWindow();
     if (debug.sound) SoundWindow();
     if (debug.memory) MemoryWindow();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/audio.h"
+#include "machine/debugger.h"
 #include "machine/machine.h"
 
 namespace plexaro {
@@ -61,6 +62,7 @@ void PollInput(int joystickPresent) {
     // Tested before the snapshot is taken: the reset key acts on the previous pass's state.
     if (KeyDown(KeyTab)) {
         ResetMachine();
+        DebuggerResetPosition();
         AudioRestart();
     }
     if (input.keyboardOpen) std::memcpy(input.snapshot, input.held, sizeof input.snapshot);

@@ -12,6 +12,7 @@
 #include "host/input_script.h"
 #include "host/media.h"
 #include "host/trace.h"
+#include "machine/debugger.h"
 #include "machine/machine.h"
 #include "machine/state.h"
 
@@ -108,6 +109,7 @@ bool NamesAnOption(const std::string& path) {
 void ApplyInput(const FrameInput& input, uint32_t rgbMode) {
     if (input.reset) {
         ResetMachine();
+        DebuggerResetPosition();  // a trace counts lines from the reset on
         SelectRgbMode(rgbMode);
     }
     ClearJoypad();

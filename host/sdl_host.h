@@ -22,8 +22,11 @@ void PostFileChosen(const char* path);
 
 uint32_t KeyCodeFromScancode(SDL_Scancode scancode);
 
-// The Debug menu and its windows, beside the picture in a panel that widens the window.
+// The Debug menu and its windows, beside the picture in a panel that widens the window, which
+// is then at least this tall.
+inline constexpr int DebugPanelHeight = 760;
 void DrawDebugMenu();
+void DrawCpuWindow(bool* open);
 void DrawDebugWindows();
 int DebugPanelWidth();  // 0 while no debug window is open
 void DebugRecordFrame(float emulateMilliseconds, float presentMilliseconds);

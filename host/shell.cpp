@@ -11,6 +11,7 @@
 #include "host/audio.h"
 #include "host/input.h"
 #include "host/window.h"
+#include "machine/debugger.h"
 #include "machine/machine.h"
 
 namespace plexaro {
@@ -63,7 +64,9 @@ FileStamp StampOf(const std::string& path) {
 const char* Load(const std::string& path) {
     reload.loaded = StampOf(path);
     reload.pending = reload.failed = {};
-    return LoadCartridge(path.c_str());
+    const char* error = LoadCartridge(path.c_str());
+    if (error == nullptr) DebuggerResetPosition();
+    return error;
 }
 
 // What a load ended with, as a box would show it, naming the file as the headless player
@@ -162,6 +165,7 @@ void ShellCommand(uint32_t id) {
         case CommandLoadRom: WindowOpenFileDialog(); break;
         case CommandFreeRom:
             FreeMachine();
+            DebuggerResetPosition();
             shell.cartridgeLoaded = false;
             shell.CartridgePath.clear();
             break;
@@ -179,6 +183,7 @@ void ShellCommand(uint32_t id) {
         case CommandAbout: WindowShowMessage("Plexaro about", AboutText, MessagePlain); break;
         case CommandReset:
             ResetMachine();
+            DebuggerResetPosition();
             AudioRestart();
             SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
             break;
@@ -226,6 +231,7 @@ void ShellCheckReload() {
     AudioRestart();
     const char* error = LoadCartridge(shell.CartridgePath.c_str());
     SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
+    if (error == nullptr) DebuggerResetPosition();
     if (error != nullptr) {
         reload.failed = now;
         ShowLoadMessage(LoadMessage(shell.CartridgePath, error));
@@ -275,16 +281,24 @@ bool ShellFramePass() {
         using Milliseconds = std::chrono::duration<float, std::milli>;
         PollInput(shell.JoystickPresent);
         const Clock::time_point start = Clock::now();
+        bool frameEnded = false;
         if (shell.cartridgeLoaded) {
-            RunFrame();
-            ++shell.framesRun;
+            // With no breakpoint armed this is RunFrame; a breakpoint stops mid-frame, and
+            // the picture drawn so far is shown while the machine waits.
+            const DebugResult result = DebuggerRunFrame();
+            frameEnded = result == DebugFrameEnded;
+            if (result == DebugBreakpoint) {
+                AudioRestart();
+                AudioSilence();
+            }
+            if (frameEnded) ++shell.framesRun;
             DisplayWaitVerticalBlank();
         }
         const Clock::time_point emulated = Clock::now();
         Present();
         shell.emulateMilliseconds = Milliseconds(emulated - start).count();
         shell.presentMilliseconds = Milliseconds(Clock::now() - emulated).count();
-        if (shell.cartridgeLoaded) {
+        if (frameEnded) {
             shell.lastSound = MakeSoundFrame();
             AudioWriteFrame(shell.lastSound);
             paced = AudioPlaying();

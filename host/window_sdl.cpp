@@ -30,7 +30,6 @@ constexpr int MaxFramesBehind = 3;
 constexpr int StartWidth = 512;
 constexpr int StartHeight = 384;
 constexpr float FontPixels = 13.0f;
-constexpr int DebugPanelHeight = 760;
 constexpr uint32_t HeldReleases = 16;
 constexpr Clock::duration ReloadCheckPeriod =
     std::chrono::seconds(1);  // room for the debug windows beside a small picture
