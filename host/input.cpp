@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/audio.h"
+#include "host/snapshots.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
 
@@ -63,6 +64,7 @@ void PollInput(int joystickPresent) {
     if (KeyDown(KeyTab)) {
         ResetMachine();
         DebuggerResetPosition();
+        SnapshotsForget();
         AudioRestart();
     }
     if (input.keyboardOpen) std::memcpy(input.snapshot, input.held, sizeof input.snapshot);

@@ -50,6 +50,21 @@ bool DrawMenuBar() {
     }
     // A command on the bar itself, not a menu.
     Item("About", CommandAbout);
+    if (ImGui::BeginMenu("State")) {
+        Item("Save state", CommandSaveState, false, "F5");
+        Item("Load state", CommandLoadState, false, "F7");
+        ImGui::Separator();
+        static constexpr const char* Slots[] = {"Slot 1", "Slot 2", "Slot 3", "Slot 4"};
+        static constexpr const char* Keys[] = {"F1", "F2", "F3", "F4"};
+        for (uint32_t slot = 0; slot < 4; ++slot) {
+            Item(Slots[slot], CommandSlot1 + slot, shell.stateSlot == slot, Keys[slot]);
+        }
+        ImGui::Separator();
+        // Rewinding lasts as long as the key is held, so the item only says how.
+        ImGui::MenuItem("Rewind", "hold Backspace", false, false);
+        Item("Screenshot", CommandScreenshot, false, "F12");
+        ImGui::EndMenu();
+    }
     DrawDebugMenu();
     ImGui::EndMainMenuBar();
     return ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);

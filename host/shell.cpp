@@ -10,6 +10,7 @@
 
 #include "host/audio.h"
 #include "host/input.h"
+#include "host/snapshots.h"
 #include "host/window.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
@@ -50,7 +51,13 @@ struct ReloadState {
     uint32_t titleSeconds;
 };
 ReloadState reload = {};
-constexpr uint32_t ReloadNoticeSeconds = 3;
+constexpr uint32_t NoticeSeconds = 3;
+
+// A word in the title bar for a few seconds: what just happened, without a box to dismiss.
+void Notice(const std::string& text) {
+    WindowSetTitle((std::string(ProductName) + " - " + text).c_str());
+    reload.titleSeconds = NoticeSeconds;
+}
 
 FileStamp StampOf(const std::string& path) {
     std::error_code error;
@@ -65,7 +72,10 @@ const char* Load(const std::string& path) {
     reload.loaded = StampOf(path);
     reload.pending = reload.failed = {};
     const char* error = LoadCartridge(path.c_str());
-    if (error == nullptr) DebuggerResetPosition();
+    if (error == nullptr) {
+        DebuggerResetPosition();
+        SnapshotsForget();
+    }
     return error;
 }
 
@@ -108,6 +118,36 @@ void Present() {
         DisplayPresentWindowed(frame, RecordedRowStride(), shell.WindowDestRect);
     }
     WindowFinishFrame(shell.FullScreenMode == 1);
+}
+
+// Save state, Load state and Screenshot: done at once, said in the title, or in a box when
+// something went wrong.
+void StateCommand(uint32_t id) {
+    const std::string slot = std::to_string(shell.stateSlot + 1);
+    if (id == CommandScreenshot) {
+        std::string written;
+        const std::string problem = Screenshot(static_cast<uint32_t>(shell.RgbMode), &written);
+        if (!problem.empty()) {
+            WindowShowMessage("Plexaro screenshot error", problem.c_str(), MessageWarning);
+        } else {
+            Notice("screenshot " + std::filesystem::path(written).filename().string());
+        }
+        return;
+    }
+    if (!shell.cartridgeLoaded) return;
+    uint64_t frame = shell.framesRun;
+    const std::string problem = id == CommandSaveState
+                                    ? SaveSlot(shell.CartridgePath, shell.stateSlot, frame)
+                                    : LoadSlot(shell.CartridgePath, shell.stateSlot, &frame);
+    if (!problem.empty()) {
+        WindowShowMessage("Plexaro state error", problem.c_str(), MessageWarning);
+        return;
+    }
+    if (id == CommandLoadState) {
+        shell.framesRun = frame;
+        AudioRestart();
+    }
+    Notice((id == CommandSaveState ? "state " + slot + " saved" : "state " + slot + " loaded"));
 }
 
 }  // namespace
@@ -153,6 +193,7 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
         shell.JoystickPresent = JoystickOpen();
     }
     if (AudioOpen() == 0) started = false;
+    SnapshotsStart();
     if (!started) {
         shell.quitting = true;
         shell.exitStatus = 1;
@@ -166,6 +207,7 @@ void ShellCommand(uint32_t id) {
         case CommandFreeRom:
             FreeMachine();
             DebuggerResetPosition();
+            SnapshotsForget();
             shell.cartridgeLoaded = false;
             shell.CartridgePath.clear();
             break;
@@ -184,6 +226,7 @@ void ShellCommand(uint32_t id) {
         case CommandReset:
             ResetMachine();
             DebuggerResetPosition();
+            SnapshotsForget();
             AudioRestart();
             SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
             break;
@@ -200,6 +243,16 @@ void ShellCommand(uint32_t id) {
         case CommandRgb565: SetRgbMode(1); break;
         case CommandRgb555: SetRgbMode(0); break;
         case CommandLiveReload: shell.LiveReload = 1 - shell.LiveReload; break;
+        case CommandSaveState:
+        case CommandLoadState:
+        case CommandScreenshot: StateCommand(id); break;
+        case CommandSlot1:
+        case CommandSlot1 + 1:
+        case CommandSlot1 + 2:
+        case CommandSlot1 + 3:
+            shell.stateSlot = id - CommandSlot1;
+            Notice("slot " + std::to_string(shell.stateSlot + 1));
+            break;
         case CommandHardwareAccuracy:
             // Takes effect from the next line drawn, and stays through loads and resets.
             shell.HardwareAccuracy = 1 - shell.HardwareAccuracy;
@@ -231,7 +284,10 @@ void ShellCheckReload() {
     AudioRestart();
     const char* error = LoadCartridge(shell.CartridgePath.c_str());
     SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
-    if (error == nullptr) DebuggerResetPosition();
+    if (error == nullptr) {
+        DebuggerResetPosition();
+        SnapshotsForget();
+    }
     if (error != nullptr) {
         reload.failed = now;
         ShowLoadMessage(LoadMessage(shell.CartridgePath, error));
@@ -239,8 +295,7 @@ void ShellCheckReload() {
     }
     reload.loaded = now;
     reload.pending = {};
-    WindowSetTitle("Plexaro - reloaded");
-    reload.titleSeconds = ReloadNoticeSeconds;
+    Notice("reloaded");
 }
 
 void ShellMinimised() {
@@ -267,6 +322,15 @@ void ShellHold(bool holding) {
     shell.holding = holding;
 }
 
+void ShellSetRewinding(bool held) {
+    // The sound stops while the picture goes back; what follows starts from silence.
+    if (held && !shell.rewinding) {
+        AudioRestart();
+        AudioSilence();
+    }
+    shell.rewinding = held;
+}
+
 void ShellControllersChanged() {
     shell.JoystickPresent = JoystickOpen();
 }
@@ -275,6 +339,11 @@ bool ShellFramePass() {
     if (shell.quitting || shell.EmulationActive != 1) return false;
     bool paced = false;
     if (shell.holding) {
+        Present();
+    } else if (shell.rewinding && shell.cartridgeLoaded) {
+        // One frame back per pass, at the pace of play.
+        uint64_t frame = 0;
+        if (RewindOneFrame(&frame)) shell.framesRun = frame;
         Present();
     } else {
         using Clock = std::chrono::steady_clock;
@@ -291,7 +360,10 @@ bool ShellFramePass() {
                 AudioRestart();
                 AudioSilence();
             }
-            if (frameEnded) ++shell.framesRun;
+            if (frameEnded) {
+                ++shell.framesRun;
+                SnapshotsFrameEnded(shell.framesRun);
+            }
             DisplayWaitVerticalBlank();
         }
         const Clock::time_point emulated = Clock::now();
@@ -315,6 +387,7 @@ void ShellShutdown() {
     InputClose();
     ShutdownMachine();
     AudioClose();
+    SnapshotsStop();
     shell.quitting = true;
 }
 

@@ -32,6 +32,10 @@ enum MenuCommand : uint32_t {
     CommandRgb555 = 40043,
     CommandHardwareAccuracy = 40050,  // the video chip as the console really behaves
     CommandLiveReload = 40051,        // reload the cartridge when its file changes
+    CommandSaveState = 40060,
+    CommandLoadState = 40061,
+    CommandSlot1 = 40062,  // to CommandSlot1 + 3
+    CommandScreenshot = 40066,
 };
 
 inline constexpr const char* ProductName = "Plexaro";
@@ -49,6 +53,8 @@ struct ShellState {
     int JoystickPresent;
     int HardwareAccuracy;  // the video chip's hardware behaviour is selected
     int LiveReload;        // the cartridge's file is watched
+    uint32_t stateSlot;    // 0..3: where Save state and Load state go
+    bool rewinding;        // Backspace is held
     uint32_t sizeChecked;  // 1, 2 or 3: the checked "Size x" item
     bool holding;          // a menu or the file dialog is open: no frames run
     bool quitting;         // the loop ends at its next pass
@@ -75,6 +81,7 @@ void ShellRestored();
 void ShellMoved();
 void ShellHold(bool holding);  // a menu or the dialog opened (true) or closed (false)
 void ShellControllersChanged();
+void ShellSetRewinding(bool held);
 // Once a second: reloads and resets the cartridge when its file has changed and then stayed
 // unchanged for a second (a build may still be writing it), and puts the title back after a
 // reload's notice.

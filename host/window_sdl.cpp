@@ -193,6 +193,28 @@ void ReleaseHeldKeys() {
     std::memset(state.pressedSinceFrame, 0, sizeof state.pressedSinceFrame);
 }
 
+// The State menu's keys: F1-F4 pick a slot, F5 saves, F7 loads, F12 takes a screenshot,
+// and Backspace rewinds while it is held.
+void HandleStateKey(const SDL_KeyboardEvent& key) {
+    if (key.keysym.scancode == SDL_SCANCODE_BACKSPACE) {
+        ShellSetRewinding(key.type == SDL_KEYDOWN);
+        return;
+    }
+    if (key.type != SDL_KEYDOWN || key.repeat) return;
+    switch (key.keysym.scancode) {
+        case SDL_SCANCODE_F1:
+        case SDL_SCANCODE_F2:
+        case SDL_SCANCODE_F3:
+        case SDL_SCANCODE_F4:
+            WindowPostCommand(CommandSlot1 + (key.keysym.scancode - SDL_SCANCODE_F1));
+            break;
+        case SDL_SCANCODE_F5: WindowPostCommand(CommandSaveState); break;
+        case SDL_SCANCODE_F7: WindowPostCommand(CommandLoadState); break;
+        case SDL_SCANCODE_F12: WindowPostCommand(CommandScreenshot); break;
+        default: break;
+    }
+}
+
 void HandleEvent(const SDL_Event& event) {
     if (state.imgui && !Shell().FullScreenMode) GiveToImGui(event);
     switch (event.type) {
@@ -204,6 +226,7 @@ void HandleEvent(const SDL_Event& event) {
                 InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
                               event.type == SDL_KEYDOWN);
             }
+            HandleStateKey(event.key);
             // On the press: people and tools let go of Alt before Enter as often as after.
             if (event.type == SDL_KEYDOWN && !event.key.repeat &&
                 event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0) {

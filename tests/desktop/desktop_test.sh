@@ -3,7 +3,7 @@
 # (Xvfb, with openbox as its window manager), driven by xdotool and looked at through
 # ImageMagick screenshots, against headless runs of the same demo cartridge.
 # Usage: desktop_test.sh BUILD_DIR CASE
-#   CASE: window | keys | fullscreen | size | load | close | dummy | nodisplay
+#   CASE: window | keys | fullscreen | size | load | states | close | dummy | nodisplay
 set -eu
 
 build=$1
@@ -195,6 +195,36 @@ load)
     reference 200%
     eventually_same_picture 512x384+0+$MENU_BAR "$tmp/reference.png" \
         "the cartridge chosen in Select a file"
+    ;;
+states)
+    start_x
+    export XDG_DATA_HOME="$tmp/data" XDG_PICTURES_DIR="$tmp/pictures"
+    start_plexaro
+    # Start a game, save the moment in slot 2 and take its picture.
+    xdotool keydown Control_L sleep 0.2 keyup Control_L sleep 0.5
+    xdotool key F2 sleep 0.3 key F5 key F12
+    sleep 0.5
+    case $(xdotool getwindowname "$window") in
+        "Plexaro - "*) ;;
+        *) fail "no notice in the title after saving: $(xdotool getwindowname "$window")" ;;
+    esac
+    [ -f "$tmp/data/plexaro/states/demo.sg.2.state" ] || fail "no state in slot 2"
+    shot="$tmp/pictures/plexaro-0001.png"
+    [ "$(identify -format %wx%h "$shot")" = 256x192 ] || fail "no 256x192 screenshot"
+    # Fly on, then load: the picture is the saved moment's again.
+    xdotool keydown Right sleep 1.5 keyup Right
+    xdotool key F7
+    sleep 0.3
+    convert "$shot" -scale 200% "$tmp/saved.png"
+    eventually_same_picture 512x384+0+$MENU_BAR "$tmp/saved.png" "the picture after Load state"
+    # Holding Backspace goes back in time: the picture changes while the game is held.
+    import -window "$window" -crop 512x384+0+$MENU_BAR +repage "$tmp/before.png"
+    xdotool keydown Right sleep 1.5 keyup Right
+    import -window "$window" -crop 512x384+0+$MENU_BAR +repage "$tmp/flown.png"
+    xdotool keydown BackSpace sleep 2 keyup BackSpace
+    sleep 0.3
+    import -window "$window" -crop 512x384+0+$MENU_BAR +repage "$tmp/rewound.png"
+    [ "$(differing "$tmp/flown.png" "$tmp/rewound.png")" -gt 0 ] || fail "Backspace changed nothing"
     ;;
 close)
     start_x

@@ -1,0 +1,37 @@
+// Saving and loading the console's state in four slots, screenshots, and stepping back
+// through the rewind ring: what the State menu and its keys do. Files are written only when
+// asked for, under the user's data and pictures folders.
+//
+//     SnapshotsStart();                          // the rewind ring's memory
+//     after each frame: SnapshotsFrameEnded(frame);
+//     F5: message = SaveSlot(cartridgePath, slot, frame);   // empty on success
+//     held Backspace, each pass: if (RewindOneFrame(&frame)) present the picture again
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace plexaro {
+
+inline constexpr uint32_t StateSlots = 4;
+
+void SnapshotsStart();
+void SnapshotsStop();
+void SnapshotsFrameEnded(uint64_t frame);  // records the frame for rewinding
+void SnapshotsForget();                    // a new cartridge or a reset: nothing to go back to
+
+// $XDG_DATA_HOME/plexaro/states/ (else ~/.local/share/plexaro/states/), and the file of a
+// cartridge's slot (0-based) in it.
+std::string StatesFolder();
+std::string SlotPath(const std::string& cartridgePath, uint32_t slot);
+// Each returns what went wrong, or an empty string.
+std::string SaveSlot(const std::string& cartridgePath, uint32_t slot, uint64_t frame);
+std::string LoadSlot(const std::string& cartridgePath, uint32_t slot, uint64_t* frame);
+// $XDG_PICTURES_DIR (else ~/Pictures)/plexaro-NNNN.png, the first number not taken.
+std::string Screenshot(uint32_t rgbMode, std::string* written);
+
+// One recorded frame back, with the picture of that moment drawn again; false when there
+// is nothing further back.
+bool RewindOneFrame(uint64_t* frame);
+
+}  // namespace plexaro
