@@ -17,6 +17,7 @@ struct CartridgeState {
     // whole and a reset after it still restarts that cartridge.
     uint8_t staging[RomImageSize];
     uint64_t loadedFileSize;
+    uint64_t generation;
 };
 
 CartridgeState cartridge = {};
@@ -29,6 +30,11 @@ const uint8_t* RomImage() {
 
 void ClearRomImage() {
     std::memset(cartridge.image, 0, RomImageSize);
+    ++cartridge.generation;
+}
+
+uint64_t RomImageGeneration() {
+    return cartridge.generation;
 }
 
 uint64_t LoadedFileSize() {
@@ -65,6 +71,7 @@ const char* LoadCartridge(const char* path) {
         return failure;
     }
     cartridge.loadedFileSize = size;
+    ++cartridge.generation;
     return nullptr;
 }
 

@@ -95,6 +95,7 @@ void ClearRomImage();
 // compare LoadedFileSize() with RomImageSize to warn about it.
 const char* LoadCartridge(const char* path);
 uint64_t LoadedFileSize();  // size of the file of the last successful load, 0 before
+uint64_t RomImageGeneration();  // changes whenever the image does: lets others cache on it
 // Reads `length` bytes from the start of the file into buffer + offset in one block;
 // 0 on success, 1 if the file can't be opened or the whole block can't be read (a block
 // of length 0 counts as not read).
