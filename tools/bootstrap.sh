@@ -1,11 +1,15 @@
 #!/bin/sh
-# Installs the Debian packages that building, testing and running need.
-# Does nothing when they are all present, so it is cheap to run before every build.
+# Installs the Debian packages that building, testing and running need, or the ones named
+# (the browser and fuzzing builds name their own). Does nothing when they are all present, so
+# it is cheap to run before every build.
+# Usage: bootstrap.sh [PACKAGE...]
 set -eu
 
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
 libsdl2-dev libimgui-dev libstb-dev liblz4-dev sdcc clang-format \
 xvfb xauth xfonts-base xdotool imagemagick x11-utils openbox desktop-file-utils man-db"
+
+[ $# -gt 0 ] && PACKAGES="$*"
 
 missing=""
 for p in $PACKAGES; do
