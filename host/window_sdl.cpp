@@ -124,13 +124,17 @@ bool OpenWindow() {
 
     state.pictureWidth = StartWidth;
     state.pictureHeight = StartHeight;
-    state.window = SDL_CreateWindow(ProductName, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    StartWidth, StartHeight + state.menuBarHeight, 0);
+    state.window =
+        SDL_CreateWindow(ProductName, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, StartWidth,
+                         StartHeight + state.menuBarHeight, SDL_WINDOW_HIDDEN);
     if (state.window == nullptr) return false;
+    // Trying GL may make SDL create the window again under a new id; it is shown only once
+    // it is the one that stays, so that nothing outside ever sees the first.
     state.renderer = CreateRenderer(state.window);
     if (state.renderer == nullptr) return false;
     ImGui_ImplSDL2_InitForSDLRenderer(state.window);
     ImGui_ImplSDLRenderer_Init(state.renderer);
+    SDL_ShowWindow(state.window);
     return true;
 }
 
@@ -174,13 +178,15 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
 // two frames (Enter in the file dialog, tapped quickly) would never be seen. Such a release
 // is held back until ImGui has drawn a frame with the key down.
 void GiveToImGui(const SDL_Event& event) {
-    const SDL_Scancode key = event.key.keysym.scancode;
-    if (event.type == SDL_KEYDOWN) {
-        state.pressedSinceFrame[key] = true;
-    } else if (event.type == SDL_KEYUP && state.pressedSinceFrame[key] &&
-               state.heldReleaseCount < HeldReleases) {
-        state.heldReleases[state.heldReleaseCount++] = event;
-        return;
+    const bool key = event.type == SDL_KEYDOWN || event.type == SDL_KEYUP;
+    const uint32_t scancode = key ? static_cast<uint32_t>(event.key.keysym.scancode) : 0;
+    if (key && scancode < SDL_NUM_SCANCODES) {
+        if (event.type == SDL_KEYDOWN) {
+            state.pressedSinceFrame[scancode] = true;
+        } else if (state.pressedSinceFrame[scancode] && state.heldReleaseCount < HeldReleases) {
+            state.heldReleases[state.heldReleaseCount++] = event;
+            return;
+        }
     }
     ImGui_ImplSDL2_ProcessEvent(&event);
 }
