@@ -2,6 +2,7 @@
 // The hardware behaviour's renderer is in vdp_hardware.cpp.
 #include "video/vdp.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstring>
@@ -38,15 +39,36 @@ uint16_t PackPixel(const uint8_t* rgb, uint32_t format) {
     return static_cast<uint16_t>(rgb[0] << 7 | rgb[1] << 2 | rgb[2] >> 3);
 }
 
+void SetTileColours(uint32_t colours) {
+    const uint16_t background = vdp.pixelPalette[colours & 0x0F];
+    const uint16_t flip = background ^ vdp.pixelPalette[colours >> 4];
+    for (uint32_t pixel = 0; pixel < 8; ++pixel) {
+        vdp.tileColours[colours][0][pixel] = background;
+        vdp.tileColours[colours][1][pixel] = flip;
+    }
+}
+
+void BuildTileColours() {
+    for (uint32_t colours = 0; colours < 256; ++colours) SetTileColours(colours);
+}
+
 void SetBackdropEntry() {
-    vdp.pixelPalette[0] = vdp.backdropColour ? vdp.pixelPalette[vdp.backdropColour] : 0;
+    const uint16_t backdrop = vdp.backdropColour ? vdp.pixelPalette[vdp.backdropColour] : 0;
+    if (backdrop == vdp.pixelPalette[0]) return;
+    vdp.pixelPalette[0] = backdrop;
+    // Only the colour bytes with a transparent half show the backdrop.
+    for (uint32_t other = 0; other < 16; ++other) {
+        SetTileColours(other);
+        SetTileColours(other << 4);
+    }
 }
 
 void BuildPalette(uint32_t format) {
     for (uint32_t colour = 0; colour < 16; ++colour) {
         vdp.pixelPalette[colour] = PackPixel(RgbPalette[colour], format);
     }
-    SetBackdropEntry();
+    vdp.pixelPalette[0] = vdp.backdropColour ? vdp.pixelPalette[vdp.backdropColour] : 0;
+    BuildTileColours();
 }
 
 void ClearFrameBuffer() {
@@ -73,6 +95,7 @@ void ClearChip() {
     vdp.textColour = 0;
     vdp.collisionKnown = false;
     vdp.collisionFound = false;
+    vdp.spriteLinesKnown = false;
 }
 
 void AdvanceAddress() {
@@ -83,10 +106,14 @@ bool TransfersAllowed() {
     return vdp.accessCode != 3;
 }
 
-// Only the sprite tables feed the collision test.
-void NoteVramWrite(uint32_t address) {
-    if (((address - vdp.spriteAttributeTable) & VramMask) < SpriteAttributeBytes ||
-        ((address - vdp.spritePatternTable) & VramMask) < SpritePatternBytes) {
+// What a changed byte of vram makes stale: only the sprite tables feed the collision test,
+// and only the Y bytes decide which lines a sprite covers.
+void NoteVramChange(uint32_t address) {
+    const uint32_t attribute = (address - vdp.spriteAttributeTable) & VramMask;
+    if (attribute < SpriteAttributeBytes) {
+        vdp.collisionKnown = false;
+        if (attribute % 4 == 0) vdp.spriteLinesKnown = false;
+    } else if (((address - vdp.spritePatternTable) & VramMask) < SpritePatternBytes) {
         vdp.collisionKnown = false;
     }
 }
@@ -136,14 +163,12 @@ void RenderGraphicsILine(uint32_t y) {
         FillBackdrop(row, vdp.pixelPalette[0]);
         return;
     }
-    uint64_t wide[16];
-    WidePalette(vdp.pixelPalette, wide);
     const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
     const uint8_t* colours = Table(vdp.colourTable);
     const uint8_t* patterns = Table(vdp.patternTable) + (y & 7);
     for (uint32_t column = 0; column < 32; ++column) {
         const uint32_t name = names[column];
-        PutPattern(row + column * 8, patterns[name * 8], colours[name >> 3], wide);
+        PutPattern(row + column * 8, patterns[name * 8], colours[name >> 3], vdp);
     }
 }
 
@@ -153,15 +178,13 @@ void RenderGraphicsIILine(uint32_t y) {
         FillBackdrop(row, vdp.pixelPalette[0]);
         return;
     }
-    uint64_t wide[16];
-    WidePalette(vdp.pixelPalette, wide);
     const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
     const uint32_t block = ((y & ThirdLineMask) << ThirdShift) + (y & 7);
     const uint8_t* colours = Table(vdp.colourTable) + block;
     const uint8_t* patterns = Table(vdp.patternTable) + block;
     for (uint32_t column = 0; column < 32; ++column) {
         const uint32_t name = names[column];
-        PutPattern(row + column * 8, patterns[name * 8], colours[name * 8], wide);
+        PutPattern(row + column * 8, patterns[name * 8], colours[name * 8], vdp);
     }
 }
 
@@ -180,6 +203,23 @@ bool Near(uint32_t difference, int size) {
     return ((difference + size - 1) & 0xFF) < static_cast<uint32_t>(2 * size - 1);
 }
 
+// One walk of the attribute table for the whole screen: the entries before the end marker,
+// each set in the lines it covers.
+void FindSpriteLines() {
+    const int size = SpriteSize();
+    const uint8_t* attributes = Table(vdp.spriteAttributeTable);
+    std::memset(vdp.spriteLines, 0, sizeof vdp.spriteLines);
+    for (uint32_t entry = 0; entry < SpriteCount; ++entry) {
+        const uint8_t yByte = attributes[entry * 4];
+        if (yByte == SpriteEndMarker) break;
+        const int top = SpriteTop(yByte, size);
+        const int first = top + 1 < 0 ? 0 : top + 1;
+        const int last = std::min(top + size, static_cast<int>(VdpVisibleLines) - 1);
+        for (int line = first; line <= last; ++line) vdp.spriteLines[line] |= 1u << entry;
+    }
+    vdp.spriteLinesKnown = true;
+}
+
 void DrawSprite(uint16_t* row, const uint8_t* attributes, uint32_t line, int size) {
     const uint32_t colour = attributes[3] & 0x0F;
     int x = attributes[1] - ((attributes[3] & EarlyClock) ? EarlyClockShift : 0);
@@ -196,11 +236,21 @@ void DrawSprite(uint16_t* row, const uint8_t* attributes, uint32_t line, int siz
         word = (word << -x) & 0xFFFF;
         x = 0;
     }
-    if (x > static_cast<int>(VdpScreenWidth) - 16) word &= 0xFFFFu << (x - (VdpScreenWidth - 16));
-
     const uint16_t pixel = vdp.pixelPalette[colour];
     uint16_t* out = row + x;
-    word &= 0xFFFF;
+    if (x <= static_cast<int>(VdpScreenWidth) - 16) {
+        // Both halves lie inside the row: eight pixels at a time, through the pattern masks.
+        const Pixels8 colourLanes = Pixels8{} + pixel;
+        for (uint32_t half = 0; half < 2; ++half, word <<= 8) {
+            const uint32_t bits = (word >> 8) & 0xFF;
+            if (bits == 0) continue;
+            const Pixels8 old = LoadPixels(out + 8 * half);
+            StorePixels(out + 8 * half,
+                        old ^ ((old ^ colourLanes) & LoadPixels(PatternMasks.lanes[bits])));
+        }
+        return;
+    }
+    word &= 0xFFFFu << (x - (VdpScreenWidth - 16));
     while (word) {
         const int k = std::countl_zero(word) - 16;
         out[k] = pixel;
@@ -259,9 +309,10 @@ void VdpWriteControl(uint8_t value) {
 
 void VdpWriteData(uint8_t value) {
     vdp.controlLatched = false;
-    if (TransfersAllowed()) {
+    // A byte written over itself changes nothing that was worked out from it.
+    if (TransfersAllowed() && vdp.vram[vdp.address] != value) {
         vdp.vram[vdp.address] = value;
-        NoteVramWrite(vdp.address);
+        NoteVramChange(vdp.address);
     }
     AdvanceAddress();
 }
@@ -300,10 +351,16 @@ void VdpWriteRegister(uint32_t number, uint8_t value) {
                 vdp.mode = mode;
                 for (uint32_t table = 2; table <= 6; ++table) ComputeTable(table);
             }
-            vdp.collisionKnown = false;  // the sprite size or the sprite tables may have moved
+            // The sprite size or the sprite tables may have moved.
+            vdp.collisionKnown = false;
+            vdp.spriteLinesKnown = false;
             break;
         }
         case 5:
+            ComputeTable(number);
+            vdp.collisionKnown = false;
+            vdp.spriteLinesKnown = false;
+            break;
         case 6:
             ComputeTable(number);
             vdp.collisionKnown = false;
@@ -350,27 +407,14 @@ void VdpRenderLine(uint32_t line) {
 
 void DrawSpriteLine(uint32_t line) {
     if (!vdp.frameBuffer || line >= VdpVisibleLines) return;
+    if (!vdp.spriteLinesKnown) FindSpriteLines();
     const int size = SpriteSize();
-    const int y = static_cast<int>(line);
     const uint8_t* attributes = Table(vdp.spriteAttributeTable);
-
-    // One walk of the table: entry 0 ends up in the highest examined bit, so consuming the
-    // set from its low end draws the highest-numbered sprite first and entry 0 on top.
-    uint32_t covering = 0;
-    uint32_t examined = 0;
-    for (; examined < SpriteCount; ++examined) {
-        const uint8_t yByte = attributes[examined * 4];
-        if (yByte == SpriteEndMarker) break;
-        const int top = SpriteTop(yByte, size);
-        covering = covering << 1 | (top < y && y <= top + size);
-    }
-
     uint16_t* row = Row(line);
-    uint32_t entry = examined;
-    while (covering) {
-        const int skip = std::countr_zero(covering);
-        entry -= skip + 1;
-        covering = skip == 31 ? 0 : covering >> (skip + 1);
+    // Highest entry first, so that entry 0 ends up on top.
+    for (uint32_t covering = vdp.spriteLines[line]; covering;) {
+        const uint32_t entry = 31 - std::countl_zero(covering);
+        covering ^= 1u << entry;
         DrawSprite(row, attributes + entry * 4, line, size);
     }
 }
@@ -450,6 +494,12 @@ uint8_t VdpStatus() {
 
 const VdpState& VdpInspect() {
     return vdp;
+}
+
+void VdpRebuildDerived() {
+    vdp.collisionKnown = false;
+    vdp.spriteLinesKnown = false;
+    BuildTileColours();
 }
 
 }  // namespace plexaro

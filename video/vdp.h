@@ -103,11 +103,24 @@ struct VdpState {
     uint16_t pixelPalette[16];  // ready-made pixels; entry 0 holds the backdrop
     uint16_t* frameBuffer;      // null while empty
     uint32_t rowStride;         // pixels per FrameBuffer row
+    VideoBehaviour behaviour;   // kept through VdpInit and VdpReset
+
+    // Derived data: what the renderers would otherwise work out again on every line, kept
+    // here and made again from the fields above by VdpRebuildDerived. A saved state leaves
+    // it out; a restored one calls VdpRebuildDerived.
+    //
     // The sprite collision answer depends only on vram and registers, so it is remembered
     // until a data write or a register write could change it.
     bool collisionKnown;
     bool collisionFound;
-    VideoBehaviour behaviour;  // kept through VdpInit and VdpReset
+    // The sprite entries covering each line, bit e for entry e (simple behaviour), found in
+    // one walk of the attribute table and kept until a Y byte, the sprite size or the table
+    // moves.
+    bool spriteLinesKnown;
+    uint32_t spriteLines[VdpVisibleLines];
+    // Per colour byte: eight pixels of its background colour, and the XOR that turns one
+    // into its foreground colour; made when the palette changes.
+    alignas(16) uint16_t tileColours[256][2][8];
 };
 
 void VdpInit(uint32_t rowStride);  // a stride below 256 gives an empty FrameBuffer
@@ -135,5 +148,8 @@ uint32_t VdpRowStride();
 uint8_t VdpRegister(uint32_t number);  // read access for the machine (register 1: interrupt enable)
 uint8_t VdpStatus();                   // the status without clearing it
 const VdpState& VdpInspect();          // read-only view for tests and tools
+// Makes the derived data (see VdpState) again from the registers, vram and the palette, as
+// after a state was put back from outside the chip.
+void VdpRebuildDerived();
 
 }  // namespace plexaro

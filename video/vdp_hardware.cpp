@@ -60,20 +60,16 @@ const uint8_t* Table(const VdpState& chip, uint32_t offset) {
 }
 
 void RenderGraphicsI(const VdpState& chip, uint16_t* row, uint32_t y) {
-    uint64_t wide[16];
-    WidePalette(chip.pixelPalette, wide);
     const uint8_t* names = Table(chip, chip.nameTable) + (y & 0xF8) * 4;
     const uint8_t* colours = Table(chip, chip.colourTable);
     const uint8_t* patterns = Table(chip, chip.patternTable) + (y & 7);
     for (uint32_t column = 0; column < 32; ++column) {
         const uint32_t name = names[column];
-        PutPattern(row + column * 8, patterns[name * 8], colours[name >> 3], wide);
+        PutPattern(row + column * 8, patterns[name * 8], colours[name >> 3], chip);
     }
 }
 
 void RenderGraphicsII(const VdpState& chip, uint16_t* row, uint32_t y) {
-    uint64_t wide[16];
-    WidePalette(chip.pixelPalette, wide);
     const uint32_t colourMask =
         (chip.registers[3] & ColourIndexBits) << ColourIndexShift | ColourIndexLowBits;
     const uint32_t patternMask =
@@ -85,7 +81,7 @@ void RenderGraphicsII(const VdpState& chip, uint16_t* row, uint32_t y) {
     for (uint32_t column = 0; column < 32; ++column) {
         const uint32_t index = block + names[column] * 8u;
         PutPattern(row + column * 8, patterns[index & patternMask], colours[index & colourMask],
-                   wide);
+                   chip);
     }
 }
 

@@ -57,16 +57,44 @@ inline void FillBackdrop(uint16_t* row, uint16_t backdrop) {
     for (uint32_t x = 0; x < VdpScreenWidth; x += 4) std::memcpy(row + x, &wide, 8);
 }
 
-// Eight pixels of a pattern byte: set bits in the colour byte's high nibble, clear bits in
-// its low nibble, both through the four-lane palette.
+// Eight 16-bit pixels, lane k at pixel k; the compiler turns the operations on them into
+// single vector instructions.
+using Pixels8 = uint16_t __attribute__((vector_size(16)));
+
+// Per pattern byte, all ones in the lanes of its set bits: bit 7 is the leftmost pixel.
+struct PatternMaskTable {
+    alignas(16) uint16_t lanes[256][8];
+};
+
+constexpr PatternMaskTable MakePatternMasks() {
+    PatternMaskTable table{};
+    for (uint32_t bits = 0; bits < 256; ++bits) {
+        for (uint32_t pixel = 0; pixel < 8; ++pixel) {
+            table.lanes[bits][pixel] = (bits >> (7 - pixel)) & 1 ? 0xFFFF : 0;
+        }
+    }
+    return table;
+}
+
+inline constexpr PatternMaskTable PatternMasks = MakePatternMasks();
+
+inline Pixels8 LoadPixels(const uint16_t* from) {
+    Pixels8 pixels;
+    std::memcpy(&pixels, from, sizeof pixels);
+    return pixels;
+}
+
+inline void StorePixels(uint16_t* to, Pixels8 pixels) {
+    std::memcpy(to, &pixels, sizeof pixels);
+}
+
+// Eight pixels of a pattern byte in a colour byte's two colours: the background everywhere,
+// flipped to the foreground where the pattern has its bits.
 [[gnu::always_inline]] inline void PutPattern(uint16_t* out, uint8_t bits, uint8_t colours,
-                                              const uint64_t* wide) {
-    const uint64_t background = wide[colours & 0x0F];
-    const uint64_t flip = background ^ wide[colours >> 4];
-    const uint64_t left = background ^ (flip & NibbleMasks.mask[bits >> 4]);
-    const uint64_t right = background ^ (flip & NibbleMasks.mask[bits & 0x0F]);
-    std::memcpy(out, &left, 8);
-    std::memcpy(out + 4, &right, 8);
+                                              const VdpState& chip) {
+    const Pixels8 background = LoadPixels(chip.tileColours[colours][0]);
+    const Pixels8 flip = LoadPixels(chip.tileColours[colours][1]);
+    StorePixels(out, background ^ (flip & LoadPixels(PatternMasks.lanes[bits])));
 }
 
 inline void WidePalette(const uint16_t* palette, uint64_t* wide) {
