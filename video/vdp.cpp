@@ -106,13 +106,69 @@ bool TransfersAllowed() {
     return vdp.accessCode != 3;
 }
 
+uint16_t* Row(uint32_t line) {
+    return vdp.frameBuffer + line * vdp.rowStride;
+}
+
+// Table offsets are multiples of their table's size (the masks keep them aligned), so once
+// an offset is wrapped into vram the whole table lies inside it and the per-byte reads need
+// no further wrapping.
+const uint8_t* Table(uint32_t offset) {
+    return vdp.vram + (offset & VramMask);
+}
+
+int SpriteSize() {
+    return (vdp.registers[1] & VdpSpriteSize16) ? 16 : 8;
+}
+
+// Y bytes near the bottom of the range stand for negative positions, so that sprites can
+// slide in from the top of the screen.
+int SpriteTop(uint8_t y, int size) {
+    return y > 256 - size ? y - 256 : y;
+}
+
+// Sets or clears an entry's bit in the lines a sprite at this Y byte covers.
+void MarkSpriteLines(uint32_t entry, uint8_t yByte, bool covering) {
+    const int size = SpriteSize();
+    const int top = SpriteTop(yByte, size);
+    const int last = std::min(top + size, static_cast<int>(VdpVisibleLines) - 1);
+    const uint32_t bit = 1u << entry;
+    for (int line = std::max(top + 1, 0); line <= last; ++line) {
+        vdp.spriteLines[line] =
+            covering ? vdp.spriteLines[line] | bit : vdp.spriteLines[line] & ~bit;
+    }
+}
+
+// One walk of the attribute table for the whole screen: the entries before the end marker,
+// each set in the lines it covers.
+void FindSpriteLines() {
+    const uint8_t* attributes = Table(vdp.spriteAttributeTable);
+    std::memset(vdp.spriteLines, 0, sizeof vdp.spriteLines);
+    uint32_t entry = 0;
+    for (; entry < SpriteCount && attributes[entry * 4] != SpriteEndMarker; ++entry) {
+        MarkSpriteLines(entry, attributes[entry * 4], true);
+    }
+    vdp.spriteEntries = static_cast<uint8_t>(entry);
+    vdp.spriteLinesKnown = true;
+}
+
 // What a changed byte of vram makes stale: only the sprite tables feed the collision test,
-// and only the Y bytes decide which lines a sprite covers.
-void NoteVramChange(uint32_t address) {
+// and only the Y bytes decide which lines a sprite covers. A sprite that moves takes its
+// bit from its old lines to its new ones, so that a program moving sprites while the
+// screen is drawn costs a few lines' worth of work, not a walk of the table per line.
+void NoteVramChange(uint32_t address, uint8_t previous) {
     const uint32_t attribute = (address - vdp.spriteAttributeTable) & VramMask;
     if (attribute < SpriteAttributeBytes) {
         vdp.collisionKnown = false;
-        if (attribute % 4 == 0) vdp.spriteLinesKnown = false;
+        const uint32_t entry = attribute / 4;
+        if (attribute % 4 != 0 || !vdp.spriteLinesKnown || entry > vdp.spriteEntries) return;
+        const uint8_t yByte = vdp.vram[address];
+        if (previous == SpriteEndMarker || yByte == SpriteEndMarker) {
+            vdp.spriteLinesKnown = false;  // the end marker moved
+        } else if (entry < vdp.spriteEntries) {
+            MarkSpriteLines(entry, previous, false);
+            MarkSpriteLines(entry, yByte, true);
+        }
     } else if (((address - vdp.spritePatternTable) & VramMask) < SpritePatternBytes) {
         vdp.collisionKnown = false;
     }
@@ -146,17 +202,6 @@ bool DecodeMode(ScreenMode* mode) {
     }
 }
 
-uint16_t* Row(uint32_t line) {
-    return vdp.frameBuffer + line * vdp.rowStride;
-}
-
-// Table offsets are multiples of their table's size (the masks keep them aligned), so once
-// an offset is wrapped into vram the whole table lies inside it and the per-byte reads need
-// no further wrapping.
-const uint8_t* Table(uint32_t offset) {
-    return vdp.vram + (offset & VramMask);
-}
-
 void RenderGraphicsILine(uint32_t y) {
     uint16_t* row = Row(y);
     if (!(vdp.registers[1] & VdpDisplayEnable)) {
@@ -188,36 +233,9 @@ void RenderGraphicsIILine(uint32_t y) {
     }
 }
 
-int SpriteSize() {
-    return (vdp.registers[1] & VdpSpriteSize16) ? 16 : 8;
-}
-
-// Y bytes near the bottom of the range stand for negative positions, so that sprites can
-// slide in from the top of the screen.
-int SpriteTop(uint8_t y, int size) {
-    return y > 256 - size ? y - 256 : y;
-}
-
 // True when two coordinates taken modulo 256 are less than size apart in either direction.
 bool Near(uint32_t difference, int size) {
     return ((difference + size - 1) & 0xFF) < static_cast<uint32_t>(2 * size - 1);
-}
-
-// One walk of the attribute table for the whole screen: the entries before the end marker,
-// each set in the lines it covers.
-void FindSpriteLines() {
-    const int size = SpriteSize();
-    const uint8_t* attributes = Table(vdp.spriteAttributeTable);
-    std::memset(vdp.spriteLines, 0, sizeof vdp.spriteLines);
-    for (uint32_t entry = 0; entry < SpriteCount; ++entry) {
-        const uint8_t yByte = attributes[entry * 4];
-        if (yByte == SpriteEndMarker) break;
-        const int top = SpriteTop(yByte, size);
-        const int first = top + 1 < 0 ? 0 : top + 1;
-        const int last = std::min(top + size, static_cast<int>(VdpVisibleLines) - 1);
-        for (int line = first; line <= last; ++line) vdp.spriteLines[line] |= 1u << entry;
-    }
-    vdp.spriteLinesKnown = true;
 }
 
 void DrawSprite(uint16_t* row, const uint8_t* attributes, uint32_t line, int size) {
@@ -311,8 +329,9 @@ void VdpWriteData(uint8_t value) {
     vdp.controlLatched = false;
     // A byte written over itself changes nothing that was worked out from it.
     if (TransfersAllowed() && vdp.vram[vdp.address] != value) {
+        const uint8_t previous = vdp.vram[vdp.address];
         vdp.vram[vdp.address] = value;
-        NoteVramChange(vdp.address);
+        NoteVramChange(vdp.address, previous);
     }
     AdvanceAddress();
 }

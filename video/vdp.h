@@ -114,9 +114,10 @@ struct VdpState {
     bool collisionKnown;
     bool collisionFound;
     // The sprite entries covering each line, bit e for entry e (simple behaviour), found in
-    // one walk of the attribute table and kept until a Y byte, the sprite size or the table
-    // moves.
+    // one walk of the attribute table, moved along with each changed Y byte, and walked
+    // again when the end marker, the sprite size or the table moves.
     bool spriteLinesKnown;
+    uint8_t spriteEntries;  // entries before the end marker
     uint32_t spriteLines[VdpVisibleLines];
     // Per colour byte: eight pixels of its background colour, and the XOR that turns one
     // into its foreground colour; made when the palette changes.
