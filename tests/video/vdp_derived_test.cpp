@@ -1,0 +1,104 @@
+// The chip's derived data (tile colours, the sprites covering each line, the collision
+// answer) never goes stale: a random program of port writes, palette switches and status
+// reads draws the same pictures and statuses whether the derived data is kept or made again
+// before every line.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "tests/video/vdp_test_support.h"
+
+namespace plexaro {
+namespace {
+
+using test::Control;
+using test::Poke;
+using test::SetRegister;
+
+struct Random {
+    uint32_t seed;
+    uint32_t operator()(uint32_t range) {
+        seed = seed * 1103515245 + 12345;
+        return (seed >> 8) % range;
+    }
+};
+
+// Y bytes that matter: on screen, sliding in at the top (above 0xE0), the end marker.
+uint8_t SpriteY(Random& random) {
+    const uint32_t pick = random(24);
+    if (pick == 0) return 0xD0;
+    if (pick < 6) return static_cast<uint8_t>(0xF0 + random(16));
+    return static_cast<uint8_t>(random(200));
+}
+
+// Graphics I or II with their tables, sprites of either size.
+void SetUp(Random& random) {
+    SetRegister(0, random(2) ? 0x02 : 0x00);
+    SetRegister(1, static_cast<uint8_t>(VdpDisplayEnable | (random(2) ? VdpSpriteSize16 : 0)));
+    SetRegister(2, 0x0E);
+    SetRegister(3, 0xFF);
+    SetRegister(4, 0x03);
+    SetRegister(5, 0x76);
+    SetRegister(6, 0x03);
+    SetRegister(7, static_cast<uint8_t>(random(256)));
+    Control(0, 0x40);
+    for (uint32_t i = 0; i < VramSize; ++i) VdpWriteData(static_cast<uint8_t>(random(256)));
+    // Sparse sprite patterns, so that collisions come and go.
+    for (uint32_t i = 0x1800; i < 0x2000; ++i)
+        Poke(i, {random(4) ? uint8_t{0} : uint8_t(random(256))});
+    for (uint32_t entry = 0; entry < 32; ++entry) Poke(0x3B00 + entry * 4, {SpriteY(random)});
+}
+
+// One change, mostly to what the derived data is made from.
+void Change(Random& random) {
+    switch (random(10)) {
+        case 0:
+        case 1:
+        case 2: Poke(0x3B00 + random(32) * 4, {SpriteY(random)}); break;
+        case 3: Poke(0x3B00 + random(128), {static_cast<uint8_t>(random(256))}); break;
+        case 4: Poke(0x1800 + random(0x800), {static_cast<uint8_t>(random(256))}); break;
+        case 5: Poke(random(VramSize), {static_cast<uint8_t>(random(256))}); break;
+        case 6: SetRegister(7, static_cast<uint8_t>(random(256))); break;
+        case 7:
+            SetRegister(1, static_cast<uint8_t>(VdpDisplayEnable | random(4)));  // sprite size
+            break;
+        case 8: SetRegister(5, random(2) ? 0x76 : 0x77); break;
+        default: VdpReadStatus(); break;
+    }
+}
+
+// Every line's status and every frame's pixels.
+std::vector<uint16_t> Play(uint32_t seed, VideoBehaviour behaviour, bool rebuildEveryLine) {
+    VdpSelectBehaviour(behaviour);
+    VdpInit(256);
+    Random random{seed};
+    SetUp(random);
+    std::vector<uint16_t> seen;
+    for (uint32_t frame = 0; frame < 12; ++frame) {
+        if (random(3) == 0) VdpSelectPixelFormat(random(2));
+        for (uint32_t line = 0; line < VdpVisibleLines; ++line) {
+            for (uint32_t n = random(3); n-- > 0;) Change(random);
+            if (rebuildEveryLine) VdpRebuildDerived();
+            VdpRenderLine(line);
+            seen.push_back(VdpStatus());
+        }
+        const uint16_t* pixels = VdpGetFrameBuffer();
+        seen.insert(seen.end(), pixels, pixels + VdpScreenWidth * VdpVisibleLines);
+    }
+    VdpRelease();
+    VdpSelectBehaviour(VideoSimple);
+    return seen;
+}
+
+TEST(VdpDerived, KeptOrMadeAgainEveryLineTheOutputIsTheSame) {
+    for (VideoBehaviour behaviour : {VideoSimple, VideoHardware}) {
+        for (uint32_t seed = 1; seed <= 6; ++seed) {
+            EXPECT_TRUE(Play(seed, behaviour, false) == Play(seed, behaviour, true))
+                << "seed " << seed << " behaviour " << behaviour;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace plexaro
