@@ -19,6 +19,7 @@ namespace {
 constexpr uint32_t SpriteAttributeBytes = SpriteCount * 4;
 // Pattern numbers 0..255 of eight bytes each; 16x16 sprites stay inside it too.
 constexpr uint32_t SpritePatternBytes = 256 * 8;
+constexpr uint32_t PatternBytesGraphicsI = 256 * 8;
 
 // Register 0 bit 1 (M3) and bits 2-3 form index bits 0-2; register 1 bits 3-4 (M2, M1)
 // form index bits 3-4.
@@ -39,6 +40,16 @@ uint16_t PackPixel(const uint8_t* rgb, uint32_t format) {
     return static_cast<uint16_t>(rgb[0] << 7 | rgb[1] << 2 | rgb[2] >> 3);
 }
 
+// Every tile row goes stale at once: the next line drawn makes the rows it shows again.
+// The stamps are cleared only when the generation wraps.
+void ForgetTileRows() {
+    if (vdp.tileRowGeneration == UINT8_MAX) {
+        std::memset(vdp.tileRowStamps, 0, sizeof vdp.tileRowStamps);
+        vdp.tileRowGeneration = 0;
+    }
+    ++vdp.tileRowGeneration;
+}
+
 void SetTileColours(uint32_t colours) {
     const uint16_t background = vdp.pixelPalette[colours & 0x0F];
     const uint16_t flip = background ^ vdp.pixelPalette[colours >> 4];
@@ -50,6 +61,7 @@ void SetTileColours(uint32_t colours) {
 
 void BuildTileColours() {
     for (uint32_t colours = 0; colours < 256; ++colours) SetTileColours(colours);
+    ForgetTileRows();
 }
 
 void SetBackdropEntry() {
@@ -61,6 +73,7 @@ void SetBackdropEntry() {
         SetTileColours(other);
         SetTileColours(other << 4);
     }
+    ForgetTileRows();
 }
 
 void BuildPalette(uint32_t format) {
@@ -68,7 +81,7 @@ void BuildPalette(uint32_t format) {
         vdp.pixelPalette[colour] = PackPixel(RgbPalette[colour], format);
     }
     vdp.pixelPalette[0] = vdp.backdropColour ? vdp.pixelPalette[vdp.backdropColour] : 0;
-    BuildTileColours();
+    BuildTileColours();  // and forgets the tile rows
 }
 
 void ClearFrameBuffer() {
@@ -96,6 +109,7 @@ void ClearChip() {
     vdp.collisionKnown = false;
     vdp.collisionFound = false;
     vdp.spriteLinesKnown = false;
+    ForgetTileRows();
 }
 
 void AdvanceAddress() {
@@ -152,11 +166,29 @@ void FindSpriteLines() {
     vdp.spriteLinesKnown = true;
 }
 
+// A Graphics I colour byte serves the eight patterns of one group, all their rows.
+constexpr uint32_t GroupRows = 64;
+
+void NoteTileChange(uint32_t address) {
+    const bool graphicsII = vdp.mode == GraphicsII;
+    const uint32_t pattern = (address - vdp.patternTable) & VramMask;
+    if (pattern < (graphicsII ? VdpTileRows : PatternBytesGraphicsI)) {
+        vdp.tileRowStamps[pattern] = 0;
+    }
+    const uint32_t colour = (address - vdp.colourTable) & VramMask;
+    if (graphicsII) {
+        if (colour < VdpTileRows) vdp.tileRowStamps[colour] = 0;
+    } else if (colour < PatternBytesGraphicsI / GroupRows) {
+        std::memset(vdp.tileRowStamps + colour * GroupRows, 0, GroupRows);
+    }
+}
+
 // What a changed byte of vram makes stale: only the sprite tables feed the collision test,
 // and only the Y bytes decide which lines a sprite covers. A sprite that moves takes its
 // bit from its old lines to its new ones, so that a program moving sprites while the
 // screen is drawn costs a few lines' worth of work, not a walk of the table per line.
 void NoteVramChange(uint32_t address, uint8_t previous) {
+    if (vdp.mode == GraphicsI || vdp.mode == GraphicsII) NoteTileChange(address);
     const uint32_t attribute = (address - vdp.spriteAttributeTable) & VramMask;
     if (attribute < SpriteAttributeBytes) {
         vdp.collisionKnown = false;
@@ -180,8 +212,14 @@ void ComputeTable(uint32_t number) {
         (vdp.registers[number] & TableBaseMasks[vdp.mode][slot]) * TableUnits[slot];
     switch (number) {
         case 2: vdp.nameTable = offset; break;
-        case 3: vdp.colourTable = offset; break;
-        case 4: vdp.patternTable = offset; break;
+        case 3:
+            if (offset != vdp.colourTable) ForgetTileRows();
+            vdp.colourTable = offset;
+            break;
+        case 4:
+            if (offset != vdp.patternTable) ForgetTileRows();
+            vdp.patternTable = offset;
+            break;
         case 5: vdp.spriteAttributeTable = offset; break;
         case 6: vdp.spritePatternTable = offset; break;
         default: break;
@@ -202,34 +240,30 @@ bool DecodeMode(ScreenMode* mode) {
     }
 }
 
-void RenderGraphicsILine(uint32_t y) {
-    uint16_t* row = Row(y);
-    if (!(vdp.registers[1] & VdpDisplayEnable)) {
-        FillBackdrop(row, vdp.pixelPalette[0]);
-        return;
-    }
-    const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
-    const uint8_t* colours = Table(vdp.colourTable);
-    const uint8_t* patterns = Table(vdp.patternTable) + (y & 7);
-    for (uint32_t column = 0; column < 32; ++column) {
-        const uint32_t name = names[column];
-        PutPattern(row + column * 8, patterns[name * 8], colours[name >> 3], vdp);
-    }
+[[gnu::noinline]] void MakeTileRow(uint32_t index) {
+    const uint8_t bits = Table(vdp.patternTable)[index];
+    const uint8_t colours = vdp.mode == GraphicsII ? Table(vdp.colourTable)[index]
+                                                   : Table(vdp.colourTable)[index / GroupRows];
+    PutPattern(vdp.tileRows[index], bits, colours, vdp);
+    vdp.tileRowStamps[index] = vdp.tileRowGeneration;
 }
 
-void RenderGraphicsIILine(uint32_t y) {
+// Graphics I and II differ only in where a line's tile rows start: Graphics II has a block
+// of 256 patterns per third of the screen.
+void RenderTileLine(uint32_t y, uint32_t block) {
     uint16_t* row = Row(y);
     if (!(vdp.registers[1] & VdpDisplayEnable)) {
         FillBackdrop(row, vdp.pixelPalette[0]);
         return;
     }
     const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
-    const uint32_t block = ((y & ThirdLineMask) << ThirdShift) + (y & 7);
-    const uint8_t* colours = Table(vdp.colourTable) + block;
-    const uint8_t* patterns = Table(vdp.patternTable) + block;
+    // A local copy: the compiler cannot tell that the pixel stores leave it alone.
+    const uint8_t generation = vdp.tileRowGeneration;
+#pragma GCC unroll 4
     for (uint32_t column = 0; column < 32; ++column) {
-        const uint32_t name = names[column];
-        PutPattern(row + column * 8, patterns[name * 8], colours[name * 8], vdp);
+        const uint32_t index = block + names[column] * 8u;
+        if (vdp.tileRowStamps[index] != generation) MakeTileRow(index);
+        StorePixels(row + column * 8, LoadPixels(vdp.tileRows[index]));
     }
 }
 
@@ -368,6 +402,7 @@ void VdpWriteRegister(uint32_t number, uint8_t value) {
             ScreenMode mode;
             if (DecodeMode(&mode) && mode != vdp.mode) {
                 vdp.mode = mode;
+                ForgetTileRows();  // the rows are laid out by mode
                 for (uint32_t table = 2; table <= 6; ++table) ComputeTable(table);
             }
             // The sprite size or the sprite tables may have moved.
@@ -404,11 +439,9 @@ void VdpRenderLine(uint32_t line) {
     }
     if (vdp.mode == GraphicsI || vdp.mode == GraphicsII) {
         if (vdp.frameBuffer) {
-            if (vdp.mode == GraphicsI) {
-                RenderGraphicsILine(line);
-            } else {
-                RenderGraphicsIILine(line);
-            }
+            const uint32_t third =
+                vdp.mode == GraphicsII ? (line & ThirdLineMask) << ThirdShift : 0;
+            RenderTileLine(line, third + (line & 7));
             DrawSpriteLine(line);
         }
         if (!(vdp.status & CollisionFlag)) {

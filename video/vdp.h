@@ -47,6 +47,7 @@ inline constexpr uint32_t VdpRegisterCount = 8;
 inline constexpr uint32_t VramSize = 0x4000;
 inline constexpr uint32_t VdpVisibleLines = 192;
 inline constexpr uint32_t VdpScreenWidth = 256;
+inline constexpr uint32_t VdpTileRows = 0x1800;  // pattern bytes of Graphics II's three thirds
 
 // Register 1 bits.
 inline constexpr uint8_t VdpDisplayEnable = 0x40;    // clear: the background shows the backdrop
@@ -122,6 +123,14 @@ struct VdpState {
     // Per colour byte: eight pixels of its background colour, and the XOR that turns one
     // into its foreground colour; made when the palette changes.
     alignas(16) uint16_t tileColours[256][2][8];
+    // Graphics I and II (simple behaviour): the eight pixels of each pattern byte in its
+    // colours, by the byte's offset in the pattern table. A row is current while its stamp
+    // equals the generation; a changed pattern or colour byte clears its rows' stamps, and
+    // a new palette, table or mode starts a new generation, so rows are made again as lines
+    // need them.
+    uint8_t tileRowGeneration;
+    uint8_t tileRowStamps[VdpTileRows];
+    alignas(16) uint16_t tileRows[VdpTileRows][8];
 };
 
 void VdpInit(uint32_t rowStride);  // a stride below 256 gives an empty FrameBuffer

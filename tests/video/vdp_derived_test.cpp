@@ -50,21 +50,35 @@ void SetUp(Random& random) {
     for (uint32_t entry = 0; entry < 32; ++entry) Poke(0x3B00 + entry * 4, {SpriteY(random)});
 }
 
-// One change, mostly to what the derived data is made from.
+// One change, mostly to what the derived data is made from: sprites, patterns, colours,
+// the backdrop, the sprite size, the tables and the mode.
 void Change(Random& random) {
-    switch (random(10)) {
+    switch (random(14)) {
         case 0:
         case 1:
         case 2: Poke(0x3B00 + random(32) * 4, {SpriteY(random)}); break;
         case 3: Poke(0x3B00 + random(128), {static_cast<uint8_t>(random(256))}); break;
         case 4: Poke(0x1800 + random(0x800), {static_cast<uint8_t>(random(256))}); break;
-        case 5: Poke(random(VramSize), {static_cast<uint8_t>(random(256))}); break;
+        case 5:
+        case 13: Poke(random(VramSize), {static_cast<uint8_t>(random(256))}); break;
         case 6: SetRegister(7, static_cast<uint8_t>(random(256))); break;
         case 7:
             SetRegister(1, static_cast<uint8_t>(VdpDisplayEnable | random(4)));  // sprite size
             break;
         case 8: SetRegister(5, random(2) ? 0x76 : 0x77); break;
-        default: VdpReadStatus(); break;
+        case 9: VdpReadStatus(); break;
+        case 10: SetRegister(0, random(2) ? 0x02 : 0x00); break;  // Graphics I or II
+        case 11: {
+            // 0x80 and 0x00 give both modes the same offsets.
+            constexpr uint8_t colourTables[] = {0xFF, 0x7F, 0x80};
+            SetRegister(3, colourTables[random(3)]);
+            break;
+        }
+        default: {
+            constexpr uint8_t patternTables[] = {0x03, 0x07, 0x00};
+            SetRegister(4, patternTables[random(3)]);
+            break;
+        }
     }
 }
 
