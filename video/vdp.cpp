@@ -169,13 +169,34 @@ void FindSpriteLines() {
 // A Graphics I colour byte serves the eight patterns of one group, all their rows.
 constexpr uint32_t GroupRows = 64;
 
+// The hardware behaviour's Graphics II masks: register 3's low seven bits mask bits 6-12 of
+// the colour index, register 4's low two bits bits 11-12 of the pattern index, so that one
+// table block can serve several thirds or character groups. The simple behaviour keeps
+// every bit.
+constexpr uint32_t FullIndex = 0x1FFF;
+
+uint32_t ColourIndexMask() {
+    if (vdp.behaviour != VideoHardware || vdp.mode != GraphicsII) return FullIndex;
+    return (vdp.registers[3] & 0x7Fu) << 6 | 0x3F;
+}
+
+uint32_t PatternIndexMask() {
+    if (vdp.behaviour != VideoHardware || vdp.mode != GraphicsII) return FullIndex;
+    return (vdp.registers[4] & 0x03u) << 11 | 0x7FF;
+}
+
 void NoteTileChange(uint32_t address) {
     const bool graphicsII = vdp.mode == GraphicsII;
     const uint32_t pattern = (address - vdp.patternTable) & VramMask;
+    const uint32_t colour = (address - vdp.colourTable) & VramMask;
+    if (PatternIndexMask() != FullIndex || ColourIndexMask() != FullIndex) {
+        // Masked tables: one byte shows in several rows; such screens rarely change.
+        if (pattern <= FullIndex || colour <= FullIndex) ForgetTileRows();
+        return;
+    }
     if (pattern < (graphicsII ? VdpTileRows : PatternBytesGraphicsI)) {
         vdp.tileRowStamps[pattern] = 0;
     }
-    const uint32_t colour = (address - vdp.colourTable) & VramMask;
     if (graphicsII) {
         if (colour < VdpTileRows) vdp.tileRowStamps[colour] = 0;
     } else if (colour < PatternBytesGraphicsI / GroupRows) {
@@ -241,30 +262,12 @@ bool DecodeMode(ScreenMode* mode) {
 }
 
 [[gnu::noinline]] void MakeTileRow(uint32_t index) {
-    const uint8_t bits = Table(vdp.patternTable)[index];
-    const uint8_t colours = vdp.mode == GraphicsII ? Table(vdp.colourTable)[index]
-                                                   : Table(vdp.colourTable)[index / GroupRows];
+    const uint8_t bits = Table(vdp.patternTable)[index & PatternIndexMask()];
+    const uint8_t colours = vdp.mode == GraphicsII
+                                ? Table(vdp.colourTable)[index & ColourIndexMask()]
+                                : Table(vdp.colourTable)[index / GroupRows];
     PutPattern(vdp.tileRows[index], bits, colours, vdp);
     vdp.tileRowStamps[index] = vdp.tileRowGeneration;
-}
-
-// Graphics I and II differ only in where a line's tile rows start: Graphics II has a block
-// of 256 patterns per third of the screen.
-void RenderTileLine(uint32_t y, uint32_t block) {
-    uint16_t* row = Row(y);
-    if (!(vdp.registers[1] & VdpDisplayEnable)) {
-        FillBackdrop(row, vdp.pixelPalette[0]);
-        return;
-    }
-    const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
-    // A local copy: the compiler cannot tell that the pixel stores leave it alone.
-    const uint8_t generation = vdp.tileRowGeneration;
-#pragma GCC unroll 4
-    for (uint32_t column = 0; column < 32; ++column) {
-        const uint32_t index = block + names[column] * 8u;
-        if (vdp.tileRowStamps[index] != generation) MakeTileRow(index);
-        StorePixels(row + column * 8, LoadPixels(vdp.tileRows[index]));
-    }
 }
 
 // True when two coordinates taken modulo 256 are less than size apart in either direction.
@@ -315,6 +318,21 @@ uint32_t CollisionRow(const uint8_t* pattern, int size) {
 }
 
 }  // namespace
+
+void DrawTileLine(uint16_t* row, uint32_t y) {
+    // Graphics II has a block of 256 patterns per third of the screen.
+    const uint32_t third = vdp.mode == GraphicsII ? (y & ThirdLineMask) << ThirdShift : 0;
+    const uint32_t block = third + (y & 7);
+    const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
+    // A local copy: the compiler cannot tell that the pixel stores leave it alone.
+    const uint8_t generation = vdp.tileRowGeneration;
+#pragma GCC unroll 4
+    for (uint32_t column = 0; column < 32; ++column) {
+        const uint32_t index = block + names[column] * 8u;
+        if (vdp.tileRowStamps[index] != generation) MakeTileRow(index);
+        StorePixels(row + column * 8, LoadPixels(vdp.tileRows[index]));
+    }
+}
 
 void VdpInit(uint32_t rowStride) {
     ClearChip();
@@ -419,9 +437,13 @@ void VdpWriteRegister(uint32_t number, uint8_t value) {
             ComputeTable(number);
             vdp.collisionKnown = false;
             break;
-        case 2:
         case 3:
-        case 4: ComputeTable(number); break;
+        case 4:
+            // The hardware behaviour's Graphics II masks come from the same registers.
+            if (value != previous) ForgetTileRows();
+            ComputeTable(number);
+            break;
+        case 2: ComputeTable(number); break;
         case 7:
             vdp.backdropColour = value & 0x0F;
             vdp.textColour = value >> 4;
@@ -439,9 +461,12 @@ void VdpRenderLine(uint32_t line) {
     }
     if (vdp.mode == GraphicsI || vdp.mode == GraphicsII) {
         if (vdp.frameBuffer) {
-            const uint32_t third =
-                vdp.mode == GraphicsII ? (line & ThirdLineMask) << ThirdShift : 0;
-            RenderTileLine(line, third + (line & 7));
+            uint16_t* row = Row(line);
+            if (vdp.registers[1] & VdpDisplayEnable) {
+                DrawTileLine(row, line);
+            } else {
+                FillBackdrop(row, vdp.pixelPalette[0]);
+            }
             DrawSpriteLine(line);
         }
         if (!(vdp.status & CollisionFlag)) {
@@ -522,6 +547,7 @@ void VdpSelectBehaviour(VideoBehaviour behaviour) {
     vdp.behaviour = behaviour == VideoHardware ? VideoHardware : VideoSimple;
     if (vdp.behaviour == VideoSimple) vdp.status &= FrameFlag | CollisionFlag;
     vdp.collisionKnown = false;
+    ForgetTileRows();  // Graphics II tables are masked in one behaviour only
 }
 
 VideoBehaviour VdpBehaviour() {

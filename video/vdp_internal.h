@@ -110,4 +110,8 @@ inline uint32_t SpritePattern(uint8_t number, int size) {
 // Draws line `line` (0 to 191) the way the TMS9918A does, status bits included.
 void VdpRenderHardwareLine(VdpState& chip, uint32_t line);
 
+// The background of a Graphics I or II line with the display on, from the tile rows (see
+// VdpState), in the selected behaviour's way of reading the tables.
+void DrawTileLine(uint16_t* row, uint32_t y);
+
 }  // namespace plexaro
