@@ -176,6 +176,16 @@ uint32_t Shift(uint32_t rng, uint32_t feedbackShifted) {
             noise.output = static_cast<int32_t>(rng & 1);
             noise.count = noise.period;
         }
+    } else if (noise.whole == 0) {
+        // Slower than a sample (rates 0 to 2, or tone 2 slow): a shift every several
+        // samples, so a branch the predictor gets right most of the time.
+        if (noise.count <= left) {
+            acc += noise.count & -noise.output;
+            left -= noise.count;
+            rng = Shift(rng, feedbackShifted);
+            noise.output = static_cast<int32_t>(rng & 1);
+            noise.count = noise.period;
+        }
     } else {
         for (int32_t k = 0; k < noise.whole; ++k) {
             acc += noise.count & -noise.output;

@@ -291,25 +291,22 @@ void DrawSprite(uint16_t* row, const uint8_t* attributes, uint32_t line, int siz
         word = (word << -x) & 0xFFFF;
         x = 0;
     }
-    const uint16_t pixel = vdp.pixelPalette[colour];
-    uint16_t* out = row + x;
-    if (x <= static_cast<int>(VdpScreenWidth) - 16) {
-        // Both halves lie inside the row: eight pixels at a time, through the pattern masks.
-        const Pixels8 colourLanes = Pixels8{} + pixel;
-        for (uint32_t half = 0; half < 2; ++half, word <<= 8) {
-            const uint32_t bits = (word >> 8) & 0xFF;
-            if (bits == 0) continue;
-            const Pixels8 old = LoadPixels(out + 8 * half);
-            StorePixels(out + 8 * half,
-                        old ^ ((old ^ colourLanes) & LoadPixels(PatternMasks.lanes[bits])));
-        }
-        return;
-    }
-    word &= 0xFFFFu << (x - (VdpScreenWidth - 16));
-    while (word) {
-        const int k = std::countl_zero(word) - 16;
-        out[k] = pixel;
-        word &= ~(0x8000u >> k);
+    constexpr int LastWholeSprite = static_cast<int>(VdpScreenWidth) - 16;
+    if (x > LastWholeSprite) word &= 0xFFFFu << (x - LastWholeSprite);
+
+    // Eight pixels at a time through the pattern masks, in the same eight-pixel groups the
+    // background was stored in: a load that straddled two of those fresh stores would wait
+    // for both to reach the cache. The row's three groups from x rounded down: bit 23 - k
+    // of the span is pixel k of them. Groups past the right edge have no bits left.
+    const uint32_t span = word << (8 - (x & 7));
+    uint16_t* out = row + (x & ~7);
+    const Pixels8 colourLanes = Pixels8{} + vdp.pixelPalette[colour];
+    for (uint32_t group = 0; group < 3; ++group) {
+        const uint32_t bits = (span >> (16 - 8 * group)) & 0xFF;
+        if (bits == 0) continue;
+        const Pixels8 old = LoadPixels(out + 8 * group);
+        StorePixels(out + 8 * group,
+                    old ^ ((old ^ colourLanes) & LoadPixels(PatternMasks.lanes[bits])));
     }
 }
 
