@@ -40,14 +40,27 @@ uint16_t PackPixel(const uint8_t* rgb, uint32_t format) {
     return static_cast<uint16_t>(rgb[0] << 7 | rgb[1] << 2 | rgb[2] >> 3);
 }
 
-// Every tile row goes stale at once: the next line drawn makes the rows it shows again.
-// The stamps are cleared only when the generation wraps.
+// The block of tile rows a row belongs to: the rows one line can show, one pattern row of
+// one third of the screen.
+uint32_t TileBlock(uint32_t index) {
+    return (index / VdpTileRowsPerThird) * 8 + index % 8;
+}
+
+// Every tile row goes stale at once: lines make the rows they show again. A new generation
+// matches no stamp (they are cleared when it wraps), so every block is wholly stale.
 void ForgetTileRows() {
     if (vdp.tileRowGeneration == UINT8_MAX) {
         std::memset(vdp.tileRowStamps, 0, sizeof vdp.tileRowStamps);
         vdp.tileRowGeneration = 0;
     }
     ++vdp.tileRowGeneration;
+    for (uint16_t& stale : vdp.staleTileRows) stale = 256;
+}
+
+void ForgetTileRow(uint32_t index) {
+    if (vdp.tileRowStamps[index] != vdp.tileRowGeneration) return;
+    vdp.tileRowStamps[index] = 0;
+    ++vdp.staleTileRows[TileBlock(index)];
 }
 
 void SetTileColours(uint32_t colours) {
@@ -189,18 +202,20 @@ void NoteTileChange(uint32_t address) {
     const bool graphicsII = vdp.mode == GraphicsII;
     const uint32_t pattern = (address - vdp.patternTable) & VramMask;
     const uint32_t colour = (address - vdp.colourTable) & VramMask;
+    // Masks only clear index bits, so no row reads past the tables' unmasked extent.
+    const uint32_t patternBytes = graphicsII ? VdpTileRows : PatternBytesGraphicsI;
+    const uint32_t colourBytes = graphicsII ? VdpTileRows : PatternBytesGraphicsI / GroupRows;
+    if (pattern >= patternBytes && colour >= colourBytes) return;
     if (PatternIndexMask() != FullIndex || ColourIndexMask() != FullIndex) {
-        // Masked tables: one byte shows in several rows; such screens rarely change.
-        if (pattern <= FullIndex || colour <= FullIndex) ForgetTileRows();
+        ForgetTileRows();  // masked tables: one byte shows in several rows; rarely changed
         return;
     }
-    if (pattern < (graphicsII ? VdpTileRows : PatternBytesGraphicsI)) {
-        vdp.tileRowStamps[pattern] = 0;
-    }
+    if (pattern < patternBytes) ForgetTileRow(pattern);
+    if (colour >= colourBytes) return;
     if (graphicsII) {
-        if (colour < VdpTileRows) vdp.tileRowStamps[colour] = 0;
-    } else if (colour < PatternBytesGraphicsI / GroupRows) {
-        std::memset(vdp.tileRowStamps + colour * GroupRows, 0, GroupRows);
+        ForgetTileRow(colour);
+    } else {
+        for (uint32_t row = 0; row < GroupRows; ++row) ForgetTileRow(colour * GroupRows + row);
     }
 }
 
@@ -233,14 +248,8 @@ void ComputeTable(uint32_t number) {
         (vdp.registers[number] & TableBaseMasks[vdp.mode][slot]) * TableUnits[slot];
     switch (number) {
         case 2: vdp.nameTable = offset; break;
-        case 3:
-            if (offset != vdp.colourTable) ForgetTileRows();
-            vdp.colourTable = offset;
-            break;
-        case 4:
-            if (offset != vdp.patternTable) ForgetTileRows();
-            vdp.patternTable = offset;
-            break;
+        case 3: vdp.colourTable = offset; break;
+        case 4: vdp.patternTable = offset; break;
         case 5: vdp.spriteAttributeTable = offset; break;
         case 6: vdp.spritePatternTable = offset; break;
         default: break;
@@ -268,6 +277,27 @@ bool DecodeMode(ScreenMode* mode) {
                                 : Table(vdp.colourTable)[index / GroupRows];
     PutPattern(vdp.tileRows[index], bits, colours, vdp);
     vdp.tileRowStamps[index] = vdp.tileRowGeneration;
+    --vdp.staleTileRows[TileBlock(index)];
+}
+
+// Makes current the rows a line shows, and a few more of its block: once a block has no
+// stale row its lines are drawn without looking at the stamps. The few more keep the work
+// per line within about twice a line's own, however often the rows go stale.
+void RefreshTileRows(uint32_t block, const uint8_t* names) {
+    const uint8_t generation = vdp.tileRowGeneration;
+    for (uint32_t column = 0; column < 32; ++column) {
+        const uint32_t index = block + names[column] * 8u;
+        if (vdp.tileRowStamps[index] != generation) MakeTileRow(index);
+    }
+    uint16_t& stale = vdp.staleTileRows[TileBlock(block)];
+    uint32_t budget = 32;
+    for (uint32_t name = 0; name < 256 && stale != 0 && budget != 0; ++name) {
+        const uint32_t index = block + name * 8;
+        if (vdp.tileRowStamps[index] != generation) {
+            MakeTileRow(index);
+            --budget;
+        }
+    }
 }
 
 // True when two coordinates taken modulo 256 are less than size apart in either direction.
@@ -300,7 +330,8 @@ void DrawSprite(uint16_t* row, const uint8_t* attributes, uint32_t line, int siz
     // of the span is pixel k of them. Groups past the right edge have no bits left.
     const uint32_t span = word << (8 - (x & 7));
     uint16_t* out = row + (x & ~7);
-    const Pixels8 colourLanes = Pixels8{} + vdp.pixelPalette[colour];
+    // The tile colours of colour byte `colour` have it as their background.
+    const Pixels8 colourLanes = LoadPixels(vdp.tileColours[colour][0]);
     for (uint32_t group = 0; group < 3; ++group) {
         const uint32_t bits = (span >> (16 - 8 * group)) & 0xFF;
         if (bits == 0) continue;
@@ -321,13 +352,11 @@ void DrawTileLine(uint16_t* row, uint32_t y) {
     const uint32_t third = vdp.mode == GraphicsII ? (y & ThirdLineMask) << ThirdShift : 0;
     const uint32_t block = third + (y & 7);
     const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
-    // A local copy: the compiler cannot tell that the pixel stores leave it alone.
-    const uint8_t generation = vdp.tileRowGeneration;
+    if (vdp.staleTileRows[TileBlock(block)] != 0) RefreshTileRows(block, names);
+    const uint16_t(*rows)[8] = vdp.tileRows + block;
 #pragma GCC unroll 4
     for (uint32_t column = 0; column < 32; ++column) {
-        const uint32_t index = block + names[column] * 8u;
-        if (vdp.tileRowStamps[index] != generation) MakeTileRow(index);
-        StorePixels(row + column * 8, LoadPixels(vdp.tileRows[index]));
+        StorePixels(row + column * 8, LoadPixels(rows[names[column] * 8u]));
     }
 }
 

@@ -48,6 +48,7 @@ inline constexpr uint32_t VramSize = 0x4000;
 inline constexpr uint32_t VdpVisibleLines = 192;
 inline constexpr uint32_t VdpScreenWidth = 256;
 inline constexpr uint32_t VdpTileRows = 0x1800;  // pattern bytes of Graphics II's three thirds
+inline constexpr uint32_t VdpTileRowsPerThird = 0x800;
 
 // Register 1 bits.
 inline constexpr uint8_t VdpDisplayEnable = 0x40;    // clear: the background shows the backdrop
@@ -130,6 +131,9 @@ struct VdpState {
     // need them.
     uint8_t tileRowGeneration;
     uint8_t tileRowStamps[VdpTileRows];
+    // Per block of rows one line can show (one pattern row of one third), how many are
+    // stale; a block with none is drawn without looking at the stamps.
+    uint16_t staleTileRows[VdpTileRows / 256];
     alignas(16) uint16_t tileRows[VdpTileRows][8];
 };
 

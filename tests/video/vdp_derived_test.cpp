@@ -52,8 +52,13 @@ void SetUpScreen(Random& random) {
 
 // One change, mostly to what the derived data is made from: sprites, patterns, colours,
 // the backdrop, the sprite size, the tables and the mode.
-void Change(Random& random) {
-    switch (random(20)) {
+void Change(Random& random, bool vramOnly) {
+    const uint32_t pick = random(20);
+    if (vramOnly && pick >= 5 && pick < 12) {
+        Poke(random(0x1800), {static_cast<uint8_t>(random(256))});  // a pattern
+        return;
+    }
+    switch (pick) {
         case 0:
         case 1:
         case 2: Poke(0x3B00 + random(32) * 4, {SpriteY(random)}); break;
@@ -91,8 +96,10 @@ std::vector<uint16_t> Play(uint32_t seed, VideoBehaviour behaviour, bool rebuild
     for (uint32_t frame = 0; frame < 12; ++frame) {
         if (random(3) == 0) VdpSelectPixelFormat(random(2));
         if (random(4) == 0) VdpSelectBehaviour(random(2) ? VideoHardware : VideoSimple);
+        // Some frames change only vram, so that what is kept gets the time to settle.
+        const bool vramOnly = random(2) == 0;
         for (uint32_t line = 0; line < VdpVisibleLines; ++line) {
-            for (uint32_t n = random(3); n-- > 0;) Change(random);
+            for (uint32_t n = random(3); n-- > 0;) Change(random, vramOnly);
             if (rebuildEveryLine) VdpRebuildDerived();
             VdpRenderLine(line);
             seen.push_back(VdpStatus());
