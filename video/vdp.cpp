@@ -122,6 +122,7 @@ void ClearChip() {
     vdp.collisionKnown = false;
     vdp.collisionFound = false;
     vdp.spriteLinesKnown = false;
+    vdp.spriteRecordsKnown = 0;
     ForgetTileRows();
 }
 
@@ -229,6 +230,7 @@ void NoteVramChange(uint32_t address, uint8_t previous) {
     if (attribute < SpriteAttributeBytes) {
         vdp.collisionKnown = false;
         const uint32_t entry = attribute / 4;
+        vdp.spriteRecordsKnown &= ~(1u << entry);
         if (attribute % 4 != 0 || !vdp.spriteLinesKnown || entry > vdp.spriteEntries) return;
         const uint8_t yByte = vdp.vram[address];
         if (previous == SpriteEndMarker || yByte == SpriteEndMarker) {
@@ -305,33 +307,43 @@ bool Near(uint32_t difference, int size) {
     return ((difference + size - 1) & 0xFF) < static_cast<uint32_t>(2 * size - 1);
 }
 
-void DrawSprite(uint16_t* row, const uint8_t* attributes, uint32_t line, int size) {
-    const uint32_t colour = attributes[3] & 0x0F;
+[[gnu::noinline]] void DecodeSprite(uint32_t entry) {
+    const uint8_t* attributes = Table(vdp.spriteAttributeTable) + entry * 4;
+    const int size = SpriteSize();
+    VdpSpriteRecord& sprite = vdp.spriteRecords[entry];
     int x = attributes[1] - ((attributes[3] & EarlyClock) ? EarlyClockShift : 0);
-    if (colour == 0 || x <= -size) return;
-
-    const uint32_t patternRow = line - SpriteTop(attributes[0], size) - 1;
-    const uint8_t* pattern =
-        Table(vdp.spritePatternTable) + SpritePattern(attributes[2], size) + patternRow;
-    uint32_t word = pattern[0] << 8;
-    if (size == 16) word |= pattern[RightHalfOffset];
-
-    // Bit 15 - k of the word is pixel x + k; clip by dropping bits, never wrapping.
-    if (x < 0) {
-        word = (word << -x) & 0xFFFF;
-        x = 0;
-    }
+    sprite.colour = x <= -size ? 0 : attributes[3] & 0x0F;
+    sprite.pattern = static_cast<uint16_t>((vdp.spritePatternTable & VramMask) +
+                                           SpritePattern(attributes[2], size));
+    // An 8x8 sprite reads its own row again for the right half and masks it away, which
+    // keeps the read inside the table.
+    sprite.rightOffset = size == 16 ? RightHalfOffset : 0;
+    sprite.rightMask = size == 16 ? 0xFF : 0;
+    sprite.firstLine = static_cast<int16_t>(SpriteTop(attributes[0], size) + 1);
+    // Clip by dropping bits, never wrapping.
+    sprite.leftShift = static_cast<uint8_t>(x < 0 ? -x : 0);
+    if (x < 0) x = 0;
     constexpr int LastWholeSprite = static_cast<int>(VdpScreenWidth) - 16;
-    if (x > LastWholeSprite) word &= 0xFFFFu << (x - LastWholeSprite);
+    sprite.keep =
+        static_cast<uint16_t>(x > LastWholeSprite ? 0xFFFFu << (x - LastWholeSprite) : 0xFFFFu);
+    sprite.spanShift = static_cast<uint8_t>(8 - (x & 7));
+    sprite.groups = static_cast<uint16_t>(x & ~7);
+    vdp.spriteRecordsKnown |= 1u << entry;
+}
+
+void DrawSprite(uint16_t* row, const VdpSpriteRecord& sprite, uint32_t line) {
+    if (sprite.colour == 0) return;
+    const uint8_t* pattern = vdp.vram + sprite.pattern + (line - sprite.firstLine);
+    const uint32_t word = pattern[0] << 8 | (pattern[sprite.rightOffset] & sprite.rightMask);
 
     // Eight pixels at a time through the pattern masks, in the same eight-pixel groups the
     // background was stored in: a load that straddled two of those fresh stores would wait
-    // for both to reach the cache. The row's three groups from x rounded down: bit 23 - k
-    // of the span is pixel k of them. Groups past the right edge have no bits left.
-    const uint32_t span = word << (8 - (x & 7));
-    uint16_t* out = row + (x & ~7);
+    // for both to reach the cache. Bit 23 - k of the span is pixel k of the sprite's three
+    // groups; groups past the right edge have no bits left.
+    const uint32_t span = ((word << sprite.leftShift) & sprite.keep) << sprite.spanShift;
+    uint16_t* out = row + sprite.groups;
     // The tile colours of colour byte `colour` have it as their background.
-    const Pixels8 colourLanes = LoadPixels(vdp.tileColours[colour][0]);
+    const Pixels8 colourLanes = LoadPixels(vdp.tileColours[sprite.colour][0]);
     for (uint32_t group = 0; group < 3; ++group) {
         const uint32_t bits = (span >> (16 - 8 * group)) & 0xFF;
         if (bits == 0) continue;
@@ -452,16 +464,19 @@ void VdpWriteRegister(uint32_t number, uint8_t value) {
             // The sprite size or the sprite tables may have moved.
             vdp.collisionKnown = false;
             vdp.spriteLinesKnown = false;
+            vdp.spriteRecordsKnown = 0;
             break;
         }
         case 5:
             ComputeTable(number);
             vdp.collisionKnown = false;
             vdp.spriteLinesKnown = false;
+            vdp.spriteRecordsKnown = 0;
             break;
         case 6:
             ComputeTable(number);
             vdp.collisionKnown = false;
+            vdp.spriteRecordsKnown = 0;
             break;
         case 3:
         case 4:
@@ -511,14 +526,13 @@ void VdpRenderLine(uint32_t line) {
 void DrawSpriteLine(uint32_t line) {
     if (!vdp.frameBuffer || line >= VdpVisibleLines) return;
     if (!vdp.spriteLinesKnown) FindSpriteLines();
-    const int size = SpriteSize();
-    const uint8_t* attributes = Table(vdp.spriteAttributeTable);
     uint16_t* row = Row(line);
     // Highest entry first, so that entry 0 ends up on top.
     for (uint32_t covering = vdp.spriteLines[line]; covering;) {
         const uint32_t entry = 31 - std::countl_zero(covering);
         covering ^= 1u << entry;
-        DrawSprite(row, attributes + entry * 4, line, size);
+        if (!(vdp.spriteRecordsKnown & 1u << entry)) DecodeSprite(entry);
+        DrawSprite(row, vdp.spriteRecords[entry], line);
     }
 }
 
@@ -603,6 +617,7 @@ const VdpState& VdpInspect() {
 void VdpRebuildDerived() {
     vdp.collisionKnown = false;
     vdp.spriteLinesKnown = false;
+    vdp.spriteRecordsKnown = 0;
     BuildTileColours();
 }
 

@@ -84,6 +84,21 @@ inline constexpr uint8_t TableBaseMasks[4][5] = {
 };
 // clang-format on
 
+// One sprite as the simple behaviour draws it, decoded from its attribute entry: where its
+// pattern rows are, and how a row's 16-bit word (bit 15 leftmost) lands in the line's
+// eight-pixel groups once clipped.
+struct VdpSpriteRecord {
+    uint16_t pattern;     // vram offset of row 0 of its pattern's left half
+    uint8_t rightOffset;  // 16 for 16x16 sprites (the right half's rows), else 0
+    uint8_t rightMask;    // 0xFF for 16x16 sprites, else 0
+    int16_t firstLine;    // the line that shows row 0
+    uint16_t groups;      // first pixel of the first group it touches
+    uint16_t keep;        // the word's bits that stay on screen, after leftShift
+    uint8_t leftShift;    // pixels clipped at the left edge
+    uint8_t spanShift;    // 8 - x mod 8: the word's place in its three groups
+    uint8_t colour;       // 0: draws nothing (transparent, or wholly off the left edge)
+};
+
 struct VdpState {
     uint8_t registers[VdpRegisterCount];
     uint8_t vram[VramSize];
@@ -121,6 +136,10 @@ struct VdpState {
     bool spriteLinesKnown;
     uint8_t spriteEntries;  // entries before the end marker
     uint32_t spriteLines[VdpVisibleLines];
+    // Bit e set: record e is current. A write to entry e, the sprite size or a sprite table
+    // clears it.
+    uint32_t spriteRecordsKnown;
+    VdpSpriteRecord spriteRecords[32];
     // Per colour byte: eight pixels of its background colour, and the XOR that turns one
     // into its foreground colour; made when the palette changes.
     alignas(16) uint16_t tileColours[256][2][8];

@@ -68,7 +68,13 @@ void Change(Random& random, bool vramOnly) {
         case 6:
             SetRegister(1, static_cast<uint8_t>(VdpDisplayEnable | random(4)));  // sprite size
             break;
-        case 7: SetRegister(5, random(2) ? 0x76 : 0x77); break;
+        case 7:
+            if (random(2)) {
+                SetRegister(5, random(2) ? 0x76 : 0x77);
+            } else {
+                SetRegister(6, random(2) ? 0x03 : 0x06);
+            }
+            break;
         case 8: VdpReadStatus(); break;
         case 9: SetRegister(0, random(2) ? 0x02 : 0x00); break;  // Graphics I or II
         case 10: {
