@@ -328,6 +328,8 @@ bool Near(uint32_t difference, int size) {
         static_cast<uint16_t>(x > LastWholeSprite ? 0xFFFFu << (x - LastWholeSprite) : 0xFFFFu);
     sprite.spanShift = static_cast<uint8_t>(8 - (x & 7));
     sprite.groups = static_cast<uint16_t>(x & ~7);
+    const int lastPixel = std::min(x + size - 1, static_cast<int>(VdpScreenWidth) - 1);
+    sprite.groupCount = static_cast<uint8_t>(lastPixel / 8 - x / 8 + 1);
     vdp.spriteRecordsKnown |= 1u << entry;
 }
 
@@ -344,9 +346,10 @@ void DrawSprite(uint16_t* row, const VdpSpriteRecord& sprite, uint32_t line) {
     uint16_t* out = row + sprite.groups;
     // The tile colours of colour byte `colour` have it as their background.
     const Pixels8 colourLanes = LoadPixels(vdp.tileColours[sprite.colour][0]);
-    for (uint32_t group = 0; group < 3; ++group) {
+    // Groups without a set bit are written back as they were: cheaper than a branch the
+    // predictor cannot learn from pattern data.
+    for (uint32_t group = 0; group < sprite.groupCount; ++group) {
         const uint32_t bits = (span >> (16 - 8 * group)) & 0xFF;
-        if (bits == 0) continue;
         const Pixels8 old = LoadPixels(out + 8 * group);
         StorePixels(out + 8 * group,
                     old ^ ((old ^ colourLanes) & LoadPixels(PatternMasks.lanes[bits])));

@@ -97,6 +97,7 @@ struct VdpSpriteRecord {
     uint8_t leftShift;    // pixels clipped at the left edge
     uint8_t spanShift;    // 8 - x mod 8: the word's place in its three groups
     uint8_t colour;       // 0: draws nothing (transparent, or wholly off the left edge)
+    uint8_t groupCount;   // 1 to 3: the groups it touches inside the row
 };
 
 struct VdpState {
