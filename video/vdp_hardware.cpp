@@ -160,13 +160,17 @@ void DrawSprites(const VdpState& chip, uint16_t* row, const LineSprite* sprites,
     for (uint32_t i = count; i-- > 0;) {
         const LineSprite& sprite = sprites[i];
         if (sprite.colour == 0) continue;
-        const uint16_t pixel = chip.pixelPalette[sprite.colour];
-        uint16_t* out = row + sprite.left;
-        uint64_t bits = sprite.bits;
-        while (bits) {
-            const int k = std::countl_zero(bits);
-            out[k] = pixel;
-            bits ^= (uint64_t{1} << 63) >> k;
+        // Eight pixels at a time, in the background's eight-pixel groups, as the simple
+        // behaviour draws them: bit 63 - k of the span is pixel k from the first group.
+        const uint32_t first = static_cast<uint32_t>(sprite.left) & ~7u;
+        const uint64_t span = sprite.bits >> (sprite.left & 7);
+        const Pixels8 colourLanes = LoadPixels(chip.tileColours[sprite.colour][0]);
+        for (uint32_t group = 0; group < 5 && first + 8 * group < VdpScreenWidth; ++group) {
+            const uint32_t bits = (span >> (56 - 8 * group)) & 0xFF;
+            if (bits == 0) continue;
+            uint16_t* out = row + first + 8 * group;
+            const Pixels8 old = LoadPixels(out);
+            StorePixels(out, old ^ ((old ^ colourLanes) & LoadPixels(PatternMasks.lanes[bits])));
         }
     }
 }
