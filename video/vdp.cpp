@@ -103,6 +103,22 @@ void ClearFrameBuffer() {
     }
 }
 
+// Marks the pages of vram that hold a byte of a table something is worked out from: the
+// tile patterns and colours (their largest, Graphics II extent), the sprite attributes and
+// the sprite patterns. A write elsewhere, the name table's for one, has nothing to tell.
+void MapFedPages() {
+    std::memset(vdp.feedsDerived, 0, sizeof vdp.feedsDerived);
+    const uint32_t tables[4][2] = {{vdp.patternTable, VdpTileRows},
+                                   {vdp.colourTable, VdpTileRows},
+                                   {vdp.spriteAttributeTable, SpriteAttributeBytes},
+                                   {vdp.spritePatternTable, SpritePatternBytes}};
+    for (const auto& [offset, bytes] : tables) {
+        for (uint32_t at = 0; at < bytes; at += VdpPageBytes) {
+            vdp.feedsDerived[((offset + at) & VramMask) / VdpPageBytes] = true;
+        }
+    }
+}
+
 // What init and reset share; the palette and the frame buffer are handled by each, and the
 // behaviour is the user's choice for the whole run.
 void ClearChip() {
@@ -124,6 +140,7 @@ void ClearChip() {
     vdp.spriteLinesKnown = false;
     vdp.spriteRecordsKnown = 0;
     ForgetTileRows();
+    MapFedPages();
 }
 
 void AdvanceAddress() {
@@ -256,6 +273,7 @@ void ComputeTable(uint32_t number) {
         case 6: vdp.spritePatternTable = offset; break;
         default: break;
     }
+    if (number >= 3) MapFedPages();
 }
 
 // Returns false for the index combinations that select no mode; the current mode and its
@@ -424,7 +442,7 @@ void VdpWriteData(uint8_t value) {
     if (TransfersAllowed() && vdp.vram[vdp.address] != value) {
         const uint8_t previous = vdp.vram[vdp.address];
         vdp.vram[vdp.address] = value;
-        NoteVramChange(vdp.address, previous);
+        if (vdp.feedsDerived[vdp.address / VdpPageBytes]) NoteVramChange(vdp.address, previous);
     }
     AdvanceAddress();
 }
@@ -618,6 +636,7 @@ const VdpState& VdpInspect() {
 }
 
 void VdpRebuildDerived() {
+    MapFedPages();
     vdp.collisionKnown = false;
     vdp.spriteLinesKnown = false;
     vdp.spriteRecordsKnown = 0;

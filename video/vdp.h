@@ -49,6 +49,7 @@ inline constexpr uint32_t VdpVisibleLines = 192;
 inline constexpr uint32_t VdpScreenWidth = 256;
 inline constexpr uint32_t VdpTileRows = 0x1800;  // pattern bytes of Graphics II's three thirds
 inline constexpr uint32_t VdpTileRowsPerThird = 0x800;
+inline constexpr uint32_t VdpPageBytes = 128;  // vram pages for the data port's bookkeeping
 
 // Register 1 bits.
 inline constexpr uint8_t VdpDisplayEnable = 0x40;    // clear: the background shows the backdrop
@@ -127,6 +128,9 @@ struct VdpState {
     // here and made again from the fields above by VdpRebuildDerived. A saved state leaves
     // it out; a restored one calls VdpRebuildDerived.
     //
+    // Per page of vram: whether a byte of it feeds anything below, so that the data port
+    // looks no further for the others (the name table's, most of all).
+    bool feedsDerived[VramSize / VdpPageBytes];
     // The sprite collision answer depends only on vram and registers, so it is remembered
     // until a data write or a register write could change it.
     bool collisionKnown;

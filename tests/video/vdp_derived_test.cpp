@@ -46,7 +46,7 @@ void SetUpScreen(Random& random) {
     for (uint32_t i = 0; i < VramSize; ++i) VdpWriteData(static_cast<uint8_t>(random(256)));
     // Sparse sprite patterns, so that collisions come and go.
     for (uint32_t i = 0x1800; i < 0x2000; ++i)
-        Poke(i, {random(4) ? uint8_t{0} : uint8_t(random(256))});
+        Poke(i, {random(16) ? uint8_t{0} : uint8_t(random(256))});
     for (uint32_t entry = 0; entry < 32; ++entry) Poke(0x3B00 + entry * 4, {SpriteY(random)});
 }
 
