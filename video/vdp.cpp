@@ -1,13 +1,11 @@
-// The video chip's ports, registers and lifecycle, and the simple behaviour's renderer.
-// The hardware behaviour's renderer is in vdp_hardware.cpp.
+// The video chip's ports, registers and lifecycle, the derived data kept for drawing, and the
+// simple behaviour's background. Its sprites are in vdp_sprites.cpp, the hardware
+// behaviour's renderer in vdp_hardware.cpp.
 #include "video/vdp.h"
 
-#include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <new>
-#include <utility>
 
 #include "cpu/z80.h"
 #include "video/vdp_internal.h"
@@ -16,9 +14,6 @@ namespace plexaro {
 
 namespace {
 
-constexpr uint32_t SpriteAttributeBytes = SpriteCount * 4;
-// Pattern numbers 0..255 of eight bytes each; 16x16 sprites stay inside it too.
-constexpr uint32_t SpritePatternBytes = 256 * 8;
 constexpr uint32_t PatternBytesGraphicsI = 256 * 8;
 
 // Register 0 bit 1 (M3) and bits 2-3 form index bits 0-2; register 1 bits 3-4 (M2, M1)
@@ -162,41 +157,6 @@ const uint8_t* Table(uint32_t offset) {
     return vdp.vram + (offset & VramMask);
 }
 
-int SpriteSize() {
-    return (vdp.registers[1] & VdpSpriteSize16) ? 16 : 8;
-}
-
-// Y bytes near the bottom of the range stand for negative positions, so that sprites can
-// slide in from the top of the screen.
-int SpriteTop(uint8_t y, int size) {
-    return y > 256 - size ? y - 256 : y;
-}
-
-// Sets or clears an entry's bit in the lines a sprite at this Y byte covers.
-void MarkSpriteLines(uint32_t entry, uint8_t yByte, bool covering) {
-    const int size = SpriteSize();
-    const int top = SpriteTop(yByte, size);
-    const int last = std::min(top + size, static_cast<int>(VdpVisibleLines) - 1);
-    const uint32_t bit = 1u << entry;
-    for (int line = std::max(top + 1, 0); line <= last; ++line) {
-        vdp.spriteLines[line] =
-            covering ? vdp.spriteLines[line] | bit : vdp.spriteLines[line] & ~bit;
-    }
-}
-
-// One walk of the attribute table for the whole screen: the entries before the end marker,
-// each set in the lines it covers.
-void FindSpriteLines() {
-    const uint8_t* attributes = Table(vdp.spriteAttributeTable);
-    std::memset(vdp.spriteLines, 0, sizeof vdp.spriteLines);
-    uint32_t entry = 0;
-    for (; entry < SpriteCount && attributes[entry * 4] != SpriteEndMarker; ++entry) {
-        MarkSpriteLines(entry, attributes[entry * 4], true);
-    }
-    vdp.spriteEntries = static_cast<uint8_t>(entry);
-    vdp.spriteLinesKnown = true;
-}
-
 // A Graphics I colour byte serves the eight patterns of one group, all their rows.
 constexpr uint32_t GroupRows = 64;
 
@@ -237,28 +197,9 @@ void NoteTileChange(uint32_t address) {
     }
 }
 
-// What a changed byte of vram makes stale: only the sprite tables feed the collision test,
-// and only the Y bytes decide which lines a sprite covers. A sprite that moves takes its
-// bit from its old lines to its new ones, so that a program moving sprites while the
-// screen is drawn costs a few lines' worth of work, not a walk of the table per line.
 void NoteVramChange(uint32_t address, uint8_t previous) {
     if (vdp.mode == GraphicsI || vdp.mode == GraphicsII) NoteTileChange(address);
-    const uint32_t attribute = (address - vdp.spriteAttributeTable) & VramMask;
-    if (attribute < SpriteAttributeBytes) {
-        vdp.collisionKnown = false;
-        const uint32_t entry = attribute / 4;
-        vdp.spriteRecordsKnown &= ~(1u << entry);
-        if (attribute % 4 != 0 || !vdp.spriteLinesKnown || entry > vdp.spriteEntries) return;
-        const uint8_t yByte = vdp.vram[address];
-        if (previous == SpriteEndMarker || yByte == SpriteEndMarker) {
-            vdp.spriteLinesKnown = false;  // the end marker moved
-        } else if (entry < vdp.spriteEntries) {
-            MarkSpriteLines(entry, previous, false);
-            MarkSpriteLines(entry, yByte, true);
-        }
-    } else if (((address - vdp.spritePatternTable) & VramMask) < SpritePatternBytes) {
-        vdp.collisionKnown = false;
-    }
+    NoteSpriteChange(vdp, address, previous);
 }
 
 void ComputeTable(uint32_t number) {
@@ -318,64 +259,6 @@ void RefreshTileRows(uint32_t block, const uint8_t* names) {
             --budget;
         }
     }
-}
-
-// True when two coordinates taken modulo 256 are less than size apart in either direction.
-bool Near(uint32_t difference, int size) {
-    return ((difference + size - 1) & 0xFF) < static_cast<uint32_t>(2 * size - 1);
-}
-
-[[gnu::noinline]] void DecodeSprite(uint32_t entry) {
-    const uint8_t* attributes = Table(vdp.spriteAttributeTable) + entry * 4;
-    const int size = SpriteSize();
-    VdpSpriteRecord& sprite = vdp.spriteRecords[entry];
-    int x = attributes[1] - ((attributes[3] & EarlyClock) ? EarlyClockShift : 0);
-    sprite.colour = x <= -size ? 0 : attributes[3] & 0x0F;
-    sprite.pattern = static_cast<uint16_t>((vdp.spritePatternTable & VramMask) +
-                                           SpritePattern(attributes[2], size));
-    // An 8x8 sprite reads its own row again for the right half and masks it away, which
-    // keeps the read inside the table.
-    sprite.rightOffset = size == 16 ? RightHalfOffset : 0;
-    sprite.rightMask = size == 16 ? 0xFF : 0;
-    sprite.firstLine = static_cast<int16_t>(SpriteTop(attributes[0], size) + 1);
-    // Clip by dropping bits, never wrapping.
-    sprite.leftShift = static_cast<uint8_t>(x < 0 ? -x : 0);
-    if (x < 0) x = 0;
-    constexpr int LastWholeSprite = static_cast<int>(VdpScreenWidth) - 16;
-    sprite.keep =
-        static_cast<uint16_t>(x > LastWholeSprite ? 0xFFFFu << (x - LastWholeSprite) : 0xFFFFu);
-    sprite.spanShift = static_cast<uint8_t>(8 - (x & 7));
-    sprite.groups = static_cast<uint16_t>(x & ~7);
-    const int lastPixel = std::min(x + size - 1, static_cast<int>(VdpScreenWidth) - 1);
-    sprite.groupCount = static_cast<uint8_t>(lastPixel / 8 - x / 8 + 1);
-    vdp.spriteRecordsKnown |= 1u << entry;
-}
-
-void DrawSprite(uint16_t* row, const VdpSpriteRecord& sprite, uint32_t line) {
-    if (sprite.colour == 0) return;
-    const uint8_t* pattern = vdp.vram + sprite.pattern + (line - sprite.firstLine);
-    const uint32_t word = pattern[0] << 8 | (pattern[sprite.rightOffset] & sprite.rightMask);
-
-    // Eight pixels at a time through the pattern masks, in the same eight-pixel groups the
-    // background was stored in: a load that straddled two of those fresh stores would wait
-    // for both to reach the cache. Bit 23 - k of the span is pixel k of the sprite's three
-    // groups; groups past the right edge have no bits left.
-    const uint32_t span = ((word << sprite.leftShift) & sprite.keep) << sprite.spanShift;
-    uint16_t* out = row + sprite.groups;
-    // The tile colours of colour byte `colour` have it as their background.
-    const Pixels8 colourLanes = LoadPixels(vdp.tileColours[sprite.colour][0]);
-    // Groups without a set bit are written back as they were: cheaper than a branch the
-    // predictor cannot learn from pattern data.
-    for (uint32_t group = 0; group < sprite.groupCount; ++group) {
-        const uint32_t bits = (span >> (16 - 8 * group)) & 0xFF;
-        const Pixels8 old = LoadPixels(out + 8 * group);
-        StorePixels(out + 8 * group,
-                    old ^ ((old ^ colourLanes) & LoadPixels(PatternMasks.lanes[bits])));
-    }
-}
-
-uint32_t CollisionRow(const uint8_t* pattern, int size) {
-    return size == 8 ? pattern[0] : pattern[0] << 8 | pattern[RightHalfOffset];
 }
 
 }  // namespace
@@ -545,59 +428,11 @@ void VdpRenderLine(uint32_t line) {
 }
 
 void DrawSpriteLine(uint32_t line) {
-    if (!vdp.frameBuffer || line >= VdpVisibleLines) return;
-    if (!vdp.spriteLinesKnown) FindSpriteLines();
-    uint16_t* row = Row(line);
-    // Highest entry first, so that entry 0 ends up on top.
-    for (uint32_t covering = vdp.spriteLines[line]; covering;) {
-        const uint32_t entry = 31 - std::countl_zero(covering);
-        covering ^= 1u << entry;
-        if (!(vdp.spriteRecordsKnown & 1u << entry)) DecodeSprite(entry);
-        DrawSprite(row, vdp.spriteRecords[entry], line);
-    }
+    if (vdp.frameBuffer && line < VdpVisibleLines) DrawSimpleSprites(vdp, line);
 }
 
 bool DetectSpriteCollision() {
-    const int size = SpriteSize();
-    const uint8_t* attributes = Table(vdp.spriteAttributeTable);
-    const uint8_t* patterns = Table(vdp.spritePatternTable);
-    struct Sprite {
-        uint8_t y, x;
-        const uint8_t* pattern;
-    } sprites[SpriteCount];
-    uint32_t count = 0;
-    for (uint32_t entry = 0; entry < SpriteCount; ++entry) {
-        const uint8_t* sprite = attributes + entry * 4;
-        if (sprite[0] == SpriteEndMarker) break;
-        if ((sprite[3] & 0x0F) == 0) continue;
-        sprites[count++] = {sprite[0], sprite[1], patterns + SpritePattern(sprite[2], size)};
-    }
-
-    for (uint32_t i = 0; i < count; ++i) {
-        for (uint32_t j = i + 1; j < count; ++j) {
-            // Raw coordinates, taken modulo 256, so overlaps across the wrap count too.
-            int dy = static_cast<uint8_t>(sprites[i].y - sprites[j].y);
-            int dx = static_cast<uint8_t>(sprites[i].x - sprites[j].x);
-            if (!Near(dy, size) || !Near(dx, size)) continue;
-            const uint8_t* a = sprites[i].pattern;
-            const uint8_t* b = sprites[j].pattern;
-            if (dy < size) {
-                b += dy;
-            } else {
-                dy = 256 - dy;
-                a += dy;
-            }
-            // The sprite further right is at a, so its row shifts right onto b's.
-            if (dx > 256 - size) {
-                dx = 256 - dx;
-                std::swap(a, b);
-            }
-            for (int row = 0; row < size - dy; ++row) {
-                if (CollisionRow(b + row, size) & (CollisionRow(a + row, size) >> dx)) return true;
-            }
-        }
-    }
-    return false;
+    return FindSimpleCollision(vdp);
 }
 
 void VdpSelectPixelFormat(uint32_t format) {

@@ -18,6 +18,9 @@ inline constexpr uint32_t VramMask = VramSize - 1;
 // The byte that ends the sprite attribute table when found in a Y position.
 inline constexpr uint8_t SpriteEndMarker = 0xD0;
 inline constexpr uint32_t SpriteCount = 32;
+inline constexpr uint32_t SpriteAttributeBytes = SpriteCount * 4;
+// Pattern numbers 0..255 of eight bytes each; 16x16 sprites stay inside it too.
+inline constexpr uint32_t SpritePatternBytes = 256 * 8;
 inline constexpr uint8_t EarlyClock = 0x80;  // sprite attribute byte 3: drawn 32 pixels left
 inline constexpr int EarlyClockShift = 32;
 // In 16x16 patterns the right half's rows follow the left half's sixteen.
@@ -109,6 +112,12 @@ inline uint32_t SpritePattern(uint8_t number, int size) {
 
 // Draws line `line` (0 to 191) the way the TMS9918A does, status bits included.
 void VdpRenderHardwareLine(VdpState& chip, uint32_t line);
+
+// The simple behaviour's sprites (vdp_sprites.cpp): a changed vram byte, the sprites of a
+// line drawn over its background, and the collision test.
+void NoteSpriteChange(VdpState& chip, uint32_t address, uint8_t previous);
+void DrawSimpleSprites(VdpState& chip, uint32_t line);
+bool FindSimpleCollision(const VdpState& chip);
 
 // The background of a Graphics I or II line with the display on, from the tile rows (see
 // VdpState), in the selected behaviour's way of reading the tables.
