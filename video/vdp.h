@@ -148,11 +148,11 @@ struct VdpState {
     // Per colour byte: eight pixels of its background colour, and the XOR that turns one
     // into its foreground colour; made when the palette changes.
     alignas(16) uint16_t tileColours[256][2][8];
-    // Graphics I and II (simple behaviour): the eight pixels of each pattern byte in its
-    // colours, by the byte's offset in the pattern table. A row is current while its stamp
-    // equals the generation; a changed pattern or colour byte clears its rows' stamps, and
-    // a new palette, table or mode starts a new generation, so rows are made again as lines
-    // need them.
+    // Graphics I and II: the eight pixels each pattern-table index shows, its pattern byte
+    // in its colours (the hardware behaviour reads both through its Graphics II masks). A
+    // row is current while its stamp equals the generation; a changed pattern or colour
+    // byte clears its rows' stamps, and a new palette, table, mask, mode or behaviour
+    // starts a new generation, so rows are made again as lines need them.
     uint8_t tileRowGeneration;
     uint8_t tileRowStamps[VdpTileRows];
     // Per block of rows one line can show (one pattern row of one third), how many are
