@@ -32,9 +32,9 @@ void MarkSpriteLines(VdpState& chip, uint32_t entry, uint8_t yByte, bool coverin
     const int top = SpriteTop(yByte, size);
     const int last = std::min(top + size, static_cast<int>(VdpVisibleLines) - 1);
     const uint32_t bit = 1u << entry;
+    const uint32_t set = covering ? bit : 0;
     for (int line = std::max(top + 1, 0); line <= last; ++line) {
-        chip.spriteLines[line] =
-            covering ? chip.spriteLines[line] | bit : chip.spriteLines[line] & ~bit;
+        chip.spriteLines[line] = (chip.spriteLines[line] & ~bit) | set;
     }
 }
 
