@@ -247,11 +247,10 @@ void Generate(PsgChip& psg, int16_t* buffer, int n) {
     }
 
     Tones tones = PrepareTones(count, output, period, volume);
-    const Lanes toneVolume = {volume[0], volume[1], volume[2], 0};
     for (; s < n; ++s) {
-        const Lanes mix = ToneSamples(tones) * toneVolume;
+        const Lanes acc = ToneSamples(tones);
         // Each acc is 0..0x10000 and each volume at most 10922, so the sum fits in 32 bits.
-        uint32_t out = mix[0] + mix[1] + mix[2] +
+        uint32_t out = acc[0] * volume[0] + acc[1] * volume[1] + acc[2] * volume[2] +
                        static_cast<uint32_t>(NoiseSample(noise, rng, feedbackShifted)) * volume[3];
         if (out > Ceiling) out = Ceiling;
         buffer[s] = static_cast<int16_t>(out >> 16);
