@@ -143,16 +143,28 @@ Tones PrepareTones(const int32_t* count, const int32_t* output, const int32_t* p
     return acc + (t.period & toggle & t.high) - (t.count & t.high);
 }
 
+// A feedback mask lands on bit 12 or higher, so the register's next levels are simply its
+// low bits moving down: within a sample of at most that many shifts, the level after j
+// shifts is bit j of the register at the sample's start. And the shifts are linear: k of
+// them turn the register into (rng >> k) XOR what k shifts make of its low k bits alone.
+constexpr int32_t MostShiftsAtOnce = 4;
+
 struct Noise {
     int32_t count;
     int32_t output;
     int32_t period;
-    int32_t whole;  // shifts every sample has at least, once count ≤ period
+    int32_t whole;  // shifts every sample has at least, once count ≤ period ...
+    int32_t part;   // ... and one more when count ≤ part (PSG_STEP = whole × period + part)
+    // With whole + 1 ≤ MostShiftsAtOnce: what whole (row 0) or whole + 1 (row 1) shifts
+    // make of the register's low bits, indexed by them.
+    uint32_t shifted[2][1 << MostShiftsAtOnce];
 };
 
-// One shift of the noise register. The mask is XORed in after the shift, moved down with
-// it, so that the choice is a conditional move off the shift's path: a white-noise sample's
-// two or three shifts follow one another, and this is its longest chain.
+// How many of three bits are set: the high stretches between a sample's first and last shift.
+constexpr uint8_t BitCounts[8] = {0, 1, 1, 2, 1, 2, 2, 3};
+
+// One shift of the noise register, with the feedback mask moved down with it and XORed in
+// after the shift.
 uint32_t Shift(uint32_t rng, uint32_t feedbackShifted) {
     const uint32_t shifted = rng >> 1;
     return (rng & 1) ? shifted ^ feedbackShifted : shifted;
@@ -160,9 +172,7 @@ uint32_t Shift(uint32_t rng, uint32_t feedbackShifted) {
 
 // The noise channel across one sample: high for each stretch between two shifts exactly when
 // it was high at the stretch's start. With the count in (0, period] a sample holds `whole`
-// shifts or one more (as for the tones), so the loop's trip count is the same every sample
-// and the last shift is taken or not by masks: white noise's bits are as unpredictable to
-// the branch predictor as they sound.
+// shifts or one more, as for the tones.
 [[gnu::always_inline]] inline int32_t NoiseSample(Noise& noise, uint32_t& rng,
                                                   uint32_t feedbackShifted) {
     int32_t acc = 0;
@@ -186,20 +196,32 @@ uint32_t Shift(uint32_t rng, uint32_t feedbackShifted) {
             noise.output = static_cast<int32_t>(rng & 1);
             noise.count = noise.period;
         }
+    } else if (noise.whole < MostShiftsAtOnce) {
+        // Faster than a sample (white noise on a high tone 2): `whole` shifts or one more,
+        // each stretch high by the register's next bit. No shift waits for the one before:
+        // the stretches are added up from the bits, and the register takes all its shifts
+        // in one step.
+        const int32_t extra = noise.count <= noise.part;
+        const int32_t shifts = noise.whole + extra;
+        const uint32_t levels = rng;
+        const int32_t inner = BitCounts[(levels >> 1) & ((1u << (shifts - 1)) - 1)];
+        const int32_t rest = PSG_STEP - noise.count - (shifts - 1) * noise.period;
+        const int32_t last = static_cast<int32_t>((levels >> shifts) & 1);
+        acc = (noise.count & -noise.output) + inner * noise.period + (rest & -last);
+        rng = (levels >> shifts) ^ noise.shifted[extra][levels & ((1u << shifts) - 1)];
+        noise.output = last;
+        noise.count = noise.period - rest;
+        return acc;
     } else {
-        for (int32_t k = 0; k < noise.whole; ++k) {
+        // More shifts in a sample than that (only at clocks far below the console's): the
+        // shifts one by one.
+        while (noise.count <= left) {
             acc += noise.count & -noise.output;
             left -= noise.count;
             rng = Shift(rng, feedbackShifted);
             noise.output = static_cast<int32_t>(rng & 1);
             noise.count = noise.period;
         }
-        const int32_t taken = -static_cast<int32_t>(noise.count <= left);
-        acc += noise.count & -noise.output & taken;
-        left -= noise.count & taken;
-        rng ^= (rng ^ Shift(rng, feedbackShifted)) & static_cast<uint32_t>(taken);
-        noise.output = static_cast<int32_t>(rng & 1);
-        noise.count ^= (noise.count ^ noise.period) & taken;
     }
     acc += left & -noise.output;
     noise.count -= left;
@@ -225,8 +247,23 @@ void Generate(PsgChip& psg, int16_t* buffer, int n) {
     }
     uint32_t rng = psg.rng;
     const uint32_t feedbackShifted = static_cast<uint32_t>(psg.noiseFeedback) >> 1;
-    Noise noise = {count[NoiseChannel], output[NoiseChannel], period[NoiseChannel],
-                   PSG_STEP / period[NoiseChannel]};
+    Noise noise = {count[NoiseChannel],
+                   output[NoiseChannel],
+                   period[NoiseChannel],
+                   PSG_STEP / period[NoiseChannel],
+                   PSG_STEP % period[NoiseChannel],
+                   {}};
+    if (noise.whole < MostShiftsAtOnce) {
+        for (int32_t extra = 0; extra < 2; ++extra) {
+            for (uint32_t low = 0; low < 1u << (noise.whole + extra); ++low) {
+                uint32_t after = low;
+                for (int32_t k = 0; k < noise.whole + extra; ++k) {
+                    after = Shift(after, feedbackShifted);
+                }
+                noise.shifted[extra][low] = after;
+            }
+        }
+    }
     constexpr uint32_t Ceiling = static_cast<uint32_t>(PSG_MAX_OUTPUT) << 16;
 
     // An audible tone whose count is above its period (a shorter period was just written)
