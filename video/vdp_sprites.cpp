@@ -83,9 +83,9 @@ void DrawSprite(const VdpState& chip, uint16_t* row, const VdpSpriteRecord& spri
     const uint32_t word = pattern[0] << 8 | (pattern[sprite.rightOffset] & sprite.rightMask);
 
     // Eight pixels at a time through the pattern masks, in the same eight-pixel groups the
-    // background was stored in: a load that straddled two of those fresh stores would wait
-    // for both to reach the cache. Bit 23 - k of the span is pixel k of the sprite's three
-    // groups; groups past the right edge have no bits left.
+    // background was stored in, so that the groups never reach past the row: bit 23 - k of
+    // the span is pixel k of the sprite's (at most three) groups, and what lies past the
+    // right edge has no bits left.
     const uint32_t span = ((word << sprite.leftShift) & sprite.keep) << sprite.spanShift;
     uint16_t* out = row + sprite.groups;
     // The tile colours of colour byte `colour` have it as their background.
