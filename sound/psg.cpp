@@ -71,6 +71,163 @@ void WriteNoiseControl(PsgChip& psg) {
     psg.output[NoiseChannel] = 1;
 }
 
+// One tone channel across one sample, by the rules: add the time left high, then walk the
+// half-periods that end inside the sample. Returns the time spent high (0..PSG_STEP).
+int32_t ToneSampleByRule(int32_t& count, int32_t& output, int32_t period) {
+    int32_t acc = output ? count : 0;
+    count -= PSG_STEP;
+    while (count <= 0) {
+        count += period;
+        if (count > 0) {
+            output ^= 1;
+            if (output) acc += period;
+            break;
+        }
+        // A whole period inside the sample: low half then high half, level unchanged.
+        count += period;
+        acc += period;
+    }
+    if (output) acc -= count;
+    return acc;
+}
+
+// The three tones side by side, one per lane (lane 3 idles), so that one sample of all three
+// is a handful of vector operations.
+using Lanes = uint32_t __attribute__((vector_size(16)));
+using SignedLanes = int32_t __attribute__((vector_size(16)));  // for comparisons only
+
+// How many half-periods of a tone end inside one sample, for a count in (0, period]: with
+// PSG_STEP = whole × period + part, it is whole + 1 when count ≤ part, else whole. So a
+// sample is one of two fixed steps, chosen by one comparison; each step is made ready here
+// once per call. A silent lane takes neither: it only counts down (see Generate).
+struct Tones {
+    Lanes count;
+    Lanes high;  // all ones while the level is 1
+    Lanes period;
+    Lanes beyond;     // part + 1: the extra half-period comes when count < beyond
+    Lanes advance;    // whole × period − PSG_STEP: the count's change without the extra
+    Lanes pairs;      // whole periods (high for one half each) without the extra ...
+    Lanes extraPair;  // ... and the one the extra completes (whole odd)
+    Lanes toggle;     // all ones when whole is odd: the level changes without the extra
+};
+
+Tones PrepareTones(const int32_t* count, const int32_t* output, const int32_t* period,
+                   const uint32_t* volume) {
+    Tones t = {};
+    for (int i = 0; i < ToneChannels; ++i) {
+        const uint32_t p = static_cast<uint32_t>(period[i]);
+        const uint32_t whole = volume[i] ? PSG_STEP / p : 0;
+        t.count[i] = static_cast<uint32_t>(count[i]);
+        t.high[i] = 0u - static_cast<uint32_t>(output[i]);
+        t.period[i] = p;
+        // A silent lane's count never reaches 0 in the call, so it never takes the extra.
+        t.beyond[i] = volume[i] ? PSG_STEP % p + 1 : 0;
+        t.advance[i] = whole * p - PSG_STEP;
+        t.pairs[i] = whole / 2 * p;
+        t.extraPair[i] = (whole & 1) * p;
+        t.toggle[i] = 0u - (whole & 1);
+    }
+    return t;
+}
+
+// The same sample as ToneSampleByRule for all three tones at once, for audible counts in
+// (0, period]. Returns each tone's time spent high.
+[[gnu::always_inline]] inline Lanes ToneSamples(Tones& t) {
+    // Counts and periods stay below 2^31, so the signed comparison (one instruction, where
+    // an unsigned one takes three) gives the same answer.
+    const Lanes extra = (SignedLanes)t.beyond > (SignedLanes)t.count;
+    const Lanes toggle = t.toggle ^ extra;
+    Lanes acc = (t.count & t.high) + t.pairs + (t.extraPair & extra);
+    t.count += t.advance + (t.period & extra);
+    t.high ^= toggle;
+    return acc + (t.period & toggle & t.high) - (t.count & t.high);
+}
+
+// A feedback mask lands on bit 12 or higher, so the register's next levels are simply its
+// low bits moving down: within a sample of at most that many shifts, the level after j
+// shifts is bit j of the register at the sample's start. And the shifts are linear: k of
+// them turn the register into (rng >> k) XOR what k shifts make of its low k bits alone.
+constexpr int32_t MostShiftsAtOnce = 4;
+
+struct Noise {
+    int32_t count;
+    int32_t output;
+    int32_t period;
+    int32_t whole;  // shifts every sample has at least, once count ≤ period ...
+    int32_t part;   // ... and one more when count ≤ part (PSG_STEP = whole × period + part)
+    // With whole + 1 ≤ MostShiftsAtOnce: what whole (row 0) or whole + 1 (row 1) shifts
+    // make of the register's low bits, indexed by them.
+    uint32_t shifted[2][1 << MostShiftsAtOnce];
+};
+
+// How many of three bits are set: the high stretches between a sample's first and last shift.
+constexpr uint8_t BitCounts[8] = {0, 1, 1, 2, 1, 2, 2, 3};
+
+// One shift of the noise register, with the feedback mask moved down with it and XORed in
+// after the shift.
+uint32_t Shift(uint32_t rng, uint32_t feedbackShifted) {
+    const uint32_t shifted = rng >> 1;
+    return (rng & 1) ? shifted ^ feedbackShifted : shifted;
+}
+
+// The noise channel across one sample: high for each stretch between two shifts exactly when
+// it was high at the stretch's start. With the count in (0, period] a sample holds `whole`
+// shifts or one more, as for the tones.
+[[gnu::always_inline]] inline int32_t NoiseSample(Noise& noise, uint32_t& rng,
+                                                  uint32_t feedbackShifted) {
+    int32_t acc = 0;
+    int32_t left = PSG_STEP;
+    if (noise.count > noise.period) {
+        // After a shorter period was written, or while silent: the shifts one by one.
+        while (noise.count <= left) {
+            acc += noise.count & -noise.output;
+            left -= noise.count;
+            rng = Shift(rng, feedbackShifted);
+            noise.output = static_cast<int32_t>(rng & 1);
+            noise.count = noise.period;
+        }
+    } else if (noise.whole == 0) {
+        // Slower than a sample (rates 0 to 2, or tone 2 slow): a shift every several
+        // samples, so a branch the predictor gets right most of the time.
+        if (noise.count <= left) {
+            acc += noise.count & -noise.output;
+            left -= noise.count;
+            rng = Shift(rng, feedbackShifted);
+            noise.output = static_cast<int32_t>(rng & 1);
+            noise.count = noise.period;
+        }
+    } else if (noise.whole < MostShiftsAtOnce) {
+        // Faster than a sample (white noise on a high tone 2): `whole` shifts or one more,
+        // each stretch high by the register's next bit. No shift waits for the one before:
+        // the stretches are added up from the bits, and the register takes all its shifts
+        // in one step.
+        const int32_t extra = noise.count <= noise.part;
+        const int32_t shifts = noise.whole + extra;
+        const uint32_t levels = rng;
+        const int32_t inner = BitCounts[(levels >> 1) & ((1u << (shifts - 1)) - 1)];
+        const int32_t rest = PSG_STEP - noise.count - (shifts - 1) * noise.period;
+        const int32_t last = static_cast<int32_t>((levels >> shifts) & 1);
+        acc = (noise.count & -noise.output) + inner * noise.period + (rest & -last);
+        rng = (levels >> shifts) ^ noise.shifted[extra][levels & ((1u << shifts) - 1)];
+        noise.output = last;
+        noise.count = noise.period - rest;
+        return acc;
+    } else {
+        // More shifts in a sample than that (only at clocks far below the console's): the
+        // shifts one by one.
+        while (noise.count <= left) {
+            acc += noise.count & -noise.output;
+            left -= noise.count;
+            rng = Shift(rng, feedbackShifted);
+            noise.output = static_cast<int32_t>(rng & 1);
+            noise.count = noise.period;
+        }
+    }
+    acc += left & -noise.output;
+    noise.count -= left;
+    return acc;
+}
+
 // Writes n samples, 1..UpdateChunk.
 void Generate(PsgChip& psg, int16_t* buffer, int n) {
     // A silent channel must not advance: push its counter on by exactly the time this call
@@ -89,55 +246,59 @@ void Generate(PsgChip& psg, int16_t* buffer, int n) {
         volume[i] = static_cast<uint32_t>(psg.volume[i]);
     }
     uint32_t rng = psg.rng;
-    const uint32_t feedback = static_cast<uint32_t>(psg.noiseFeedback);
-
-    for (int s = 0; s < n; ++s) {
-        int32_t acc[4] = {0, 0, 0, 0};
-
-        for (int i = 0; i < ToneChannels; ++i) {
-            if (output[i]) acc[i] += count[i];
-            count[i] -= PSG_STEP;
-            while (count[i] <= 0) {
-                count[i] += period[i];
-                if (count[i] > 0) {
-                    output[i] ^= 1;
-                    if (output[i]) acc[i] += period[i];
-                    break;
+    const uint32_t feedbackShifted = static_cast<uint32_t>(psg.noiseFeedback) >> 1;
+    Noise noise = {count[NoiseChannel],
+                   output[NoiseChannel],
+                   period[NoiseChannel],
+                   PSG_STEP / period[NoiseChannel],
+                   PSG_STEP % period[NoiseChannel],
+                   {}};
+    if (noise.whole < MostShiftsAtOnce) {
+        for (int32_t extra = 0; extra < 2; ++extra) {
+            for (uint32_t low = 0; low < 1u << (noise.whole + extra); ++low) {
+                uint32_t after = low;
+                for (int32_t k = 0; k < noise.whole + extra; ++k) {
+                    after = Shift(after, feedbackShifted);
                 }
-                // A whole period inside the sample: low half then high half, level unchanged.
-                count[i] += period[i];
-                acc[i] += period[i];
+                noise.shifted[extra][low] = after;
             }
-            if (output[i]) acc[i] -= count[i];
         }
+    }
+    constexpr uint32_t Ceiling = static_cast<uint32_t>(PSG_MAX_OUTPUT) << 16;
 
-        // The noise is high for `next` units of each stretch exactly when it was high at the
-        // stretch's start: adding the count before and removing what is left after, as the
-        // tones do, comes to the same. Masks instead of branches, because white noise's bits
-        // are as unpredictable to the branch predictor as they sound.
-        int32_t& noiseCount = count[NoiseChannel];
-        int32_t& noiseOut = output[NoiseChannel];
-        for (int32_t left = PSG_STEP; left > 0;) {
-            const int32_t next = noiseCount < left ? noiseCount : left;
-            acc[NoiseChannel] += next & -noiseOut;
-            noiseCount -= next;
-            if (noiseCount <= 0) {
-                rng = (rng ^ (feedback & (0u - (rng & 1)))) >> 1;
-                noiseOut = static_cast<int32_t>(rng & 1);
-                noiseCount += period[NoiseChannel];
-            }
-            left -= next;
+    // An audible tone whose count is above its period (a shorter period was just written)
+    // goes by the rules until it is back in (0, period], where every level change keeps it.
+    int s = 0;
+    for (; s < n; ++s) {
+        bool settled = true;
+        for (int i = 0; i < ToneChannels; ++i) settled &= !volume[i] || count[i] <= period[i];
+        if (settled) break;
+        uint32_t out = 0;
+        for (int i = 0; i < ToneChannels; ++i) {
+            out +=
+                static_cast<uint32_t>(ToneSampleByRule(count[i], output[i], period[i])) * volume[i];
         }
+        out +=
+            static_cast<uint32_t>(NoiseSample(noise, rng, feedbackShifted)) * volume[NoiseChannel];
+        buffer[s] = static_cast<int16_t>((out > Ceiling ? Ceiling : out) >> 16);
+    }
 
+    Tones tones = PrepareTones(count, output, period, volume);
+    for (; s < n; ++s) {
+        const Lanes acc = ToneSamples(tones);
         // Each acc is 0..0x10000 and each volume at most 10922, so the sum fits in 32 bits.
-        uint32_t out =
-            static_cast<uint32_t>(acc[0]) * volume[0] + static_cast<uint32_t>(acc[1]) * volume[1] +
-            static_cast<uint32_t>(acc[2]) * volume[2] + static_cast<uint32_t>(acc[3]) * volume[3];
-        constexpr uint32_t Ceiling = static_cast<uint32_t>(PSG_MAX_OUTPUT) << 16;
+        uint32_t out = acc[0] * volume[0] + acc[1] * volume[1] + acc[2] * volume[2] +
+                       static_cast<uint32_t>(NoiseSample(noise, rng, feedbackShifted)) * volume[3];
         if (out > Ceiling) out = Ceiling;
         buffer[s] = static_cast<int16_t>(out >> 16);
     }
+    for (int i = 0; i < ToneChannels; ++i) {
+        count[i] = static_cast<int32_t>(tones.count[i]);
+        output[i] = static_cast<int32_t>(tones.high[i] & 1);
+    }
 
+    count[NoiseChannel] = noise.count;
+    output[NoiseChannel] = noise.output;
     for (int i = 0; i < 4; ++i) {
         psg.count[i] = count[i];
         psg.output[i] = output[i];

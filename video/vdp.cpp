@@ -1,12 +1,11 @@
-// The video chip's ports, registers and lifecycle, and the simple behaviour's renderer.
-// The hardware behaviour's renderer is in vdp_hardware.cpp.
+// The video chip's ports, registers and lifecycle, the derived data kept for drawing, and the
+// simple behaviour's background. Its sprites are in vdp_sprites.cpp, the hardware
+// behaviour's renderer in vdp_hardware.cpp.
 #include "video/vdp.h"
 
-#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <new>
-#include <utility>
 
 #include "cpu/z80.h"
 #include "video/vdp_internal.h"
@@ -15,9 +14,7 @@ namespace plexaro {
 
 namespace {
 
-constexpr uint32_t SpriteAttributeBytes = SpriteCount * 4;
-// Pattern numbers 0..255 of eight bytes each; 16x16 sprites stay inside it too.
-constexpr uint32_t SpritePatternBytes = 256 * 8;
+constexpr uint32_t PatternBytesGraphicsI = 256 * 8;
 
 // Register 0 bit 1 (M3) and bits 2-3 form index bits 0-2; register 1 bits 3-4 (M2, M1)
 // form index bits 3-4.
@@ -38,20 +35,82 @@ uint16_t PackPixel(const uint8_t* rgb, uint32_t format) {
     return static_cast<uint16_t>(rgb[0] << 7 | rgb[1] << 2 | rgb[2] >> 3);
 }
 
+// The block of tile rows a row belongs to: the rows one line can show, one pattern row of
+// one third of the screen.
+uint32_t TileBlock(uint32_t index) {
+    return (index / VdpTileRowsPerThird) * 8 + index % 8;
+}
+
+// Every tile row goes stale at once: lines make the rows they show again. A new generation
+// matches no stamp (they are cleared when it wraps), so every block is wholly stale.
+void ForgetTileRows() {
+    if (vdp.tileRowGeneration == UINT8_MAX) {
+        std::memset(vdp.tileRowStamps, 0, sizeof vdp.tileRowStamps);
+        vdp.tileRowGeneration = 0;
+    }
+    ++vdp.tileRowGeneration;
+    for (uint16_t& stale : vdp.staleTileRows) stale = 256;
+}
+
+void ForgetTileRow(uint32_t index) {
+    if (vdp.tileRowStamps[index] != vdp.tileRowGeneration) return;
+    vdp.tileRowStamps[index] = 0;
+    ++vdp.staleTileRows[TileBlock(index)];
+}
+
+void SetTileColours(uint32_t colours) {
+    const uint16_t background = vdp.pixelPalette[colours & 0x0F];
+    const uint16_t flip = background ^ vdp.pixelPalette[colours >> 4];
+    for (uint32_t pixel = 0; pixel < 8; ++pixel) {
+        vdp.tileColours[colours][0][pixel] = background;
+        vdp.tileColours[colours][1][pixel] = flip;
+    }
+}
+
+void BuildTileColours() {
+    for (uint32_t colours = 0; colours < 256; ++colours) SetTileColours(colours);
+    ForgetTileRows();
+}
+
 void SetBackdropEntry() {
-    vdp.pixelPalette[0] = vdp.backdropColour ? vdp.pixelPalette[vdp.backdropColour] : 0;
+    const uint16_t backdrop = vdp.backdropColour ? vdp.pixelPalette[vdp.backdropColour] : 0;
+    if (backdrop == vdp.pixelPalette[0]) return;
+    vdp.pixelPalette[0] = backdrop;
+    // Only the colour bytes with a transparent half show the backdrop.
+    for (uint32_t other = 0; other < 16; ++other) {
+        SetTileColours(other);
+        SetTileColours(other << 4);
+    }
+    ForgetTileRows();
 }
 
 void BuildPalette(uint32_t format) {
     for (uint32_t colour = 0; colour < 16; ++colour) {
         vdp.pixelPalette[colour] = PackPixel(RgbPalette[colour], format);
     }
-    SetBackdropEntry();
+    vdp.pixelPalette[0] = vdp.backdropColour ? vdp.pixelPalette[vdp.backdropColour] : 0;
+    BuildTileColours();  // and forgets the tile rows
 }
 
 void ClearFrameBuffer() {
     if (vdp.frameBuffer) {
         std::memset(vdp.frameBuffer, 0, sizeof(uint16_t) * vdp.rowStride * VdpVisibleLines);
+    }
+}
+
+// Marks the pages of vram that hold a byte of a table something is worked out from: the
+// tile patterns and colours (their largest, Graphics II extent), the sprite attributes and
+// the sprite patterns. A write elsewhere, the name table's for one, has nothing to tell.
+void MapFedPages() {
+    std::memset(vdp.feedsDerived, 0, sizeof vdp.feedsDerived);
+    const uint32_t tables[4][2] = {{vdp.patternTable, VdpTileRows},
+                                   {vdp.colourTable, VdpTileRows},
+                                   {vdp.spriteAttributeTable, SpriteAttributeBytes},
+                                   {vdp.spritePatternTable, SpritePatternBytes}};
+    for (const auto& [offset, bytes] : tables) {
+        for (uint32_t at = 0; at < bytes; at += VdpPageBytes) {
+            vdp.feedsDerived[((offset + at) & VramMask) / VdpPageBytes] = true;
+        }
     }
 }
 
@@ -73,6 +132,10 @@ void ClearChip() {
     vdp.textColour = 0;
     vdp.collisionKnown = false;
     vdp.collisionFound = false;
+    vdp.spriteLinesKnown = false;
+    vdp.spriteRecordsKnown = 0;
+    ForgetTileRows();
+    MapFedPages();
 }
 
 void AdvanceAddress() {
@@ -83,12 +146,60 @@ bool TransfersAllowed() {
     return vdp.accessCode != 3;
 }
 
-// Only the sprite tables feed the collision test.
-void NoteVramWrite(uint32_t address) {
-    if (((address - vdp.spriteAttributeTable) & VramMask) < SpriteAttributeBytes ||
-        ((address - vdp.spritePatternTable) & VramMask) < SpritePatternBytes) {
-        vdp.collisionKnown = false;
+uint16_t* Row(uint32_t line) {
+    return vdp.frameBuffer + line * vdp.rowStride;
+}
+
+// Table offsets are multiples of their table's size (the masks keep them aligned), so once
+// an offset is wrapped into vram the whole table lies inside it and the per-byte reads need
+// no further wrapping.
+const uint8_t* Table(uint32_t offset) {
+    return vdp.vram + (offset & VramMask);
+}
+
+// A Graphics I colour byte serves the eight patterns of one group, all their rows.
+constexpr uint32_t GroupRows = 64;
+
+// The hardware behaviour's Graphics II masks: register 3's low seven bits mask bits 6-12 of
+// the colour index, register 4's low two bits bits 11-12 of the pattern index, so that one
+// table block can serve several thirds or character groups. The simple behaviour keeps
+// every bit.
+constexpr uint32_t FullIndex = 0x1FFF;
+
+uint32_t ColourIndexMask() {
+    if (vdp.behaviour != VideoHardware || vdp.mode != GraphicsII) return FullIndex;
+    return (vdp.registers[3] & 0x7Fu) << 6 | 0x3F;
+}
+
+uint32_t PatternIndexMask() {
+    if (vdp.behaviour != VideoHardware || vdp.mode != GraphicsII) return FullIndex;
+    return (vdp.registers[4] & 0x03u) << 11 | 0x7FF;
+}
+
+void NoteTileChange(uint32_t address) {
+    const bool graphicsII = vdp.mode == GraphicsII;
+    const uint32_t pattern = (address - vdp.patternTable) & VramMask;
+    const uint32_t colour = (address - vdp.colourTable) & VramMask;
+    // Masks only clear index bits, so no row reads past the tables' unmasked extent.
+    const uint32_t patternBytes = graphicsII ? VdpTileRows : PatternBytesGraphicsI;
+    const uint32_t colourBytes = graphicsII ? VdpTileRows : PatternBytesGraphicsI / GroupRows;
+    if (pattern >= patternBytes && colour >= colourBytes) return;
+    if (PatternIndexMask() != FullIndex || ColourIndexMask() != FullIndex) {
+        ForgetTileRows();  // masked tables: one byte shows in several rows; rarely changed
+        return;
     }
+    if (pattern < patternBytes) ForgetTileRow(pattern);
+    if (colour >= colourBytes) return;
+    if (graphicsII) {
+        ForgetTileRow(colour);
+    } else {
+        for (uint32_t row = 0; row < GroupRows; ++row) ForgetTileRow(colour * GroupRows + row);
+    }
+}
+
+void NoteVramChange(uint32_t address, uint8_t previous) {
+    if (vdp.mode == GraphicsI || vdp.mode == GraphicsII) NoteTileChange(address);
+    NoteSpriteChange(vdp, address, previous);
 }
 
 void ComputeTable(uint32_t number) {
@@ -103,6 +214,7 @@ void ComputeTable(uint32_t number) {
         case 6: vdp.spritePatternTable = offset; break;
         default: break;
     }
+    if (number >= 3) MapFedPages();
 }
 
 // Returns false for the index combinations that select no mode; the current mode and its
@@ -119,100 +231,50 @@ bool DecodeMode(ScreenMode* mode) {
     }
 }
 
-uint16_t* Row(uint32_t line) {
-    return vdp.frameBuffer + line * vdp.rowStride;
+[[gnu::noinline]] void MakeTileRow(uint32_t index) {
+    const uint8_t bits = Table(vdp.patternTable)[index & PatternIndexMask()];
+    const uint8_t colours = vdp.mode == GraphicsII
+                                ? Table(vdp.colourTable)[index & ColourIndexMask()]
+                                : Table(vdp.colourTable)[index / GroupRows];
+    PutPattern(vdp.tileRows[index], bits, colours, vdp);
+    vdp.tileRowStamps[index] = vdp.tileRowGeneration;
+    --vdp.staleTileRows[TileBlock(index)];
 }
 
-// Table offsets are multiples of their table's size (the masks keep them aligned), so once
-// an offset is wrapped into vram the whole table lies inside it and the per-byte reads need
-// no further wrapping.
-const uint8_t* Table(uint32_t offset) {
-    return vdp.vram + (offset & VramMask);
-}
-
-void RenderGraphicsILine(uint32_t y) {
-    uint16_t* row = Row(y);
-    if (!(vdp.registers[1] & VdpDisplayEnable)) {
-        FillBackdrop(row, vdp.pixelPalette[0]);
-        return;
-    }
-    uint64_t wide[16];
-    WidePalette(vdp.pixelPalette, wide);
-    const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
-    const uint8_t* colours = Table(vdp.colourTable);
-    const uint8_t* patterns = Table(vdp.patternTable) + (y & 7);
+// Makes current the rows a line shows, and a few more of its block: once a block has no
+// stale row its lines are drawn without looking at the stamps. The few more keep the work
+// per line within about twice a line's own, however often the rows go stale.
+void RefreshTileRows(uint32_t block, const uint8_t* names) {
+    const uint8_t generation = vdp.tileRowGeneration;
     for (uint32_t column = 0; column < 32; ++column) {
-        const uint32_t name = names[column];
-        PutPattern(row + column * 8, patterns[name * 8], colours[name >> 3], wide);
+        const uint32_t index = block + names[column] * 8u;
+        if (vdp.tileRowStamps[index] != generation) MakeTileRow(index);
     }
-}
-
-void RenderGraphicsIILine(uint32_t y) {
-    uint16_t* row = Row(y);
-    if (!(vdp.registers[1] & VdpDisplayEnable)) {
-        FillBackdrop(row, vdp.pixelPalette[0]);
-        return;
+    uint16_t& stale = vdp.staleTileRows[TileBlock(block)];
+    uint32_t budget = 32;
+    for (uint32_t name = 0; name < 256 && stale != 0 && budget != 0; ++name) {
+        const uint32_t index = block + name * 8;
+        if (vdp.tileRowStamps[index] != generation) {
+            MakeTileRow(index);
+            --budget;
+        }
     }
-    uint64_t wide[16];
-    WidePalette(vdp.pixelPalette, wide);
-    const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
-    const uint32_t block = ((y & ThirdLineMask) << ThirdShift) + (y & 7);
-    const uint8_t* colours = Table(vdp.colourTable) + block;
-    const uint8_t* patterns = Table(vdp.patternTable) + block;
-    for (uint32_t column = 0; column < 32; ++column) {
-        const uint32_t name = names[column];
-        PutPattern(row + column * 8, patterns[name * 8], colours[name * 8], wide);
-    }
-}
-
-int SpriteSize() {
-    return (vdp.registers[1] & VdpSpriteSize16) ? 16 : 8;
-}
-
-// Y bytes near the bottom of the range stand for negative positions, so that sprites can
-// slide in from the top of the screen.
-int SpriteTop(uint8_t y, int size) {
-    return y > 256 - size ? y - 256 : y;
-}
-
-// True when two coordinates taken modulo 256 are less than size apart in either direction.
-bool Near(uint32_t difference, int size) {
-    return ((difference + size - 1) & 0xFF) < static_cast<uint32_t>(2 * size - 1);
-}
-
-void DrawSprite(uint16_t* row, const uint8_t* attributes, uint32_t line, int size) {
-    const uint32_t colour = attributes[3] & 0x0F;
-    int x = attributes[1] - ((attributes[3] & EarlyClock) ? EarlyClockShift : 0);
-    if (colour == 0 || x <= -size) return;
-
-    const uint32_t patternRow = line - SpriteTop(attributes[0], size) - 1;
-    const uint8_t* pattern =
-        Table(vdp.spritePatternTable) + SpritePattern(attributes[2], size) + patternRow;
-    uint32_t word = pattern[0] << 8;
-    if (size == 16) word |= pattern[RightHalfOffset];
-
-    // Bit 15 - k of the word is pixel x + k; clip by dropping bits, never wrapping.
-    if (x < 0) {
-        word = (word << -x) & 0xFFFF;
-        x = 0;
-    }
-    if (x > static_cast<int>(VdpScreenWidth) - 16) word &= 0xFFFFu << (x - (VdpScreenWidth - 16));
-
-    const uint16_t pixel = vdp.pixelPalette[colour];
-    uint16_t* out = row + x;
-    word &= 0xFFFF;
-    while (word) {
-        const int k = std::countl_zero(word) - 16;
-        out[k] = pixel;
-        word &= ~(0x8000u >> k);
-    }
-}
-
-uint32_t CollisionRow(const uint8_t* pattern, int size) {
-    return size == 8 ? pattern[0] : pattern[0] << 8 | pattern[RightHalfOffset];
 }
 
 }  // namespace
+
+void DrawTileLine(uint16_t* row, uint32_t y) {
+    // Graphics II has a block of 256 patterns per third of the screen.
+    const uint32_t third = vdp.mode == GraphicsII ? (y & ThirdLineMask) << ThirdShift : 0;
+    const uint32_t block = third + (y & 7);
+    const uint8_t* names = Table(vdp.nameTable) + (y & 0xF8) * 4;
+    if (vdp.staleTileRows[TileBlock(block)] != 0) RefreshTileRows(block, names);
+    const uint16_t(*rows)[8] = vdp.tileRows + block;
+#pragma GCC unroll 4
+    for (uint32_t column = 0; column < 32; ++column) {
+        StorePixels(row + column * 8, LoadPixels(rows[names[column] * 8u]));
+    }
+}
 
 void VdpInit(uint32_t rowStride) {
     ClearChip();
@@ -259,9 +321,11 @@ void VdpWriteControl(uint8_t value) {
 
 void VdpWriteData(uint8_t value) {
     vdp.controlLatched = false;
-    if (TransfersAllowed()) {
+    // A byte written over itself changes nothing that was worked out from it.
+    if (TransfersAllowed() && vdp.vram[vdp.address] != value) {
+        const uint8_t previous = vdp.vram[vdp.address];
         vdp.vram[vdp.address] = value;
-        NoteVramWrite(vdp.address);
+        if (vdp.feedsDerived[vdp.address / VdpPageBytes]) NoteVramChange(vdp.address, previous);
     }
     AdvanceAddress();
 }
@@ -298,19 +362,33 @@ void VdpWriteRegister(uint32_t number, uint8_t value) {
             ScreenMode mode;
             if (DecodeMode(&mode) && mode != vdp.mode) {
                 vdp.mode = mode;
+                ForgetTileRows();  // the rows are laid out by mode
                 for (uint32_t table = 2; table <= 6; ++table) ComputeTable(table);
             }
-            vdp.collisionKnown = false;  // the sprite size or the sprite tables may have moved
+            // The sprite size or the sprite tables may have moved.
+            vdp.collisionKnown = false;
+            vdp.spriteLinesKnown = false;
+            vdp.spriteRecordsKnown = 0;
             break;
         }
         case 5:
+            ComputeTable(number);
+            vdp.collisionKnown = false;
+            vdp.spriteLinesKnown = false;
+            vdp.spriteRecordsKnown = 0;
+            break;
         case 6:
             ComputeTable(number);
             vdp.collisionKnown = false;
+            vdp.spriteRecordsKnown = 0;
             break;
-        case 2:
         case 3:
-        case 4: ComputeTable(number); break;
+        case 4:
+            // The hardware behaviour's Graphics II masks come from the same registers.
+            if (value != previous) ForgetTileRows();
+            ComputeTable(number);
+            break;
+        case 2: ComputeTable(number); break;
         case 7:
             vdp.backdropColour = value & 0x0F;
             vdp.textColour = value >> 4;
@@ -328,10 +406,11 @@ void VdpRenderLine(uint32_t line) {
     }
     if (vdp.mode == GraphicsI || vdp.mode == GraphicsII) {
         if (vdp.frameBuffer) {
-            if (vdp.mode == GraphicsI) {
-                RenderGraphicsILine(line);
+            uint16_t* row = Row(line);
+            if (vdp.registers[1] & VdpDisplayEnable) {
+                DrawTileLine(row, line);
             } else {
-                RenderGraphicsIILine(line);
+                FillBackdrop(row, vdp.pixelPalette[0]);
             }
             DrawSpriteLine(line);
         }
@@ -349,73 +428,11 @@ void VdpRenderLine(uint32_t line) {
 }
 
 void DrawSpriteLine(uint32_t line) {
-    if (!vdp.frameBuffer || line >= VdpVisibleLines) return;
-    const int size = SpriteSize();
-    const int y = static_cast<int>(line);
-    const uint8_t* attributes = Table(vdp.spriteAttributeTable);
-
-    // One walk of the table: entry 0 ends up in the highest examined bit, so consuming the
-    // set from its low end draws the highest-numbered sprite first and entry 0 on top.
-    uint32_t covering = 0;
-    uint32_t examined = 0;
-    for (; examined < SpriteCount; ++examined) {
-        const uint8_t yByte = attributes[examined * 4];
-        if (yByte == SpriteEndMarker) break;
-        const int top = SpriteTop(yByte, size);
-        covering = covering << 1 | (top < y && y <= top + size);
-    }
-
-    uint16_t* row = Row(line);
-    uint32_t entry = examined;
-    while (covering) {
-        const int skip = std::countr_zero(covering);
-        entry -= skip + 1;
-        covering = skip == 31 ? 0 : covering >> (skip + 1);
-        DrawSprite(row, attributes + entry * 4, line, size);
-    }
+    if (vdp.frameBuffer && line < VdpVisibleLines) DrawSimpleSprites(vdp, line);
 }
 
 bool DetectSpriteCollision() {
-    const int size = SpriteSize();
-    const uint8_t* attributes = Table(vdp.spriteAttributeTable);
-    const uint8_t* patterns = Table(vdp.spritePatternTable);
-    struct Sprite {
-        uint8_t y, x;
-        const uint8_t* pattern;
-    } sprites[SpriteCount];
-    uint32_t count = 0;
-    for (uint32_t entry = 0; entry < SpriteCount; ++entry) {
-        const uint8_t* sprite = attributes + entry * 4;
-        if (sprite[0] == SpriteEndMarker) break;
-        if ((sprite[3] & 0x0F) == 0) continue;
-        sprites[count++] = {sprite[0], sprite[1], patterns + SpritePattern(sprite[2], size)};
-    }
-
-    for (uint32_t i = 0; i < count; ++i) {
-        for (uint32_t j = i + 1; j < count; ++j) {
-            // Raw coordinates, taken modulo 256, so overlaps across the wrap count too.
-            int dy = static_cast<uint8_t>(sprites[i].y - sprites[j].y);
-            int dx = static_cast<uint8_t>(sprites[i].x - sprites[j].x);
-            if (!Near(dy, size) || !Near(dx, size)) continue;
-            const uint8_t* a = sprites[i].pattern;
-            const uint8_t* b = sprites[j].pattern;
-            if (dy < size) {
-                b += dy;
-            } else {
-                dy = 256 - dy;
-                a += dy;
-            }
-            // The sprite further right is at a, so its row shifts right onto b's.
-            if (dx > 256 - size) {
-                dx = 256 - dx;
-                std::swap(a, b);
-            }
-            for (int row = 0; row < size - dy; ++row) {
-                if (CollisionRow(b + row, size) & (CollisionRow(a + row, size) >> dx)) return true;
-            }
-        }
-    }
-    return false;
+    return FindSimpleCollision(vdp);
 }
 
 void VdpSelectPixelFormat(uint32_t format) {
@@ -426,6 +443,7 @@ void VdpSelectBehaviour(VideoBehaviour behaviour) {
     vdp.behaviour = behaviour == VideoHardware ? VideoHardware : VideoSimple;
     if (vdp.behaviour == VideoSimple) vdp.status &= FrameFlag | CollisionFlag;
     vdp.collisionKnown = false;
+    ForgetTileRows();  // Graphics II tables are masked in one behaviour only
 }
 
 VideoBehaviour VdpBehaviour() {
@@ -469,6 +487,15 @@ void VdpRestore(const VdpState& saved) {
     vdp.textColour = vdp.registers[7] >> 4;
     SetBackdropEntry();
     vdp.collisionKnown = false;
+    VdpRebuildDerived();
+}
+
+void VdpRebuildDerived() {
+    MapFedPages();
+    vdp.collisionKnown = false;
+    vdp.spriteLinesKnown = false;
+    vdp.spriteRecordsKnown = 0;
+    BuildTileColours();
 }
 
 }  // namespace plexaro

@@ -47,6 +47,9 @@ inline constexpr uint32_t VdpRegisterCount = 8;
 inline constexpr uint32_t VramSize = 0x4000;
 inline constexpr uint32_t VdpVisibleLines = 192;
 inline constexpr uint32_t VdpScreenWidth = 256;
+inline constexpr uint32_t VdpTileRows = 0x1800;  // pattern bytes of Graphics II's three thirds
+inline constexpr uint32_t VdpTileRowsPerThird = 0x800;
+inline constexpr uint32_t VdpPageBytes = 128;  // vram pages for the data port's bookkeeping
 
 // Register 1 bits.
 inline constexpr uint8_t VdpDisplayEnable = 0x40;    // clear: the background shows the backdrop
@@ -82,6 +85,22 @@ inline constexpr uint8_t TableBaseMasks[4][5] = {
 };
 // clang-format on
 
+// One sprite as the simple behaviour draws it, decoded from its attribute entry: where its
+// pattern rows are, and how a row's 16-bit word (bit 15 leftmost) lands in the line's
+// eight-pixel groups once clipped.
+struct VdpSpriteRecord {
+    uint16_t pattern;     // vram offset of row 0 of its pattern's left half
+    uint8_t rightOffset;  // 16 for 16x16 sprites (the right half's rows), else 0
+    uint8_t rightMask;    // 0xFF for 16x16 sprites, else 0
+    int16_t firstLine;    // the line that shows row 0
+    uint16_t groups;      // first pixel of the first group it touches
+    uint16_t keep;        // the word's bits that stay on screen, after leftShift
+    uint8_t leftShift;    // pixels clipped at the left edge
+    uint8_t spanShift;    // 8 - x mod 8: the word's place in its three groups
+    uint8_t colour;       // 0: draws nothing (transparent, or wholly off the left edge)
+    uint8_t groupCount;   // 1 to 3: the groups it touches inside the row
+};
+
 struct VdpState {
     uint8_t registers[VdpRegisterCount];
     uint8_t vram[VramSize];
@@ -103,11 +122,43 @@ struct VdpState {
     uint16_t pixelPalette[16];  // ready-made pixels; entry 0 holds the backdrop
     uint16_t* frameBuffer;      // null while empty
     uint32_t rowStride;         // pixels per FrameBuffer row
+    VideoBehaviour behaviour;   // kept through VdpInit and VdpReset
+
+    // Derived data: what the renderers would otherwise work out again on every line, kept
+    // here and made again from the fields above by VdpRebuildDerived. A saved state leaves
+    // it out; a restored one calls VdpRebuildDerived.
+    //
+    // Per page of vram: whether a byte of it feeds anything below, so that the data port
+    // looks no further for the others (the name table's, most of all).
+    bool feedsDerived[VramSize / VdpPageBytes];
     // The sprite collision answer depends only on vram and registers, so it is remembered
     // until a data write or a register write could change it.
     bool collisionKnown;
     bool collisionFound;
-    VideoBehaviour behaviour;  // kept through VdpInit and VdpReset
+    // The sprite entries covering each line, bit e for entry e (simple behaviour), found in
+    // one walk of the attribute table, moved along with each changed Y byte, and walked
+    // again when the end marker, the sprite size or the table moves.
+    bool spriteLinesKnown;
+    uint8_t spriteEntries;  // entries before the end marker
+    uint32_t spriteLines[VdpVisibleLines];
+    // Bit e set: record e is current. A write to entry e, the sprite size or a sprite table
+    // clears it.
+    uint32_t spriteRecordsKnown;
+    VdpSpriteRecord spriteRecords[32];
+    // Per colour byte: eight pixels of its background colour, and the XOR that turns one
+    // into its foreground colour; made when the palette changes.
+    alignas(16) uint16_t tileColours[256][2][8];
+    // Graphics I and II: the eight pixels each pattern-table index shows, its pattern byte
+    // in its colours (the hardware behaviour reads both through its Graphics II masks). A
+    // row is current while its stamp equals the generation; a changed pattern or colour
+    // byte clears its rows' stamps, and a new palette, table, mask, mode or behaviour
+    // starts a new generation, so rows are made again as lines need them.
+    uint8_t tileRowGeneration;
+    uint8_t tileRowStamps[VdpTileRows];
+    // Per block of rows one line can show (one pattern row of one third), how many are
+    // stale; a block with none is drawn without looking at the stamps.
+    uint16_t staleTileRows[VdpTileRows / 256];
+    alignas(16) uint16_t tileRows[VdpTileRows][8];
 };
 
 void VdpInit(uint32_t rowStride);  // a stride below 256 gives an empty FrameBuffer
@@ -134,10 +185,13 @@ uint32_t VdpRowStride();
 
 uint8_t VdpRegister(uint32_t number);  // read access for the machine (register 1: interrupt enable)
 uint8_t VdpStatus();                   // the status without clearing it
-const VdpState& VdpInspect();
+const VdpState& VdpInspect();          // read-only view for tests and tools
 // Puts back what a save state holds of the chip (registers, video memory, the port's
 // address and latch, read buffer, status, mode and behaviour); everything else follows
 // from those. The frame buffer and its pixel format stay as they are.
-void VdpRestore(const VdpState& saved);          // read-only view for tests and tools
+void VdpRestore(const VdpState& saved);
+// Makes the derived data (see VdpState) again from the registers, vram and the palette, as
+// after a state was put back from outside the chip.
+void VdpRebuildDerived();
 
 }  // namespace plexaro

@@ -17,16 +17,6 @@ constexpr uint32_t TextColumns = 40;
 constexpr uint32_t TextCellWidth = 6;  // the left six bits of each pattern byte
 constexpr uint32_t TextBorder = 8;     // backdrop columns on either side of the text
 
-// Graphics II: register 3's low seven bits mask bits 6-12 of the colour index, register 4's
-// low two bits mask bits 11-12 of the pattern index, so one table block can serve several
-// thirds or several character groups.
-constexpr uint8_t ColourIndexBits = 0x7F;
-constexpr uint32_t ColourIndexShift = 6;
-constexpr uint32_t ColourIndexLowBits = 0x3F;
-constexpr uint8_t PatternIndexBits = 0x03;
-constexpr uint32_t PatternIndexShift = 11;
-constexpr uint32_t PatternIndexLowBits = 0x7FF;
-
 // Sprite Y bytes above the end marker stand for lines above the top of the screen.
 constexpr int SpriteWrap = 256;
 
@@ -57,36 +47,6 @@ struct LineSprite {
 
 const uint8_t* Table(const VdpState& chip, uint32_t offset) {
     return chip.vram + (offset & VramMask);
-}
-
-void RenderGraphicsI(const VdpState& chip, uint16_t* row, uint32_t y) {
-    uint64_t wide[16];
-    WidePalette(chip.pixelPalette, wide);
-    const uint8_t* names = Table(chip, chip.nameTable) + (y & 0xF8) * 4;
-    const uint8_t* colours = Table(chip, chip.colourTable);
-    const uint8_t* patterns = Table(chip, chip.patternTable) + (y & 7);
-    for (uint32_t column = 0; column < 32; ++column) {
-        const uint32_t name = names[column];
-        PutPattern(row + column * 8, patterns[name * 8], colours[name >> 3], wide);
-    }
-}
-
-void RenderGraphicsII(const VdpState& chip, uint16_t* row, uint32_t y) {
-    uint64_t wide[16];
-    WidePalette(chip.pixelPalette, wide);
-    const uint32_t colourMask =
-        (chip.registers[3] & ColourIndexBits) << ColourIndexShift | ColourIndexLowBits;
-    const uint32_t patternMask =
-        (chip.registers[4] & PatternIndexBits) << PatternIndexShift | PatternIndexLowBits;
-    const uint8_t* names = Table(chip, chip.nameTable) + (y & 0xF8) * 4;
-    const uint32_t block = ((y & ThirdLineMask) << ThirdShift) + (y & 7);
-    const uint8_t* colours = Table(chip, chip.colourTable);
-    const uint8_t* patterns = Table(chip, chip.patternTable);
-    for (uint32_t column = 0; column < 32; ++column) {
-        const uint32_t index = block + names[column] * 8u;
-        PutPattern(row + column * 8, patterns[index & patternMask], colours[index & colourMask],
-                   wide);
-    }
 }
 
 void RenderText(const VdpState& chip, uint16_t* row, uint32_t y) {
@@ -200,13 +160,17 @@ void DrawSprites(const VdpState& chip, uint16_t* row, const LineSprite* sprites,
     for (uint32_t i = count; i-- > 0;) {
         const LineSprite& sprite = sprites[i];
         if (sprite.colour == 0) continue;
-        const uint16_t pixel = chip.pixelPalette[sprite.colour];
-        uint16_t* out = row + sprite.left;
-        uint64_t bits = sprite.bits;
-        while (bits) {
-            const int k = std::countl_zero(bits);
-            out[k] = pixel;
-            bits ^= (uint64_t{1} << 63) >> k;
+        // Eight pixels at a time, in the background's eight-pixel groups, as the simple
+        // behaviour draws them: bit 63 - k of the span is pixel k from the first group.
+        const uint32_t first = static_cast<uint32_t>(sprite.left) & ~7u;
+        const uint64_t span = sprite.bits >> (sprite.left & 7);
+        const Pixels8 colourLanes = LoadPixels(chip.tileColours[sprite.colour][0]);
+        for (uint32_t group = 0; group < 5 && first + 8 * group < VdpScreenWidth; ++group) {
+            const uint32_t bits = (span >> (56 - 8 * group)) & 0xFF;
+            if (bits == 0) continue;
+            uint16_t* out = row + first + 8 * group;
+            const Pixels8 old = LoadPixels(out);
+            StorePixels(out, old ^ ((old ^ colourLanes) & LoadPixels(PatternMasks.lanes[bits])));
         }
     }
 }
@@ -234,11 +198,11 @@ void VdpRenderHardwareLine(VdpState& chip, uint32_t line) {
                 if (row) RenderText(chip, row, line);
                 break;
             case GraphicsI:
-                if (row) RenderGraphicsI(chip, row, line);
+                if (row) DrawTileLine(row, line);
                 RenderSprites(chip, row, line);
                 break;
             case GraphicsII:
-                if (row) RenderGraphicsII(chip, row, line);
+                if (row) DrawTileLine(row, line);
                 RenderSprites(chip, row, line);
                 break;
             case Multicolor:

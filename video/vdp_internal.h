@@ -18,6 +18,9 @@ inline constexpr uint32_t VramMask = VramSize - 1;
 // The byte that ends the sprite attribute table when found in a Y position.
 inline constexpr uint8_t SpriteEndMarker = 0xD0;
 inline constexpr uint32_t SpriteCount = 32;
+inline constexpr uint32_t SpriteAttributeBytes = SpriteCount * 4;
+// Pattern numbers 0..255 of eight bytes each; 16x16 sprites stay inside it too.
+inline constexpr uint32_t SpritePatternBytes = 256 * 8;
 inline constexpr uint8_t EarlyClock = 0x80;  // sprite attribute byte 3: drawn 32 pixels left
 inline constexpr int EarlyClockShift = 32;
 // In 16x16 patterns the right half's rows follow the left half's sixteen.
@@ -57,16 +60,44 @@ inline void FillBackdrop(uint16_t* row, uint16_t backdrop) {
     for (uint32_t x = 0; x < VdpScreenWidth; x += 4) std::memcpy(row + x, &wide, 8);
 }
 
-// Eight pixels of a pattern byte: set bits in the colour byte's high nibble, clear bits in
-// its low nibble, both through the four-lane palette.
+// Eight 16-bit pixels, lane k at pixel k; the compiler turns the operations on them into
+// single vector instructions.
+using Pixels8 = uint16_t __attribute__((vector_size(16)));
+
+// Per pattern byte, all ones in the lanes of its set bits: bit 7 is the leftmost pixel.
+struct PatternMaskTable {
+    alignas(16) uint16_t lanes[256][8];
+};
+
+constexpr PatternMaskTable MakePatternMasks() {
+    PatternMaskTable table{};
+    for (uint32_t bits = 0; bits < 256; ++bits) {
+        for (uint32_t pixel = 0; pixel < 8; ++pixel) {
+            table.lanes[bits][pixel] = (bits >> (7 - pixel)) & 1 ? 0xFFFF : 0;
+        }
+    }
+    return table;
+}
+
+inline constexpr PatternMaskTable PatternMasks = MakePatternMasks();
+
+inline Pixels8 LoadPixels(const uint16_t* from) {
+    Pixels8 pixels;
+    std::memcpy(&pixels, from, sizeof pixels);
+    return pixels;
+}
+
+inline void StorePixels(uint16_t* to, Pixels8 pixels) {
+    std::memcpy(to, &pixels, sizeof pixels);
+}
+
+// Eight pixels of a pattern byte in a colour byte's two colours: the background everywhere,
+// flipped to the foreground where the pattern has its bits.
 [[gnu::always_inline]] inline void PutPattern(uint16_t* out, uint8_t bits, uint8_t colours,
-                                              const uint64_t* wide) {
-    const uint64_t background = wide[colours & 0x0F];
-    const uint64_t flip = background ^ wide[colours >> 4];
-    const uint64_t left = background ^ (flip & NibbleMasks.mask[bits >> 4]);
-    const uint64_t right = background ^ (flip & NibbleMasks.mask[bits & 0x0F]);
-    std::memcpy(out, &left, 8);
-    std::memcpy(out + 4, &right, 8);
+                                              const VdpState& chip) {
+    const Pixels8 background = LoadPixels(chip.tileColours[colours][0]);
+    const Pixels8 flip = LoadPixels(chip.tileColours[colours][1]);
+    StorePixels(out, background ^ (flip & LoadPixels(PatternMasks.lanes[bits])));
 }
 
 inline void WidePalette(const uint16_t* palette, uint64_t* wide) {
@@ -81,5 +112,15 @@ inline uint32_t SpritePattern(uint8_t number, int size) {
 
 // Draws line `line` (0 to 191) the way the TMS9918A does, status bits included.
 void VdpRenderHardwareLine(VdpState& chip, uint32_t line);
+
+// The simple behaviour's sprites (vdp_sprites.cpp): a changed vram byte, the sprites of a
+// line drawn over its background, and the collision test.
+void NoteSpriteChange(VdpState& chip, uint32_t address, uint8_t previous);
+void DrawSimpleSprites(VdpState& chip, uint32_t line);
+bool FindSimpleCollision(const VdpState& chip);
+
+// The background of a Graphics I or II line with the display on, from the tile rows (see
+// VdpState), in the selected behaviour's way of reading the tables.
+void DrawTileLine(uint16_t* row, uint32_t y);
 
 }  // namespace plexaro

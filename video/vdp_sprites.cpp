@@ -1,0 +1,192 @@
+// The simple behaviour's sprites: which entries cover each line, each entry decoded for
+// drawing, the rows drawn over the background, and the collision test over whole patterns.
+// Works on the chip state that vdp.cpp owns; what it keeps is derived data (see VdpState).
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "video/vdp_internal.h"
+
+namespace plexaro {
+namespace {
+
+const uint8_t* Table(const VdpState& chip, uint32_t offset) {
+    return chip.vram + (offset & VramMask);
+}
+
+int SpriteSize(const VdpState& chip) {
+    return (chip.registers[1] & VdpSpriteSize16) ? 16 : 8;
+}
+
+// Y bytes near the bottom of the range stand for negative positions, so that sprites can
+// slide in from the top of the screen.
+int SpriteTop(uint8_t y, int size) {
+    return y > 256 - size ? y - 256 : y;
+}
+
+// Sets or clears an entry's bit in the lines a sprite at this Y byte covers.
+void MarkSpriteLines(VdpState& chip, uint32_t entry, uint8_t yByte, bool covering) {
+    const int size = SpriteSize(chip);
+    const int top = SpriteTop(yByte, size);
+    const int last = std::min(top + size, static_cast<int>(VdpVisibleLines) - 1);
+    const uint32_t bit = 1u << entry;
+    const uint32_t set = covering ? bit : 0;
+    for (int line = std::max(top + 1, 0); line <= last; ++line) {
+        chip.spriteLines[line] = (chip.spriteLines[line] & ~bit) | set;
+    }
+}
+
+// One walk of the attribute table for the whole screen: the entries before the end marker,
+// each set in the lines it covers.
+void FindSpriteLines(VdpState& chip) {
+    const uint8_t* attributes = Table(chip, chip.spriteAttributeTable);
+    std::memset(chip.spriteLines, 0, sizeof chip.spriteLines);
+    uint32_t entry = 0;
+    for (; entry < SpriteCount && attributes[entry * 4] != SpriteEndMarker; ++entry) {
+        MarkSpriteLines(chip, entry, attributes[entry * 4], true);
+    }
+    chip.spriteEntries = static_cast<uint8_t>(entry);
+    chip.spriteLinesKnown = true;
+}
+
+[[gnu::noinline]] void DecodeSprite(VdpState& chip, uint32_t entry) {
+    const uint8_t* attributes = Table(chip, chip.spriteAttributeTable) + entry * 4;
+    const int size = SpriteSize(chip);
+    VdpSpriteRecord& sprite = chip.spriteRecords[entry];
+    int x = attributes[1] - ((attributes[3] & EarlyClock) ? EarlyClockShift : 0);
+    sprite.colour = x <= -size ? 0 : attributes[3] & 0x0F;
+    sprite.pattern = static_cast<uint16_t>((chip.spritePatternTable & VramMask) +
+                                           SpritePattern(attributes[2], size));
+    // An 8x8 sprite reads its own row again for the right half and masks it away, which
+    // keeps the read inside the table.
+    sprite.rightOffset = size == 16 ? RightHalfOffset : 0;
+    sprite.rightMask = size == 16 ? 0xFF : 0;
+    sprite.firstLine = static_cast<int16_t>(SpriteTop(attributes[0], size) + 1);
+    // Clip by dropping bits, never wrapping.
+    sprite.leftShift = static_cast<uint8_t>(x < 0 ? -x : 0);
+    if (x < 0) x = 0;
+    constexpr int LastWholeSprite = static_cast<int>(VdpScreenWidth) - 16;
+    sprite.keep =
+        static_cast<uint16_t>(x > LastWholeSprite ? 0xFFFFu << (x - LastWholeSprite) : 0xFFFFu);
+    sprite.spanShift = static_cast<uint8_t>(8 - (x & 7));
+    sprite.groups = static_cast<uint16_t>(x & ~7);
+    const int lastPixel = std::min(x + size - 1, static_cast<int>(VdpScreenWidth) - 1);
+    sprite.groupCount = static_cast<uint8_t>(lastPixel / 8 - x / 8 + 1);
+    chip.spriteRecordsKnown |= 1u << entry;
+}
+
+void DrawSprite(const VdpState& chip, uint16_t* row, const VdpSpriteRecord& sprite, uint32_t line) {
+    if (sprite.colour == 0) return;
+    const uint8_t* pattern = chip.vram + sprite.pattern + (line - sprite.firstLine);
+    const uint32_t word = pattern[0] << 8 | (pattern[sprite.rightOffset] & sprite.rightMask);
+
+    // Eight pixels at a time through the pattern masks, in the same eight-pixel groups the
+    // background was stored in, so that the groups never reach past the row: bit 23 - k of
+    // the span is pixel k of the sprite's (at most three) groups, and what lies past the
+    // right edge has no bits left.
+    const uint32_t span = ((word << sprite.leftShift) & sprite.keep) << sprite.spanShift;
+    uint16_t* out = row + sprite.groups;
+    // The tile colours of colour byte `colour` have it as their background.
+    const Pixels8 colourLanes = LoadPixels(chip.tileColours[sprite.colour][0]);
+    // Groups without a set bit are written back as they were: cheaper than a branch the
+    // predictor cannot learn from pattern data.
+    for (uint32_t group = 0; group < sprite.groupCount; ++group) {
+        const uint32_t bits = (span >> (16 - 8 * group)) & 0xFF;
+        const Pixels8 old = LoadPixels(out + 8 * group);
+        StorePixels(out + 8 * group,
+                    old ^ ((old ^ colourLanes) & LoadPixels(PatternMasks.lanes[bits])));
+    }
+}
+
+// True when two coordinates taken modulo 256 are less than size apart in either direction.
+bool Near(uint32_t difference, int size) {
+    return ((difference + size - 1) & 0xFF) < static_cast<uint32_t>(2 * size - 1);
+}
+
+uint32_t CollisionRow(const uint8_t* pattern, int size) {
+    return size == 8 ? pattern[0] : pattern[0] << 8 | pattern[RightHalfOffset];
+}
+
+}  // namespace
+
+// What a changed byte of vram makes stale here: only the sprite tables feed the collision test,
+// and only the Y bytes decide which lines a sprite covers. A sprite that moves takes its
+// bit from its old lines to its new ones, so that a program moving sprites while the
+// screen is drawn costs a few lines' worth of work, not a walk of the table per line.
+void NoteSpriteChange(VdpState& chip, uint32_t address, uint8_t previous) {
+    const uint32_t attribute = (address - chip.spriteAttributeTable) & VramMask;
+    if (attribute < SpriteAttributeBytes) {
+        chip.collisionKnown = false;
+        const uint32_t entry = attribute / 4;
+        chip.spriteRecordsKnown &= ~(1u << entry);
+        if (attribute % 4 != 0 || !chip.spriteLinesKnown || entry > chip.spriteEntries) return;
+        const uint8_t yByte = chip.vram[address];
+        if (previous == SpriteEndMarker || yByte == SpriteEndMarker) {
+            chip.spriteLinesKnown = false;  // the end marker moved
+        } else if (entry < chip.spriteEntries) {
+            MarkSpriteLines(chip, entry, previous, false);
+            MarkSpriteLines(chip, entry, yByte, true);
+        }
+    } else if (((address - chip.spritePatternTable) & VramMask) < SpritePatternBytes) {
+        chip.collisionKnown = false;
+    }
+}
+
+void DrawSimpleSprites(VdpState& chip, uint32_t line) {
+    if (!chip.spriteLinesKnown) FindSpriteLines(chip);
+    uint16_t* row = chip.frameBuffer + line * chip.rowStride;
+    // Highest entry first, so that entry 0 ends up on top.
+    for (uint32_t covering = chip.spriteLines[line]; covering;) {
+        const uint32_t entry = 31 - std::countl_zero(covering);
+        covering ^= 1u << entry;
+        if (!(chip.spriteRecordsKnown & 1u << entry)) DecodeSprite(chip, entry);
+        DrawSprite(chip, row, chip.spriteRecords[entry], line);
+    }
+}
+
+bool FindSimpleCollision(const VdpState& chip) {
+    const int size = SpriteSize(chip);
+    const uint8_t* attributes = Table(chip, chip.spriteAttributeTable);
+    const uint8_t* patterns = Table(chip, chip.spritePatternTable);
+    struct Sprite {
+        uint8_t y, x;
+        const uint8_t* pattern;
+    } sprites[SpriteCount];
+    uint32_t count = 0;
+    for (uint32_t entry = 0; entry < SpriteCount; ++entry) {
+        const uint8_t* sprite = attributes + entry * 4;
+        if (sprite[0] == SpriteEndMarker) break;
+        if ((sprite[3] & 0x0F) == 0) continue;
+        sprites[count++] = {sprite[0], sprite[1], patterns + SpritePattern(sprite[2], size)};
+    }
+
+    for (uint32_t i = 0; i < count; ++i) {
+        for (uint32_t j = i + 1; j < count; ++j) {
+            // Raw coordinates, taken modulo 256, so overlaps across the wrap count too.
+            int dy = static_cast<uint8_t>(sprites[i].y - sprites[j].y);
+            int dx = static_cast<uint8_t>(sprites[i].x - sprites[j].x);
+            if (!Near(dy, size) || !Near(dx, size)) continue;
+            const uint8_t* a = sprites[i].pattern;
+            const uint8_t* b = sprites[j].pattern;
+            if (dy < size) {
+                b += dy;
+            } else {
+                dy = 256 - dy;
+                a += dy;
+            }
+            // The sprite further right is at a, so its row shifts right onto b's.
+            if (dx > 256 - size) {
+                dx = 256 - dx;
+                std::swap(a, b);
+            }
+            for (int row = 0; row < size - dy; ++row) {
+                if (CollisionRow(b + row, size) & (CollisionRow(a + row, size) >> dx)) return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace plexaro
