@@ -7,7 +7,7 @@ PREFIX    ?= /usr/local
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: all deps configure build test test-sanitize bench run install format clean \
-        web test-web bench-web
+        web test-web bench-web fuzz
 
 all: build
 
@@ -84,6 +84,18 @@ test-web: web
 # time to the first frame.
 bench-web: test-web
 	PLEXARO_BUILD=$(BUILD) PLEXARO_WEB=$(WEB) node tools/web_figures.js
+
+# The libFuzzer targets of fuzz/, built by Debian's clang with ASan and UBSan into build/fuzz/
+# (a project of their own: the native build never needs clang), then each run for
+# FUZZ_SECONDS on a copy of its seed corpus from fuzz/corpus/.
+FUZZ         ?= build/fuzz
+FUZZ_SECONDS ?= 30
+
+fuzz:
+	@sh tools/bootstrap-fuzz.sh
+	cmake -S fuzz -B $(FUZZ) $(CMAKE_GEN) -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ) -j $(JOBS)
+	@sh tools/fuzz.sh $(FUZZ) fuzz/corpus $(FUZZ_SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
