@@ -103,6 +103,7 @@ void IrqResponse() {
 template <typename Response>
 void Respond(Response response) {
     const CallContext outer = counters.context;
+    const int32_t pendingBefore = core.pendingCycles;
     counters.context = CallContext::Memory;
     response();
     ++counters.responses;
@@ -113,6 +114,13 @@ void Respond(Response response) {
     }
     counters.deferredRequest = 0;
     counters.context = outer;
+    // A response taken while a run is under way spends that run's time. Left for the next
+    // run, a routine that re-enables interrupts and returns while the line is still held
+    // would hand every run more cycles than the one before, without end.
+    if (counters.running) {
+        counters.cyclesLeft -= core.pendingCycles - pendingBefore;
+        core.pendingCycles = pendingBefore;
+    }
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ uint32_t Run(int32_t cycles) {
     counters.cyclesTotal = static_cast<uint32_t>(budget);
     counters.savedCyclesLeft = 0;
     counters.eiWindow = 0;
+    counters.running = true;
 
     Cpu c;
     Reload(c);
@@ -387,6 +388,7 @@ uint32_t Run(int32_t cycles) {
         if (c.left <= 0) break;
     }
     Flush(c);
+    counters.running = false;
     return counters.cyclesTotal - static_cast<uint32_t>(c.left);
 }
 

@@ -26,7 +26,8 @@
 //
 // Interrupts are taken by RaiseIrq and TriggerNmi themselves (or at the close of the
 // one-instruction window after EI), never by polling between instructions. The cycles of
-// an interrupt response are added to the budget of the next Run.
+// an interrupt response taken during a Run come off that Run's budget; those of a response
+// taken between runs are added to the budget of the next Run.
 #pragma once
 
 #include <cstdint>

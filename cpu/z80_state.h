@@ -42,7 +42,7 @@ struct Z80State {
     uint8_t im;
     uint8_t irqVector;
     uint32_t irqLine;
-    int32_t pendingCycles;  // interrupt responses, charged to the next Run
+    int32_t pendingCycles;  // responses taken between runs, charged to the next Run
 
     const uint8_t* fetch[PageCount];
     PageSlot<ReadHandler> read[PageCount];
@@ -74,6 +74,7 @@ struct RunCounters {
     uint8_t deferredRequest;  // a memory handler asked for an interrupt
     uint8_t deferredNmi;
     uint32_t responses;  // interrupt responses taken so far, to spot one inside a handler
+    bool running;        // inside Run: a response's cycles come off this run's budget
 };
 
 extern Z80State core;
