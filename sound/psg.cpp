@@ -170,6 +170,16 @@ uint32_t Shift(uint32_t rng, uint32_t feedbackShifted) {
     return (rng & 1) ? shifted ^ feedbackShifted : shifted;
 }
 
+// The stretch up to the next shift, high if the noise was, then the shift.
+[[gnu::always_inline]] inline void ShiftNext(Noise& noise, int32_t& acc, int32_t& left,
+                                             uint32_t& rng, uint32_t feedbackShifted) {
+    acc += noise.count & -noise.output;
+    left -= noise.count;
+    rng = Shift(rng, feedbackShifted);
+    noise.output = static_cast<int32_t>(rng & 1);
+    noise.count = noise.period;
+}
+
 // The noise channel across one sample: high for each stretch between two shifts exactly when
 // it was high at the stretch's start. With the count in (0, period] a sample holds `whole`
 // shifts or one more, as for the tones.
@@ -177,26 +187,16 @@ uint32_t Shift(uint32_t rng, uint32_t feedbackShifted) {
                                                   uint32_t feedbackShifted) {
     int32_t acc = 0;
     int32_t left = PSG_STEP;
-    if (noise.count > noise.period) {
-        // After a shorter period was written, or while silent: the shifts one by one.
-        while (noise.count <= left) {
-            acc += noise.count & -noise.output;
-            left -= noise.count;
-            rng = Shift(rng, feedbackShifted);
-            noise.output = static_cast<int32_t>(rng & 1);
-            noise.count = noise.period;
-        }
+    if (noise.count > noise.period || noise.whole >= MostShiftsAtOnce) {
+        // After a shorter period was written, or while silent, or with more shifts in a
+        // sample than the way below takes (only at clocks far below the console's): the
+        // shifts one by one.
+        while (noise.count <= left) ShiftNext(noise, acc, left, rng, feedbackShifted);
     } else if (noise.whole == 0) {
         // Slower than a sample (rates 0 to 2, or tone 2 slow): a shift every several
         // samples, so a branch the predictor gets right most of the time.
-        if (noise.count <= left) {
-            acc += noise.count & -noise.output;
-            left -= noise.count;
-            rng = Shift(rng, feedbackShifted);
-            noise.output = static_cast<int32_t>(rng & 1);
-            noise.count = noise.period;
-        }
-    } else if (noise.whole < MostShiftsAtOnce) {
+        if (noise.count <= left) ShiftNext(noise, acc, left, rng, feedbackShifted);
+    } else {
         // Faster than a sample (white noise on a high tone 2): `whole` shifts or one more,
         // each stretch high by the register's next bit. No shift waits for the one before:
         // the stretches are added up from the bits, and the register takes all its shifts
@@ -212,16 +212,6 @@ uint32_t Shift(uint32_t rng, uint32_t feedbackShifted) {
         noise.output = last;
         noise.count = noise.period - rest;
         return acc;
-    } else {
-        // More shifts in a sample than that (only at clocks far below the console's): the
-        // shifts one by one.
-        while (noise.count <= left) {
-            acc += noise.count & -noise.output;
-            left -= noise.count;
-            rng = Shift(rng, feedbackShifted);
-            noise.output = static_cast<int32_t>(rng & 1);
-            noise.count = noise.period;
-        }
     }
     acc += left & -noise.output;
     noise.count -= left;
