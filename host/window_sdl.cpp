@@ -7,6 +7,7 @@
 #include <imgui_impl_sdl.h>
 #include <imgui_impl_sdlrenderer.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +28,8 @@ constexpr Clock::duration FramePeriod = std::chrono::nanoseconds(1'000'000'000 /
 // Further behind than this (a message box was open, the machine was busy), the clock starts
 // afresh instead of running frames back to back to catch up.
 constexpr int MaxFramesBehind = 3;
+constexpr double BurstFrames = 12;  // the sound buffer's slots
+constexpr double BurstRate = 61;    // frames a second the budget refills by
 constexpr int StartWidth = 512;
 constexpr int StartHeight = 384;
 constexpr float FontPixels = 13.0f;
@@ -50,6 +53,8 @@ struct WindowState {
     SDL_Event heldReleases[HeldReleases];
     uint32_t heldReleaseCount;
     Clock::time_point nextTick;
+    Clock::time_point burstChecked;
+    double burstFrames;  // frames that may still run ahead of real time
 };
 
 WindowState state = {};
@@ -269,6 +274,25 @@ void WaitForTick() {
     std::this_thread::sleep_until(state.nextTick);
 }
 
+// The sound card's wait paces frames, but right after the buffer is restarted it lets a
+// dozen through at once, and while Tab holds the console in reset it is restarted on every
+// pass: frames would then run as fast as the machine can. A budget that fills a little
+// faster than real time, and holds at most a buffer's worth, keeps the burst and stops the
+// race without ever holding back a card that runs a touch fast.
+void LimitBurst() {
+    const Clock::time_point now = Clock::now();
+    const double seconds = std::chrono::duration<double>(now - state.burstChecked).count();
+    state.burstChecked = now;
+    state.burstFrames = std::min(BurstFrames, state.burstFrames + seconds * BurstRate);
+    if (state.burstFrames < 1) {
+        const auto wait = std::chrono::duration<double>((1 - state.burstFrames) / BurstRate);
+        std::this_thread::sleep_for(wait);
+        state.burstFrames = 1;
+        state.burstChecked = Clock::now();
+    }
+    state.burstFrames -= 1;
+}
+
 void DrawBlankHint() {
     const char* hint = "No cartridge: File > Load rom, or drop a .sg file here";
     const ImVec2 size = ImGui::CalcTextSize(hint);
@@ -448,6 +472,7 @@ int RunDesktop(const PlayerOptions& options) {
             CountFrame(stats);
             DebugRecordFrame(Shell().emulateMilliseconds, Shell().presentMilliseconds);
             if (paced) {
+                LimitBurst();
                 state.nextTick = Clock::now();
             } else {
                 WaitForTick();
