@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "machine/machine.h"
@@ -104,6 +107,16 @@ bool WriteWholeFile(const std::string& path, const uint8_t* bytes, size_t count)
     bool written = std::fwrite(bytes, count, 1, file) == 1;
     written = std::fclose(file) == 0 && written;
     return Finish(written, temporary, path);
+}
+
+bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return false;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > limit) return false;
+    std::ifstream file(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return static_cast<bool>(file) || file.eof();
 }
 
 bool WritePng(const char* path, const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode) {

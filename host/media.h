@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace plexaro {
 
@@ -43,6 +44,8 @@ struct WavFile {
 };
 std::string TemporaryNameFor(const std::string& path);
 bool WriteWholeFile(const std::string& path, const uint8_t* bytes, size_t count);
+// Reads a whole regular file of at most `limit` bytes; false for anything else.
+bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes);
 
 WavFile OpenWav(const char* path);  // file is null if it can't be created
 void AppendWav(WavFile& wav, const int16_t* samples, size_t count);

@@ -83,18 +83,6 @@ bool OutputsAreSafe(const PlayerOptions& options) {
     return true;
 }
 
-// Reads a whole state file; a file far bigger than any state is not read at all.
-bool ReadState(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) ||
-        std::filesystem::file_size(path, error) > 4u * MachineStateSize() || error) {
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return static_cast<bool>(file) || file.eof();
-}
-
 // A path made of words that include one of our options was most likely meant as options.
 bool NamesAnOption(const std::string& path) {
     size_t start = 0;
@@ -168,7 +156,8 @@ int RunHeadless(const PlayerOptions& options) {
     uint64_t firstFrame = 0;
     if (!options.loadStatePath.empty()) {
         std::vector<uint8_t> bytes;
-        const char* error = ReadState(options.loadStatePath, bytes)
+        // A file far bigger than any state is not read at all.
+        const char* error = ReadWholeFile(options.loadStatePath, 4u * MachineStateSize(), bytes)
                                 ? LoadMachineState(bytes.data(), bytes.size(), &firstFrame)
                                 : "can't read the save state";
         if (error != nullptr) {

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -84,12 +82,10 @@ std::string LoadSlot(const std::string& cartridgePath, uint32_t slot, uint64_t* 
     const std::string path = SlotPath(cartridgePath, slot);
     std::error_code error;
     if (!fs::is_regular_file(path, error)) return path + ": no state saved in this slot.";
-    if (fs::file_size(path, error) > 4u * MachineStateSize()) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, 4u * MachineStateSize(), bytes)) {
         return path + ": not a Plexaro save state";
     }
-    std::ifstream file(path, std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file),
-                                     std::istreambuf_iterator<char>()};
     if (const char* problem = LoadMachineState(bytes.data(), bytes.size(), frame)) {
         return path + ": " + problem;
     }
