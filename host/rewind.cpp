@@ -31,6 +31,7 @@ struct RewindState {
     Entry* entries;    // a ring: entries[first .. first + count) oldest to newest
     size_t first, count;
     size_t bytesUsed;
+    LZ4_stream_t* compressor;
     bool haveNewest;
 };
 
@@ -66,6 +67,26 @@ size_t Place(size_t length) {
     return offset;
 }
 
+// out = now ^ newest, and newest = now, word by word. out may be the very bytes of now (the
+// difference is written over the state it comes from) but never lies after them, so each
+// word is read before anything writes it.
+void XorInto(uint8_t* out, const uint8_t* now, uint8_t* newest, size_t n) {
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t is, was;
+        std::memcpy(&is, now + i, 8);
+        std::memcpy(&was, newest + i, 8);
+        was ^= is;
+        std::memcpy(newest + i, &is, 8);
+        std::memcpy(out + i, &was, 8);
+    }
+    for (; i < n; ++i) {
+        const uint8_t is = now[i];
+        out[i] = is ^ newest[i];
+        newest[i] = is;
+    }
+}
+
 }  // namespace
 
 bool RewindStart(size_t budgetBytes) {
@@ -80,7 +101,9 @@ bool RewindStart(size_t budgetBytes) {
     ring.scratch = new (std::nothrow) uint8_t[ring.stateSize + ring.blocks];
     ring.packed = new (std::nothrow) uint8_t[packedSize];
     ring.entries = new (std::nothrow) Entry[MaxEntries];
-    if (!ring.arena || !ring.newest || !ring.scratch || !ring.packed || !ring.entries) {
+    ring.compressor = LZ4_createStream();
+    if (!ring.arena || !ring.newest || !ring.scratch || !ring.packed || !ring.entries ||
+        !ring.compressor) {
         RewindStop();
         return false;
     }
@@ -93,6 +116,7 @@ void RewindStop() {
     delete[] ring.scratch;
     delete[] ring.packed;
     delete[] ring.entries;
+    LZ4_freeStream(ring.compressor);
     ring = {};
 }
 
@@ -123,16 +147,16 @@ void RewindRecord(uint64_t frame) {
         const bool changed = std::memcmp(state + at, ring.newest + at, n) != 0;
         ring.scratch[block] = changed;
         if (!changed) continue;
-        for (size_t i = 0; i < n; ++i) {
-            const uint8_t now = state[at + i];
-            ring.scratch[used + i] = now ^ ring.newest[at + i];
-            ring.newest[at + i] = now;
-        }
+        XorInto(ring.scratch + used, state + at, ring.newest + at, n);
         used += n;
     }
-    const int length = LZ4_compress_default(
-        reinterpret_cast<const char*>(ring.scratch), reinterpret_cast<char*>(ring.packed),
-        static_cast<int>(used), LZ4_compressBound(static_cast<int>(ring.stateSize + ring.blocks)));
+    // Each record stands alone; a fast reset spares clearing the compressor's whole table for
+    // the kilobyte or so a frame usually has to say.
+    LZ4_resetStream_fast(ring.compressor);
+    const int length = LZ4_compress_fast_continue(
+        ring.compressor, reinterpret_cast<const char*>(ring.scratch),
+        reinterpret_cast<char*>(ring.packed), static_cast<int>(used),
+        LZ4_compressBound(static_cast<int>(ring.stateSize + ring.blocks)), 1);
     if (length <= 0) return;
     const size_t offset = Place(static_cast<size_t>(length));
     std::memcpy(ring.arena + offset, ring.packed, static_cast<size_t>(length));
