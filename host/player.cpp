@@ -5,8 +5,6 @@
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "host/input_script.h"
@@ -23,13 +21,16 @@ constexpr double RealTimeFps = 60.0;
 constexpr uint32_t HeadlessRowStride = PictureWidth;
 
 bool ReadScript(const std::string& path, InputScript& script) {
-    std::error_code status;
-    std::ifstream file(path, std::ios::binary);
-    if (!std::filesystem::is_regular_file(path, status) || !file) {
-        std::fprintf(stderr, "plexaro: %s: can't read the input script\n", path.c_str());
+    // An hour of play recorded a line per frame is a few megabytes; a limit far above that
+    // still keeps a device or a mistaken huge file from being read without end.
+    constexpr size_t ScriptLimit = 64u << 20;
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, ScriptLimit, bytes)) {
+        std::fprintf(stderr, "plexaro: %s: can't read the input script (a file of at most 64 MB)\n",
+                     path.c_str());
         return false;
     }
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string text(bytes.begin(), bytes.end());
     uint32_t line = 0;
     std::string error;
     if (!ParseInputScript(text, script, line, error)) {

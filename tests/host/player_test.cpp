@@ -275,6 +275,7 @@ TEST(Player, UsageErrorsAndMalformedScriptsStopBeforeAnyFrame) {
     const fs::path dir = testing::MakeScratch("usage");
     const std::string script = "10 up\n# fine\n20-30 jump\n";
     testing::WriteFile(dir / "keys.txt", std::vector<uint8_t>(script.begin(), script.end()));
+    fs::resize_file(testing::WriteFile(dir / "huge.txt", {}), (64u << 20) + 1);  // sparse
     const std::string bus = CartridgePath("bus");
     const std::vector<std::vector<std::string>> bad = {
         {"--headless", "--fast", bus},
@@ -287,6 +288,9 @@ TEST(Player, UsageErrorsAndMalformedScriptsStopBeforeAnyFrame) {
         {"--headless", "--screenshot", "../" + dir.filename().string() + "/keys.txt", "--input",
          "keys.txt", bus},
         {"--headless", "--wav", "same", "--screenshot", "./same", bus},
+        // Scripts that must not be read without end.
+        {"--headless", "--input", "/dev/zero", bus},
+        {"--headless", "--input", "huge.txt", bus},
         {"--headless", "--input", "keys.txt", "--wav", "out.wav", bus},
     };
     for (const auto& words : bad) {
@@ -298,6 +302,8 @@ TEST(Player, UsageErrorsAndMalformedScriptsStopBeforeAnyFrame) {
     EXPECT_EQ(Play(dir, bad.back()).err.rfind("plexaro: keys.txt:3: ", 0), 0u);
     EXPECT_NE(Play(dir, bad[5]).err.find("would overwrite the cartridge"), std::string::npos);
     EXPECT_NE(Play(dir, bad[6]).err.find("would overwrite the input script"), std::string::npos);
+    EXPECT_NE(Play(dir, bad[9]).err.find("huge.txt: can't read the input script"),
+              std::string::npos);
     EXPECT_EQ(testing::ReadBytes(bus).size(), fs::file_size(bus));
     EXPECT_EQ(ReadText(dir / "keys.txt"), script);
     EXPECT_FALSE(fs::exists(dir / "out.wav") || fs::exists(dir / "same"));
