@@ -44,7 +44,14 @@ status=0
 headless=$!
 pids="$pids $headless"
 watch_memory $headless "$HEADLESS_SECONDS" headless || status=1
+ticks=$(awk '{print $14 + $15}' "/proc/$headless/stat" 2>/dev/null || echo 0)
 kill -INT $headless 2>/dev/null || true
+# The endless run can't report its frames, so a short run of the same program gives the rate
+# that turns its processor time into console time.
+fps=$("$PROGRAM" --headless --frames 60000 -- "$DEMO" | sed -n 's/.*fps: \([0-9.]*\).*/\1/p')
+awk -v t="$ticks" -v hz="$(getconf CLK_TCK)" -v fps="$fps" 'BEGIN {
+    printf "headless: %.0f s of processor time at about %.0f frames a second: about %.1f hours of console time\n",
+        t / hz, fps, t / hz * fps / 60 / 3600 }'
 
 # The desktop program, pressed on at random.
 exec 3>"$tmp/display"
