@@ -443,7 +443,8 @@ void VdpSelectBehaviour(VideoBehaviour behaviour) {
     vdp.behaviour = behaviour == VideoHardware ? VideoHardware : VideoSimple;
     if (vdp.behaviour == VideoSimple) vdp.status &= FrameFlag | CollisionFlag;
     vdp.collisionKnown = false;
-    ForgetTileRows();  // Graphics II tables are masked in one behaviour only
+    vdp.spriteLinesKnown = false;  // magnified sprites span more lines in one behaviour only
+    ForgetTileRows();              // Graphics II tables are masked in one behaviour only
 }
 
 VideoBehaviour VdpBehaviour() {

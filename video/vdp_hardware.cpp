@@ -110,21 +110,18 @@ LineSprite PlaceSprite(const VdpState& chip, const uint8_t* attributes, uint32_t
 // status as the chip does: the first fifth sprite's number is held until the status is
 // read; until then the number bits follow the entry where each line's scan stopped.
 // Transparent (colour 0) sprites take their place in the four and in the collision test.
+// The chip scans the attribute table on every line; the entries covering each line, kept
+// up to date as the table changes, give the same four without the scan.
 uint32_t FindLineSprites(VdpState& chip, uint32_t line, LineSprite* found) {
+    if (!chip.spriteLinesKnown) FindSpriteLines(chip);
     const uint8_t register1 = chip.registers[1];
     const int size = (register1 & VdpSpriteSize16) ? 16 : 8;
     const int magnify = register1 & VdpMagnify;
-    const int height = size << magnify;
     const uint8_t* attributes = Table(chip, chip.spriteAttributeTable);
     const bool fifthHeld = chip.status & FifthSpriteFlag;
     uint32_t count = 0;
-    uint32_t entry = 0;
-    for (; entry < SpriteCount; ++entry) {
-        const uint8_t* sprite = attributes + entry * 4;
-        if (sprite[0] == SpriteEndMarker) break;
-        const int top = sprite[0] > SpriteEndMarker ? sprite[0] - SpriteWrap : sprite[0];
-        const int row = static_cast<int>(line) - top - 1;
-        if (row < 0 || row >= height) continue;
+    for (uint32_t covering = chip.spriteLines[line]; covering; covering &= covering - 1) {
+        const uint32_t entry = static_cast<uint32_t>(std::countr_zero(covering));
         if (count == SpritesPerLine) {
             if (!fifthHeld) {
                 chip.status = static_cast<uint8_t>((chip.status & (FrameFlag | CollisionFlag)) |
@@ -132,11 +129,14 @@ uint32_t FindLineSprites(VdpState& chip, uint32_t line, LineSprite* found) {
             }
             return count;
         }
-        found[count++] =
-            PlaceSprite(chip, sprite, static_cast<uint32_t>(row) >> magnify, size, magnify);
+        const uint8_t* sprite = attributes + entry * 4;
+        const int top = sprite[0] > SpriteEndMarker ? sprite[0] - SpriteWrap : sprite[0];
+        const uint32_t row = line - static_cast<uint32_t>(top) - 1;
+        found[count++] = PlaceSprite(chip, sprite, row >> magnify, size, magnify);
     }
     if (!fifthHeld) {
-        const uint32_t stopped = entry < SpriteCount ? entry : SpriteCount - 1;
+        const uint32_t stopped =
+            chip.spriteEntries < SpriteCount ? chip.spriteEntries : SpriteCount - 1;
         chip.status = static_cast<uint8_t>((chip.status & ~FifthSpriteNumber) | stopped);
     }
     return count;

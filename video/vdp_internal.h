@@ -114,8 +114,10 @@ inline uint32_t SpritePattern(uint8_t number, int size) {
 void VdpRenderHardwareLine(VdpState& chip, uint32_t line);
 
 // The simple behaviour's sprites (vdp_sprites.cpp): a changed vram byte, the sprites of a
-// line drawn over its background, and the collision test.
+// line drawn over its background, and the collision test. The entries covering each line
+// serve both behaviours, each with its own sprite height.
 void NoteSpriteChange(VdpState& chip, uint32_t address, uint8_t previous);
+void FindSpriteLines(VdpState& chip);
 void DrawSimpleSprites(VdpState& chip, uint32_t line);
 bool FindSimpleCollision(const VdpState& chip);
 

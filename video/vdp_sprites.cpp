@@ -20,23 +20,33 @@ int SpriteSize(const VdpState& chip) {
     return (chip.registers[1] & VdpSpriteSize16) ? 16 : 8;
 }
 
+// The lines a sprite spans: the hardware behaviour doubles a magnified sprite's rows.
+int SpriteHeight(const VdpState& chip) {
+    const bool doubled = chip.behaviour == VideoHardware && (chip.registers[1] & VdpMagnify);
+    return SpriteSize(chip) << (doubled ? 1 : 0);
+}
+
 // Y bytes near the bottom of the range stand for negative positions, so that sprites can
-// slide in from the top of the screen.
-int SpriteTop(uint8_t y, int size) {
-    return y > 256 - size ? y - 256 : y;
+// slide in from the top of the screen. The chip itself counts every Y byte above the end
+// marker as negative, which differs on the byte 256 - height: a row on line 0 there.
+int SpriteTop(const VdpState& chip, uint8_t y, int height) {
+    if (chip.behaviour == VideoHardware) return y > SpriteEndMarker ? y - 256 : y;
+    return y > 256 - height ? y - 256 : y;
 }
 
 // Sets or clears an entry's bit in the lines a sprite at this Y byte covers.
 void MarkSpriteLines(VdpState& chip, uint32_t entry, uint8_t yByte, bool covering) {
-    const int size = SpriteSize(chip);
-    const int top = SpriteTop(yByte, size);
-    const int last = std::min(top + size, static_cast<int>(VdpVisibleLines) - 1);
+    const int height = SpriteHeight(chip);
+    const int top = SpriteTop(chip, yByte, height);
+    const int last = std::min(top + height, static_cast<int>(VdpVisibleLines) - 1);
     const uint32_t bit = 1u << entry;
     const uint32_t set = covering ? bit : 0;
     for (int line = std::max(top + 1, 0); line <= last; ++line) {
         chip.spriteLines[line] = (chip.spriteLines[line] & ~bit) | set;
     }
 }
+
+}  // namespace
 
 // One walk of the attribute table for the whole screen: the entries before the end marker,
 // each set in the lines it covers.
@@ -51,6 +61,8 @@ void FindSpriteLines(VdpState& chip) {
     chip.spriteLinesKnown = true;
 }
 
+namespace {
+
 [[gnu::noinline]] void DecodeSprite(VdpState& chip, uint32_t entry) {
     const uint8_t* attributes = Table(chip, chip.spriteAttributeTable) + entry * 4;
     const int size = SpriteSize(chip);
@@ -63,7 +75,7 @@ void FindSpriteLines(VdpState& chip) {
     // keeps the read inside the table.
     sprite.rightOffset = size == 16 ? RightHalfOffset : 0;
     sprite.rightMask = size == 16 ? 0xFF : 0;
-    sprite.firstLine = static_cast<int16_t>(SpriteTop(attributes[0], size) + 1);
+    sprite.firstLine = static_cast<int16_t>(SpriteTop(chip, attributes[0], size) + 1);
     // Clip by dropping bits, never wrapping.
     sprite.leftShift = static_cast<uint8_t>(x < 0 ? -x : 0);
     if (x < 0) x = 0;

@@ -24,11 +24,12 @@ struct Random {
     }
 };
 
-// Y bytes that matter: on screen, sliding in at the top (above 0xE0), the end marker.
+// Y bytes that matter: on screen, sliding in at the top (the behaviours count a different
+// range of bytes above the end marker as negative), the end marker.
 uint8_t SpriteY(Random& random) {
     const uint32_t pick = random(24);
     if (pick == 0) return 0xD0;
-    if (pick < 6) return static_cast<uint8_t>(0xF0 + random(16));
+    if (pick < 6) return static_cast<uint8_t>(0xD1 + random(47));
     return static_cast<uint8_t>(random(200));
 }
 
