@@ -426,6 +426,11 @@ void WindowFinishFrame(bool fullScreen) {
         ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
         if (holding != state.holding) PostShellEvent(holding ? HoldOn : HoldOff);
         state.holding = holding;
+    } else if (state.holding) {
+        // Full screen draws no menu or dialog, so one left open when it was entered (Alt+Enter
+        // reaches us with a menu open) must not go on holding the frames.
+        PostShellEvent(HoldOff);
+        state.holding = false;
     }
     SDL_RenderPresent(state.renderer);
 }

@@ -146,6 +146,8 @@ keys)
 fullscreen)
     start_x
     start_plexaro
+    # Entered with the File menu open, which holds the frames until it closes.
+    xdotool mousemove --window "$window" 20 8 sleep 0.3 click 1 sleep 0.5
     xdotool key alt+Return
     sleep 1
     [ "$(size_of "$window")" = "1280x1024" ] || fail "Alt+Enter gave $(size_of "$window"), not the screen"
@@ -154,6 +156,11 @@ fullscreen)
     convert "$tmp/screen.png" -crop 1024x768+128+128 +repage "$tmp/picture.png"
     reference 400%
     same_picture "$tmp/picture.png" "$tmp/reference.png" "the full-screen picture"
+    # The game goes on: a held key lights its mark.
+    xdotool keydown Up sleep 0.5
+    import -window root -crop 1024x768+128+128 +repage "$tmp/held.png"
+    xdotool keyup Up
+    [ "$(differing "$tmp/picture.png" "$tmp/held.png")" -gt 0 ] || fail "the game stands still in full screen"
     for at in 5+5 64+500 1200+500 640+1000 640+120; do
         level=$(convert "$tmp/screen.png" -crop "1x1+$at" -format '%[fx:int(255*maxima)]' info:)
         [ "$level" -eq 0 ] || fail "the border at $at is not black"
