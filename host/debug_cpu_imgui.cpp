@@ -10,6 +10,7 @@
 #include "cpu/disassemble.h"
 #include "cpu/z80.h"
 #include "host/sdl_host.h"
+#include "host/shell.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
 
@@ -91,11 +92,11 @@ void Controls(bool stopped) {
         DebuggerStop();
     }
     ImGui::SameLine();
-    if (ImGui::Button("Step")) DebuggerStep();
+    if (ImGui::Button("Step")) ShellDebuggerRan(DebuggerStep());
     ImGui::SameLine();
-    if (ImGui::Button("Step over")) DebuggerStepOver();
+    if (ImGui::Button("Step over")) ShellDebuggerRan(DebuggerStepOver());
     ImGui::SameLine();
-    if (ImGui::Button("Next frame")) DebuggerRunToNextFrame();
+    if (ImGui::Button("Next frame")) ShellDebuggerRan(DebuggerRunToNextFrame());
     const DebugPosition at = DebuggerPosition();
     ImGui::SameLine();
     ImGui::Text("%s  frame %llu line %u cycle %u", stopped ? "stopped" : "running",

@@ -95,7 +95,10 @@ bool RewindStart(size_t budgetBytes) {
     ring.blocks = (ring.stateSize + BlockSize - 1) / BlockSize;
     const size_t packedSize =
         static_cast<size_t>(LZ4_compressBound(static_cast<int>(ring.stateSize + ring.blocks)));
-    ring.budget = std::max(budgetBytes, 2 * packedSize);
+    // Everything rewind takes comes out of the budget, the arena gets what is left.
+    const size_t overhead = MaxEntries * sizeof(Entry) + 2 * ring.stateSize + ring.blocks +
+                            packedSize + sizeof(LZ4_stream_t);
+    ring.budget = std::max(budgetBytes > overhead ? budgetBytes - overhead : 0, 2 * packedSize);
     ring.arena = new (std::nothrow) uint8_t[ring.budget];
     ring.newest = new (std::nothrow) uint8_t[ring.stateSize];
     ring.scratch = new (std::nothrow) uint8_t[ring.stateSize + ring.blocks];

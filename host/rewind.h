@@ -3,7 +3,8 @@
 //
 // Each frame is stored as what changed since the frame before (the state's 256-byte blocks
 // that differ, XORed, LZ4-compressed); the newest state is kept whole. Stepping back undoes
-// the newest difference and loads the state it gives. Memory is taken once, at start.
+// the newest difference and loads the state it gives. Memory is taken once, at start, and
+// all of it, bookkeeping included, stays within the budget.
 //
 //     RewindStart(32 << 20);
 //     each frame: RunFrame(); RewindRecord(frame);

@@ -145,9 +145,18 @@ void StateCommand(uint32_t id) {
     }
     if (id == CommandLoadState) {
         shell.framesRun = frame;
+        shell.HardwareAccuracy = static_cast<int>(SelectedVideoBehaviour());  // the state's own
         AudioRestart();
     }
     Notice((id == CommandSaveState ? "state " + slot + " saved" : "state " + slot + " loaded"));
+}
+
+// However a frame reached its end, by play or by the debugger's buttons: counted, kept for
+// rewind, and its sound made, so that the sound chip keeps step with the frames.
+void FrameEnded() {
+    ++shell.framesRun;
+    SnapshotsFrameEnded(shell.framesRun);
+    shell.lastSound = MakeSoundFrame();
 }
 
 }  // namespace
@@ -335,6 +344,10 @@ void ShellControllersChanged() {
     shell.JoystickPresent = JoystickOpen();
 }
 
+void ShellDebuggerRan(DebugResult result) {
+    if (result == DebugFrameEnded && shell.cartridgeLoaded) FrameEnded();
+}
+
 bool ShellFramePass() {
     if (shell.quitting || shell.EmulationActive != 1) return false;
     bool paced = false;
@@ -343,7 +356,10 @@ bool ShellFramePass() {
     } else if (shell.rewinding && shell.cartridgeLoaded) {
         // One frame back per pass, at the pace of play.
         uint64_t frame = 0;
-        if (RewindOneFrame(&frame)) shell.framesRun = frame;
+        if (RewindOneFrame(&frame)) {
+            shell.framesRun = frame;
+            shell.HardwareAccuracy = static_cast<int>(SelectedVideoBehaviour());
+        }
         Present();
     } else {
         using Clock = std::chrono::steady_clock;
@@ -360,10 +376,7 @@ bool ShellFramePass() {
                 AudioRestart();
                 AudioSilence();
             }
-            if (frameEnded) {
-                ++shell.framesRun;
-                SnapshotsFrameEnded(shell.framesRun);
-            }
+            if (frameEnded) FrameEnded();
             DisplayWaitVerticalBlank();
         }
         const Clock::time_point emulated = Clock::now();
@@ -371,7 +384,6 @@ bool ShellFramePass() {
         shell.emulateMilliseconds = Milliseconds(emulated - start).count();
         shell.presentMilliseconds = Milliseconds(Clock::now() - emulated).count();
         if (frameEnded) {
-            shell.lastSound = MakeSoundFrame();
             AudioWriteFrame(shell.lastSound);
             paced = AudioPlaying();
         }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "host/display.h"
+#include "machine/debugger.h"
 
 namespace plexaro {
 
@@ -89,6 +90,8 @@ void ShellCheckReload();
 // One pass of the main loop without an event. True when the audio stream's wait paced it;
 // otherwise the caller waits for the next 60 Hz tick itself.
 bool ShellFramePass();
+// What a debugger button (step, step over, next frame) returned: a frame it ended counts.
+void ShellDebuggerRan(DebugResult result);
 void ShellShutdown();
 
 }  // namespace plexaro

@@ -70,6 +70,12 @@ std::string SlotPath(const std::string& cartridgePath, uint32_t slot) {
 
 std::string SaveSlot(const std::string& cartridgePath, uint32_t slot, uint64_t frame) {
     if (ConsoleMemory() == nullptr) return "There is no console running.";
+    // A state holds the console between two frames; where a stopped frame stands is not in it.
+    const DebugPosition position = DebuggerPosition();
+    if (position.line != 0 || position.cycle != 0) {
+        return "The debugger has stopped in the middle of a frame: run to the next frame "
+               "(Debug > CPU, Next frame), then save.";
+    }
     if (std::string problem = Prepared(StatesFolder()); !problem.empty()) return problem;
     std::vector<uint8_t> bytes(MachineStateSize());
     SaveMachineState(frame, bytes.data());

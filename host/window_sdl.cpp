@@ -208,7 +208,9 @@ void ReleaseHeldKeys() {
 // and Backspace rewinds while it is held.
 void HandleStateKey(const SDL_KeyboardEvent& key) {
     if (key.keysym.scancode == SDL_SCANCODE_BACKSPACE) {
-        ShellSetRewinding(key.type == SDL_KEYDOWN);
+        // In a debug window's text field Backspace edits the text; the game stays put.
+        const bool typing = state.imgui && ImGui::GetIO().WantTextInput;
+        ShellSetRewinding(key.type == SDL_KEYDOWN && !typing);
         return;
     }
     if (key.type != SDL_KEYDOWN || key.repeat) return;

@@ -1,5 +1,6 @@
 // Rewind: stepping back through recorded frames gives back exactly the states that were
-// recorded, newest first, and a small budget keeps only the latest frames.
+// recorded, newest first, a small budget keeps only the latest frames, and the default one
+// holds a minute.
 #include "host/rewind.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,20 @@ TEST(Rewind, StepsBackThroughExactlyTheRecordedStates) {
     }
     uint64_t frame = 0;
     EXPECT_FALSE(RewindStepBack(&frame));
+    RewindStop();
+    ShutdownMachine();
+}
+
+// The promise made to players: the last minute of a busy game, all within the default budget.
+TEST(Rewind, AMinuteOfTheBusyCartridgeFitsTheDefaultBudget) {
+    ASSERT_EQ(InitMachine(256), nullptr);
+    ASSERT_EQ(LoadCartridge(testing::CartridgePath("busy").c_str()), nullptr);
+    ASSERT_TRUE(RewindStart(RewindDefaultBudget));
+    for (uint64_t frame = 1; frame <= 3601; ++frame) {
+        Frame(frame);
+        RewindRecord(frame);
+    }
+    EXPECT_EQ(RewindFrames(), 3600u);
     RewindStop();
     ShutdownMachine();
 }

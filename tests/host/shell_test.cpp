@@ -12,6 +12,8 @@
 
 #include "host/audio.h"
 #include "host/input.h"
+#include "host/rewind.h"
+#include "machine/debugger.h"
 #include "machine/machine.h"
 #include "tests/host/shell_fakes.h"
 #include "tests/machine/test_cartridges.h"
@@ -284,6 +286,38 @@ TEST_F(ShellCommands, NoFramesRunWhileMinimisedOrHolding) {
     EXPECT_EQ(fake::display.windowed, 2);
     ShellHold(false);
     EXPECT_TRUE(ShellFramePass());
+}
+
+// Save and load through the State menu: a slot file per cartridge, a state that brings its
+// own video behaviour back into the menu, no state taken where a stopped frame stands, and
+// frames that the debugger's buttons finish counted like played ones.
+TEST_F(ShellCommands, StatesSavedBetweenFramesAndLoadedWithTheirBehaviour) {
+    const std::filesystem::path dir = testing::MakeScratch("states");
+    setenv("XDG_DATA_HOME", dir.c_str(), 1);
+    ShellFramePass();
+    ShellCommand(CommandSaveState);
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "plexaro/states/busy.sg.1.state"));
+    ShellCommand(CommandHardwareAccuracy);
+    ShellCommand(CommandLoadState);
+    EXPECT_EQ(Shell().HardwareAccuracy, 0);
+    EXPECT_EQ(SelectedVideoBehaviour(), 0u);
+
+    ShellFramePass();  // the base that rewind's differences start from again
+    const uint64_t frames = Shell().framesRun;
+    ShellDebuggerRan(DebuggerStep());
+    ShellCommand(CommandSaveState);
+    ASSERT_EQ(fake::window.messages.size(), 1u);
+    EXPECT_NE(fake::window.messages[0].find("middle of a frame"), std::string::npos);
+    ASSERT_TRUE(RewindActive());
+    const uint32_t recorded = RewindFrames();
+    ShellDebuggerRan(DebuggerRunToNextFrame());
+    EXPECT_EQ(Shell().framesRun, frames + 1);
+    EXPECT_EQ(RewindFrames(), recorded + 1);
+    DebuggerResume();
+    ShellCommand(CommandSaveState);
+    EXPECT_EQ(fake::window.messages.size(), 1u);
+    unsetenv("XDG_DATA_HOME");
+    testing::RemoveScratch(dir);
 }
 
 TEST(ShellLiveReload, ARebuiltCartridgeRunsAndABrokenOneIsSaidOnce) {
