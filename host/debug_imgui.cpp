@@ -100,11 +100,15 @@ void PictureOverlay(const VdpState& vdp) {
     const float scale = static_cast<float>(picture.right - picture.left) / VdpScreenWidth;
     ImDrawList* draw = ImGui::GetBackgroundDrawList();
     if (debug.outlineSprites) {
-        const uint32_t size = (vdp.registers[1] & VdpSpriteSize16) ? 16 : 8;
+        // Magnified sprites cover twice the size, in the behaviour that draws them so.
+        const bool doubled = vdp.behaviour == VideoHardware && (vdp.registers[1] & VdpMagnify);
+        const uint32_t size = ((vdp.registers[1] & VdpSpriteSize16) ? 16 : 8) << (doubled ? 1 : 0);
         for (uint32_t n = 0; n < 32; ++n) {
             const uint8_t* sprite = &vdp.vram[(vdp.spriteAttributeTable + n * 4) & (VramSize - 1)];
             if (sprite[0] == 0xD0) break;  // the end of the list
-            const int y = (sprite[0] > 0xD0 ? sprite[0] - 256 : sprite[0]) + 1;
+            // Where each behaviour starts counting Y bytes as above the screen.
+            const int wrap = vdp.behaviour == VideoHardware ? 0xD0 : 256 - static_cast<int>(size);
+            const int y = (sprite[0] > wrap ? sprite[0] - 256 : sprite[0]) + 1;
             const int x = sprite[1] - ((sprite[3] & 0x80) ? 32 : 0);
             const ImVec2 from(picture.left + x * scale, picture.top + y * scale);
             draw->AddRect(from, ImVec2(from.x + size * scale, from.y + size * scale),
