@@ -1,6 +1,6 @@
 #!/bin/sh
-# Runs each fuzz target for a while on a copy of its committed seed corpus, one core each in
-# turn, and prints what each reached. Fails if any target finds something; the input that
+# Replays the inputs of past findings, then runs each fuzz target for a while on a copy of its
+# committed seed corpus, one core each in turn, and prints what each reached. Fails if any target finds something; the input that
 # did it is left in <build>/run/<target>/artifacts/.
 # Usage: fuzz.sh BUILD_DIR SOURCE_CORPUS_DIR SECONDS
 set -eu
@@ -11,6 +11,19 @@ seconds=$3
 targets="cartridge chips z80 input_script"
 
 failed=""
+# Past findings first, each replayed alone by its own target (named by its file's first word):
+# what was fixed stays fixed.
+findings="$(dirname "$seeds")/findings"
+for finding in "$findings"/*; do
+    [ -f "$finding" ] || continue
+    t=$(basename "$finding" | sed 's/-.*//')
+    if "$build/${t}_fuzz" -timeout=5 -rss_limit_mb=1024 "$finding" >"$build/replay.txt" 2>&1; then
+        echo "fuzz: replayed $(basename "$finding"): fine"
+    else
+        failed="$failed $(basename "$finding")"
+        grep -E "^(==[0-9]+==ERROR|SUMMARY)|runtime error" "$build/replay.txt" || true
+    fi
+done
 for t in $targets; do
     run="$build/run/$t"
     rm -rf "$run"
