@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -19,11 +21,34 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::string Home() {
+    const char* home = std::getenv("HOME");
+    return home != nullptr ? home : ".";
+}
+
 std::string FromEnvironment(const char* variable, const char* fallbackUnderHome) {
     const char* value = std::getenv(variable);
     if (value != nullptr && *value == '/') return value;
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : ".") + "/" + fallbackUnderHome;
+    return Home() + "/" + fallbackUnderHome;
+}
+
+// The desktop's own pictures folder (a translated name, often) is set in user-dirs.dirs, as
+// XDG_PICTURES_DIR="$HOME/Bilder"; the environment variable, when set, goes first.
+std::string PicturesFolder() {
+    const char* set = std::getenv("XDG_PICTURES_DIR");
+    if (set != nullptr && *set == '/') return set;
+    const std::string home = Home();
+    const std::string config = FromEnvironment("XDG_CONFIG_HOME", ".config");
+    std::ifstream dirs(config + "/user-dirs.dirs");
+    std::string line;
+    while (std::getline(dirs, line)) {
+        constexpr std::string_view Key = "XDG_PICTURES_DIR=\"";
+        if (line.rfind(Key, 0) != 0 || line.size() < Key.size() + 1 || line.back() != '"') continue;
+        std::string value = line.substr(Key.size(), line.size() - Key.size() - 1);
+        if (value.rfind("$HOME/", 0) == 0) value = home + value.substr(5);
+        if (!value.empty() && value[0] == '/' && value.find('"') == std::string::npos) return value;
+    }
+    return home + "/Pictures";
 }
 
 std::string Prepared(const std::string& folder) {
@@ -104,7 +129,7 @@ std::string LoadSlot(const std::string& cartridgePath, uint32_t slot, uint64_t* 
 std::string Screenshot(uint32_t rgbMode, std::string* written) {
     const uint16_t* pixels = GetFrameBuffer();
     if (pixels == nullptr) return "There is no picture to save.";
-    const std::string folder = FromEnvironment("XDG_PICTURES_DIR", "Pictures");
+    const std::string folder = PicturesFolder();
     if (std::string problem = Prepared(folder); !problem.empty()) return problem;
     for (uint32_t number = 1; number < 100000; ++number) {
         char name[32];

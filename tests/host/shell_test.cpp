@@ -320,6 +320,29 @@ TEST_F(ShellCommands, StatesSavedBetweenFramesAndLoadedWithTheirBehaviour) {
     testing::RemoveScratch(dir);
 }
 
+// Screenshots go to the desktop's pictures folder as its settings name it, numbered on.
+TEST_F(ShellCommands, ScreenshotsNumberedInTheDesktopsPicturesFolder) {
+    const std::filesystem::path dir = testing::MakeScratch("pictures");
+    const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    setenv("HOME", dir.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    unsetenv("XDG_PICTURES_DIR");
+    const std::string dirs =
+        "# written by xdg-user-dirs-update\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
+    std::filesystem::create_directories(dir / "config");
+    testing::WriteFile(dir / "config/user-dirs.dirs",
+                       std::vector<uint8_t>(dirs.begin(), dirs.end()));
+    ShellFramePass();
+    ShellCommand(CommandScreenshot);
+    ShellCommand(CommandScreenshot);
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "Bilder/plexaro-0001.png"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "Bilder/plexaro-0002.png"));
+    EXPECT_TRUE(fake::window.messages.empty());
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    testing::RemoveScratch(dir);
+}
+
 TEST(ShellLiveReload, ARebuiltCartridgeRunsAndABrokenOneIsSaidOnce) {
     namespace fs = std::filesystem;
     fake::Reset();
