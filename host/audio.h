@@ -45,7 +45,7 @@ bool AudioDeviceOpen(uint32_t bufferBytes);        // false: no sound device her
 uint32_t AudioDevicePlayCursor(uint32_t& cursor);  // the byte being played, 0..bufferBytes-1
 // Copies count bytes to offset, wrapping at the buffer's end; null bytes write zeros.
 uint32_t AudioDeviceWrite(uint32_t offset, const uint8_t* bytes, uint32_t count);
-// Sleeps until the play cursor moves on or `milliseconds` pass, whichever comes first.
+// Sleeps for `milliseconds`: the play cursor moves with time, so the caller knows how long.
 void AudioDeviceWait(uint32_t milliseconds);
 const char* AudioDeviceErrorText();  // the platform's words for the last error, or null
 void AudioDeviceClose();

@@ -20,7 +20,7 @@ void OpenFileDialog();
 // The dialog's choice, handed to the shell in a later pass.
 void PostFileChosen(const char* path);
 
-uint32_t KeyCodeFromScancode(SDL_Scancode scancode);
+uint32_t KeyCodeFromScancode(SDL_Scancode scancode);  // KeyCodeCount for keys the game ignores
 
 // The Debug menu and its windows, beside the picture in a panel that widens the window, which
 // is then at least this tall.
@@ -32,6 +32,6 @@ int DebugPanelWidth();  // 0 while no debug window is open
 void DebugRecordFrame(float emulateMilliseconds, float presentMilliseconds);
 void DebugRelease();
 // Sizes the window again for the picture and the debug panel.
-void WindowRelayout();  // KeyCodeCount for keys the game ignores
+void WindowRelayout();
 
 }  // namespace plexaro

@@ -34,8 +34,7 @@ constexpr int StartWidth = 512;
 constexpr int StartHeight = 384;
 constexpr float FontPixels = 13.0f;
 constexpr uint32_t HeldReleases = 16;
-constexpr Clock::duration ReloadCheckPeriod =
-    std::chrono::seconds(1);  // room for the debug windows beside a small picture
+constexpr Clock::duration ReloadCheckPeriod = std::chrono::seconds(1);  // live reload's look
 
 enum UserEventCode : Sint32 { HoldOff = 0, HoldOn = 1, FileChosen = 2 };
 
