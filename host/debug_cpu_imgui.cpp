@@ -75,14 +75,22 @@ void Registers(bool stopped) {
         for (const auto& pair : Pairs) Register(pair.name, pair.index, stopped);
         ImGui::EndTable();
     }
-    const uint32_t f = z80::GetRegister(z80::RegAF) & 0xFF;
-    ImGui::Text("flags %c%c%c%c%c%c%c%c   I %02X  R %02X  IM %u  IFF %u/%u  IRQ line %u",
-                f & 0x80 ? 'S' : '-', f & 0x40 ? 'Z' : '-', f & 0x20 ? 'Y' : '-',
-                f & 0x10 ? 'H' : '-', f & 0x08 ? 'X' : '-', f & 0x04 ? 'P' : '-',
-                f & 0x02 ? 'N' : '-', f & 0x01 ? 'C' : '-', z80::GetRegister(z80::RegIR) >> 8,
-                z80::GetRegister(z80::RegIR) & 0xFF, z80::GetRegister(z80::RegIM),
-                z80::GetRegister(z80::RegIFF1), z80::GetRegister(z80::RegIFF2),
-                z80::GetRegister(z80::RegIrqLine));
+    // Each flag a button: a click while stopped turns it over.
+    static constexpr char FlagNames[] = "SZYHXPNC";
+    const uint32_t af = z80::GetRegister(z80::RegAF);
+    ImGui::TextUnformatted("flags");
+    for (uint32_t bit = 8; bit-- > 0;) {
+        char label[16];
+        std::snprintf(label, sizeof label, "%c##flag%u",
+                      af & (1u << bit) ? FlagNames[7 - bit] : '-', bit);
+        ImGui::SameLine(0, 2);
+        if (ImGui::SmallButton(label) && stopped) z80::SetRegister(z80::RegAF, af ^ (1u << bit));
+    }
+    ImGui::SameLine();
+    ImGui::Text("  I %02X  R %02X  IM %u  IFF %u/%u  IRQ line %u",
+                z80::GetRegister(z80::RegIR) >> 8, z80::GetRegister(z80::RegIR) & 0xFF,
+                z80::GetRegister(z80::RegIM), z80::GetRegister(z80::RegIFF1),
+                z80::GetRegister(z80::RegIFF2), z80::GetRegister(z80::RegIrqLine));
 }
 
 void Controls(bool stopped) {
