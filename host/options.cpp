@@ -109,6 +109,7 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
             }
         } else if (word == "--video") {
             const std::string_view behaviour = words[++i];
+            options.videoGiven = true;
             if (behaviour == "simple") {
                 options.videoHardware = 0;
             } else if (behaviour == "hardware") {

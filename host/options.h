@@ -26,6 +26,7 @@ struct PlayerOptions {
     std::string tracePath;       // empty: no instruction trace
     uint32_t rgbMode = 1;        // 1: RGB 565, 0: RGB 555 (as SelectRgbMode takes it)
     uint32_t videoHardware = 0;  // 1: hardware, 0: simple (as SelectVideoBehaviour takes it)
+    bool videoGiven = false;     // --video was on the command line: it beats a state's own
     bool hash = false;
     bool stats = false;  // the window prints its frame figures when it closes
     bool help = false;

@@ -167,6 +167,8 @@ int RunHeadless(const PlayerOptions& options) {
             ShutdownMachine();
             return ExitFailure;
         }
+        // A state brings back the behaviour it was made in, unless the command line says.
+        if (options.videoGiven) SelectVideoBehaviour(options.videoHardware);
     }
     const bool tracing = !options.tracePath.empty();
     if (tracing && !TraceOpen(options.tracePath.c_str())) {

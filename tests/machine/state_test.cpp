@@ -60,22 +60,29 @@ void Start(const std::string& path) {
 TEST(SaveState, ALoadedStateReplaysTheSameFramesAndSound) {
     EXPECT_LT(MachineStateSize(), 64u * 1024);
     const std::string demo = std::string(PLEXARO_BINARY_DIR) + "/cartridges/demo/demo.sg";
-    // The demo in play, the busy cartridge, and irq.sg left unacknowledged, whose line stays
-    // up and whose handler is entered again right after every EI.
+    // The demo in play, the busy cartridge in both video behaviours, and irq.sg left
+    // unacknowledged, whose line stays up and whose handler is entered again right after
+    // every EI. A state brings its behaviour back with it.
+    const std::string busy = testing::CartridgePath("busy");
     for (const std::string& path :
-         {demo, testing::CartridgePath("busy"), testing::CartridgePath("irq")}) {
-        Start(path);
+         {demo, busy, busy + "#hardware", testing::CartridgePath("irq")}) {
+        const bool hardware = path.ends_with("#hardware");
+        Start(hardware ? busy : path);
+        SelectVideoBehaviour(hardware ? 1 : 0);
         Play(0, 90);
         if (path.ends_with("irq.sg")) {
             ASSERT_EQ(z80::GetRegister(z80::RegIrqLine), 1u);
         }
         const std::vector<uint8_t> state = Save(90);
         const Outcome first = Play(90, 120);
+        SelectVideoBehaviour(hardware ? 0 : 1);
         uint64_t frame = 0;
         ASSERT_EQ(LoadMachineState(state.data(), state.size(), &frame), nullptr) << path;
         EXPECT_EQ(frame, 90u);
         EXPECT_EQ(Play(90, 120), first) << path;
         EXPECT_EQ(Save(210), Save(210));
+        EXPECT_EQ(SelectedVideoBehaviour(), hardware ? 1u : 0u);
+        SelectVideoBehaviour(0);
         ShutdownMachine();
     }
 }
