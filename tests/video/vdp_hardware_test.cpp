@@ -173,8 +173,8 @@ TEST_F(VdpHardware, CollisionOnlyWhereDrawnSpritesMeetOnScreen) {
 
 TEST_F(VdpHardware, TextLinesHaveBordersAndSixPixelCells) {
     SetRegister(1, VdpDisplayEnable | 0x10);
-    SetRegister(2, 0x02);  // names 0x0800
-    SetRegister(4, 0x02);  // patterns 0x1000
+    SetRegister(2, 0xF2);  // names 0x0800: the high bits of 2 and 4 reach past 16 KB
+    SetRegister(4, 0xFA);  // patterns 0x1000
     SetRegister(7, 0xF4);
     Poke(0x1000 + 8, {0xFF});  // pattern 1, row 0: its two right bits are not shown
     Poke(0x1000 + 16, {0xA4});
@@ -186,6 +186,9 @@ TEST_F(VdpHardware, TextLinesHaveBordersAndSixPixelCells) {
     EXPECT_EQ(Row(8), Pixels("44444444F4F44F" + Repeat("4", 242)));
     EXPECT_EQ(Row(1), Pixels("4"));
     EXPECT_EQ(VdpStatus(), FrameFlag);
+    SetRegister(7, 0x04);  // text colour 0 is transparent: the backdrop shows through
+    RenderFrame();
+    EXPECT_EQ(Row(0), Pixels("4"));
 }
 
 TEST_F(VdpHardware, MulticolorBlocksFollowTheRowGroup) {
