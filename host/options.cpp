@@ -26,6 +26,17 @@ bool IsOptionWord(std::string_view word) {
     return std::find(std::begin(Options), std::end(Options), word) != std::end(Options);
 }
 
+// A path made of words that include one of our options was most likely meant as options.
+bool NamesAnOption(std::string_view path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t end = std::min(path.find(' ', start), path.size());
+        if (IsOptionWord(path.substr(start, end - start))) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 const char* UsageText() {
     return "Usage: plexaro [OPTIONS] [--] [CARTRIDGE]\n"
            "Plays a Sega SG-1000 cartridge image in a window. The words after the options,\n"

@@ -39,6 +39,11 @@ struct PlayerOptions {
 std::string ParseOptions(int count, const char* const* words, PlayerOptions& options);
 
 bool IsOptionWord(std::string_view word);  // "--frames", "--headless", ...
+// True when a failed cartridge path has one of our options among its words: the hint that
+// options go before the path is then worth giving.
+bool NamesAnOption(std::string_view path);
+inline constexpr const char* OptionsFirstHint =
+    "options go before the cartridge's path: plexaro [OPTIONS] [--] CARTRIDGE";
 
 // The text printed by --help.
 const char* UsageText();

@@ -84,17 +84,6 @@ bool OutputsAreSafe(const PlayerOptions& options) {
     return true;
 }
 
-// A path made of words that include one of our options was most likely meant as options.
-bool NamesAnOption(const std::string& path) {
-    size_t start = 0;
-    while (start <= path.size()) {
-        const size_t end = std::min(path.find(' ', start), path.size());
-        if (IsOptionWord(std::string_view(path).substr(start, end - start))) return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 void ApplyInput(const FrameInput& input, uint32_t rgbMode) {
     if (input.reset) {
         ResetMachine();
@@ -126,9 +115,7 @@ int RunHeadless(const PlayerOptions& options) {
     if (const char* error = LoadCartridge(options.cartridgePath.c_str())) {
         std::fprintf(stderr, "plexaro: %s: %s\n", options.cartridgePath.c_str(), error);
         if (NamesAnOption(options.cartridgePath)) {
-            std::fprintf(stderr,
-                         "plexaro: options go before the cartridge's path: "
-                         "plexaro [OPTIONS] [--] CARTRIDGE\n");
+            std::fprintf(stderr, "plexaro: %s\n", OptionsFirstHint);
         }
         ShutdownMachine();
         return ExitFailure;

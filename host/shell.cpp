@@ -10,6 +10,7 @@
 
 #include "host/audio.h"
 #include "host/input.h"
+#include "host/options.h"
 #include "host/snapshots.h"
 #include "host/window.h"
 #include "machine/debugger.h"
@@ -171,7 +172,13 @@ void ShellLoadFromCommandLine(const std::string& text) {
     if (text.empty()) return;
     shell.CartridgePath = text;
     shell.cartridgeLoaded = true;
-    pendingLoadMessage = LoadMessage(shell.CartridgePath, Load(shell.CartridgePath));
+    const char* error = Load(shell.CartridgePath);
+    pendingLoadMessage = LoadMessage(shell.CartridgePath, error);
+    if (error != nullptr && NamesAnOption(text)) {
+        std::string hint = OptionsFirstHint;
+        hint[0] = 'O';
+        pendingLoadMessage += "\n" + hint + ".";
+    }
 }
 
 bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {

@@ -264,6 +264,17 @@ TEST_F(ShellCommands, AFailedLoadKeepsThePathAndSaysWhy) {
     EXPECT_EQ(fake::window.dialogsOpened, 1);
 }
 
+TEST(ShellStartUp, APathWithOptionsInItSaysWhereOptionsGo) {
+    fake::Reset();
+    ShellLoadFromCommandLine("/nonexistent/game.sg --stats");
+    ASSERT_TRUE(ShellStart(1, 0));
+    ASSERT_EQ(fake::window.messages.size(), 1u);
+    EXPECT_EQ(fake::window.messages[0],
+              "Plexaro load error|/nonexistent/game.sg --stats: Unable to stat file.\n"
+              "Options go before the cartridge's path: plexaro [OPTIONS] [--] CARTRIDGE.");
+    ShellShutdown();
+}
+
 TEST_F(ShellCommands, NoFramesRunWhileMinimisedOrHolding) {
     fake::card.present = true;
     AudioClose();
