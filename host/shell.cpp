@@ -11,6 +11,7 @@
 #include "host/audio.h"
 #include "host/input.h"
 #include "host/options.h"
+#include "host/rewind.h"
 #include "host/snapshots.h"
 #include "host/window.h"
 #include "machine/debugger.h"
@@ -339,6 +340,12 @@ void ShellHold(bool holding) {
 }
 
 void ShellSetRewinding(bool held) {
+    if (held && !shell.rewinding && !RewindActive()) {
+        WindowShowMessage("Plexaro state error",
+                          "Rewind is off: the memory it keeps the last frames in could not be had.",
+                          MessageWarning);
+        return;
+    }
     // The sound stops while the picture goes back; what follows starts from silence.
     if (held && !shell.rewinding) {
         AudioRestart();

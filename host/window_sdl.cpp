@@ -207,6 +207,7 @@ void ReleaseHeldKeys() {
 // and Backspace rewinds while it is held.
 void HandleStateKey(const SDL_KeyboardEvent& key) {
     if (key.keysym.scancode == SDL_SCANCODE_BACKSPACE) {
+        if (key.repeat) return;
         // In a debug window's text field Backspace edits the text; the game stays put.
         const bool typing = state.imgui && ImGui::GetIO().WantTextInput;
         ShellSetRewinding(key.type == SDL_KEYDOWN && !typing);
