@@ -313,6 +313,7 @@ void ShellCheckReload() {
     reload.loaded = now;
     reload.pending = {};
     Notice("reloaded");
+    ShowLoadMessage(LoadMessage(shell.CartridgePath, nullptr));  // a build grown too long
 }
 
 void ShellMinimised() {

@@ -390,11 +390,20 @@ TEST(ShellLiveReload, ARebuiltCartridgeRunsAndABrokenOneIsSaidOnce) {
     EXPECT_EQ(fake::window.messages,
               std::vector<std::string>{"Plexaro load error|" + path + ": Can't find Rom !"});
 
+    // A build grown past 40960 bytes plays its first 40960, with the warning.
+    std::vector<uint8_t> longer = first;
+    longer.resize(RomImageSize + 1);
+    rewrite(longer);
+    for (int tick = 0; tick < 2; ++tick) ShellCheckReload();
+    EXPECT_TRUE(running(first));
+    ASSERT_EQ(fake::window.messages.size(), 2u);
+    EXPECT_NE(fake::window.messages[1].find(" is 40961 bytes long"), std::string::npos);
+
     // Turned off, a change is left alone.
     ShellCommand(CommandLiveReload);
-    rewrite(first);
+    rewrite(second);
     for (int tick = 0; tick < 2; ++tick) ShellCheckReload();
-    EXPECT_TRUE(running(second));
+    EXPECT_TRUE(running(first));
     ShellShutdown();
     testing::RemoveScratch(dir);
 }
