@@ -115,12 +115,16 @@ void PictureOverlay(const VdpState& vdp) {
                           PaletteArgb(sprite[3] & 15) | 0xFF000000u);
         }
     }
+    // Text mode has 40 cells of six pixels between 8-pixel borders; the others 32 of eight.
+    const bool text = vdp.mode == Text;
+    const float left = picture.left + (text ? 8 * scale : 0);
+    const int columns = text ? 40 : 32;
     const ImVec2 mouse = ImGui::GetIO().MousePos;
-    const int column = static_cast<int>((mouse.x - picture.left) / (8 * scale));
+    const int column = static_cast<int>((mouse.x - left) / ((text ? 6 : 8) * scale));
     const int row = static_cast<int>((mouse.y - picture.top) / (8 * scale));
-    if (mouse.x >= picture.left && mouse.y >= picture.top && column < 32 && row < 24 &&
+    if (mouse.x >= left && mouse.y >= picture.top && column < columns && row < 24 &&
         !ImGui::GetIO().WantCaptureMouse) {
-        const uint32_t entry = row * 32 + column;
+        const uint32_t entry = row * columns + column;
         ImGui::SetTooltip("row %d, column %d: name 0x%04X, pattern 0x%02X", row, column,
                           (vdp.nameTable + entry) & (VramSize - 1),
                           vdp.vram[(vdp.nameTable + entry) & (VramSize - 1)]);
