@@ -158,7 +158,7 @@ int RunHeadless(const PlayerOptions& options) {
         if (options.videoGiven) SelectVideoBehaviour(options.videoHardware);
     }
     const bool tracing = !options.tracePath.empty();
-    if (tracing && !TraceOpen(options.tracePath.c_str())) {
+    if (tracing && !TraceOpen(options.tracePath.c_str(), firstFrame)) {
         std::fprintf(stderr, "plexaro: %s: can't create the trace\n", options.tracePath.c_str());
         if (wav.file != nullptr) CloseWav(wav);
         ShutdownMachine();

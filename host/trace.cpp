@@ -17,19 +17,23 @@ constexpr uint32_t MaxInstructionBytes = 4;
 
 struct TraceState {
     std::FILE* file;
+    uint64_t firstFrame;  // the frame the run started at: a loaded state's, or 0
 };
 
 TraceState trace = {};
 
 void WriteLine(const DebugPosition& position) {
+    DebugPosition counted = position;
+    counted.frame += trace.firstFrame;
     char line[TraceLineSize];
-    const size_t length = FormatTraceLine(position, line, sizeof line);
+    const size_t length = FormatTraceLine(counted, line, sizeof line);
     std::fwrite(line, 1, length, trace.file);
 }
 
 }  // namespace
 
-bool TraceOpen(const char* path) {
+bool TraceOpen(const char* path, uint64_t firstFrame) {
+    trace.firstFrame = firstFrame;
     trace.file = std::fopen(path, "wb");
     if (trace.file == nullptr) return false;
     std::setvbuf(trace.file, nullptr, _IOFBF, WriteBufferSize);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "machine/debugger.h"
 
@@ -18,7 +19,8 @@ namespace plexaro {
 inline constexpr size_t TraceLineSize = 128;  // room for one line and its terminating zero
 
 // Creates the file and installs the debugger's hook; false if the file can't be created.
-bool TraceOpen(const char* path);
+// Frames are numbered on from firstFrame (a run started from a state counts on from it).
+bool TraceOpen(const char* path, uint64_t firstFrame);
 // Removes the hook and closes the file; false if some of the trace couldn't be written.
 bool TraceClose();
 // The line for the instruction at PC, with the registers as they are now, ending in '\n'.

@@ -330,6 +330,12 @@ TEST(Player, SaveStateThenLoadStateCarriesOn) {
                                     "--load-state", "s.state", "--hash", demo});
     ASSERT_EQ(rest.status, 0) << rest.err;
     EXPECT_EQ(frameHash(rest.out).substr(0, 30), frameHash(straight.out).substr(0, 30));
+    // A trace counts its frames on from the state's too.
+    ASSERT_EQ(Play(dir, {"--headless", "--frames", "1", "--load-state", "s.state", "--trace",
+                         "t.txt", demo})
+                  .status,
+              0);
+    EXPECT_EQ(ReadText(dir / "t.txt").substr(0, 7), "000100 ");
 
     const Outcome other =
         Play(dir, {"--headless", "--load-state", "s.state", CartridgePath("busy")});
