@@ -112,13 +112,39 @@ void DrawSprite(const VdpState& chip, uint16_t* row, const VdpSpriteRecord& spri
     }
 }
 
-// True when two coordinates taken modulo 256 are less than size apart in either direction.
-bool Near(uint32_t difference, int size) {
-    return ((difference + size - 1) & 0xFF) < static_cast<uint32_t>(2 * size - 1);
-}
-
 uint32_t CollisionRow(const uint8_t* pattern, int size) {
     return size == 8 ? pattern[0] : pattern[0] << 8 | pattern[RightHalfOffset];
+}
+
+// Whether two sprites that are near on both axes have set pixels in the same place.
+bool PairMeets(uint8_t yi, uint8_t xi, const uint8_t* a, uint8_t yj, uint8_t xj, const uint8_t* b,
+               int size) {
+    // Raw coordinates, taken modulo 256, so overlaps across the wrap count too.
+    int dy = static_cast<uint8_t>(yi - yj);
+    int dx = static_cast<uint8_t>(xi - xj);
+    if (dy < size) {
+        b += dy;
+    } else {
+        dy = 256 - dy;
+        a += dy;
+    }
+    // The sprite further right is at a, so its row shifts right onto b's.
+    if (dx > 256 - size) {
+        dx = 256 - dx;
+        std::swap(a, b);
+    }
+    for (int row = 0; row < size - dy; ++row) {
+        if (CollisionRow(b + row, size) & (CollisionRow(a + row, size) >> dx)) return true;
+    }
+    return false;
+}
+
+using Bytes16 = uint8_t __attribute__((vector_size(16)));
+
+Bytes16 LoadBytes(const uint8_t* from) {
+    Bytes16 bytes;
+    std::memcpy(&bytes, from, sizeof bytes);
+    return bytes;
 }
 
 }  // namespace
@@ -162,39 +188,45 @@ bool FindSimpleCollision(const VdpState& chip) {
     const int size = SpriteSize(chip);
     const uint8_t* attributes = Table(chip, chip.spriteAttributeTable);
     const uint8_t* patterns = Table(chip, chip.spritePatternTable);
-    struct Sprite {
-        uint8_t y, x;
-        const uint8_t* pattern;
-    } sprites[SpriteCount];
+    // The sprites that can collide, coordinates apart so that sixteen of them are compared
+    // at once; lanes past the last are masked off below.
+    alignas(16) uint8_t ys[SpriteCount] = {};
+    alignas(16) uint8_t xs[SpriteCount] = {};
+    const uint8_t* pattern[SpriteCount];
     uint32_t count = 0;
     for (uint32_t entry = 0; entry < SpriteCount; ++entry) {
         const uint8_t* sprite = attributes + entry * 4;
         if (sprite[0] == SpriteEndMarker) break;
         if ((sprite[3] & 0x0F) == 0) continue;
-        sprites[count++] = {sprite[0], sprite[1], patterns + SpritePattern(sprite[2], size)};
+        ys[count] = sprite[0];
+        xs[count] = sprite[1];
+        pattern[count++] = patterns + SpritePattern(sprite[2], size);
     }
 
-    for (uint32_t i = 0; i < count; ++i) {
-        for (uint32_t j = i + 1; j < count; ++j) {
-            // Raw coordinates, taken modulo 256, so overlaps across the wrap count too.
-            int dy = static_cast<uint8_t>(sprites[i].y - sprites[j].y);
-            int dx = static_cast<uint8_t>(sprites[i].x - sprites[j].x);
-            if (!Near(dy, size) || !Near(dx, size)) continue;
-            const uint8_t* a = sprites[i].pattern;
-            const uint8_t* b = sprites[j].pattern;
-            if (dy < size) {
-                b += dy;
-            } else {
-                dy = 256 - dy;
-                a += dy;
-            }
-            // The sprite further right is at a, so its row shifts right onto b's.
-            if (dx > 256 - size) {
-                dx = 256 - dx;
-                std::swap(a, b);
-            }
-            for (int row = 0; row < size - dy; ++row) {
-                if (CollisionRow(b + row, size) & (CollisionRow(a + row, size) >> dx)) return true;
+    // Most pairs are far apart on one axis, and that is settled for sixteen pairs with a
+    // handful of vector operations: two coordinates taken modulo 256 are near when they are
+    // less than size apart either way. Only the near pairs have their rows compared.
+    const Bytes16 reach = Bytes16{} + static_cast<uint8_t>(size - 1);
+    const Bytes16 span = Bytes16{} + static_cast<uint8_t>(2 * size - 1);
+    const Bytes16 lanes = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    for (uint32_t i = 0; i + 1 < count; ++i) {
+        for (uint32_t half = (i + 1) / 16; half * 16 < count; ++half) {
+            const Bytes16 index = lanes + static_cast<uint8_t>(half * 16);
+            const Bytes16 y = LoadBytes(ys + half * 16);
+            const Bytes16 x = LoadBytes(xs + half * 16);
+            const Bytes16 dy = static_cast<uint8_t>(ys[i]) - y + reach;
+            const Bytes16 dx = static_cast<uint8_t>(xs[i]) - x + reach;
+            const auto near = (dy < span) & (dx < span) & (index > static_cast<uint8_t>(i)) &
+                              (index < static_cast<uint8_t>(count));
+            uint64_t words[2];
+            std::memcpy(words, &near, sizeof words);
+            if ((words[0] | words[1]) == 0) continue;
+            for (uint32_t lane = 0; lane < 16; ++lane) {
+                if (near[lane] &&
+                    PairMeets(ys[i], xs[i], pattern[i], ys[half * 16 + lane], xs[half * 16 + lane],
+                              pattern[half * 16 + lane], size)) {
+                    return true;
+                }
             }
         }
     }
