@@ -196,7 +196,7 @@ describe("playing", () => {
         await page.close();
     });
 
-    test("a gamepad's stick moves the bee beyond a quarter of its travel only", async () => {
+    test("a gamepad's stick moves the bee beyond a quarter of its travel only, and its D-pad steers", async () => {
         const page = await chromium.browser.newPage();
         await page.setViewport({ width: 900, height: 800 });
         await page.evaluateOnNewDocument(() => {
@@ -217,6 +217,12 @@ describe("playing", () => {
         const moved = box(await h.screenPicture(page, path.join(shots, "pad-down.png")), BeeColour);
         assert.equal(moved.left, BeeStart.x);
         assert.ok(moved.top > BeeStart.y + 20, `the bee flew down: ${BeeStart.y} -> ${moved.top}`);
+        // The D-pad steers too: right, by the standard mapping's button 15.
+        await page.evaluate(() => { window.fakePad.buttons[15].pressed = true; });
+        await sleep(400);
+        await page.evaluate(() => { window.fakePad.buttons[15].pressed = false; });
+        const right = box(await h.screenPicture(page, path.join(shots, "pad-right.png")), BeeColour);
+        assert.ok(right.left > moved.left + 20, `the bee flew right: ${moved.left} -> ${right.left}`);
         await page.close();
     });
 
