@@ -177,7 +177,7 @@ void ShellLoadFromCommandLine(const std::string& text) {
     pendingLoadMessage = LoadMessage(shell.CartridgePath, error);
     if (error != nullptr && NamesAnOption(text)) {
         std::string hint = OptionsFirstHint;
-        hint[0] = 'O';
+        hint[0] = 'O';  // a sentence of its own in the box
         pendingLoadMessage += "\n" + hint + ".";
     }
 }
