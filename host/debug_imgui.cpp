@@ -251,7 +251,8 @@ void MemoryWindow() {
         debug.jumpRow = static_cast<int>(std::strtoul(debug.jump, nullptr, 16) & 0xFFFF) /
                         static_cast<int>(MemoryColumns);
     }
-    if (DebuggerStopped()) PokeRow();
+    const bool stopped = DebuggerStopped();
+    if (stopped) PokeRow();
     ImGui::BeginChild("bytes");
     if (debug.jumpRow >= 0) {
         ImGui::SetScrollY(debug.jumpRow * ImGui::GetTextLineHeightWithSpacing());
@@ -261,19 +262,35 @@ void MemoryWindow() {
     rows.Begin(ConsoleMemorySize / MemoryColumns);
     while (memory != nullptr && rows.Step()) {
         for (int row = rows.DisplayStart; row < rows.DisplayEnd; ++row) {
-            const uint8_t* bytes = memory + row * MemoryColumns;
-            char text[MemoryColumns * 3 + MemoryColumns + 2];
-            int at = 0;
+            const uint32_t start = static_cast<uint32_t>(row) * MemoryColumns;
+            const uint8_t* bytes = memory + start;
+            char ascii[MemoryColumns + 1];
             for (uint32_t i = 0; i < MemoryColumns; ++i) {
-                at += std::snprintf(text + at, sizeof text - at, "%02X ", bytes[i]);
+                ascii[i] = bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '.';
             }
-            text[at++] = ' ';
+            ascii[MemoryColumns] = 0;
+            if (!stopped || start < ConsoleWritableStart) {
+                char text[MemoryColumns * 3 + 1];
+                for (uint32_t i = 0; i < MemoryColumns; ++i) {
+                    std::snprintf(text + 3 * i, sizeof text - 3 * i, "%02X ", bytes[i]);
+                }
+                ImGui::Text("%04X  %s %s", start, text, ascii);
+                continue;
+            }
+            // Stopped, a RAM byte is a button: a click puts it in the write-to-RAM fields.
+            ImGui::Text("%04X ", start);
+            const ImVec2 cell = ImGui::CalcTextSize("FF");
             for (uint32_t i = 0; i < MemoryColumns; ++i) {
-                text[at++] =
-                    bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '.';
+                char label[16];
+                std::snprintf(label, sizeof label, "%02X##%04X", bytes[i], start + i);
+                ImGui::SameLine(0, ImGui::CalcTextSize(" ").x);
+                if (ImGui::Selectable(label, false, 0, cell)) {
+                    std::snprintf(debug.pokeAddress, sizeof debug.pokeAddress, "%04X", start + i);
+                    std::snprintf(debug.pokeValue, sizeof debug.pokeValue, "%02X", bytes[i]);
+                }
             }
-            text[at] = 0;
-            ImGui::Text("%04X  %s", row * MemoryColumns, text);
+            ImGui::SameLine(0, 2 * ImGui::CalcTextSize(" ").x);
+            ImGui::TextUnformatted(ascii);
         }
     }
     ImGui::EndChild();
