@@ -87,6 +87,22 @@ void XorInto(uint8_t* out, const uint8_t* now, uint8_t* newest, size_t n) {
     }
 }
 
+// The state's bytes [at, at + n) as they are now: in place when they lie inside one of the
+// console's memory spans, else in `state`, with whatever part of a span they take copied in.
+// Copying into the block's own place is safe: the differences written so far end before it.
+const uint8_t* BlockNow(uint8_t* state, const StateSpan* spans, size_t at, size_t n) {
+    for (uint32_t i = 0; i < StateSpanCount; ++i) {
+        const StateSpan& span = spans[i];
+        if (at >= span.offset && at + n <= span.offset + span.size) {
+            return span.live + (at - span.offset);
+        }
+        const size_t from = std::max(at, span.offset);
+        const size_t to = std::min(at + n, span.offset + span.size);
+        if (from < to) std::memcpy(state + from, span.live + (from - span.offset), to - from);
+    }
+    return state + at;
+}
+
 }  // namespace
 
 bool RewindStart(size_t budgetBytes) {
@@ -135,22 +151,28 @@ void RewindClear() {
 void RewindRecord(uint64_t frame) {
     if (!RewindActive()) return;
     uint8_t* state = ring.scratch + ring.blocks;  // the block map goes in front
-    WriteMachineState(frame, state);
+    StateSpan spans[StateSpanCount];
+    WriteMachineStateAround(frame, state, spans);
     if (!ring.haveNewest) {
         std::memcpy(ring.newest, state, ring.stateSize);
+        for (const StateSpan& span : spans) {
+            std::memcpy(ring.newest + span.offset, span.live, span.size);
+        }
         ring.haveNewest = true;
         return;
     }
     // Only the blocks that changed are kept, each as the XOR that turns the new one back into
-    // the old: most of the console's memory stays the same from one frame to the next.
+    // the old: most of the console's memory stays the same from one frame to the next. The
+    // console's memory is compared where it lies, not copied out first.
     size_t used = ring.blocks;
     for (size_t block = 0; block < ring.blocks; ++block) {
         const size_t at = block * BlockSize;
         const size_t n = std::min(BlockSize, ring.stateSize - at);
-        const bool changed = std::memcmp(state + at, ring.newest + at, n) != 0;
+        const uint8_t* now = BlockNow(state, spans, at, n);
+        const bool changed = std::memcmp(now, ring.newest + at, n) != 0;
         ring.scratch[block] = changed;
         if (!changed) continue;
-        XorInto(ring.scratch + used, state + at, ring.newest + at, n);
+        XorInto(ring.scratch + used, now, ring.newest + at, n);
         used += n;
     }
     // Each record stands alone; a fast reset spares clearing the compressor's whole table for

@@ -36,6 +36,7 @@ constexpr std::array<uint32_t, 256> CrcTable = [] {
 
 // Little-endian writing and reading with a cursor; the reader never runs past the end.
 struct Writer {
+    uint8_t* start;
     uint8_t* at;
     void Bytes(const void* data, size_t n) {
         std::memcpy(at, data, n);
@@ -85,9 +86,15 @@ z80::CoreRegisters GetCpu(Reader& r) {
     return c;
 }
 
-void PutVdp(Writer& w, const VdpState& v) {
+// With a span to fill, the video memory's bytes are only pointed to.
+void PutVdp(Writer& w, const VdpState& v, StateSpan* vram) {
     w.Bytes(v.registers, VdpRegisterCount);
-    w.Bytes(v.vram, VramSize);
+    if (vram != nullptr) {
+        *vram = {static_cast<size_t>(w.at - w.start), VramSize, v.vram};
+        w.at += VramSize;
+    } else {
+        w.Bytes(v.vram, VramSize);
+    }
     w.Number(v.address, 2);
     for (uint32_t b : {uint32_t{v.accessCode}, uint32_t{v.readBuffer}, uint32_t{v.controlLatched},
                        uint32_t{v.firstByte}, uint32_t{v.status}, uint32_t{v.mode},
@@ -172,12 +179,16 @@ void SaveMachineState(uint64_t frame, uint8_t* out) {
 }
 
 void SealMachineState(uint8_t* state) {
-    Writer w{state + TotalSize - CrcSize};
+    Writer w{state, state + TotalSize - CrcSize};
     w.Number(Crc32(state, TotalSize - CrcSize), 4);
 }
 
-void WriteMachineState(uint64_t frame, uint8_t* out) {
-    Writer w{out};
+namespace {
+
+// The state, with the RAM and the video memory written out, or (spans not null) only
+// pointed to.
+void Write(uint64_t frame, uint8_t* out, StateSpan* spans) {
+    Writer w{out, out};
     w.Bytes(Magic, sizeof Magic);
     w.Number(MachineStateVersion, 4);
     w.Number(TotalSize, 4);
@@ -185,16 +196,30 @@ void WriteMachineState(uint64_t frame, uint8_t* out) {
     w.Number(frame, 8);
     PutCpu(w, z80::ExportRegisters());
     const uint8_t* memory = ConsoleMemory();
-    if (memory != nullptr) {
-        w.Bytes(memory + ConsoleWritableStart, RamSize);
-    } else {
+    if (memory == nullptr) {
         std::memset(w.at, 0, RamSize);
+        if (spans != nullptr) spans[0] = {static_cast<size_t>(w.at - out), RamSize, w.at};
         w.at += RamSize;
+    } else if (spans != nullptr) {
+        spans[0] = {static_cast<size_t>(w.at - out), RamSize, memory + ConsoleWritableStart};
+        w.at += RamSize;
+    } else {
+        w.Bytes(memory + ConsoleWritableStart, RamSize);
     }
-    PutVdp(w, VdpInspect());
+    PutVdp(w, VdpInspect(), spans != nullptr ? &spans[1] : nullptr);
     PutPsg(w, *PsgInspect(0));
     w.Bytes(JoypadPorts(), JoypadSize);
     w.Number(0, CrcSize);
+}
+
+}  // namespace
+
+void WriteMachineState(uint64_t frame, uint8_t* out) {
+    Write(frame, out, nullptr);
+}
+
+void WriteMachineStateAround(uint64_t frame, uint8_t* out, StateSpan* spans) {
+    Write(frame, out, spans);
 }
 
 const char* LoadMachineState(const uint8_t* bytes, size_t size, uint64_t* frame) {

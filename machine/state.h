@@ -28,6 +28,18 @@ void SaveMachineState(uint64_t frame, uint8_t* out);
 // the ones it loads: the state without its checksum, and the checksum put in place.
 void WriteMachineState(uint64_t frame, uint8_t* out);
 void SealMachineState(uint8_t* state);
+// The console's memory as it lies in a state: the RAM and the video memory, each with its
+// place in the state and the running console's own bytes.
+struct StateSpan {
+    size_t offset;
+    size_t size;
+    const uint8_t* live;
+};
+inline constexpr uint32_t StateSpanCount = 2;
+// WriteMachineState without the spans' bytes: they are left as they were in `out`, and
+// `spans` says where they are. A caller that compares each state with the one before can
+// read the 48 KB in place instead of having them copied out first.
+void WriteMachineStateAround(uint64_t frame, uint8_t* out, StateSpan* spans);
 // All or nothing: everything is checked first, and on any problem the running machine is
 // left exactly as it was and a one-line message comes back. Null on success, with the
 // state's frame number in *frame (when frame is not null).
