@@ -88,12 +88,19 @@ void XorInto(uint8_t* out, const uint8_t* now, uint8_t* newest, size_t n) {
 }
 
 // The state's bytes [at, at + n) as they are now: in place when they lie inside one of the
-// console's memory spans, else in `state`, with whatever part of a span they take copied in.
-// Copying into the block's own place is safe: the differences written so far end before it.
+// console's memory spans (null when the span says they are unchanged), else in `state`,
+// with whatever part of a span they take copied in. Copying into the block's own place is
+// safe: the differences written so far end before it.
 const uint8_t* BlockNow(uint8_t* state, const StateSpan* spans, size_t at, size_t n) {
     for (uint32_t i = 0; i < StateSpanCount; ++i) {
         const StateSpan& span = spans[i];
         if (at >= span.offset && at + n <= span.offset + span.size) {
+            if (span.changed != ~uint64_t{0}) {  // known, so the span is at most 16 KB
+                const size_t first = (at - span.offset) / 256;
+                const size_t last = (at - span.offset + n - 1) / 256;
+                const uint64_t touched = (~uint64_t{0} >> (63 - (last - first))) << first;
+                if ((span.changed & touched) == 0) return nullptr;
+            }
             return span.live + (at - span.offset);
         }
         const size_t from = std::max(at, span.offset);
@@ -169,7 +176,7 @@ void RewindRecord(uint64_t frame) {
         const size_t at = block * BlockSize;
         const size_t n = std::min(BlockSize, ring.stateSize - at);
         const uint8_t* now = BlockNow(state, spans, at, n);
-        const bool changed = std::memcmp(now, ring.newest + at, n) != 0;
+        const bool changed = now != nullptr && std::memcmp(now, ring.newest + at, n) != 0;
         ring.scratch[block] = changed;
         if (!changed) continue;
         XorInto(ring.scratch + used, now, ring.newest + at, n);

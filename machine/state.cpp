@@ -90,7 +90,7 @@ z80::CoreRegisters GetCpu(Reader& r) {
 void PutVdp(Writer& w, const VdpState& v, StateSpan* vram) {
     w.Bytes(v.registers, VdpRegisterCount);
     if (vram != nullptr) {
-        *vram = {static_cast<size_t>(w.at - w.start), VramSize, v.vram};
+        *vram = {static_cast<size_t>(w.at - w.start), VramSize, v.vram, VdpTakeVramChanges()};
         w.at += VramSize;
     } else {
         w.Bytes(v.vram, VramSize);
@@ -198,10 +198,11 @@ void Write(uint64_t frame, uint8_t* out, StateSpan* spans) {
     const uint8_t* memory = ConsoleMemory();
     if (memory == nullptr) {
         std::memset(w.at, 0, RamSize);
-        if (spans != nullptr) spans[0] = {static_cast<size_t>(w.at - out), RamSize, w.at};
+        if (spans != nullptr) spans[0] = {static_cast<size_t>(w.at - out), RamSize, w.at, ~0ull};
         w.at += RamSize;
     } else if (spans != nullptr) {
-        spans[0] = {static_cast<size_t>(w.at - out), RamSize, memory + ConsoleWritableStart};
+        // The Z80 writes RAM directly: what changed there is not known.
+        spans[0] = {static_cast<size_t>(w.at - out), RamSize, memory + ConsoleWritableStart, ~0ull};
         w.at += RamSize;
     } else {
         w.Bytes(memory + ConsoleWritableStart, RamSize);

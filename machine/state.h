@@ -34,11 +34,15 @@ struct StateSpan {
     size_t offset;
     size_t size;
     const uint8_t* live;
+    // Bit k clear: the span's bytes k * 256 to k * 256 + 255 are as they were at the last
+    // WriteMachineStateAround. All set where that is not known.
+    uint64_t changed;
 };
 inline constexpr uint32_t StateSpanCount = 2;
 // WriteMachineState without the spans' bytes: they are left as they were in `out`, and
-// `spans` says where they are. A caller that compares each state with the one before can
-// read the 48 KB in place instead of having them copied out first.
+// `spans` says where they are and which parts changed since the last call. A caller that
+// compares each state with the one before can read the 48 KB in place, and skip what is
+// known to be the same, instead of having it all copied out first.
 void WriteMachineStateAround(uint64_t frame, uint8_t* out, StateSpan* spans);
 // All or nothing: everything is checked first, and on any problem the running machine is
 // left exactly as it was and a one-line message comes back. Null on success, with the

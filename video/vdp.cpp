@@ -119,6 +119,7 @@ void MapFedPages() {
 void ClearChip() {
     std::memset(vdp.registers, 0, sizeof vdp.registers);
     std::memset(vdp.vram, 0, sizeof vdp.vram);
+    vdp.vramChanged = ~uint64_t{0};
     vdp.address = 0;
     vdp.accessCode = 0;
     vdp.readBuffer = 0;
@@ -325,6 +326,7 @@ void VdpWriteData(uint8_t value) {
     if (TransfersAllowed() && vdp.vram[vdp.address] != value) {
         const uint8_t previous = vdp.vram[vdp.address];
         vdp.vram[vdp.address] = value;
+        vdp.vramChanged |= uint64_t{1} << (vdp.address >> 8);
         if (vdp.feedsDerived[vdp.address / VdpPageBytes]) NoteVramChange(vdp.address, previous);
     }
     AdvanceAddress();
@@ -467,6 +469,12 @@ uint8_t VdpStatus() {
     return vdp.status;
 }
 
+uint64_t VdpTakeVramChanges() {
+    const uint64_t changed = vdp.vramChanged;
+    vdp.vramChanged = 0;
+    return changed;
+}
+
 const VdpState& VdpInspect() {
     return vdp;
 }
@@ -474,6 +482,7 @@ const VdpState& VdpInspect() {
 void VdpRestore(const VdpState& saved) {
     std::memcpy(vdp.registers, saved.registers, sizeof vdp.registers);
     std::memcpy(vdp.vram, saved.vram, sizeof vdp.vram);
+    vdp.vramChanged = ~uint64_t{0};
     vdp.address = static_cast<uint16_t>(saved.address & VramMask);
     vdp.accessCode = saved.accessCode;
     vdp.readBuffer = saved.readBuffer;

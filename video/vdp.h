@@ -159,6 +159,9 @@ struct VdpState {
     // stale; a block with none is drawn without looking at the stamps.
     uint16_t staleTileRows[VdpTileRows / 256];
     alignas(16) uint16_t tileRows[VdpTileRows][8];
+    // Bit k set: some byte of vram k * 256 to k * 256 + 255 has changed since the last
+    // VdpTakeVramChanges() (all set after init or a restore, where anything may have).
+    uint64_t vramChanged;
 };
 
 void VdpInit(uint32_t rowStride);  // a stride below 256 gives an empty FrameBuffer
@@ -190,6 +193,9 @@ const VdpState& VdpInspect();          // read-only view for tests and tools
 // address and latch, read buffer, status, mode and behaviour); everything else follows
 // from those. The frame buffer and its pixel format stay as they are.
 void VdpRestore(const VdpState& saved);
+// The 256-byte blocks of vram changed since the last call (see VdpState::vramChanged), for
+// a caller that keeps a copy and compares only what may differ.
+uint64_t VdpTakeVramChanges();
 // Makes the derived data (see VdpState) again from the registers, vram and the palette, as
 // after a state was put back from outside the chip.
 void VdpRebuildDerived();
