@@ -100,15 +100,11 @@ void PictureOverlay(const VdpState& vdp) {
     const float scale = static_cast<float>(picture.right - picture.left) / VdpScreenWidth;
     ImDrawList* draw = ImGui::GetBackgroundDrawList();
     if (debug.outlineSprites) {
-        // Magnified sprites cover twice the size, in the behaviour that draws them so.
-        const bool doubled = vdp.behaviour == VideoHardware && (vdp.registers[1] & VdpMagnify);
-        const uint32_t size = ((vdp.registers[1] & VdpSpriteSize16) ? 16 : 8) << (doubled ? 1 : 0);
+        const int size = VdpSpriteHeight(vdp);
         for (uint32_t n = 0; n < 32; ++n) {
             const uint8_t* sprite = &vdp.vram[(vdp.spriteAttributeTable + n * 4) & (VramSize - 1)];
             if (sprite[0] == 0xD0) break;  // the end of the list
-            // Where each behaviour starts counting Y bytes as above the screen.
-            const int wrap = vdp.behaviour == VideoHardware ? 0xD0 : 256 - static_cast<int>(size);
-            const int y = (sprite[0] > wrap ? sprite[0] - 256 : sprite[0]) + 1;
+            const int y = VdpSpriteTop(vdp, sprite[0]) + 1;
             const int x = sprite[1] - ((sprite[3] & 0x80) ? 32 : 0);
             const ImVec2 from(picture.left + x * scale, picture.top + y * scale);
             draw->AddRect(from, ImVec2(from.x + size * scale, from.y + size * scale),
@@ -258,6 +254,8 @@ void MemoryWindow() {
         ImGui::SetScrollY(debug.jumpRow * ImGui::GetTextLineHeightWithSpacing());
         debug.jumpRow = -1;
     }
+    const ImVec2 cell = ImGui::CalcTextSize("FF");
+    const float space = ImGui::CalcTextSize(" ").x;
     ImGuiListClipper rows;
     rows.Begin(ConsoleMemorySize / MemoryColumns);
     while (memory != nullptr && rows.Step()) {
@@ -279,17 +277,16 @@ void MemoryWindow() {
             }
             // Stopped, a RAM byte is a button: a click puts it in the write-to-RAM fields.
             ImGui::Text("%04X ", start);
-            const ImVec2 cell = ImGui::CalcTextSize("FF");
             for (uint32_t i = 0; i < MemoryColumns; ++i) {
                 char label[16];
                 std::snprintf(label, sizeof label, "%02X##%04X", bytes[i], start + i);
-                ImGui::SameLine(0, ImGui::CalcTextSize(" ").x);
+                ImGui::SameLine(0, space);
                 if (ImGui::Selectable(label, false, 0, cell)) {
                     std::snprintf(debug.pokeAddress, sizeof debug.pokeAddress, "%04X", start + i);
                     std::snprintf(debug.pokeValue, sizeof debug.pokeValue, "%02X", bytes[i]);
                 }
             }
-            ImGui::SameLine(0, 2 * ImGui::CalcTextSize(" ").x);
+            ImGui::SameLine(0, 2 * space);
             ImGui::TextUnformatted(ascii);
         }
     }

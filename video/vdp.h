@@ -193,6 +193,20 @@ const VdpState& VdpInspect();          // read-only view for tests and tools
 // address and latch, read buffer, status, mode and behaviour); everything else follows
 // from those. The frame buffer and its pixel format stay as they are.
 void VdpRestore(const VdpState& saved);
+// Sprite geometry as the selected behaviour draws it: the lines a sprite spans (magnified
+// sprites are doubled in the hardware behaviour), and the line just above its first row for
+// a Y byte (bytes near the end of the range stand for rows above the screen).
+// The chip counts every Y byte above the end marker (0xD0) as negative; the simple
+// behaviour only those that leave part of the sprite on screen, which differs on the byte
+// 256 - height (a row on line 0 on the chip). Inline: the hardware behaviour asks per line.
+inline int VdpSpriteHeight(const VdpState& chip) {
+    const bool doubled = chip.behaviour == VideoHardware && (chip.registers[1] & VdpMagnify);
+    return ((chip.registers[1] & VdpSpriteSize16) ? 16 : 8) << (doubled ? 1 : 0);
+}
+inline int VdpSpriteTop(const VdpState& chip, uint8_t y) {
+    if (chip.behaviour == VideoHardware) return y > 0xD0 ? y - 256 : y;
+    return y > 256 - VdpSpriteHeight(chip) ? y - 256 : y;
+}
 // The 256-byte blocks of vram changed since the last call (see VdpState::vramChanged), for
 // a caller that keeps a copy and compares only what may differ.
 uint64_t VdpTakeVramChanges();

@@ -17,9 +17,6 @@ constexpr uint32_t TextColumns = 40;
 constexpr uint32_t TextCellWidth = 6;  // the left six bits of each pattern byte
 constexpr uint32_t TextBorder = 8;     // backdrop columns on either side of the text
 
-// Sprite Y bytes above the end marker stand for lines above the top of the screen.
-constexpr int SpriteWrap = 256;
-
 // Each bit of a byte doubled: the horizontal half of sprite magnification.
 constexpr auto MakeDoubledBytes() {
     struct Table {
@@ -130,8 +127,7 @@ uint32_t FindLineSprites(VdpState& chip, uint32_t line, LineSprite* found) {
             return count;
         }
         const uint8_t* sprite = attributes + entry * 4;
-        const int top = sprite[0] > SpriteEndMarker ? sprite[0] - SpriteWrap : sprite[0];
-        const uint32_t row = line - static_cast<uint32_t>(top) - 1;
+        const uint32_t row = line - static_cast<uint32_t>(VdpSpriteTop(chip, sprite[0])) - 1;
         found[count++] = PlaceSprite(chip, sprite, row >> magnify, size, magnify);
     }
     if (!fifthHeld) {

@@ -20,24 +20,10 @@ int SpriteSize(const VdpState& chip) {
     return (chip.registers[1] & VdpSpriteSize16) ? 16 : 8;
 }
 
-// The lines a sprite spans: the hardware behaviour doubles a magnified sprite's rows.
-int SpriteHeight(const VdpState& chip) {
-    const bool doubled = chip.behaviour == VideoHardware && (chip.registers[1] & VdpMagnify);
-    return SpriteSize(chip) << (doubled ? 1 : 0);
-}
-
-// Y bytes near the bottom of the range stand for negative positions, so that sprites can
-// slide in from the top of the screen. The chip itself counts every Y byte above the end
-// marker as negative, which differs on the byte 256 - height: a row on line 0 there.
-int SpriteTop(const VdpState& chip, uint8_t y, int height) {
-    if (chip.behaviour == VideoHardware) return y > SpriteEndMarker ? y - 256 : y;
-    return y > 256 - height ? y - 256 : y;
-}
-
 // Sets or clears an entry's bit in the lines a sprite at this Y byte covers.
 void MarkSpriteLines(VdpState& chip, uint32_t entry, uint8_t yByte, bool covering) {
-    const int height = SpriteHeight(chip);
-    const int top = SpriteTop(chip, yByte, height);
+    const int height = VdpSpriteHeight(chip);
+    const int top = VdpSpriteTop(chip, yByte);
     const int last = std::min(top + height, static_cast<int>(VdpVisibleLines) - 1);
     const uint32_t bit = 1u << entry;
     const uint32_t set = covering ? bit : 0;
@@ -75,7 +61,7 @@ namespace {
     // keeps the read inside the table.
     sprite.rightOffset = size == 16 ? RightHalfOffset : 0;
     sprite.rightMask = size == 16 ? 0xFF : 0;
-    sprite.firstLine = static_cast<int16_t>(SpriteTop(chip, attributes[0], size) + 1);
+    sprite.firstLine = static_cast<int16_t>(VdpSpriteTop(chip, attributes[0]) + 1);
     // Clip by dropping bits, never wrapping.
     sprite.leftShift = static_cast<uint8_t>(x < 0 ? -x : 0);
     if (x < 0) x = 0;
