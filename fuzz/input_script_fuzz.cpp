@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/input_script.h"
+#include "host/player/input_script.h"
 
 namespace {
 

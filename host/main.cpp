@@ -2,8 +2,8 @@
 #include <cstdio>
 
 #include "host/options.h"
-#include "host/player.h"
-#include "host/window.h"
+#include "host/player/player.h"
+#include "host/sdl/desktop.h"
 
 int main(int argc, char** argv) {
     using namespace plexaro;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/input_script.h"
+#include "host/player/input_script.h"
 
 namespace {
 

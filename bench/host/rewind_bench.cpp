@@ -7,7 +7,7 @@
 #include <chrono>
 #include <string>
 
-#include "host/rewind.h"
+#include "host/shell/rewind.h"
 #include "machine/machine.h"
 
 namespace {

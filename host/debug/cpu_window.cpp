@@ -1,0 +1,176 @@
+// The CPU window of the Debug menu, drawn with Dear ImGui: registers and flags (editable
+// while stopped), the disassembly around PC with breakpoints, and Run, Stop, Step, Step over
+// and Next frame. It drives the machine's debugger; with no breakpoint armed, frames run
+// through the normal fast path.
+#include <imgui.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "cpu/disassemble.h"
+#include "cpu/z80.h"
+#include "host/sdl/sdl_host.h"
+#include "host/shell/shell.h"
+#include "machine/debugger.h"
+#include "machine/machine.h"
+
+namespace plexaro {
+namespace {
+
+constexpr int ListingLines = 20;
+constexpr int LinesBeforePc = 5;
+constexpr uint32_t MaxBreakpointsShown = 64;
+
+struct CpuWindowState {
+    char breakpoint[8];
+};
+
+CpuWindowState cpu = {};
+
+// Instructions have no marked start, so the listing begins at the earliest address a few
+// bytes before PC from which decoding forward lands exactly on PC.
+uint16_t ListingStart(const uint8_t* memory, uint16_t pc) {
+    for (uint32_t back = 4 * LinesBeforePc; back > 0; --back) {
+        uint16_t at = static_cast<uint16_t>(pc - back);
+        int lines = 0;
+        char text[z80::DisassemblyTextSize];
+        while (at != pc && static_cast<uint16_t>(pc - at) <= back) {
+            at = static_cast<uint16_t>(
+                at + z80::Disassemble(memory + at, 0x10000 - at, at, text, sizeof text));
+            ++lines;
+        }
+        if (at == pc && lines <= LinesBeforePc) return static_cast<uint16_t>(pc - back);
+    }
+    return pc;
+}
+
+// One register in a name column and a value column of the registers' table.
+void Register(const char* name, z80::Z80Register index, bool editable) {
+    uint16_t value = static_cast<uint16_t>(z80::GetRegister(index));
+    ImGui::TableNextColumn();
+    ImGui::TextUnformatted(name);
+    ImGui::TableNextColumn();
+    if (!editable) {
+        ImGui::Text("%04X", value);
+        return;
+    }
+    ImGui::PushID(name);
+    ImGui::SetNextItemWidth(ImGui::CalcTextSize("FFFF").x + 2 * ImGui::GetStyle().FramePadding.x);
+    if (ImGui::InputScalar("##value", ImGuiDataType_U16, &value, nullptr, nullptr, "%04X",
+                           ImGuiInputTextFlags_CharsHexadecimal)) {
+        z80::SetRegister(index, value);
+    }
+    ImGui::PopID();
+}
+
+void Registers(bool stopped) {
+    static constexpr struct {
+        const char* name;
+        z80::Z80Register index;
+    } Pairs[] = {{"AF", z80::RegAF},     {"BC", z80::RegBC},     {"DE", z80::RegDE},
+                 {"HL", z80::RegHL},     {"IX", z80::RegIX},     {"IY", z80::RegIY},
+                 {"PC", z80::RegPC},     {"SP", z80::RegSP},     {"AF'", z80::RegAltAF},
+                 {"BC'", z80::RegAltBC}, {"DE'", z80::RegAltDE}, {"HL'", z80::RegAltHL}};
+    if (ImGui::BeginTable("registers", 8, ImGuiTableFlags_SizingFixedFit)) {
+        for (const auto& pair : Pairs) Register(pair.name, pair.index, stopped);
+        ImGui::EndTable();
+    }
+    // Each flag a button: a click while stopped turns it over.
+    static constexpr char FlagNames[] = "SZYHXPNC";
+    const uint32_t af = z80::GetRegister(z80::RegAF);
+    ImGui::TextUnformatted("flags");
+    for (uint32_t bit = 8; bit-- > 0;) {
+        char label[16];
+        std::snprintf(label, sizeof label, "%c##flag%u",
+                      af & (1u << bit) ? FlagNames[7 - bit] : '-', bit);
+        ImGui::SameLine(0, 2);
+        if (ImGui::SmallButton(label) && stopped) z80::SetRegister(z80::RegAF, af ^ (1u << bit));
+    }
+    ImGui::SameLine();
+    ImGui::Text("  I %02X  R %02X  IM %u  IFF %u/%u  IRQ line %u",
+                z80::GetRegister(z80::RegIR) >> 8, z80::GetRegister(z80::RegIR) & 0xFF,
+                z80::GetRegister(z80::RegIM), z80::GetRegister(z80::RegIFF1),
+                z80::GetRegister(z80::RegIFF2), z80::GetRegister(z80::RegIrqLine));
+}
+
+void Controls(bool stopped) {
+    if (stopped) {
+        if (ImGui::Button("Run")) DebuggerResume();
+    } else if (ImGui::Button("Stop")) {
+        DebuggerStop();
+    }
+    ImGui::SameLine();
+    if (ImGui::Button("Step")) ShellDebuggerRan(DebuggerStep());
+    ImGui::SameLine();
+    if (ImGui::Button("Step over")) ShellDebuggerRan(DebuggerStepOver());
+    ImGui::SameLine();
+    if (ImGui::Button("Next frame")) ShellDebuggerRan(DebuggerRunToNextFrame());
+    const DebugPosition at = DebuggerPosition();
+    ImGui::SameLine();
+    ImGui::Text("%s  frame %llu line %u cycle %u", stopped ? "stopped" : "running",
+                static_cast<unsigned long long>(at.frame), at.line, at.cycle);
+}
+
+void Listing(const uint8_t* memory) {
+    const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
+    uint16_t at = ListingStart(memory, pc);
+    ImGui::BeginChild("listing", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * ListingLines));
+    for (int line = 0; line < ListingLines; ++line) {
+        char text[z80::DisassemblyTextSize];
+        const uint32_t length = z80::Disassemble(memory + at, 0x10000 - at, at, text, sizeof text);
+        char bytes[16] = {};
+        for (uint32_t i = 0, n = 0; i < length; ++i) {
+            n += static_cast<uint32_t>(
+                std::snprintf(bytes + n, sizeof bytes - n, "%02X ", memory[(at + i) & 0xFFFF]));
+        }
+        char row[96];
+        std::snprintf(row, sizeof row, "%c %c %04X  %-12s %s",
+                      DebuggerHasBreakpoint(at) ? '*' : ' ', at == pc ? '>' : ' ', at, bytes, text);
+        ImGui::PushID(line);
+        // A click arms or disarms a breakpoint on the line.
+        if (ImGui::Selectable(row, at == pc)) DebuggerToggleBreakpoint(at);
+        ImGui::PopID();
+        at = static_cast<uint16_t>(at + (length > 0 ? length : 1));
+    }
+    ImGui::EndChild();
+}
+
+void Breakpoints() {
+    ImGui::SetNextItemWidth(60);
+    const bool entered = ImGui::InputText(
+        "##address", cpu.breakpoint, sizeof cpu.breakpoint,
+        ImGuiInputTextFlags_CharsHexadecimal | ImGuiInputTextFlags_EnterReturnsTrue);
+    ImGui::SameLine();
+    if ((ImGui::Button("Add breakpoint") || entered) && cpu.breakpoint[0] != 0) {
+        DebuggerAddBreakpoint(static_cast<uint16_t>(std::strtoul(cpu.breakpoint, nullptr, 16)));
+        cpu.breakpoint[0] = 0;
+    }
+    uint16_t armed[MaxBreakpointsShown];
+    const uint32_t count = DebuggerListBreakpoints(armed, MaxBreakpointsShown);
+    for (uint32_t i = 0; i < count; ++i) {
+        char label[24];
+        std::snprintf(label, sizeof label, "%04X x", armed[i]);
+        if (i % 8 != 0) ImGui::SameLine();
+        if (ImGui::SmallButton(label)) DebuggerRemoveBreakpoint(armed[i]);
+    }
+}
+
+}  // namespace
+
+void DrawCpuWindow(bool* open) {
+    if (!ImGui::Begin("CPU", open)) {
+        ImGui::End();
+        return;
+    }
+    const uint8_t* memory = ConsoleMemory();
+    const bool stopped = DebuggerStopped();
+    Controls(stopped);
+    if (memory != nullptr) {
+        Registers(stopped);
+        Listing(memory);
+    }
+    Breakpoints();
+    ImGui::End();
+}
+
+}  // namespace plexaro

@@ -1,0 +1,224 @@
+#include "host/player/player.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "host/player/input_script.h"
+#include "host/media.h"
+#include "host/player/trace.h"
+#include "machine/debugger.h"
+#include "machine/machine.h"
+#include "machine/state.h"
+
+namespace plexaro {
+namespace {
+
+constexpr double RealTimeFps = 60.0;
+constexpr uint32_t HeadlessRowStride = PictureWidth;
+
+bool ReadScript(const std::string& path, InputScript& script) {
+    // An hour of play recorded a line per frame is a few megabytes; a limit far above that
+    // still keeps a device or a mistaken huge file from being read without end.
+    constexpr size_t ScriptLimit = 64u << 20;
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, ScriptLimit, bytes)) {
+        std::fprintf(stderr, "plexaro: %s: can't read the input script (a file of at most 64 MB)\n",
+                     path.c_str());
+        return false;
+    }
+    const std::string text(bytes.begin(), bytes.end());
+    uint32_t line = 0;
+    std::string error;
+    if (!ParseInputScript(text, script, line, error)) {
+        std::fprintf(stderr, "plexaro: %s:%" PRIu32 ": %s\n", path.c_str(), line, error.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The same file under two names, or a file and a name that will be it.
+bool SamePlace(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::exists(a, error) && fs::exists(b, error)) return fs::equivalent(a, b, error);
+    return fs::weakly_canonical(fs::absolute(a, error), error) ==
+           fs::weakly_canonical(fs::absolute(b, error), error);
+}
+
+// What a run writes must never be what it reads, nor each other. (Saving a state over the
+// one the run started from is fine: that is carrying on.)
+bool OutputsAreSafe(const PlayerOptions& options) {
+    const struct {
+        const char* option;
+        const std::string& path;
+    } outputs[] = {{"--wav", options.wavPath},
+                   {"--screenshot", options.screenshotPath},
+                   {"--save-state", options.saveStatePath},
+                   {"--trace", options.tracePath}};
+    const struct {
+        const char* what;
+        const std::string& path;
+    } inputs[] = {{"the cartridge", options.cartridgePath},
+                  {"the input script", options.inputPath}};
+    for (const auto& output : outputs) {
+        if (output.path.empty()) continue;
+        for (const auto& input : inputs) {
+            if (input.path.empty() || !SamePlace(output.path, input.path)) continue;
+            std::fprintf(stderr, "plexaro: %s %s would overwrite %s; nothing was run\n",
+                         output.option, output.path.c_str(), input.what);
+            return false;
+        }
+        for (const auto& other : outputs) {
+            if (&other == &output || other.path.empty() || !SamePlace(output.path, other.path)) {
+                continue;
+            }
+            std::fprintf(stderr, "plexaro: %s and %s name the same file; nothing was run\n",
+                         other.option, output.option);
+            return false;
+        }
+    }
+    return true;
+}
+
+void ApplyInput(const FrameInput& input, uint32_t rgbMode) {
+    if (input.reset) {
+        ResetMachine();
+        DebuggerResetPosition();  // a trace counts lines from the reset on
+        SelectRgbMode(rgbMode);
+    }
+    ClearJoypad();
+    for (uint32_t button = JoypadUp; button <= JoypadButton2; ++button) {
+        if (input.controls & (1u << button)) PressJoypad(button);
+    }
+    for (uint32_t press = 0; press < input.pauses; ++press) PressPauseButton();
+}
+
+}  // namespace
+
+int RunHeadless(const PlayerOptions& options) {
+    if (!OutputsAreSafe(options)) return ExitUsage;
+    InputScript script;
+    if (!options.inputPath.empty() && !ReadScript(options.inputPath, script)) return ExitUsage;
+    if (options.cartridgePath.empty()) {
+        std::fprintf(stderr, "plexaro: no cartridge given (see --help)\n");
+        return ExitUsage;
+    }
+
+    if (const char* error = InitMachine(HeadlessRowStride)) {
+        std::fprintf(stderr, "plexaro: %s\n", error);
+        return ExitFailure;
+    }
+    if (const char* error = LoadCartridge(options.cartridgePath.c_str())) {
+        std::fprintf(stderr, "plexaro: %s: %s\n", options.cartridgePath.c_str(), error);
+        if (NamesAnOption(options.cartridgePath)) {
+            std::fprintf(stderr, "plexaro: %s\n", OptionsFirstHint);
+        }
+        ShutdownMachine();
+        return ExitFailure;
+    }
+    if (LoadedFileSize() > RomImageSize) {
+        std::fprintf(stderr, "plexaro: warning: %s is %" PRIu64 " bytes long; ",
+                     options.cartridgePath.c_str(), LoadedFileSize());
+        std::fprintf(stderr, "only its first %zu are loaded\n", RomImageSize);
+    }
+    SelectRgbMode(options.rgbMode);
+    SelectVideoBehaviour(options.videoHardware);  // kept through the script's resets
+
+    WavFile wav{};
+    if (!options.wavPath.empty()) {
+        wav = OpenWav(options.wavPath.c_str());
+        if (wav.file == nullptr) {
+            std::fprintf(stderr, "plexaro: %s: can't create the WAV file\n",
+                         options.wavPath.c_str());
+            ShutdownMachine();
+            return ExitFailure;
+        }
+    }
+
+    // A run from a state counts on from the state's frame, so that a script recorded from
+    // power-on carries on where the state was made.
+    uint64_t firstFrame = 0;
+    if (!options.loadStatePath.empty()) {
+        std::vector<uint8_t> bytes;
+        // A file far bigger than any state is not read at all.
+        const char* error = ReadWholeFile(options.loadStatePath, 4u * MachineStateSize(), bytes)
+                                ? LoadMachineState(bytes.data(), bytes.size(), &firstFrame)
+                                : "can't read the save state";
+        if (error != nullptr) {
+            std::fprintf(stderr, "plexaro: %s: %s\n", options.loadStatePath.c_str(), error);
+            if (wav.file != nullptr) CloseWav(wav);
+            ShutdownMachine();
+            return ExitFailure;
+        }
+        // A state brings back the behaviour it was made in, unless the command line says.
+        if (options.videoGiven) SelectVideoBehaviour(options.videoHardware);
+    }
+    const bool tracing = !options.tracePath.empty();
+    if (tracing && !TraceOpen(options.tracePath.c_str(), firstFrame)) {
+        std::fprintf(stderr, "plexaro: %s: can't create the trace\n", options.tracePath.c_str());
+        if (wav.file != nullptr) CloseWav(wav);
+        ShutdownMachine();
+        return ExitFailure;
+    }
+
+    uint64_t audioHash = FnvOffsetBasis;
+    const auto start = std::chrono::steady_clock::now();
+    for (uint64_t frame = firstFrame; frame < firstFrame + options.frames; ++frame) {
+        ApplyInput(ScriptInputForFrame(script, frame), options.rgbMode);
+        if (tracing) {
+            DebuggerRunFrame();  // the trace's hook sees every instruction
+        } else {
+            RunFrame();
+        }
+        const int16_t* samples = MakeSoundFrame();
+        if (wav.file != nullptr) AppendWav(wav, samples, SamplesPerFrame);
+        if (options.hash) audioHash = HashSamples(audioHash, samples, SamplesPerFrame);
+    }
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    int status = ExitSuccess;
+    if (!options.saveStatePath.empty()) {
+        std::vector<uint8_t> state(MachineStateSize());
+        SaveMachineState(firstFrame + options.frames, state.data());
+        if (!WriteWholeFile(options.saveStatePath, state.data(), state.size())) {
+            std::fprintf(stderr, "plexaro: %s: can't write the save state\n",
+                         options.saveStatePath.c_str());
+            status = ExitFailure;
+        }
+    }
+    if (tracing && !TraceClose()) {
+        std::fprintf(stderr, "plexaro: %s: can't write the trace\n", options.tracePath.c_str());
+        status = ExitFailure;
+    }
+    if (wav.file != nullptr && !CloseWav(wav)) {
+        std::fprintf(stderr, "plexaro: %s: can't write the WAV file\n", options.wavPath.c_str());
+        status = ExitFailure;
+    }
+    const uint16_t* pixels = GetFrameBuffer();
+    if (!options.screenshotPath.empty() &&
+        (pixels == nullptr ||
+         !WritePng(options.screenshotPath.c_str(), pixels, RecordedRowStride(), options.rgbMode))) {
+        std::fprintf(stderr, "plexaro: %s: can't write the screenshot\n",
+                     options.screenshotPath.c_str());
+        status = ExitFailure;
+    }
+
+    const double fps = wall > 0 ? static_cast<double>(options.frames) / wall : 0.0;
+    std::printf("frames: %" PRIu64 "  wall: %.3f s  fps: %.1f  speed: %.1fx real time\n",
+                options.frames, wall, fps, fps / RealTimeFps);
+    if (options.hash) {
+        const uint64_t frameHash =
+            pixels != nullptr ? HashFrame(FnvOffsetBasis, pixels, RecordedRowStride()) : 0;
+        std::printf("frame hash: 0x%016" PRIx64 "\n", frameHash);
+        std::printf("audio hash: 0x%016" PRIx64 "\n", audioHash);
+    }
+    ShutdownMachine();
+    return status;
+}
+
+}  // namespace plexaro

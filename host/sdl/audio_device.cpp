@@ -1,0 +1,142 @@
+// The sound card's side of the audio stream on SDL: a looping buffer that SDL's audio
+// thread plays round and round, and the play cursor it moves on.
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "host/shell/audio.h"
+
+namespace plexaro {
+namespace {
+
+// SDL asks for sound in chunks of this many samples (23 ms). SDL's dummy driver times itself
+// in whole milliseconds per power-of-two chunk, and this size keeps it within 0.3% of the
+// true rate, so that it paces like a sound card.
+constexpr Uint16 DeviceSamples = 1024;
+// Our own code for a device that stopped (unplugged, or its server went away).
+constexpr uint32_t DeviceStopped = 1;
+
+struct AudioDevice {
+    SDL_AudioDeviceID id;
+    bool startedSubsystem;
+    uint32_t bytes;
+    uint8_t buffer[AudioBufferBytes];
+    // The chunk SDL took last: where it starts, and when. The card plays it over the next
+    // 23 ms, so the play cursor is placed by the time since, as a card reports it, and
+    // frames are released evenly instead of two at a time.
+    std::atomic<uint32_t> chunkStart;
+    std::atomic<uint32_t> chunkLength;
+    std::atomic<uint64_t> chunkTime;
+    uint32_t nextByte;  // the audio thread's own: where the next chunk starts
+    char error[256];
+};
+
+AudioDevice device;
+
+// SDL's audio thread, holding the device lock that AudioDeviceWrite also takes.
+void Play(void*, Uint8* out, int length) {
+    const uint32_t start = device.nextByte;
+    const uint32_t taken = static_cast<uint32_t>(length);
+    uint32_t cursor = start;
+    while (length > 0) {
+        const uint32_t run = std::min(static_cast<uint32_t>(length), device.bytes - cursor);
+        std::memcpy(out, device.buffer + cursor, run);
+        out += run;
+        length -= static_cast<int>(run);
+        cursor = (cursor + run) % device.bytes;
+    }
+    device.nextByte = cursor;
+    device.chunkStart.store(start, std::memory_order_relaxed);
+    device.chunkLength.store(taken, std::memory_order_relaxed);
+    device.chunkTime.store(SDL_GetPerformanceCounter(), std::memory_order_release);
+}
+
+}  // namespace
+
+bool AudioDeviceOpen(uint32_t bufferBytes) {
+    if (bufferBytes == 0 || bufferBytes > sizeof device.buffer) return false;
+    if (SDL_WasInit(SDL_INIT_AUDIO) == 0) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+        device.startedSubsystem = true;
+    }
+    SDL_AudioSpec wanted{};
+    wanted.freq = static_cast<int>(AudioSampleRate);
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 1;
+    wanted.samples = DeviceSamples;
+    wanted.callback = Play;
+    SDL_AudioSpec obtained{};
+    // No changes allowed: SDL converts to whatever the card really takes.
+    device.id = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (device.id == 0) {
+        if (device.startedSubsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        device.startedSubsystem = false;
+        return false;
+    }
+    device.bytes = bufferBytes;
+    std::memset(device.buffer, 0, sizeof device.buffer);
+    device.nextByte = 0;
+    device.chunkStart.store(0);
+    device.chunkLength.store(0);
+    device.chunkTime.store(0);
+    SDL_PauseAudioDevice(device.id, 0);
+    return true;
+}
+
+uint32_t AudioDevicePlayCursor(uint32_t& cursor) {
+    if (device.id == 0 || SDL_GetAudioDeviceStatus(device.id) == SDL_AUDIO_STOPPED) {
+        std::snprintf(device.error, sizeof device.error, "The sound device stopped playing.");
+        return DeviceStopped;
+    }
+    const uint64_t time = device.chunkTime.load(std::memory_order_acquire);
+    const uint32_t start = device.chunkStart.load(std::memory_order_relaxed);
+    const uint32_t length = device.chunkLength.load(std::memory_order_relaxed);
+    uint64_t played = 0;
+    if (time != 0 && length >= sizeof(int16_t)) {
+        const uint64_t elapsed = SDL_GetPerformanceCounter() - time;
+        played = elapsed * AudioSampleRate / SDL_GetPerformanceFrequency() * sizeof(int16_t);
+        // Never past the chunk: a card that stopped asking must look stopped.
+        played = std::min<uint64_t>(played, length - sizeof(int16_t));
+    }
+    cursor = (start + static_cast<uint32_t>(played)) % device.bytes;
+    return 0;
+}
+
+uint32_t AudioDeviceWrite(uint32_t offset, const uint8_t* bytes, uint32_t count) {
+    SDL_LockAudioDevice(device.id);
+    for (uint32_t done = 0; done < count;) {
+        const uint32_t at = (offset + done) % device.bytes;
+        const uint32_t run = std::min(count - done, device.bytes - at);
+        if (bytes != nullptr) {
+            std::memcpy(device.buffer + at, bytes + done, run);
+        } else {
+            std::memset(device.buffer + at, 0, run);
+        }
+        done += run;
+    }
+    SDL_UnlockAudioDevice(device.id);
+    return 0;
+}
+
+void AudioDeviceWait(uint32_t milliseconds) {
+    // The cursor moves with time, not in steps: a short sleep is all a wait needs.
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+const char* AudioDeviceErrorText() {
+    return device.error[0] != 0 ? device.error : nullptr;
+}
+
+void AudioDeviceClose() {
+    if (device.id != 0) SDL_CloseAudioDevice(device.id);
+    device.id = 0;
+    if (device.startedSubsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    device.startedSubsystem = false;
+}
+
+}  // namespace plexaro

@@ -1,0 +1,157 @@
+// "Select a file": the open-file dialog, drawn with Dear ImGui inside the window over the
+// picture. It lists the folders and the cartridge images (.sg in any case) of one folder,
+// and takes a typed path too; the file chosen must exist.
+#include <imgui.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "host/sdl/sdl_host.h"
+#include "host/shell/window.h"
+
+namespace plexaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* Title = "Select a file";
+constexpr const char* FilterName = "Sega SG1000 (*.SG)";
+
+struct Entry {
+    std::string name;
+    bool folder;
+};
+
+struct FileDialog {
+    bool open;
+    bool justOpened;
+    fs::path folder;
+    std::vector<Entry> entries;
+    std::string problem;  // why the last choice or listing failed
+    char typed[4096];
+};
+
+FileDialog dialog = {};
+
+bool IsCartridgeName(const fs::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".sg";
+}
+
+void List(const fs::path& folder) {
+    std::error_code error;
+    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
+    if (error) {
+        dialog.problem = "Can't open " + folder.string() + ": " + error.message();
+        return;
+    }
+    dialog.folder = folder;
+    dialog.entries.clear();
+    dialog.problem.clear();
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        if (error) break;
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.') continue;
+        std::error_code kind;
+        if (it->is_directory(kind)) {
+            dialog.entries.push_back({name, true});
+        } else if (IsCartridgeName(it->path())) {
+            dialog.entries.push_back({name, false});
+        }
+    }
+    std::sort(dialog.entries.begin(), dialog.entries.end(), [](const Entry& a, const Entry& b) {
+        return a.folder != b.folder ? a.folder : a.name < b.name;
+    });
+    if (folder.has_parent_path() && folder != folder.root_path()) {
+        dialog.entries.insert(dialog.entries.begin(), {"..", true});
+    }
+}
+
+void Close() {
+    dialog.open = false;
+    dialog.entries.clear();
+}
+
+// A typed or clicked name: folders are entered, an existing file is the choice.
+void Choose(const std::string& text) {
+    if (text.empty()) return;
+    fs::path path = fs::path(text).is_absolute() ? fs::path(text) : dialog.folder / text;
+    std::error_code error;
+    if (fs::is_directory(path, error)) {
+        List(fs::weakly_canonical(path, error));
+        dialog.typed[0] = 0;
+        return;
+    }
+    if (!fs::exists(path, error)) {
+        dialog.problem = path.string() + ": no such file.";
+        return;
+    }
+    Close();
+    PostFileChosen(path.string().c_str());
+}
+
+}  // namespace
+
+void OpenFileDialog() {
+    std::error_code error;
+    const fs::path start = dialog.folder.empty() ? fs::current_path(error) : dialog.folder;
+    dialog.open = true;
+    dialog.justOpened = true;
+    dialog.typed[0] = 0;
+    List(start);
+}
+
+bool DrawFileDialog() {
+    if (!dialog.open) return false;
+    const ImVec2 screen = ImGui::GetIO().DisplaySize;
+    const float top = static_cast<float>(MenuBarHeight());
+    ImGui::SetNextWindowPos(ImVec2(0, top));
+    ImGui::SetNextWindowSize(ImVec2(screen.x, screen.y - top));
+    bool keepOpen = true;
+    const ImGuiWindowFlags flags =
+        ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse;
+    if (ImGui::Begin(Title, &keepOpen, flags)) {
+        ImGui::TextWrapped("%s", dialog.folder.string().c_str());
+        const float footer = ImGui::GetFrameHeightWithSpacing() * 3;
+        ImGui::BeginChild("entries", ImVec2(0, -footer), true);
+        std::string clicked;
+        for (const Entry& entry : dialog.entries) {
+            const std::string label = entry.folder ? entry.name + "/" : entry.name;
+            if (ImGui::Selectable(label.c_str(), false, ImGuiSelectableFlags_AllowDoubleClick)) {
+                if (entry.folder || ImGui::IsMouseDoubleClicked(0)) {
+                    clicked = entry.name;
+                } else {
+                    std::snprintf(dialog.typed, sizeof dialog.typed, "%s", entry.name.c_str());
+                }
+            }
+        }
+        ImGui::EndChild();
+        if (!clicked.empty()) Choose(clicked);
+
+        if (dialog.justOpened) ImGui::SetKeyboardFocusHere();
+        dialog.justOpened = false;
+        ImGui::SetNextItemWidth(-1);
+        if (ImGui::InputText("##name", dialog.typed, sizeof dialog.typed,
+                             ImGuiInputTextFlags_EnterReturnsTrue)) {
+            Choose(dialog.typed);
+        }
+        ImGui::TextUnformatted(dialog.problem.empty() ? FilterName : dialog.problem.c_str());
+        if (ImGui::Button("Open")) Choose(dialog.typed);
+        ImGui::SameLine();
+        if (ImGui::Button("Cancel") || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape)))
+            keepOpen = false;
+    }
+    ImGui::End();
+    if (!keepOpen) Close();
+    return dialog.open;
+}
+
+}  // namespace plexaro

@@ -1,0 +1,498 @@
+// The desktop program on SDL: start-up, the window with its renderer and Dear ImGui, the
+// main loop, and how SDL's events reach the shell. Each pass handles one waiting event, or
+// else runs one frame; the audio stream's wait paces the frames, or a 60 Hz clock when
+// there is no sound.
+#include <SDL.h>
+#include <imgui.h>
+#include <imgui_impl_sdl.h>
+#include <imgui_impl_sdlrenderer.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "host/shell/audio.h"
+#include "host/shell/input.h"
+#include "host/sdl/sdl_host.h"
+#include "host/shell/shell.h"
+#include "host/shell/window.h"
+#include "host/sdl/desktop.h"
+
+namespace plexaro {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr Clock::duration FramePeriod = std::chrono::nanoseconds(1'000'000'000 / 60);
+// Further behind than this (a message box was open, the machine was busy), the clock starts
+// afresh instead of running frames back to back to catch up.
+constexpr int MaxFramesBehind = 3;
+constexpr double BurstFrames = 12;  // the sound buffer's slots
+constexpr double BurstRate = 61;    // frames a second the budget refills by
+constexpr int StartWidth = 512;
+constexpr int StartHeight = 384;
+constexpr float FontPixels = 13.0f;
+constexpr uint32_t HeldReleases = 16;
+constexpr Clock::duration ReloadCheckPeriod = std::chrono::seconds(1);  // live reload's look
+
+enum UserEventCode : Sint32 { HoldOff = 0, HoldOn = 1, FileChosen = 2 };
+
+struct WindowState {
+    SDL_Window* window;
+    SDL_Renderer* renderer;
+    bool imgui;
+    int menuBarHeight;
+    Uint32 commandEvent;                  // carries a menu command id
+    Uint32 shellEvent;                    // carries a UserEventCode
+    bool holding;                         // a menu or the dialog was open at the last frame
+    int32_t pictureWidth, pictureHeight;  // the picture area, below the menu bar
+    std::string chosenPath;
+    bool pressedSinceFrame[SDL_NUM_SCANCODES];  // given to ImGui since its last frame
+    SDL_Event heldReleases[HeldReleases];
+    uint32_t heldReleaseCount;
+    Clock::time_point nextTick;
+    Clock::time_point burstChecked;
+    double burstFrames;  // frames that may still run ahead of real time
+};
+
+WindowState state = {};
+
+// SDL starts its offscreen or dummy driver by itself when there is no screen; only a user
+// who asks for one by name wants to play into the void.
+bool StartVideo(std::string& reason) {
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        reason = SDL_GetError();
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool invisible = driver != nullptr && (std::strcmp(driver, "offscreen") == 0 ||
+                                                 std::strcmp(driver, "dummy") == 0);
+    if (invisible && (requested == nullptr || *requested == 0)) {
+        reason = std::string("SDL found no screen, only its '") + driver + "' driver";
+        SDL_Quit();
+        return false;
+    }
+    return true;
+}
+
+// GL drawn by the processor (llvmpipe and its kin: virtual machines, remote X, Xvfb) costs
+// several times what SDL's own software renderer does for a picture this small, and holds
+// 80 MB more.
+bool DrawsOnTheProcessor(SDL_Renderer* renderer) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0) {
+        return false;
+    }
+    using GetString = const unsigned char* (*)(unsigned);
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    constexpr unsigned GlRenderer = 0x1F01;
+    const auto* name = getString != nullptr ? getString(GlRenderer) : nullptr;
+    if (name == nullptr) return false;
+    const char* text = reinterpret_cast<const char*>(name);
+    return std::strstr(text, "llvmpipe") != nullptr || std::strstr(text, "softpipe") != nullptr ||
+           std::strstr(text, "Software Rasterizer") != nullptr;
+}
+
+SDL_Renderer* CreateRenderer(SDL_Window* window) {
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+    const char* chosen = SDL_getenv("SDL_RENDER_DRIVER");
+    if (renderer != nullptr && (chosen == nullptr || *chosen == 0) &&
+        DrawsOnTheProcessor(renderer)) {
+        SDL_DestroyRenderer(renderer);
+        renderer = nullptr;
+        // And the window's own pixels go straight to the X server, not through GL again.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
+    if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    return renderer;
+}
+
+bool OpenWindow() {
+    state.commandEvent = SDL_RegisterEvents(2);
+    if (state.commandEvent == static_cast<Uint32>(-1)) return false;
+    state.shellEvent = state.commandEvent + 1;
+
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;  // the program writes no files of its own
+    ImGui::StyleColorsDark();
+    ImFontConfig font;
+    font.SizePixels = FontPixels;
+    io.Fonts->AddFontDefault(&font);
+    state.imgui = true;
+    // The height of ImGui's main menu bar: one line of text and its padding.
+    state.menuBarHeight = static_cast<int>(FontPixels + 2 * ImGui::GetStyle().FramePadding.y);
+
+    state.pictureWidth = StartWidth;
+    state.pictureHeight = StartHeight;
+    state.window =
+        SDL_CreateWindow(ProductName, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, StartWidth,
+                         StartHeight + state.menuBarHeight, SDL_WINDOW_HIDDEN);
+    if (state.window == nullptr) return false;
+    // Trying GL may make SDL create the window again under a new id; it is shown only once
+    // it is the one that stays, so that nothing outside ever sees the first.
+    state.renderer = CreateRenderer(state.window);
+    if (state.renderer == nullptr) return false;
+    ImGui_ImplSDL2_InitForSDLRenderer(state.window);
+    ImGui_ImplSDLRenderer_Init(state.renderer);
+    SDL_ShowWindow(state.window);
+    return true;
+}
+
+void DestroyWindow() {
+    DebugRelease();
+    if (state.imgui) {
+        if (state.renderer != nullptr) {
+            ImGui_ImplSDLRenderer_Shutdown();
+            ImGui_ImplSDL2_Shutdown();
+        }
+        ImGui::DestroyContext();
+    }
+    if (state.renderer != nullptr) SDL_DestroyRenderer(state.renderer);
+    if (state.window != nullptr) SDL_DestroyWindow(state.window);
+    state = {};
+}
+
+void PostShellEvent(Sint32 code) {
+    SDL_Event event{};
+    event.type = state.shellEvent;
+    event.user.code = code;
+    SDL_PushEvent(&event);
+}
+
+void HandleWindowEvent(const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_MINIMIZED: ShellMinimised(); break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED: ShellRestored(); break;
+        case SDL_WINDOWEVENT_MOVED: ShellMoved(); break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            // Keys are only seen with the focus: one held as it left would stay down forever.
+            InputReleaseKeys();
+            break;
+        case SDL_WINDOWEVENT_CLOSE: ShellShutdown(); break;
+        default: break;
+    }
+}
+
+// This ImGui reads keys as down or up once per frame, so a key pressed and released between
+// two frames (Enter in the file dialog, tapped quickly) would never be seen. Such a release
+// is held back until ImGui has drawn a frame with the key down.
+void GiveToImGui(const SDL_Event& event) {
+    const bool key = event.type == SDL_KEYDOWN || event.type == SDL_KEYUP;
+    const uint32_t scancode = key ? static_cast<uint32_t>(event.key.keysym.scancode) : 0;
+    if (key && scancode < SDL_NUM_SCANCODES) {
+        if (event.type == SDL_KEYDOWN) {
+            state.pressedSinceFrame[scancode] = true;
+        } else if (state.pressedSinceFrame[scancode] && state.heldReleaseCount < HeldReleases) {
+            state.heldReleases[state.heldReleaseCount++] = event;
+            return;
+        }
+    }
+    ImGui_ImplSDL2_ProcessEvent(&event);
+}
+
+void ReleaseHeldKeys() {
+    for (uint32_t i = 0; i < state.heldReleaseCount; ++i) {
+        ImGui_ImplSDL2_ProcessEvent(&state.heldReleases[i]);
+    }
+    state.heldReleaseCount = 0;
+    std::memset(state.pressedSinceFrame, 0, sizeof state.pressedSinceFrame);
+}
+
+// The State menu's keys: F1-F4 pick a slot, F5 saves, F7 loads, F12 takes a screenshot,
+// and Backspace rewinds while it is held.
+void HandleStateKey(const SDL_KeyboardEvent& key) {
+    if (key.keysym.scancode == SDL_SCANCODE_BACKSPACE) {
+        if (key.repeat) return;
+        // In a debug window's text field Backspace edits the text; the game stays put.
+        const bool typing = state.imgui && ImGui::GetIO().WantTextInput;
+        ShellSetRewinding(key.type == SDL_KEYDOWN && !typing);
+        return;
+    }
+    if (key.type != SDL_KEYDOWN || key.repeat) return;
+    switch (key.keysym.scancode) {
+        case SDL_SCANCODE_F1:
+        case SDL_SCANCODE_F2:
+        case SDL_SCANCODE_F3:
+        case SDL_SCANCODE_F4:
+            WindowPostCommand(CommandSlot1 + (key.keysym.scancode - SDL_SCANCODE_F1));
+            break;
+        case SDL_SCANCODE_F5: WindowPostCommand(CommandSaveState); break;
+        case SDL_SCANCODE_F7: WindowPostCommand(CommandLoadState); break;
+        case SDL_SCANCODE_F12: WindowPostCommand(CommandScreenshot); break;
+        default: break;
+    }
+}
+
+void HandleEvent(const SDL_Event& event) {
+    if (state.imgui && !Shell().FullScreenMode) GiveToImGui(event);
+    switch (event.type) {
+        case SDL_QUIT: ShellShutdown(); return;
+        case SDL_WINDOWEVENT: HandleWindowEvent(event.window); return;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            if (!event.key.repeat) {
+                InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
+                              event.type == SDL_KEYDOWN);
+            }
+            HandleStateKey(event.key);
+            // On the press: people and tools let go of Alt before Enter as often as after.
+            if (event.type == SDL_KEYDOWN && !event.key.repeat &&
+                event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0) {
+                WindowPostCommand(CommandFullscreen);
+            }
+            return;
+        case SDL_DROPFILE:
+            if (event.drop.file != nullptr) {
+                ShellFileChosen(event.drop.file);
+                SDL_free(event.drop.file);
+            }
+            return;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED: ShellControllersChanged(); return;
+        default: break;
+    }
+    if (event.type == state.commandEvent) {
+        ShellCommand(static_cast<uint32_t>(event.user.code));
+    } else if (event.type == state.shellEvent) {
+        if (event.user.code == FileChosen) {
+            ShellFileChosen(state.chosenPath);
+        } else {
+            ShellHold(event.user.code == HoldOn);
+        }
+    }
+}
+
+// Sleeps until the next sixtieth of a second, counted from a fixed start so that the rate
+// never drifts.
+void WaitForTick() {
+    const Clock::time_point now = Clock::now();
+    if (now - state.nextTick > MaxFramesBehind * FramePeriod) state.nextTick = now;
+    state.nextTick += FramePeriod;
+    std::this_thread::sleep_until(state.nextTick);
+}
+
+// The sound card's wait paces frames, but right after the buffer is restarted it lets a
+// dozen through at once, and while Tab holds the console in reset it is restarted on every
+// pass: frames would then run as fast as the machine can. A budget that fills a little
+// faster than real time, and holds at most a buffer's worth, keeps the burst and stops the
+// race without ever holding back a card that runs a touch fast.
+void LimitBurst() {
+    const Clock::time_point now = Clock::now();
+    const double seconds = std::chrono::duration<double>(now - state.burstChecked).count();
+    state.burstChecked = now;
+    state.burstFrames = std::min(BurstFrames, state.burstFrames + seconds * BurstRate);
+    if (state.burstFrames < 1) {
+        const auto wait = std::chrono::duration<double>((1 - state.burstFrames) / BurstRate);
+        std::this_thread::sleep_for(wait);
+        state.burstFrames = 1;
+        state.burstChecked = Clock::now();
+    }
+    state.burstFrames -= 1;
+}
+
+void DrawBlankHint() {
+    const char* hint = "No cartridge: File > Load rom, or drop a .sg file here";
+    const ImVec2 size = ImGui::CalcTextSize(hint);
+    const Rect area = WindowPictureRect();
+    const float x = static_cast<float>(area.left + area.right) / 2 - size.x / 2;
+    const float y = static_cast<float>(area.top + area.bottom) / 2 - size.y / 2;
+    ImGui::GetBackgroundDrawList()->AddText(ImVec2(x > 4 ? x : 4, y), IM_COL32(160, 160, 160, 255),
+                                            hint);
+}
+
+// --stats: what the run looked like, for people measuring the program. The rate is taken
+// from the second second on, past the sound buffer's first fill.
+struct RunStats {
+    Clock::time_point started, firstFrame, steadyFrame, lastFrame;
+    const char* sound;
+};
+constexpr uint64_t SteadyFrame = 60;
+
+void CountFrame(RunStats& stats) {
+    const uint64_t frames = Shell().framesRun;
+    stats.lastFrame = Clock::now();
+    if (frames == 1 && stats.firstFrame == stats.started) stats.firstFrame = Clock::now();
+    if (frames == SteadyFrame && stats.steadyFrame == stats.started) {
+        stats.steadyFrame = Clock::now();
+    }
+}
+
+void PrintStats(const RunStats& stats) {
+    using Seconds = std::chrono::duration<double>;
+    const uint64_t frames = Shell().framesRun;
+    const double wall = Seconds(stats.lastFrame - stats.firstFrame).count();
+    const double steady = Seconds(stats.lastFrame - stats.steadyFrame).count();
+    const double first = Seconds(stats.firstFrame - stats.started).count() * 1000;
+    SDL_RendererInfo info{};
+    if (state.renderer == nullptr || SDL_GetRendererInfo(state.renderer, &info) != 0) {
+        info.name = "none";
+    }
+    std::printf(
+        "frames: %llu  wall: %.3f s  fps: %.2f  first frame: %.1f ms  renderer: %s  "
+        "sound: %s\n",
+        static_cast<unsigned long long>(frames), frames > 0 ? wall : 0.0,
+        frames > SteadyFrame ? static_cast<double>(frames - SteadyFrame) / steady : 0.0,
+        frames > 0 ? first : 0.0, info.name, stats.sound);
+}
+
+}  // namespace
+
+SDL_Window* HostWindow() {
+    return state.window;
+}
+
+SDL_Renderer* HostRenderer() {
+    return state.renderer;
+}
+
+int MenuBarHeight() {
+    return state.menuBarHeight;
+}
+
+void PostFileChosen(const char* path) {
+    state.chosenPath = path;
+    PostShellEvent(FileChosen);
+}
+
+void WindowShowMessage(const char* caption, const char* text, MessageKind kind) {
+    const Uint32 flags =
+        kind == MessageWarning ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
+    // Where no box can be shown (no dialog helper on this desktop), the words still reach
+    // the user.
+    if (SDL_ShowSimpleMessageBox(flags, caption, text, state.window) != 0) {
+        std::fprintf(stderr, "plexaro: %s: %s\n", caption, text);
+    }
+}
+
+void WindowSetClientSize(int32_t width, int32_t height) {
+    state.pictureWidth = width;
+    state.pictureHeight = height;
+    WindowRelayout();
+}
+
+void WindowRelayout() {
+    if (state.window == nullptr) return;
+    const int panel = DebugPanelWidth();
+    const int height = state.pictureHeight + state.menuBarHeight;
+    SDL_SetWindowSize(state.window, state.pictureWidth + panel,
+                      panel > 0 && height < DebugPanelHeight ? DebugPanelHeight : height);
+}
+
+Rect WindowPictureRect() {
+    return {0, state.menuBarHeight, state.pictureWidth, state.menuBarHeight + state.pictureHeight};
+}
+
+void WindowSetTitle(const char* title) {
+    if (state.window != nullptr) SDL_SetWindowTitle(state.window, title);
+}
+
+void WindowShowCursor(bool shown) {
+    SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void WindowPostCommand(uint32_t id) {
+    SDL_Event event{};
+    event.type = state.commandEvent;
+    event.user.code = static_cast<Sint32>(id);
+    SDL_PushEvent(&event);
+}
+
+void WindowOpenFileDialog() {
+    OpenFileDialog();
+}
+
+void WindowFinishFrame(bool fullScreen) {
+    if (!fullScreen) {
+        ImGui_ImplSDLRenderer_NewFrame();
+        ImGui_ImplSDL2_NewFrame();
+        // This backend reads the pointer only on clicks under X11, so menus would not open
+        // on hover: take the position from SDL's own tracking instead.
+        if (SDL_GetMouseFocus() == state.window) {
+            int x = 0;
+            int y = 0;
+            SDL_GetMouseState(&x, &y);
+            ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
+        }
+        ImGui::NewFrame();
+        ReleaseHeldKeys();
+        bool holding = DrawMenuBar();
+        DrawDebugWindows();
+        holding = DrawFileDialog() || holding;
+        if (!Shell().cartridgeLoaded) DrawBlankHint();
+        ImGui::Render();
+        ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+        if (holding != state.holding) PostShellEvent(holding ? HoldOn : HoldOff);
+        state.holding = holding;
+    } else if (state.holding) {
+        // Full screen draws no menu or dialog, so one left open when it was entered (Alt+Enter
+        // reaches us with a menu open) must not go on holding the frames.
+        PostShellEvent(HoldOff);
+        state.holding = false;
+    }
+    SDL_RenderPresent(state.renderer);
+}
+
+int RunDesktop(const PlayerOptions& options) {
+    const Clock::time_point started = Clock::now();
+    RunStats stats{started, started, started, started, "none"};
+    std::string reason;
+    if (!StartVideo(reason)) {
+        std::fprintf(stderr,
+                     "plexaro: no display available (%s); run with --headless to play without "
+                     "a window\n",
+                     reason.c_str());
+        return 1;
+    }
+    // No controller support is no reason not to play with the keyboard.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+    ShellLoadFromCommandLine(options.cartridgePath);
+    if (!OpenWindow()) {
+        std::fprintf(stderr, "plexaro: can't open the window (%s)\n", SDL_GetError());
+        ShellShutdown();
+        DestroyWindow();
+        SDL_Quit();
+        return 1;
+    }
+    ShellStart(options.rgbMode, options.videoHardware);
+    if (AudioPlaying() && SDL_GetCurrentAudioDriver() != nullptr) {
+        stats.sound = SDL_GetCurrentAudioDriver();
+    }
+    state.nextTick = Clock::now();
+    Clock::time_point nextReloadCheck = state.nextTick + ReloadCheckPeriod;
+    while (!Shell().quitting) {
+        SDL_Event event;
+        if (Clock::now() >= nextReloadCheck) {
+            ShellCheckReload();
+            nextReloadCheck = Clock::now() + ReloadCheckPeriod;
+        }
+        if (SDL_PollEvent(&event)) {
+            HandleEvent(event);
+        } else if (Shell().EmulationActive != 1) {
+            SDL_WaitEventTimeout(nullptr, 100);  // minimised: nothing to do until it returns
+        } else {
+            const bool paced = ShellFramePass();
+            CountFrame(stats);
+            DebugRecordFrame(Shell().emulateMilliseconds, Shell().presentMilliseconds);
+            if (paced) {
+                LimitBurst();
+                state.nextTick = Clock::now();
+            } else {
+                WaitForTick();
+            }
+        }
+    }
+    if (options.stats) PrintStats(stats);
+    const int status = Shell().exitStatus;
+    ShellShutdown();
+    DestroyWindow();
+    SDL_Quit();
+    return status;
+}
+
+}  // namespace plexaro

@@ -1,0 +1,54 @@
+// The audio output stream: plays one sound frame per emulated frame through a looping
+// buffer of 12 frame slots, and paces the emulation by waiting for room in it.
+//
+// In: 735-sample frames (44100 Hz, 16-bit, mono), one per emulated frame. The sound card
+// plays the buffer round and round; writing a frame waits while the card is playing the
+// slot after the one to be written, so the writer stays 10 to 11 slots (about 170 ms)
+// ahead of the card and the card's clock sets the frame rate at 60 per second.
+//
+//     if (!AudioOpen()) quit();       // no sound device is not a failure: it runs silent
+//     each frame: AudioWriteFrame(MakeSoundFrame());
+//     on minimise, menus, dragging: AudioRestart(); AudioSilence();
+//
+// The slot logic lives in audio.cpp; the looping buffer is the platform layer's, declared at
+// the end. That seam is at link time: the program links host/sdl/audio_device.cpp, the tests a
+// fake.
+#pragma once
+
+#include <cstdint>
+
+namespace plexaro {
+
+inline constexpr uint32_t AudioSlotCount = 12;
+inline constexpr uint32_t AudioFrameSamples = 735;
+inline constexpr uint32_t AudioSlotBytes = AudioFrameSamples * 2;
+inline constexpr uint32_t AudioBufferBytes = AudioSlotCount * AudioSlotBytes;  // 0.2 s
+inline constexpr uint32_t AudioSampleRate = 44100;
+
+// 1 when the stream plays, and also when there is no sound device (the program runs
+// silent); 0 when set-up failed after the device was found (the error has been shown).
+int AudioOpen();
+void AudioWriteFrame(const int16_t* frame);  // AudioFrameSamples samples
+void AudioSilence();                         // the whole buffer to zero; the write slot stays
+void AudioRestart();                         // silence, and the next frame goes to slot 0
+void AudioClose();
+bool AudioPlaying();  // a stream exists, so AudioWriteFrame's wait paces the caller
+
+// The name of a sound error code, "Unknown HRESULT" for codes without one.
+const char* AudioErrorName(uint32_t code);
+// Shows "Plexaro sound error" with the code's name, or the platform's text when the code has
+// no name, then closes the stream: the program runs on without sound.
+void AudioReportError(uint32_t code, const char* platformText);
+
+// The platform layer: a looping 16-bit mono 44100 Hz buffer that starts playing at byte 0.
+// Results are 0 on success or an error code.
+bool AudioDeviceOpen(uint32_t bufferBytes);        // false: no sound device here
+uint32_t AudioDevicePlayCursor(uint32_t& cursor);  // the byte being played, 0..bufferBytes-1
+// Copies count bytes to offset, wrapping at the buffer's end; null bytes write zeros.
+uint32_t AudioDeviceWrite(uint32_t offset, const uint8_t* bytes, uint32_t count);
+// Sleeps for `milliseconds`: the play cursor moves with time, so the caller knows how long.
+void AudioDeviceWait(uint32_t milliseconds);
+const char* AudioDeviceErrorText();  // the platform's words for the last error, or null
+void AudioDeviceClose();
+
+}  // namespace plexaro

@@ -1,0 +1,42 @@
+// Presentation: puts the console's 256x192 picture on the screen, scaled into the window's
+// picture area or on a 320x200 full screen (letterboxed), through a streaming texture in the
+// machine's pixel format (RGB 565 or 555), so both formats show their true colours.
+//
+//     DisplaySetMode(0);                        // windowed; 1 is full screen
+//     InitMachine(DisplayRowStride());
+//     each frame: DisplayPresentWindowed(GetFrameBuffer(), stride, pictureRect);
+//                 then the window draws its menu and shows the result
+//
+// After a reported error every operation but DisplaySetMode does nothing until the next
+// successful DisplaySetMode. The seam is at link time: the program links host/sdl/display.cpp,
+// the shell's tests a fake.
+#pragma once
+
+#include <cstdint>
+
+namespace plexaro {
+
+struct Rect {
+    int32_t left, top, right, bottom;
+    bool operator==(const Rect&) const = default;
+};
+
+inline constexpr int32_t FullScreenWidth = 320;
+inline constexpr int32_t FullScreenHeight = 200;
+inline constexpr Rect FullScreenDestCentred = {32, 4, 288, 196};  // the picture at its size
+inline constexpr Rect FullScreenDestStretched = {0, 0, FullScreenWidth, FullScreenHeight};
+
+int DisplaySetMode(int fullScreen);  // 0 ready, 1 failed (shown, everything released)
+uint32_t DisplayRowStride();         // pixels per work surface row at the last set-up, else 0
+void DisplaySelectPixelFormat(uint32_t rgbMode);  // 1: RGB 565, 0: RGB 555
+void DisplayWaitVerticalBlank();
+// frame: 192 rows of rowStride pixels. dest: the window's picture area, or a rectangle of
+// the 320x200 full screen whose border stays colour 0.
+void DisplayPresentWindowed(const uint16_t* frame, uint32_t rowStride, Rect dest);
+void DisplayPresentFullScreen(const uint16_t* frame, uint32_t rowStride, Rect dest);
+void DisplayPresentBlank(uint16_t colour, Rect dest);
+void DisplayRelease();
+// Shows "Plexaro video error" naming what failed and why, then releases everything.
+void DisplayReportError(const char* what, const char* reason);
+
+}  // namespace plexaro

@@ -1,0 +1,421 @@
+// The shell's state and what each command and window event does to it; the order of one
+// pass of the main loop. Every platform call goes through the window, display, audio and
+// input layers.
+#include "host/shell/shell.h"
+
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+
+#include "host/shell/audio.h"
+#include "host/shell/input.h"
+#include "host/options.h"
+#include "host/shell/rewind.h"
+#include "host/shell/snapshots.h"
+#include "host/shell/window.h"
+#include "machine/debugger.h"
+#include "machine/machine.h"
+
+namespace plexaro {
+namespace {
+
+constexpr int32_t PictureWidth = 256;
+constexpr int32_t PictureHeight = 192;
+
+ShellState Initial() {
+    ShellState initial{};
+    initial.EmulationActive = 1;
+    initial.RgbMode = 1;
+    initial.LiveReload = 1;
+    initial.sizeChecked = 1;
+    initial.WindowDestRect = {0, 0, 2 * PictureWidth, 2 * PictureHeight};
+    initial.FullScreenDestRect = FullScreenDestCentred;
+    return initial;
+}
+
+ShellState shell = Initial();
+// A message about the command line's cartridge waits here until the window exists.
+std::string pendingLoadMessage;
+
+// What a build changes when it rewrites a cartridge: the file's time and size.
+struct FileStamp {
+    bool exists;
+    int64_t time;
+    uint64_t size;
+    bool operator==(const FileStamp&) const = default;
+};
+
+struct ReloadState {
+    FileStamp loaded;   // the file as it was when the running cartridge was read
+    FileStamp pending;  // a change seen at the last check, waiting to settle
+    FileStamp failed;   // a version that would not load: said once, not retried
+    uint32_t titleSeconds;
+};
+ReloadState reload = {};
+constexpr uint32_t NoticeSeconds = 3;
+
+// A word in the title bar for a few seconds: what just happened, without a box to dismiss.
+void Notice(const std::string& text) {
+    WindowSetTitle((std::string(ProductName) + " - " + text).c_str());
+    reload.titleSeconds = NoticeSeconds;
+}
+
+FileStamp StampOf(const std::string& path) {
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(path, error);
+    if (error) return {};
+    const uint64_t size = std::filesystem::file_size(path, error);
+    return {true, time.time_since_epoch().count(), error ? 0 : size};
+}
+
+// Every load goes through here, so that live reload compares against the file it read.
+const char* Load(const std::string& path) {
+    reload.loaded = StampOf(path);
+    reload.pending = reload.failed = {};
+    const char* error = LoadCartridge(path.c_str());
+    if (error == nullptr) {
+        DebuggerResetPosition();
+        SnapshotsForget();
+    }
+    return error;
+}
+
+// What a load ended with, as a box would show it, naming the file as the headless player
+// does; empty when there is nothing to say.
+std::string LoadMessage(const std::string& path, const char* error) {
+    if (error != nullptr) return path + ": " + error;
+    if (LoadedFileSize() <= RomImageSize) return {};
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  " is %" PRIu64 " bytes long; only its first %zu bytes are loaded.",
+                  LoadedFileSize(), RomImageSize);
+    return path + text;
+}
+
+void ShowLoadMessage(const std::string& message) {
+    if (!message.empty()) WindowShowMessage("Plexaro load error", message.c_str(), MessageWarning);
+}
+
+void SetSize(uint32_t scale) {
+    shell.sizeChecked = scale;
+    WindowSetClientSize(PictureWidth * static_cast<int32_t>(scale),
+                        PictureHeight * static_cast<int32_t>(scale));
+}
+
+void SetRgbMode(int mode) {
+    SelectRgbMode(static_cast<uint32_t>(mode));
+    shell.RgbMode = mode;
+    DisplaySelectPixelFormat(static_cast<uint32_t>(mode));
+}
+
+void Present() {
+    const uint16_t* frame = GetFrameBuffer();
+    if (!shell.cartridgeLoaded || frame == nullptr) {
+        DisplayPresentBlank(0,
+                            shell.FullScreenMode ? shell.FullScreenDestRect : shell.WindowDestRect);
+    } else if (shell.FullScreenMode) {
+        DisplayPresentFullScreen(frame, RecordedRowStride(), shell.FullScreenDestRect);
+    } else {
+        DisplayPresentWindowed(frame, RecordedRowStride(), shell.WindowDestRect);
+    }
+    WindowFinishFrame(shell.FullScreenMode == 1);
+}
+
+// Save state, Load state and Screenshot: done at once, said in the title, or in a box when
+// something went wrong.
+void StateCommand(uint32_t id) {
+    const std::string slot = std::to_string(shell.stateSlot + 1);
+    if (id == CommandScreenshot) {
+        std::string written;
+        const std::string problem = Screenshot(static_cast<uint32_t>(shell.RgbMode), &written);
+        if (!problem.empty()) {
+            WindowShowMessage("Plexaro screenshot error", problem.c_str(), MessageWarning);
+        } else {
+            Notice("screenshot " + std::filesystem::path(written).filename().string());
+        }
+        return;
+    }
+    if (!shell.cartridgeLoaded) return;
+    uint64_t frame = shell.framesRun;
+    const std::string problem = id == CommandSaveState
+                                    ? SaveSlot(shell.CartridgePath, shell.stateSlot, frame)
+                                    : LoadSlot(shell.CartridgePath, shell.stateSlot, &frame);
+    if (!problem.empty()) {
+        WindowShowMessage("Plexaro state error", problem.c_str(), MessageWarning);
+        return;
+    }
+    if (id == CommandLoadState) {
+        shell.framesRun = frame;
+        shell.HardwareAccuracy = static_cast<int>(SelectedVideoBehaviour());  // the state's own
+        AudioRestart();
+    }
+    Notice((id == CommandSaveState ? "state " + slot + " saved" : "state " + slot + " loaded"));
+}
+
+// However a frame reached its end, by play or by the debugger's buttons: counted, kept for
+// rewind, and its sound made, so that the sound chip keeps step with the frames.
+void FrameEnded() {
+    ++shell.framesRun;
+    SnapshotsFrameEnded(shell.framesRun);
+    shell.lastSound = MakeSoundFrame();
+}
+
+}  // namespace
+
+const ShellState& Shell() {
+    return shell;
+}
+
+void ShellLoadFromCommandLine(const std::string& text) {
+    shell = Initial();
+    pendingLoadMessage.clear();
+    if (text.empty()) return;
+    shell.CartridgePath = text;
+    shell.cartridgeLoaded = true;
+    const char* error = Load(shell.CartridgePath);
+    pendingLoadMessage = LoadMessage(shell.CartridgePath, error);
+    if (error != nullptr && NamesAnOption(text)) {
+        std::string hint = OptionsFirstHint;
+        hint[0] = 'O';  // a sentence of its own in the box
+        pendingLoadMessage += "\n" + hint + ".";
+    }
+}
+
+bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
+    shell.RgbMode = rgbMode == 0 ? 0 : 1;
+    shell.HardwareAccuracy = hardwareAccuracy == 1 ? 1 : 0;
+    ShowLoadMessage(pendingLoadMessage);
+    pendingLoadMessage.clear();
+    WindowPostCommand(CommandSize2);
+
+    bool started = DisplaySetMode(shell.FullScreenMode) == 0;
+    DisplaySelectPixelFormat(static_cast<uint32_t>(shell.RgbMode));
+    if (const char* error = InitMachine(DisplayRowStride())) {
+        WindowShowMessage("Plexaro initialization error", error, MessageWarning);
+        started = false;
+    }
+    SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
+    SelectVideoBehaviour(static_cast<uint32_t>(shell.HardwareAccuracy));
+    if (InputOpen() != 1) {
+        WindowShowMessage("Plexaro Directinput error", "input initialization error",
+                          MessageWarning);
+        started = false;
+    } else {
+        if (KeyboardOpen() != 1) {
+            WindowShowMessage("Plexaro keyboard error", "keyboard initialization error",
+                              MessageWarning);
+            started = false;
+        }
+        shell.JoystickPresent = JoystickOpen();
+    }
+    if (AudioOpen() == 0) started = false;
+    SnapshotsStart();
+    if (!started) {
+        shell.quitting = true;
+        shell.exitStatus = 1;
+    }
+    return started;
+}
+
+void ShellCommand(uint32_t id) {
+    switch (id) {
+        case CommandLoadRom: WindowOpenFileDialog(); break;
+        case CommandFreeRom:
+            FreeMachine();
+            DebuggerResetPosition();
+            SnapshotsForget();
+            shell.cartridgeLoaded = false;
+            shell.CartridgePath.clear();
+            break;
+        case CommandQuit: ShellShutdown(); break;
+        case CommandFullscreen:
+            shell.FullScreenMode = 1 - shell.FullScreenMode;
+            WindowShowCursor(shell.FullScreenMode == 0);
+            // Leaving full screen always comes back at twice the picture's size.
+            if (shell.FullScreenMode == 0) WindowPostCommand(CommandSize2);
+            DisplaySetMode(shell.FullScreenMode);
+            break;
+        case CommandSize1:
+        case CommandSize2:
+        case CommandSize3: SetSize(id - CommandSize1 + 1); break;
+        case CommandAbout: WindowShowMessage("Plexaro about", AboutText, MessagePlain); break;
+        case CommandReset:
+            ResetMachine();
+            DebuggerResetPosition();
+            SnapshotsForget();
+            AudioRestart();
+            SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
+            break;
+        case CommandPause:
+            // Every selection presses the console's button, whichever way the mark goes.
+            shell.PauseChecked = 1 - shell.PauseChecked;
+            PressPauseButton();
+            break;
+        case CommandStrech:
+            shell.StretchMode = 1 - shell.StretchMode;
+            shell.FullScreenDestRect =
+                shell.StretchMode ? FullScreenDestStretched : FullScreenDestCentred;
+            break;
+        case CommandRgb565: SetRgbMode(1); break;
+        case CommandRgb555: SetRgbMode(0); break;
+        case CommandLiveReload: shell.LiveReload = 1 - shell.LiveReload; break;
+        case CommandSaveState:
+        case CommandLoadState:
+        case CommandScreenshot: StateCommand(id); break;
+        case CommandSlot1:
+        case CommandSlot1 + 1:
+        case CommandSlot1 + 2:
+        case CommandSlot1 + 3:
+            shell.stateSlot = id - CommandSlot1;
+            Notice("slot " + std::to_string(shell.stateSlot + 1));
+            break;
+        case CommandHardwareAccuracy:
+            // Takes effect from the next line drawn, and stays through loads and resets.
+            shell.HardwareAccuracy = 1 - shell.HardwareAccuracy;
+            SelectVideoBehaviour(static_cast<uint32_t>(shell.HardwareAccuracy));
+            break;
+        default: break;
+    }
+}
+
+void ShellFileChosen(const std::string& path) {
+    shell.CartridgePath = path;
+    shell.cartridgeLoaded = true;
+    AudioSilence();
+    AudioRestart();
+    const std::string message = LoadMessage(shell.CartridgePath, Load(shell.CartridgePath));
+    SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
+    ShowLoadMessage(message);
+}
+
+void ShellCheckReload() {
+    if (reload.titleSeconds > 0 && --reload.titleSeconds == 0) WindowSetTitle(ProductName);
+    if (shell.LiveReload != 1 || !shell.cartridgeLoaded) return;
+    const FileStamp now = StampOf(shell.CartridgePath);
+    if (now == reload.loaded || now == reload.failed || !now.exists) return;
+    if (!(now == reload.pending)) {
+        reload.pending = now;
+        return;
+    }
+    AudioRestart();
+    const char* error = LoadCartridge(shell.CartridgePath.c_str());
+    SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
+    if (error == nullptr) {
+        DebuggerResetPosition();
+        SnapshotsForget();
+    }
+    if (error != nullptr) {
+        reload.failed = now;
+        ShowLoadMessage(LoadMessage(shell.CartridgePath, error));
+        return;
+    }
+    reload.loaded = now;
+    reload.pending = {};
+    Notice("reloaded");
+    ShowLoadMessage(LoadMessage(shell.CartridgePath, nullptr));  // a build grown too long
+}
+
+void ShellMinimised() {
+    AudioRestart();
+    AudioSilence();
+    shell.EmulationActive = 0;
+}
+
+void ShellRestored() {
+    shell.EmulationActive = 1;
+}
+
+void ShellMoved() {
+    AudioRestart();
+    AudioSilence();
+}
+
+void ShellHold(bool holding) {
+    // The looping buffer would otherwise repeat its last frames while nothing is written.
+    if (holding && !shell.holding) {
+        AudioRestart();
+        AudioSilence();
+    }
+    shell.holding = holding;
+}
+
+void ShellSetRewinding(bool held) {
+    if (held && !shell.rewinding && !RewindActive()) {
+        WindowShowMessage("Plexaro state error",
+                          "Rewind is off: the memory it keeps the last frames in could not be had.",
+                          MessageWarning);
+        return;
+    }
+    // The sound stops while the picture goes back; what follows starts from silence.
+    if (held && !shell.rewinding) {
+        AudioRestart();
+        AudioSilence();
+    }
+    shell.rewinding = held;
+}
+
+void ShellControllersChanged() {
+    shell.JoystickPresent = JoystickOpen();
+}
+
+void ShellDebuggerRan(DebugResult result) {
+    if (result == DebugFrameEnded && shell.cartridgeLoaded) FrameEnded();
+}
+
+bool ShellFramePass() {
+    if (shell.quitting || shell.EmulationActive != 1) return false;
+    bool paced = false;
+    if (shell.holding) {
+        Present();
+    } else if (shell.rewinding && shell.cartridgeLoaded) {
+        // One frame back per pass, at the pace of play.
+        uint64_t frame = 0;
+        if (RewindOneFrame(&frame)) {
+            shell.framesRun = frame;
+            shell.HardwareAccuracy = static_cast<int>(SelectedVideoBehaviour());
+        }
+        Present();
+    } else {
+        using Clock = std::chrono::steady_clock;
+        using Milliseconds = std::chrono::duration<float, std::milli>;
+        PollInput(shell.JoystickPresent);
+        const Clock::time_point start = Clock::now();
+        bool frameEnded = false;
+        if (shell.cartridgeLoaded) {
+            // With no breakpoint armed this is RunFrame; a breakpoint stops mid-frame, and
+            // the picture drawn so far is shown while the machine waits.
+            const DebugResult result = DebuggerRunFrame();
+            frameEnded = result == DebugFrameEnded;
+            if (result == DebugBreakpoint) {
+                AudioRestart();
+                AudioSilence();
+            }
+            if (frameEnded) FrameEnded();
+            DisplayWaitVerticalBlank();
+        }
+        const Clock::time_point emulated = Clock::now();
+        Present();
+        shell.emulateMilliseconds = Milliseconds(emulated - start).count();
+        shell.presentMilliseconds = Milliseconds(Clock::now() - emulated).count();
+        if (frameEnded) {
+            AudioWriteFrame(shell.lastSound);
+            paced = AudioPlaying();
+        }
+    }
+    if (shell.FullScreenMode == 0) shell.WindowDestRect = WindowPictureRect();
+    return paced;
+}
+
+void ShellShutdown() {
+    DisplayRelease();
+    KeyboardClose();
+    JoystickClose();
+    InputClose();
+    ShutdownMachine();
+    AudioClose();
+    SnapshotsStop();
+    shell.quitting = true;
+}
+
+}  // namespace plexaro

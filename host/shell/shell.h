@@ -1,0 +1,97 @@
+// The shell: the desktop program's state, its start-up and shutdown, the effect of each menu
+// command and window event, and the order of one frame's work. It knows no platform: the
+// window, presentation, audio and input layers do that.
+//
+//     ShellLoadFromCommandLine(text);    // before the window exists
+//     create the window, then: if (!ShellStart(rgbMode)) end;
+//     loop: events -> ShellCommand / ShellMinimised / ...; otherwise ShellFramePass();
+//     ShellShutdown();
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/shell/display.h"
+#include "machine/debugger.h"
+
+namespace plexaro {
+
+// Menu command ids.
+enum MenuCommand : uint32_t {
+    CommandLoadRom = 40014,
+    CommandFreeRom = 40015,
+    CommandQuit = 40016,
+    CommandFullscreen = 40017,
+    CommandSize1 = 40018,
+    CommandSize2 = 40019,
+    CommandSize3 = 40020,
+    CommandAbout = 40022,
+    CommandReset = 40023,
+    CommandPause = 40024,
+    CommandStrech = 40040,
+    CommandRgb565 = 40042,
+    CommandRgb555 = 40043,
+    CommandHardwareAccuracy = 40050,  // the video chip as the console really behaves
+    CommandLiveReload = 40051,        // reload the cartridge when its file changes
+    CommandSaveState = 40060,
+    CommandLoadState = 40061,
+    CommandSlot1 = 40062,  // to CommandSlot1 + 3
+    CommandScreenshot = 40066,
+};
+
+inline constexpr const char* ProductName = "Plexaro";
+inline constexpr const char* AboutText =
+    "Plexaro\nbeta 0.01\n\nA Sega SG-1000 emulator\nby the Plexaro developers";
+
+struct ShellState {
+    bool cartridgeLoaded;       // CartridgePath is set: frames run
+    std::string CartridgePath;  // kept even when its load failed
+    uint8_t EmulationActive;    // 0 while the window is minimised
+    int FullScreenMode;
+    int StretchMode;
+    int PauseChecked;
+    int RgbMode;  // 1: RGB 565, 0: RGB 555
+    int JoystickPresent;
+    int HardwareAccuracy;  // the video chip's hardware behaviour is selected
+    int LiveReload;        // the cartridge's file is watched
+    uint32_t stateSlot;    // 0..3: where Save state and Load state go
+    bool rewinding;        // Backspace is held
+    uint32_t sizeChecked;  // 1, 2 or 3: the checked "Size x" item
+    bool holding;          // a menu or the file dialog is open: no frames run
+    bool quitting;         // the loop ends at its next pass
+    int exitStatus;
+    uint64_t framesRun;
+    float emulateMilliseconds, presentMilliseconds;  // the last frame's
+    const int16_t* lastSound;                        // the last frame's samples, or null
+    Rect WindowDestRect;
+    Rect FullScreenDestRect;
+};
+
+const ShellState& Shell();
+
+// Start-up step 1: a non-empty text is the cartridge's path, loaded at once; its message (if
+// any) is shown once the window exists.
+void ShellLoadFromCommandLine(const std::string& text);
+// The rest of start-up, once the window exists. False when a step failed (its message has
+// been shown): the program then ends without running a frame.
+bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy);
+void ShellCommand(uint32_t id);
+void ShellFileChosen(const std::string& path);  // "Load rom"'s or a dropped file
+void ShellMinimised();
+void ShellRestored();
+void ShellMoved();
+void ShellHold(bool holding);  // a menu or the dialog opened (true) or closed (false)
+void ShellControllersChanged();
+void ShellSetRewinding(bool held);
+// Once a second: reloads and resets the cartridge when its file has changed and then stayed
+// unchanged for a second (a build may still be writing it), and puts the title back after a
+// reload's notice.
+void ShellCheckReload();
+// One pass of the main loop without an event. True when the audio stream's wait paced it;
+// otherwise the caller waits for the next 60 Hz tick itself.
+bool ShellFramePass();
+// What a debugger button (step, step over, next frame) returned: a frame it ended counts.
+void ShellDebuggerRan(DebugResult result);
+void ShellShutdown();
+
+}  // namespace plexaro

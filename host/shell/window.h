@@ -1,0 +1,31 @@
+// The desktop program's window: the main loop, the window with its menu bar above the
+// picture area, message boxes, the open-file dialog, and the posting of menu commands.
+//
+// This is what the shell asks of the window. The seam is at link time: the desktop program
+// links host/sdl/window.cpp, which implements it on SDL and Dear ImGui, and the shell's tests
+// link a fake of their own, so the shell's library never learns which it got.
+#pragma once
+
+#include <cstdint>
+
+#include "host/shell/display.h"
+
+namespace plexaro {
+
+enum MessageKind : uint32_t { MessageWarning, MessagePlain };
+
+// A modal box over the window; returns when the user has dismissed it.
+void WindowShowMessage(const char* caption, const char* text, MessageKind kind);
+// Resizes the window so that its picture area is width x height (the menu bar sits above).
+void WindowSetClientSize(int32_t width, int32_t height);
+Rect WindowPictureRect();  // where the picture goes now, in the window's coordinates
+void WindowShowCursor(bool shown);
+void WindowSetTitle(const char* title);
+// Queues a menu command; the loop hands it to ShellCommand in a later pass.
+void WindowPostCommand(uint32_t id);
+// Opens "Select a file"; a choice reaches ShellFileChosen in a later pass, a cancel nothing.
+void WindowOpenFileDialog();
+// Draws the menu bar (windowed) or nothing over the picture drawn so far, and shows it.
+void WindowFinishFrame(bool fullScreen);
+
+}  // namespace plexaro

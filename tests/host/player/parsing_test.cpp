@@ -1,0 +1,141 @@
+// The player's command line and its input scripts.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "host/player/input_script.h"
+#include "host/options.h"
+#include "machine/machine.h"
+
+namespace plexaro {
+namespace {
+
+std::string Parse(std::vector<const char*> words, PlayerOptions& options) {
+    options = PlayerOptions{};
+    return ParseOptions(static_cast<int>(words.size()), words.data(), options);
+}
+
+TEST(CommandLine, OptionsThenThePathWords) {
+    PlayerOptions o;
+    ASSERT_EQ(
+        Parse({"--headless", "--frames", "42", "--screenshot", "a.png", "--wav", "b.wav", "--input",
+               "c.txt", "--rgb", "555", "--video", "hardware", "--hash", "my", "game.sg"},
+              o),
+        "");
+    EXPECT_TRUE(o.headless && o.hash);
+    EXPECT_EQ(o.frames, 42u);
+    EXPECT_EQ(o.screenshotPath + o.wavPath + o.inputPath, "a.pngb.wavc.txt");
+    EXPECT_EQ(o.rgbMode, 0u);
+    EXPECT_EQ(o.videoHardware, 1u);
+    EXPECT_EQ(o.cartridgePath, "my game.sg");
+
+    ASSERT_EQ(Parse({"\"x.sg\"", "--hash"}, o), "");  // quotes and later words are the path's
+    EXPECT_EQ(o.cartridgePath, "\"x.sg\" --hash");
+    EXPECT_FALSE(o.hash || o.headless);
+    EXPECT_EQ(o.frames, 600u);
+    EXPECT_EQ(o.rgbMode, 1u);
+    EXPECT_EQ(o.videoHardware, 0u);
+    ASSERT_EQ(Parse({"--video", "hardware", "--video", "simple", "g.sg"}, o), "");
+    EXPECT_EQ(o.videoHardware, 0u);
+    ASSERT_EQ(Parse({"--", "--odd", "name"}, o), "");
+    EXPECT_EQ(o.cartridgePath, "--odd name");
+}
+
+TEST(CommandLine, UsageErrors) {
+    const std::vector<std::vector<const char*>> bad = {
+        {"--fullscreen", "g.sg"},
+        {"--frames"},
+        {"--frames", "ten", "g.sg"},
+        {"--frames", "-1", "g"},
+        {"--frames", "1x"},
+        {"--rgb", "444", "g.sg"},
+        {"--video", "Hardware", "g.sg"},
+        {"--video"},
+        {"--wav", ""},
+        {"--input"},
+        {"--headless=yes"},
+        {"--trace", "t.txt", "g.sg"},  // headless only
+        {"--headless", "--trace"},
+    };
+    for (const auto& words : bad) {
+        PlayerOptions o;
+        EXPECT_NE(Parse(words, o), "") << words[0];
+    }
+}
+
+TEST(InputScript, ControlsHeldAndEventsOnce) {
+    const char* text =
+        "# A comment\n"
+        "\n"
+        "60-119  right   # hold right\n"
+        "100-130\tdown button2 pause\r\n"
+        "120 button1 reset\n";
+    InputScript script;
+    uint32_t line = 0;
+    std::string error;
+    ASSERT_TRUE(ParseInputScript(text, script, line, error)) << line << ": " << error;
+    const uint32_t right = 1u << JoypadRight, down = 1u << JoypadDown;
+    const uint32_t button1 = 1u << JoypadButton1, button2 = 1u << JoypadButton2;
+    const struct {
+        uint64_t frame;
+        uint32_t held;
+        uint32_t pauses;
+        bool reset;
+    } expected[] = {
+        {59, 0, 0, false},
+        {60, right, 0, false},
+        {100, right | down | button2, 1, false},
+        {101, right | down | button2, 0, false},
+        {120, down | button2 | button1, 0, true},
+        {121, down | button2, 0, false},
+        {131, 0, 0, false},
+        {100, right | down | button2, 1, false},  // looking back starts over
+    };
+    for (const auto& e : expected) {
+        const FrameInput input = ScriptInputForFrame(script, e.frame);
+        EXPECT_EQ(input.controls, e.held) << e.frame;
+        EXPECT_EQ(input.pauses, e.pauses) << e.frame;
+        EXPECT_EQ(input.reset, e.reset) << e.frame;
+    }
+}
+
+TEST(InputScript, AByteOrderMarkAndPausesThatAddUp) {
+    // Written in any order, with a mark some editors put at the start.
+    const char* text =
+        "\xEF\xBB\xBF"
+        "200 pause\n50-60 left\n200 pause up\n201 pause pause\n";
+    InputScript script;
+    uint32_t line = 0;
+    std::string error;
+    ASSERT_TRUE(ParseInputScript(text, script, line, error)) << line << ": " << error;
+    EXPECT_EQ(ScriptInputForFrame(script, 55).controls, 1u << JoypadLeft);
+    EXPECT_EQ(ScriptInputForFrame(script, 200).pauses, 2u);
+    EXPECT_EQ(ScriptInputForFrame(script, 201).pauses, 2u);
+    EXPECT_EQ(ScriptInputForFrame(script, 202).pauses, 0u);
+}
+
+TEST(InputScript, MalformedLinesNameTheirLine) {
+    const std::pair<const char*, uint32_t> cases[] = {
+        {"jump 10", 1},
+        {"10 jump", 1},
+        {"# ok\n\n10 up\n20", 4},
+        {"10-5 up", 1},
+        {"10- up", 1},
+        {"-10 up", 1},
+        {"1-2-3 up", 1},
+        {"+5 up", 1},
+        {"10 up\n20 Up", 2},
+        {"99999999999999999999 up", 1},
+    };
+    for (const auto& [text, expectedLine] : cases) {
+        InputScript script;
+        uint32_t line = 0;
+        std::string error;
+        EXPECT_FALSE(ParseInputScript(text, script, line, error)) << text;
+        EXPECT_EQ(line, expectedLine) << text;
+        EXPECT_FALSE(error.empty()) << text;
+    }
+}
+
+}  // namespace
+}  // namespace plexaro

@@ -1,0 +1,94 @@
+// Rewind: stepping back through recorded frames gives back exactly the states that were
+// recorded, newest first, a small budget keeps only the latest frames, and the default one
+// holds a minute.
+#include "host/shell/rewind.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "machine/machine.h"
+#include "machine/state.h"
+#include "tests/machine/test_cartridges.h"
+
+namespace plexaro {
+namespace {
+
+std::vector<uint8_t> StateNow(uint64_t frame) {
+    std::vector<uint8_t> bytes(MachineStateSize());
+    SaveMachineState(frame, bytes.data());
+    return bytes;
+}
+
+void Frame(uint64_t frame) {
+    ClearJoypad();
+    PressJoypad(static_cast<uint32_t>(frame / 9 % 4));
+    RunFrame();
+    MakeSoundFrame();
+}
+
+TEST(Rewind, StepsBackThroughExactlyTheRecordedStates) {
+    ASSERT_EQ(InitMachine(256), nullptr);
+    ASSERT_EQ(LoadCartridge(testing::CartridgePath("busy").c_str()), nullptr);
+    ASSERT_TRUE(RewindStart(RewindDefaultBudget));
+    std::vector<std::vector<uint8_t>> states;
+    for (uint64_t frame = 1; frame <= 200; ++frame) {
+        Frame(frame);
+        RewindRecord(frame);
+        states.push_back(StateNow(frame));
+    }
+    EXPECT_EQ(RewindFrames(), 199u);  // the first state is the base of the others
+    std::printf("busy.sg: %zu bytes per recorded frame\n", RewindBytesUsed() / RewindFrames());
+    for (uint64_t back = 199; back >= 150; --back) {
+        uint64_t frame = 0;
+        ASSERT_TRUE(RewindStepBack(&frame));
+        EXPECT_EQ(frame, back);
+        EXPECT_EQ(StateNow(frame), states[back - 1]) << back;
+    }
+    // Playing on from a rewound state records on from there.
+    Frame(151);
+    RewindRecord(151);
+    EXPECT_EQ(RewindFrames(), 150u);
+
+    // A budget smaller than the frames recorded keeps only the newest ones, going round
+    // the arena several times, and they still step back right.
+    constexpr size_t Budget = 150000;
+    constexpr uint64_t Frames = 1000;
+    RewindStart(Budget);
+    states.resize(Frames);
+    for (uint64_t frame = 1; frame <= Frames; ++frame) {
+        Frame(frame);
+        RewindRecord(frame);
+        states[frame - 1] = StateNow(frame);
+    }
+    const uint32_t held = RewindFrames();
+    EXPECT_LT(held, Frames / 2);
+    EXPECT_GT(held, 50u);
+    EXPECT_LE(RewindBytesUsed(), Budget);
+    for (uint32_t step = 1; step <= held; ++step) {
+        uint64_t frame = 0;
+        ASSERT_TRUE(RewindStepBack(&frame));
+        EXPECT_EQ(StateNow(frame), states[Frames - step - 1]) << step;
+    }
+    uint64_t frame = 0;
+    EXPECT_FALSE(RewindStepBack(&frame));
+    RewindStop();
+    ShutdownMachine();
+}
+
+// The promise made to players: the last minute of a busy game, all within the default budget.
+TEST(Rewind, AMinuteOfTheBusyCartridgeFitsTheDefaultBudget) {
+    ASSERT_EQ(InitMachine(256), nullptr);
+    ASSERT_EQ(LoadCartridge(testing::CartridgePath("busy").c_str()), nullptr);
+    ASSERT_TRUE(RewindStart(RewindDefaultBudget));
+    for (uint64_t frame = 1; frame <= 3601; ++frame) {
+        Frame(frame);
+        RewindRecord(frame);
+    }
+    EXPECT_EQ(RewindFrames(), 3600u);
+    RewindStop();
+    ShutdownMachine();
+}
+
+}  // namespace
+}  // namespace plexaro

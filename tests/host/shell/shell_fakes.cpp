@@ -1,0 +1,112 @@
+// The fakes' side of the platform layers' functions.
+#include "tests/host/shell/shell_fakes.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "host/shell/window.h"
+
+namespace plexaro {
+namespace fake {
+
+Window window;
+Display display;
+SoundCard card;
+Controller controller;
+
+void Reset() {
+    window = {};
+    display = {};
+    std::memset(&card, 0, sizeof card);
+    controller = {};
+}
+
+}  // namespace fake
+
+void WindowShowMessage(const char* caption, const char* text, MessageKind) {
+    fake::window.messages.push_back(std::string(caption) + "|" + text);
+}
+void WindowSetClientSize(int32_t width, int32_t height) {
+    fake::window.width = width;
+    fake::window.height = height;
+}
+Rect WindowPictureRect() {
+    return {0, 19, fake::window.width, 19 + fake::window.height};
+}
+void WindowSetTitle(const char* title) {
+    fake::window.title = title;
+}
+void WindowShowCursor(bool shown) {
+    fake::window.cursorShown = shown;
+}
+void WindowPostCommand(uint32_t id) {
+    fake::window.posted.push_back(id);
+}
+void WindowOpenFileDialog() {
+    ++fake::window.dialogsOpened;
+}
+void WindowFinishFrame(bool) {
+    ++fake::window.framesFinished;
+}
+
+int DisplaySetMode(int fullScreen) {
+    fake::display.modes.push_back(fullScreen);
+    return fake::display.setModeResult;
+}
+uint32_t DisplayRowStride() {
+    return fake::display.rowStride;
+}
+void DisplaySelectPixelFormat(uint32_t rgbMode) {
+    fake::display.rgbMode = rgbMode;
+}
+void DisplayWaitVerticalBlank() {}
+void DisplayPresentWindowed(const uint16_t*, uint32_t, Rect dest) {
+    ++fake::display.windowed;
+    fake::display.lastDest = dest;
+}
+void DisplayPresentFullScreen(const uint16_t*, uint32_t, Rect dest) {
+    ++fake::display.fullScreen;
+    fake::display.lastDest = dest;
+}
+void DisplayPresentBlank(uint16_t, Rect) {
+    ++fake::display.blank;
+}
+void DisplayRelease() {}
+void DisplayReportError(const char*, const char*) {}
+
+bool AudioDeviceOpen(uint32_t) {
+    return fake::card.present;
+}
+uint32_t AudioDevicePlayCursor(uint32_t& cursor) {
+    const uint32_t code = fake::card.failCode;
+    fake::card.failCode = 0;
+    cursor = fake::card.cursor;
+    return code;
+}
+uint32_t AudioDeviceWrite(uint32_t offset, const uint8_t* bytes, uint32_t count) {
+    ++fake::card.writes;
+    for (uint32_t i = 0; i < count; ++i) {
+        fake::card.buffer[(offset + i) % AudioBufferBytes] = bytes ? bytes[i] : 0;
+    }
+    return 0;
+}
+void AudioDeviceWait(uint32_t) {
+    ++fake::card.waits;
+    fake::card.cursor = (fake::card.cursor + fake::card.step) % AudioBufferBytes;
+}
+const char* AudioDeviceErrorText() {
+    return nullptr;
+}
+void AudioDeviceClose() {}
+
+bool JoystickDeviceOpen() {
+    return fake::controller.attached;
+}
+bool JoystickDeviceRead(JoystickReading& reading) {
+    if (!fake::controller.attached) return false;
+    reading = fake::controller.reading;
+    return true;
+}
+void JoystickDeviceClose() {}
+
+}  // namespace plexaro

@@ -1,0 +1,54 @@
+// Fakes of the desktop program's platform layers (window, presentation, sound device,
+// controller), so that the shell, the audio slot ring and the joypad mapping run without a
+// display. Each records what it was asked to do.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/shell/audio.h"
+#include "host/shell/display.h"
+#include "host/shell/input.h"
+
+namespace plexaro::fake {
+
+struct Window {
+    std::vector<std::string> messages;  // "caption|text"
+    std::vector<uint32_t> posted;       // commands posted, oldest first
+    int32_t width, height;              // the last picture-area size asked for
+    bool cursorShown = true;
+    std::string title = "Plexaro";
+    int dialogsOpened, framesFinished;
+};
+
+struct Display {
+    int setModeResult;  // what DisplaySetMode returns
+    std::vector<int> modes;
+    uint32_t rowStride = 256, rgbMode = 1;
+    int windowed, fullScreen, blank;  // presents of each kind
+    Rect lastDest;
+};
+
+struct SoundCard {
+    bool present;
+    uint8_t buffer[AudioBufferBytes];
+    uint32_t cursor;
+    uint32_t step;      // how far each wait moves the cursor on (0: it is stuck)
+    uint32_t failCode;  // returned by the next cursor query, then cleared
+    int waits, writes;
+};
+
+struct Controller {
+    bool attached;
+    JoystickReading reading;
+};
+
+extern Window window;
+extern Display display;
+extern SoundCard card;
+extern Controller controller;
+
+void Reset();  // every fake back to its first state
+
+}  // namespace plexaro::fake

@@ -1,0 +1,422 @@
+// The desktop program's platform-neutral logic against fakes of its platform layers: the
+// audio slot ring and its wait, the joypad mapping and its order, and what the menu
+// commands and window events do to the shell's state.
+#include "host/shell/shell.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+
+#include "host/shell/audio.h"
+#include "host/shell/input.h"
+#include "host/shell/rewind.h"
+#include "machine/debugger.h"
+#include "machine/machine.h"
+#include "tests/host/shell/shell_fakes.h"
+#include "tests/machine/test_cartridges.h"
+
+namespace plexaro {
+namespace {
+
+constexpr uint32_t Slot = AudioSlotBytes;
+
+void OpenCard(uint32_t cursor, uint32_t step) {
+    fake::Reset();
+    fake::card.present = true;
+    fake::card.cursor = cursor;
+    fake::card.step = step;
+    AudioClose();
+    ASSERT_EQ(AudioOpen(), 1);
+}
+
+// A frame whose every byte is `value`, so each slot's owner can be told apart.
+void Write(uint8_t value) {
+    int16_t frame[AudioFrameSamples];
+    std::memset(frame, value, sizeof frame);
+    AudioWriteFrame(frame);
+}
+
+bool SlotHolds(uint32_t slot, uint8_t value) {
+    const uint8_t* bytes = fake::card.buffer + slot * Slot;
+    return std::all_of(bytes, bytes + Slot, [value](uint8_t b) { return b == value; });
+}
+
+TEST(AudioStream, NoDeviceRunsSilentWithoutWaiting) {
+    fake::Reset();
+    AudioClose();
+    EXPECT_EQ(AudioOpen(), 1);
+    EXPECT_FALSE(AudioPlaying());
+    Write(7);
+    AudioRestart();
+    EXPECT_EQ(fake::card.waits + fake::card.writes, 0);
+    EXPECT_TRUE(fake::window.messages.empty());
+}
+
+TEST(AudioStream, WaitsWhileTheCardPlaysTheSlotAfterTheOneToWrite) {
+    // The card plays slot 5: slots 0 to 3 go at once, slot 4 waits until it moves on.
+    OpenCard(5 * Slot + 10, 256);
+    for (uint8_t value = 1; value <= 4; ++value) Write(value);
+    EXPECT_EQ(fake::card.waits, 0);
+    Write(5);
+    EXPECT_GT(fake::card.waits, 0);
+    EXPECT_NE(fake::card.cursor / Slot, 5u);
+    EXPECT_TRUE(SlotHolds(4, 5));
+    // The write slot moved on to 5: the next frame lands there.
+    Write(6);
+    EXPECT_TRUE(SlotHolds(5, 6));
+
+    // From slot 11 the next slot wraps to 0, which the card is playing.
+    OpenCard(100, 64);
+    for (uint8_t value = 1; value <= 11; ++value) Write(value);
+    EXPECT_EQ(fake::card.waits, 0);
+    Write(12);
+    EXPECT_GT(fake::card.waits, 0);
+    EXPECT_TRUE(SlotHolds(11, 12));
+}
+
+TEST(AudioStream, RestartSilencesEverythingAndStartsAtSlotZero) {
+    OpenCard(3 * Slot, 256);
+    for (uint8_t value = 1; value <= 6; ++value) Write(value);
+    AudioRestart();
+    EXPECT_TRUE(std::all_of(fake::card.buffer, fake::card.buffer + AudioBufferBytes,
+                            [](uint8_t b) { return b == 0; }));
+    Write(9);
+    EXPECT_TRUE(SlotHolds(0, 9));
+    EXPECT_TRUE(SlotHolds(1, 0));
+}
+
+TEST(AudioStream, AStuckCardDropsTheFrameInsteadOfHanging) {
+    OpenCard(Slot, 0);
+    Write(1);  // slot 0, next slot 1 is playing and never moves on
+    EXPECT_GT(fake::card.waits, 0);
+    EXPECT_TRUE(SlotHolds(0, 0));
+    EXPECT_TRUE(AudioPlaying());
+}
+
+TEST(AudioStream, AnErrorIsShownOnceByNameThenEverythingIsQuiet) {
+    EXPECT_STREQ(AudioErrorName(0x88780096), "DSERR_BUFFERLOST");
+    EXPECT_STREQ(AudioErrorName(0x12345678), "Unknown HRESULT");
+
+    OpenCard(0, 256);
+    fake::card.failCode = 0x12345678;
+    Write(1);
+    ASSERT_EQ(fake::window.messages.size(), 1u);
+    EXPECT_EQ(fake::window.messages[0], "Plexaro sound error|Unknown HRESULT");
+    EXPECT_FALSE(AudioPlaying());
+    const int writes = fake::card.writes;
+    Write(2);
+    AudioSilence();
+    AudioRestart();
+    EXPECT_EQ(fake::card.writes, writes);
+    EXPECT_EQ(fake::window.messages.size(), 1u);
+}
+
+class JoypadInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::Reset();
+        ASSERT_EQ(InitMachine(256), nullptr);
+        AudioClose();
+        InputOpen();
+        KeyboardOpen();
+    }
+    void TearDown() override {
+        KeyboardClose();
+        InputClose();
+        ShutdownMachine();
+    }
+    static uint8_t PortA() { return JoypadPorts()[0]; }
+};
+
+TEST_F(JoypadInput, KeysAndStickPressTogetherBeyondTheDeadZone) {
+    PollInput(0);
+    EXPECT_EQ(PortA(), 0xFF);
+    InputKeyEvent(KeyUpArrow, true);
+    InputKeyEvent(KeyLeftControl, true);
+    PollInput(0);
+    EXPECT_EQ(PortA(), 0xEE);
+
+    // The stick pushed up as well still reads as up; a slight lean is no direction.
+    fake::controller = {true, {JoystickDeadZone, -JoystickAxisRange, {false, true}}};
+    ASSERT_EQ(JoystickOpen(), 1);
+    PollInput(1);
+    EXPECT_EQ(PortA(), 0xCE);  // up, button 1, button 2
+    fake::controller.reading.x = JoystickDeadZone + 1;
+    InputReleaseKeys();
+    PollInput(1);
+    EXPECT_EQ(PortA(), 0xD6);  // up and right from the stick, button 2
+    // A controller that is gone reads as centred with nothing pressed.
+    fake::controller.attached = false;
+    PollInput(1);
+    EXPECT_EQ(PortA(), 0xFF);
+}
+
+TEST_F(JoypadInput, TabResetsOnEveryPassItWasHeldBefore) {
+    fake::card.present = true;
+    AudioOpen();
+    const auto resets = [] { return fake::card.writes; };  // each reset silences the card
+    InputKeyEvent(KeyTab, true);
+    PollInput(0);
+    EXPECT_EQ(resets(), 0);  // the pass that first sees Tab only takes its snapshot
+    PollInput(0);
+    PollInput(0);
+    EXPECT_EQ(resets(), 2);
+    InputKeyEvent(KeyTab, false);
+    PollInput(0);  // still acts on the previous pass's state
+    EXPECT_EQ(resets(), 3);
+    PollInput(0);
+    EXPECT_EQ(resets(), 3);
+}
+
+class ShellCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::Reset();
+        ShellLoadFromCommandLine(testing::CartridgePath("busy"));
+        ASSERT_TRUE(ShellStart(1, 0));
+        ASSERT_EQ(fake::window.posted, std::vector<uint32_t>{CommandSize2});
+        RunPosted();
+    }
+    void TearDown() override { ShellShutdown(); }
+    static void RunPosted() {
+        std::vector<uint32_t> posted;
+        posted.swap(fake::window.posted);
+        for (uint32_t id : posted) ShellCommand(id);
+    }
+};
+
+TEST_F(ShellCommands, SizesAndFullScreenComeBackAtTwiceTheSize) {
+    EXPECT_EQ(Shell().sizeChecked, 2u);
+    EXPECT_EQ(fake::window.width, 512);
+    ShellCommand(CommandSize3);
+    EXPECT_EQ(fake::window.height, 576);
+    ShellFramePass();
+    EXPECT_EQ(Shell().WindowDestRect, (Rect{0, 19, 768, 595}));
+
+    ShellCommand(CommandFullscreen);
+    EXPECT_EQ(Shell().FullScreenMode, 1);
+    EXPECT_FALSE(fake::window.cursorShown);
+    ShellFramePass();
+    EXPECT_EQ(fake::display.fullScreen, 1);
+    EXPECT_EQ(fake::display.lastDest, FullScreenDestCentred);
+    ShellCommand(CommandStrech);
+    ShellFramePass();
+    EXPECT_EQ(fake::display.lastDest, FullScreenDestStretched);
+    ShellCommand(CommandStrech);
+    EXPECT_EQ(Shell().FullScreenDestRect, FullScreenDestCentred);
+
+    ShellCommand(CommandFullscreen);
+    EXPECT_TRUE(fake::window.cursorShown);
+    EXPECT_EQ(fake::display.modes, (std::vector<int>{0, 1, 0}));
+    RunPosted();
+    EXPECT_EQ(Shell().sizeChecked, 2u);
+    EXPECT_EQ(fake::window.width, 512);
+}
+
+TEST_F(ShellCommands, RgbModePauseHardwareAccuracyAndAbout) {
+    ShellCommand(CommandRgb555);
+    EXPECT_EQ(Shell().RgbMode, 0);
+    EXPECT_EQ(fake::display.rgbMode, 0u);
+    ShellFramePass();
+    // The backdrop pixel in RGB 555 has bit 15 clear whatever its colour.
+    EXPECT_EQ(GetFrameBuffer()[0] & 0x8000, 0);
+    ShellCommand(CommandRgb565);
+    EXPECT_EQ(fake::display.rgbMode, 1u);
+
+    ShellCommand(CommandPause);
+    EXPECT_EQ(Shell().PauseChecked, 1);
+    ShellCommand(CommandPause);
+    EXPECT_EQ(Shell().PauseChecked, 0);
+
+    ShellCommand(CommandHardwareAccuracy);
+    EXPECT_EQ(SelectedVideoBehaviour(), 1u);
+    ShellCommand(CommandHardwareAccuracy);
+    EXPECT_EQ(SelectedVideoBehaviour(), 0u);
+
+    ShellCommand(CommandAbout);
+    ASSERT_EQ(fake::window.messages.size(), 1u);
+    EXPECT_EQ(fake::window.messages[0].rfind("Plexaro about|Plexaro\nbeta 0.01", 0), 0u);
+}
+
+TEST_F(ShellCommands, FreeThenResetLeavesTheBlankPictureAndZeroMemory) {
+    ShellFramePass();
+    EXPECT_EQ(fake::display.windowed, 1);
+    ShellCommand(CommandFreeRom);
+    ShellCommand(CommandReset);
+    ShellFramePass();
+    EXPECT_EQ(fake::display.blank, 1);
+    EXPECT_EQ(fake::display.windowed, 1);
+    const uint8_t* memory = ConsoleMemory();
+    EXPECT_TRUE(std::all_of(memory, memory + ConsoleMemorySize, [](uint8_t b) { return b == 0; }));
+}
+
+TEST_F(ShellCommands, AFailedLoadKeepsThePathAndSaysWhy) {
+    ShellFileChosen("/nonexistent/game.sg");
+    ASSERT_EQ(fake::window.messages.size(), 1u);
+    EXPECT_EQ(fake::window.messages[0],
+              "Plexaro load error|/nonexistent/game.sg: Unable to stat file.");
+    EXPECT_EQ(Shell().CartridgePath, "/nonexistent/game.sg");
+    EXPECT_TRUE(Shell().cartridgeLoaded);
+    ShellCommand(CommandLoadRom);
+    EXPECT_EQ(fake::window.dialogsOpened, 1);
+}
+
+TEST(ShellStartUp, APathWithOptionsInItSaysWhereOptionsGo) {
+    fake::Reset();
+    ShellLoadFromCommandLine("/nonexistent/game.sg --stats");
+    ASSERT_TRUE(ShellStart(1, 0));
+    ASSERT_EQ(fake::window.messages.size(), 1u);
+    EXPECT_EQ(fake::window.messages[0],
+              "Plexaro load error|/nonexistent/game.sg --stats: Unable to stat file.\n"
+              "Options go before the cartridge's path: plexaro [OPTIONS] [--] CARTRIDGE.");
+    ShellShutdown();
+}
+
+TEST_F(ShellCommands, NoFramesRunWhileMinimisedOrHolding) {
+    fake::card.present = true;
+    AudioClose();
+    AudioOpen();
+    ShellFramePass();
+    const int writes = fake::card.writes;
+    ShellMinimised();
+    EXPECT_EQ(Shell().EmulationActive, 0);
+    EXPECT_FALSE(ShellFramePass());
+    EXPECT_EQ(fake::display.windowed, 1);
+    ShellRestored();
+
+    // A menu opening silences the card once; frames wait but the picture is still drawn.
+    ShellHold(true);
+    const int silenced = fake::card.writes;
+    EXPECT_GT(silenced, writes);
+    ShellHold(true);
+    EXPECT_FALSE(ShellFramePass());
+    EXPECT_EQ(fake::card.writes, silenced);
+    EXPECT_EQ(fake::display.windowed, 2);
+    ShellHold(false);
+    EXPECT_TRUE(ShellFramePass());
+}
+
+// Save and load through the State menu: a slot file per cartridge, a state that brings its
+// own video behaviour back into the menu, no state taken where a stopped frame stands, and
+// frames that the debugger's buttons finish counted like played ones.
+TEST_F(ShellCommands, StatesSavedBetweenFramesAndLoadedWithTheirBehaviour) {
+    const std::filesystem::path dir = testing::MakeScratch("states");
+    setenv("XDG_DATA_HOME", dir.c_str(), 1);
+    ShellFramePass();
+    ShellCommand(CommandSaveState);
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "plexaro/states/busy.sg.1.state"));
+    ShellCommand(CommandHardwareAccuracy);
+    ShellCommand(CommandLoadState);
+    EXPECT_EQ(Shell().HardwareAccuracy, 0);
+    EXPECT_EQ(SelectedVideoBehaviour(), 0u);
+
+    ShellFramePass();  // the base that rewind's differences start from again
+    const uint64_t frames = Shell().framesRun;
+    ShellDebuggerRan(DebuggerStep());
+    ShellCommand(CommandSaveState);
+    ASSERT_EQ(fake::window.messages.size(), 1u);
+    EXPECT_NE(fake::window.messages[0].find("middle of a frame"), std::string::npos);
+    ASSERT_TRUE(RewindActive());
+    const uint32_t recorded = RewindFrames();
+    ShellDebuggerRan(DebuggerRunToNextFrame());
+    EXPECT_EQ(Shell().framesRun, frames + 1);
+    EXPECT_EQ(RewindFrames(), recorded + 1);
+    DebuggerResume();
+    ShellCommand(CommandSaveState);
+    EXPECT_EQ(fake::window.messages.size(), 1u);
+    unsetenv("XDG_DATA_HOME");
+    testing::RemoveScratch(dir);
+}
+
+// Screenshots go to the desktop's pictures folder as its settings name it, numbered on.
+TEST_F(ShellCommands, ScreenshotsNumberedInTheDesktopsPicturesFolder) {
+    const std::filesystem::path dir = testing::MakeScratch("pictures");
+    const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    setenv("HOME", dir.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    unsetenv("XDG_PICTURES_DIR");
+    const std::string dirs =
+        "# written by xdg-user-dirs-update\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
+    std::filesystem::create_directories(dir / "config");
+    testing::WriteFile(dir / "config/user-dirs.dirs",
+                       std::vector<uint8_t>(dirs.begin(), dirs.end()));
+    ShellFramePass();
+    ShellCommand(CommandScreenshot);
+    ShellCommand(CommandScreenshot);
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "Bilder/plexaro-0001.png"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "Bilder/plexaro-0002.png"));
+    EXPECT_TRUE(fake::window.messages.empty());
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    testing::RemoveScratch(dir);
+}
+
+TEST(ShellLiveReload, ARebuiltCartridgeRunsAndABrokenOneIsSaidOnce) {
+    namespace fs = std::filesystem;
+    fake::Reset();
+    const fs::path dir = testing::MakeScratch("reload");
+    const std::string path = (dir / "game.sg").string();
+    const std::vector<uint8_t> first = testing::ReadBytes(testing::CartridgePath("busy"));
+    const std::vector<uint8_t> second = testing::ReadBytes(testing::CartridgePath("sound"));
+    testing::WriteFile(path, first);
+    ShellLoadFromCommandLine(path);
+    ASSERT_TRUE(ShellStart(1, 0));
+    const auto rewrite = [&](const std::vector<uint8_t>& bytes) {
+        const auto before = fs::last_write_time(path);
+        testing::WriteFile(path, bytes);
+        fs::last_write_time(path, before + std::chrono::seconds(2));
+    };
+    const auto running = [](const std::vector<uint8_t>& bytes) {
+        return std::equal(bytes.begin(), bytes.end(), RomImage());
+    };
+
+    ShellCheckReload();
+    EXPECT_EQ(fake::window.title, "Plexaro");
+    rewrite(second);
+    ShellCheckReload();  // seen, and given a second to settle
+    EXPECT_TRUE(running(first));
+    ShellCheckReload();
+    EXPECT_TRUE(running(second));
+    EXPECT_EQ(fake::window.title, "Plexaro - reloaded");
+    for (int tick = 0; tick < 3; ++tick) ShellCheckReload();
+    EXPECT_EQ(fake::window.title, "Plexaro");
+
+    rewrite({});  // an empty file: the running game stays, and it is said once
+    for (int tick = 0; tick < 4; ++tick) ShellCheckReload();
+    EXPECT_TRUE(running(second));
+    EXPECT_EQ(fake::window.messages,
+              std::vector<std::string>{"Plexaro load error|" + path + ": Can't find Rom !"});
+
+    // A build grown past 40960 bytes plays its first 40960, with the warning.
+    std::vector<uint8_t> longer = first;
+    longer.resize(RomImageSize + 1);
+    rewrite(longer);
+    for (int tick = 0; tick < 2; ++tick) ShellCheckReload();
+    EXPECT_TRUE(running(first));
+    ASSERT_EQ(fake::window.messages.size(), 2u);
+    EXPECT_NE(fake::window.messages[1].find(" is 40961 bytes long"), std::string::npos);
+
+    // Turned off, a change is left alone.
+    ShellCommand(CommandLiveReload);
+    rewrite(second);
+    for (int tick = 0; tick < 2; ++tick) ShellCheckReload();
+    EXPECT_TRUE(running(first));
+    ShellShutdown();
+    testing::RemoveScratch(dir);
+}
+
+TEST(ShellStartUp, AFailingStepEndsTheProgramWithStatusOne) {
+    fake::Reset();
+    fake::display.setModeResult = 1;
+    ShellLoadFromCommandLine("");
+    EXPECT_FALSE(ShellStart(1, 0));
+    EXPECT_TRUE(Shell().quitting);
+    EXPECT_EQ(Shell().exitStatus, 1);
+    ShellShutdown();
+}
+
+}  // namespace
+}  // namespace plexaro
