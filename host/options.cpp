@@ -1,9 +1,10 @@
+// The command line: one table of the options, which drives parsing, the checks and the
+// usage text, so an option is added in one place.
 #include "host/options.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <iterator>
 #include <string_view>
 
 namespace plexaro {
@@ -15,15 +16,140 @@ bool ParseCount(std::string_view text, uint64_t& value) {
     return error == std::errc() && stop == end && !text.empty();
 }
 
+// Stores an option's value (null for an option without one); returns what is wrong with it,
+// or an empty string.
+using ApplyOption = std::string (*)(const char* value, PlayerOptions& options);
+
+struct OptionSpec {
+    std::string_view word;
+    const char* valueName;  // in the usage text; null: the option takes no value
+    bool headlessOnly;      // the window has no use for it
+    const char* help;       // lines after the first start at the help column
+    ApplyOption apply;
+};
+
+constexpr OptionSpec Options[] = {
+    {"--headless", nullptr, false, "no window and no audio; frames run as fast as possible",
+     [](const char*, PlayerOptions& o) {
+         o.headless = true;
+         return std::string();
+     }},
+    {"--frames", "N", true, "stop after N frames (default 600)",
+     [](const char* value, PlayerOptions& o) {
+         if (ParseCount(value, o.frames)) return std::string();
+         return "--frames takes a whole number of frames, not '" + std::string(value) + "'";
+     }},
+    {"--screenshot", "FILE", true, "at the end, write the last frame as a 256x192 PNG",
+     [](const char* value, PlayerOptions& o) {
+         o.screenshotPath = value;
+         return std::string();
+     }},
+    {"--wav", "FILE", true, "write the sound as a 44100 Hz 16-bit mono WAV file",
+     [](const char* value, PlayerOptions& o) {
+         o.wavPath = value;
+         return std::string();
+     }},
+    {"--input", "FILE", true, "a script of joypad presses by frame number",
+     [](const char* value, PlayerOptions& o) {
+         o.inputPath = value;
+         return std::string();
+     }},
+    {"--trace", "FILE", true,
+     "write a line per instruction: frame, line, cycle,\n"
+     "PC, bytes, disassembly, AF BC DE HL IX IY SP (much slower)",
+     [](const char* value, PlayerOptions& o) {
+         o.tracePath = value;
+         return std::string();
+     }},
+    {"--rgb", "565|555", false, "pixel format (default 565), the window's starting RGB mode",
+     [](const char* value, PlayerOptions& o) {
+         const std::string_view mode = value;
+         if (mode != "565" && mode != "555") {
+             return "--rgb takes 565 or 555, not '" + std::string(mode) + "'";
+         }
+         o.rgbMode = mode == "565" ? 1 : 0;
+         return std::string();
+     }},
+    {"--video", "MODE", false,
+     "simple (default) or hardware: the video chip as the console\n"
+     "really behaves (sprite limit, Text and Multicolor, ...)",
+     [](const char* value, PlayerOptions& o) {
+         const std::string_view behaviour = value;
+         o.videoGiven = true;
+         if (behaviour != "simple" && behaviour != "hardware") {
+             return "--video takes simple or hardware, not '" + std::string(behaviour) + "'";
+         }
+         o.videoHardware = behaviour == "hardware" ? 1 : 0;
+         return std::string();
+     }},
+    {"--load-state", "FILE", true, "start from a saved state of this cartridge",
+     [](const char* value, PlayerOptions& o) {
+         o.loadStatePath = value;
+         return std::string();
+     }},
+    {"--save-state", "FILE", true, "at the end, save the console's state",
+     [](const char* value, PlayerOptions& o) {
+         o.saveStatePath = value;
+         return std::string();
+     }},
+    {"--hash", nullptr, true, "print FNV-1a 64 hashes of the last frame and of the sound",
+     [](const char*, PlayerOptions& o) {
+         o.hash = true;
+         return std::string();
+     }},
+    {"--stats", nullptr, false,
+     "(window) when it closes, print the frames run, the frame\n"
+     "rate, the time to the first frame and the renderer used",
+     [](const char*, PlayerOptions& o) {
+         o.stats = true;
+         return std::string();
+     }},
+    {"--help", nullptr, false, "print this text",
+     [](const char*, PlayerOptions& o) {
+         o.help = true;
+         return std::string();
+     }},
+    {"--version", nullptr, false, "print the version",
+     [](const char*, PlayerOptions& o) {
+         o.version = true;
+         return std::string();
+     }},
+};
+
+const OptionSpec* FindOption(std::string_view word) {
+    for (const OptionSpec& option : Options) {
+        if (option.word == word) return &option;
+    }
+    return nullptr;
+}
+
+constexpr size_t HelpColumn = 23;
+
+std::string MakeUsage() {
+    std::string text =
+        "Usage: plexaro [OPTIONS] [--] [CARTRIDGE]\n"
+        "Plays a Sega SG-1000 cartridge image in a window. The words after the options,\n"
+        "joined by single spaces, are the cartridge's path; without one the window starts\n"
+        "empty (File > Load rom).\n"
+        "\n";
+    for (const OptionSpec& option : Options) {
+        std::string line = "  " + std::string(option.word);
+        if (option.valueName != nullptr) line += std::string(" ") + option.valueName;
+        line.resize(HelpColumn, ' ');
+        if (option.headlessOnly) line += "(headless) ";
+        for (const char* c = option.help; *c != '\0'; ++c) {
+            line += *c;
+            if (*c == '\n') line.append(HelpColumn, ' ');
+        }
+        text += line + '\n';
+    }
+    return text;
+}
+
 }  // namespace
 
 bool IsOptionWord(std::string_view word) {
-    static constexpr std::string_view Options[] = {
-        "--headless", "--frames",     "--screenshot", "--wav",   "--input",
-        "--rgb",      "--video",      "--hash",       "--stats", "--help",
-        "--version",  "--save-state", "--load-state", "--trace",
-    };
-    return std::find(std::begin(Options), std::end(Options), word) != std::end(Options);
+    return FindOption(word) != nullptr;
 }
 
 // A path made of words that include one of our options was most likely meant as options.
@@ -38,33 +164,12 @@ bool NamesAnOption(std::string_view path) {
 }
 
 const char* UsageText() {
-    return "Usage: plexaro [OPTIONS] [--] [CARTRIDGE]\n"
-           "Plays a Sega SG-1000 cartridge image in a window. The words after the options,\n"
-           "joined by single spaces, are the cartridge's path; without one the window starts\n"
-           "empty (File > Load rom).\n"
-           "\n"
-           "  --headless           no window and no audio; frames run as fast as possible\n"
-           "  --frames N           (headless) stop after N frames (default 600)\n"
-           "  --screenshot FILE    (headless) at the end, write the last frame as a 256x192 PNG\n"
-           "  --wav FILE           (headless) write the sound as a 44100 Hz 16-bit mono WAV file\n"
-           "  --input FILE         (headless) a script of joypad presses by frame number\n"
-           "  --trace FILE         (headless) write a line per instruction: frame, line, cycle,\n"
-           "                       PC, bytes, disassembly, AF BC DE HL IX IY SP (much slower)\n"
-           "  --rgb 565|555        pixel format (default 565), the window's starting RGB mode\n"
-           "  --video MODE         simple (default) or hardware: the video chip as the console\n"
-           "                       really behaves (sprite limit, Text and Multicolor, ...)\n"
-           "  --load-state FILE    (headless) start from a saved state of this cartridge\n"
-           "  --save-state FILE    (headless) at the end, save the console's state\n"
-           "  --hash               (headless) print FNV-1a 64 hashes of the last frame and of the "
-           "sound\n"
-           "  --stats              (window) when it closes, print the frames run, the frame\n"
-           "                       rate, the time to the first frame and the renderer used\n"
-           "  --help               print this text\n"
-           "  --version            print the version\n";
+    static const std::string text = MakeUsage();
+    return text.c_str();
 }
 
 std::string ParseOptions(int count, const char* const* words, PlayerOptions& options) {
-    std::string firstHeadlessOnly;  // the window has no use for these
+    std::string_view firstHeadlessOnly;
     int i = 0;
     for (; i < count; ++i) {
         const std::string_view word = words[i];
@@ -73,69 +178,21 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
             ++i;
             break;
         }
-        const bool takesValue = word == "--frames" || word == "--screenshot" || word == "--wav" ||
-                                word == "--input" || word == "--rgb" || word == "--video" ||
-                                word == "--save-state" || word == "--load-state" ||
-                                word == "--trace";
-        if (takesValue && i + 1 >= count) return std::string(word) + " needs a value";
-        const bool headlessOnly = word == "--frames" || word == "--screenshot" || word == "--wav" ||
-                                  word == "--input" || word == "--hash" || word == "--save-state" ||
-                                  word == "--load-state" || word == "--trace";
-        if (headlessOnly && firstHeadlessOnly.empty()) firstHeadlessOnly = word;
-        if (word == "--headless") {
-            options.headless = true;
-        } else if (word == "--hash") {
-            options.hash = true;
-        } else if (word == "--stats") {
-            options.stats = true;
-        } else if (word == "--help") {
-            options.help = true;
-        } else if (word == "--version") {
-            options.version = true;
-        } else if (word == "--frames") {
-            if (!ParseCount(words[++i], options.frames)) {
-                return "--frames takes a whole number of frames, not '" + std::string(words[i]) +
-                       "'";
-            }
-        } else if (word == "--screenshot") {
-            options.screenshotPath = words[++i];
-        } else if (word == "--wav") {
-            options.wavPath = words[++i];
-        } else if (word == "--input") {
-            options.inputPath = words[++i];
-        } else if (word == "--save-state") {
-            options.saveStatePath = words[++i];
-        } else if (word == "--load-state") {
-            options.loadStatePath = words[++i];
-        } else if (word == "--trace") {
-            options.tracePath = words[++i];
-        } else if (word == "--rgb") {
-            const std::string_view mode = words[++i];
-            if (mode == "565") {
-                options.rgbMode = 1;
-            } else if (mode == "555") {
-                options.rgbMode = 0;
-            } else {
-                return "--rgb takes 565 or 555, not '" + std::string(mode) + "'";
-            }
-        } else if (word == "--video") {
-            const std::string_view behaviour = words[++i];
-            options.videoGiven = true;
-            if (behaviour == "simple") {
-                options.videoHardware = 0;
-            } else if (behaviour == "hardware") {
-                options.videoHardware = 1;
-            } else {
-                return "--video takes simple or hardware, not '" + std::string(behaviour) + "'";
-            }
-        } else {
-            return "unknown option '" + std::string(word) + "'";
+        const OptionSpec* option = FindOption(word);
+        if (option == nullptr) return "unknown option '" + std::string(word) + "'";
+        const char* value = nullptr;
+        if (option->valueName != nullptr) {
+            if (i + 1 >= count) return std::string(word) + " needs a value";
+            value = words[++i];
         }
-        if (takesValue && std::strlen(words[i]) == 0) return std::string(word) + " needs a value";
+        if (option->headlessOnly && firstHeadlessOnly.empty()) firstHeadlessOnly = option->word;
+        if (std::string error = option->apply(value, options); !error.empty()) return error;
+        if (value != nullptr && std::strlen(value) == 0)
+            return std::string(word) + " needs a value";
     }
 
     if (!options.headless && !firstHeadlessOnly.empty()) {
-        return firstHeadlessOnly + " only works with --headless";
+        return std::string(firstHeadlessOnly) + " only works with --headless";
     }
     options.cartridgePath.clear();
     for (int first = i; i < count; ++i) {
