@@ -1,5 +1,6 @@
-// Save states: the console's state written field by field in a fixed little-endian layout,
-// and read back only once all of it has been checked.
+// Save states: the console's state as a header and tagged sections, written field by field in
+// a little-endian layout, and read back (sectioned or in the first, fixed format) into a
+// staged record that reaches the machine only once all of it has been checked.
 #include "machine/state.h"
 
 #include <array>
@@ -14,15 +15,14 @@ namespace plexaro {
 namespace {
 
 constexpr uint8_t Magic[8] = {'P', 'L', 'X', 'S', 'T', 'A', 'T', 'E'};
+constexpr uint32_t FirstFormat = 1;  // one fixed layout, the sections' bodies without headers
 constexpr size_t RamSize = ConsoleMemorySize - ConsoleWritableStart;
 constexpr size_t HeaderSize = sizeof Magic + 4 + 4 + 8 + 8;
-constexpr size_t CpuSize = 12 * 2 + 9 + 4;
-constexpr size_t VdpSize = VdpRegisterCount + VramSize + 2 + 7;
-constexpr size_t PsgSize = 8 * 2 + 1 + 4 + 4 + 4 * 4 + 4;
-constexpr size_t JoypadSize = 2;
+constexpr size_t SectionHeaderSize = 4 + 4 + 4;  // tag, length, version
 constexpr size_t CrcSize = 4;
-constexpr size_t TotalSize =
-    HeaderSize + CpuSize + RamSize + VdpSize + PsgSize + JoypadSize + CrcSize;
+
+constexpr const char* Truncated = "the save state is truncated";
+constexpr const char* Newer = "the save state was made by a newer Plexaro";
 
 constexpr std::array<uint32_t, 256> CrcTable = [] {
     std::array<uint32_t, 256> table{};
@@ -34,7 +34,7 @@ constexpr std::array<uint32_t, 256> CrcTable = [] {
     return table;
 }();
 
-// Little-endian writing and reading with a cursor; the reader never runs past the end.
+// Little-endian writing with a cursor.
 struct Writer {
     uint8_t* start;
     uint8_t* at;
@@ -47,20 +47,50 @@ struct Writer {
     }
 };
 
+// Little-endian reading of one stretch of bytes. A field that the stretch is too short to
+// hold, and every field after it, takes the value the caller gives for it: how a section
+// saved before it grew, or not saved at all (an empty stretch), gets power-on values.
 struct Reader {
     const uint8_t* at;
-    void Bytes(void* data, size_t n) {
-        std::memcpy(data, at, n);
-        at += n;
-    }
-    uint64_t Number(size_t n) {
+    const uint8_t* end;
+    bool Has(size_t n) const { return static_cast<size_t>(end - at) >= n; }
+    uint64_t Number(size_t n, uint64_t absent) {
+        if (!Has(n)) {
+            at = end;
+            return absent;
+        }
         uint64_t value = 0;
         for (size_t i = 0; i < n; ++i) value |= static_cast<uint64_t>(*at++) << (8 * i);
         return value;
     }
+    // False (and nothing copied) when the bytes aren't all there.
+    bool Bytes(void* data, size_t n) {
+        if (!Has(n)) {
+            at = end;
+            return false;
+        }
+        std::memcpy(data, at, n);
+        at += n;
+        return true;
+    }
 };
 
-void PutCpu(Writer& w, const z80::CoreRegisters& c) {
+// What a state is read into before any of it reaches the machine.
+struct Staged {
+    z80::CoreRegisters cpu;
+    uint8_t ram[RamSize];
+    VdpState vdp;  // only the fields VdpRestore reads
+    PsgChip psg;   // only the fields PsgRestore reads
+    uint8_t joypad[2];
+};
+
+// Each section: what its current version writes, how it is read back into the staged record
+// (null, or a message for values the console can't hold), and how it is put into the machine.
+
+constexpr uint32_t CpuSize = 12 * 2 + 9 + 4;
+
+void PutCpu(Writer& w, StateSpan*) {
+    const z80::CoreRegisters c = z80::ExportRegisters();
     for (uint16_t v :
          {c.af, c.bc, c.de, c.hl, c.ix, c.iy, c.pc, c.sp, c.af2, c.bc2, c.de2, c.hl2}) {
         w.Number(v, 2);
@@ -72,25 +102,66 @@ void PutCpu(Writer& w, const z80::CoreRegisters& c) {
     w.Number(static_cast<uint32_t>(c.pendingCycles), 4);
 }
 
-z80::CoreRegisters GetCpu(Reader& r) {
-    z80::CoreRegisters c{};
+const char* GetCpu(Reader& r, Staged& s) {
+    z80::CoreRegisters& c = s.cpu;
+    // As z80::Reset leaves the core: Z set, IX and IY all ones, everything else clear.
     for (uint16_t* v :
          {&c.af, &c.bc, &c.de, &c.hl, &c.ix, &c.iy, &c.pc, &c.sp, &c.af2, &c.bc2, &c.de2, &c.hl2}) {
-        *v = static_cast<uint16_t>(r.Number(2));
+        const uint16_t powerOn = v == &c.af ? 0x4000 : v == &c.ix || v == &c.iy ? 0xFFFF : 0;
+        *v = static_cast<uint16_t>(r.Number(2, powerOn));
     }
     for (uint8_t* v :
          {&c.iff1, &c.iff2, &c.i, &c.r, &c.rHigh, &c.im, &c.xySource, &c.irqVector, &c.irqLine}) {
-        *v = static_cast<uint8_t>(r.Number(1));
+        *v = static_cast<uint8_t>(r.Number(1, 0));
     }
-    c.pendingCycles = static_cast<int32_t>(r.Number(4));
-    return c;
+    c.pendingCycles = static_cast<int32_t>(r.Number(4, 0));
+    return nullptr;
 }
 
+void ApplyCpu(const Staged& s) {
+    z80::ImportRegisters(s.cpu);
+}
+
+// With spans to fill, the RAM's bytes are only pointed to.
+void PutRam(Writer& w, StateSpan* spans) {
+    const uint8_t* memory = ConsoleMemory();
+    if (memory == nullptr) {
+        std::memset(w.at, 0, RamSize);
+        if (spans != nullptr)
+            spans[0] = {static_cast<size_t>(w.at - w.start), RamSize, w.at, ~0ull};
+        w.at += RamSize;
+    } else if (spans != nullptr) {
+        // The Z80 writes RAM directly: what changed there is not known.
+        spans[0] = {static_cast<size_t>(w.at - w.start), RamSize, memory + ConsoleWritableStart,
+                    ~0ull};
+        w.at += RamSize;
+    } else {
+        w.Bytes(memory + ConsoleWritableStart, RamSize);
+    }
+}
+
+const char* GetRam(Reader& r, Staged& s) {
+    if (r.Bytes(s.ram, RamSize)) return nullptr;
+    // As power-on leaves it: zeros, under the part of a 40 KB image that lies above 0x8000.
+    std::memset(s.ram, 0, RamSize);
+    std::memcpy(s.ram, RomImage() + ConsoleWritableStart, RomImageSize - ConsoleWritableStart);
+    return nullptr;
+}
+
+void ApplyRam(const Staged& s) {
+    std::memcpy(WritableConsoleRam(), s.ram, RamSize);
+}
+
+// The video chip is reached only through PutVdp and GetVdp, and only through the fields a
+// state keeps of it.
+constexpr uint32_t VdpSize = VdpRegisterCount + VramSize + 2 + 7;
+
 // With a span to fill, the video memory's bytes are only pointed to.
-void PutVdp(Writer& w, const VdpState& v, StateSpan* vram) {
+void PutVdp(Writer& w, StateSpan* spans) {
+    const auto& v = VdpInspect();
     w.Bytes(v.registers, VdpRegisterCount);
-    if (vram != nullptr) {
-        *vram = {static_cast<size_t>(w.at - w.start), VramSize, v.vram, VdpTakeVramChanges()};
+    if (spans != nullptr) {
+        spans[1] = {static_cast<size_t>(w.at - w.start), VramSize, v.vram, VdpTakeVramChanges()};
         w.at += VramSize;
     } else {
         w.Bytes(v.vram, VramSize);
@@ -103,26 +174,38 @@ void PutVdp(Writer& w, const VdpState& v, StateSpan* vram) {
     }
 }
 
-// Fills only the fields VdpRestore reads. False when a field holds a value the chip can't.
+// Fills only the fields VdpRestore reads; what is missing is as power-on leaves the chip, in
+// the behaviour selected now. False when a field holds a value the chip can't.
 bool GetVdp(Reader& r, VdpState& v) {
-    r.Bytes(v.registers, VdpRegisterCount);
-    r.Bytes(v.vram, VramSize);
-    v.address = static_cast<uint16_t>(r.Number(2));
-    v.accessCode = static_cast<uint8_t>(r.Number(1));
-    v.readBuffer = static_cast<uint8_t>(r.Number(1));
-    const uint64_t latched = r.Number(1);
+    if (!r.Bytes(v.registers, VdpRegisterCount)) std::memset(v.registers, 0, VdpRegisterCount);
+    if (!r.Bytes(v.vram, VramSize)) std::memset(v.vram, 0, VramSize);
+    v.address = static_cast<uint16_t>(r.Number(2, 0));
+    v.accessCode = static_cast<uint8_t>(r.Number(1, 0));
+    v.readBuffer = static_cast<uint8_t>(r.Number(1, 0));
+    const uint64_t latched = r.Number(1, 0);
     v.controlLatched = latched != 0;
-    v.firstByte = static_cast<uint8_t>(r.Number(1));
-    v.status = static_cast<uint8_t>(r.Number(1));
-    const uint64_t mode = r.Number(1);
-    const uint64_t behaviour = r.Number(1);
+    v.firstByte = static_cast<uint8_t>(r.Number(1, 0));
+    v.status = static_cast<uint8_t>(r.Number(1, 0));
+    const uint64_t mode = r.Number(1, Text);
+    const uint64_t behaviour = r.Number(1, SelectedVideoBehaviour());
     v.mode = static_cast<ScreenMode>(mode);
     v.behaviour = static_cast<VideoBehaviour>(behaviour);
     return v.address < VramSize && v.accessCode <= 3 && latched <= 1 && mode <= Multicolor &&
            behaviour <= 1;
 }
 
-void PutPsg(Writer& w, const PsgChip& p) {
+const char* GetVideo(Reader& r, Staged& s) {
+    return GetVdp(r, s.vdp) ? nullptr : "the save state holds a video chip state that can't be";
+}
+
+void ApplyVideo(const Staged& s) {
+    VdpRestore(s.vdp);
+}
+
+constexpr uint32_t PsgSize = 8 * 2 + 1 + 4 + 4 + 4 * 4 + 4;
+
+void PutPsg(Writer& w, StateSpan*) {
+    const PsgChip& p = *PsgInspect(0);
     for (int32_t reg : p.registers) w.Number(static_cast<uint32_t>(reg), 2);
     w.Number(static_cast<uint32_t>(p.lastRegister), 1);
     w.Number(p.rng, 4);
@@ -131,23 +214,133 @@ void PutPsg(Writer& w, const PsgChip& p) {
     for (int32_t out : p.output) w.Number(static_cast<uint32_t>(out), 1);
 }
 
-void GetPsg(Reader& r, PsgChip& p) {
-    for (int32_t& reg : p.registers) reg = static_cast<int32_t>(r.Number(2));
-    p.lastRegister = static_cast<int32_t>(r.Number(1));
-    p.rng = static_cast<uint32_t>(r.Number(4));
-    p.noiseFeedback = static_cast<int32_t>(r.Number(4));
-    for (int32_t& count : p.count) count = static_cast<int32_t>(r.Number(4));
-    for (int32_t& out : p.output) out = static_cast<int32_t>(r.Number(1));
+// What is missing is as PsgInit leaves the chip: silent, the noise register preset, and the
+// feedback and the step as the running chip has them (PsgInit keeps those).
+const char* GetPsg(Reader& r, Staged& s) {
+    const PsgChip& running = *PsgInspect(0);
+    PsgChip& p = s.psg;
+    for (int i = 0; i < 8; ++i) p.registers[i] = static_cast<int32_t>(r.Number(2, i & 1 ? 15 : 0));
+    p.lastRegister = static_cast<int32_t>(r.Number(1, 0));
+    p.rng = static_cast<uint32_t>(r.Number(4, PSG_NOISE_PRESET));
+    p.noiseFeedback =
+        static_cast<int32_t>(r.Number(4, static_cast<uint32_t>(running.noiseFeedback)));
+    for (int32_t& count : p.count) {
+        count = static_cast<int32_t>(r.Number(4, static_cast<uint32_t>(running.updateStep)));
+    }
+    for (int i = 0; i < 4; ++i) {
+        p.output[i] = static_cast<int32_t>(r.Number(1, i == 3 ? PSG_NOISE_PRESET & 1 : 0));
+    }
+    return nullptr;
 }
 
-// What a state is read into before any of it reaches the machine.
-struct Staged {
-    z80::CoreRegisters cpu;
-    uint8_t ram[RamSize];
-    VdpState vdp;
-    PsgChip psg;
-    uint8_t joypad[JoypadSize];
+void ApplyPsg(const Staged& s) {
+    PsgRestore(0, s.psg);
+}
+
+constexpr uint32_t JoypadSize = 2;
+
+void PutJoypad(Writer& w, StateSpan*) {
+    w.Bytes(JoypadPorts(), JoypadSize);
+}
+
+const char* GetJoypad(Reader& r, Staged& s) {
+    for (uint8_t& port : s.joypad) port = static_cast<uint8_t>(r.Number(1, 0xFF));
+    return nullptr;
+}
+
+void ApplyJoypad(const Staged& s) {
+    RestoreJoypad(s.joypad);
+}
+
+constexpr uint32_t Tag(const char (&name)[5]) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(name[0])) |
+           static_cast<uint32_t>(static_cast<uint8_t>(name[1])) << 8 |
+           static_cast<uint32_t>(static_cast<uint8_t>(name[2])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(name[3])) << 24;
+}
+
+struct SectionKind {
+    uint32_t tag;
+    uint32_t version;  // of what this build writes; a newer one is refused
+    uint32_t size;     // bytes this build writes
+    // Bytes in a first-format state, where the sections lay one after the other in this
+    // table's order without headers; 0 for a section that came later. Never changes.
+    uint32_t firstFormatSize;
+    void (*put)(Writer&, StateSpan*);
+    const char* (*get)(Reader&, Staged&);
+    void (*apply)(const Staged&);
 };
+
+// In the order they are written, read and applied.
+constexpr SectionKind Sections[] = {
+    {Tag("CPU "), 1, CpuSize, 37, PutCpu, GetCpu, ApplyCpu},
+    {Tag("RAM "), 1, RamSize, 32768, PutRam, GetRam, ApplyRam},
+    {Tag("VDP "), 1, VdpSize, 16401, PutVdp, GetVideo, ApplyVideo},
+    {Tag("PSG "), 1, PsgSize, 45, PutPsg, GetPsg, ApplyPsg},
+    {Tag("JOYP"), 1, JoypadSize, 2, PutJoypad, GetJoypad, ApplyJoypad},
+};
+constexpr size_t SectionCount = std::size(Sections);
+
+constexpr size_t TotalSize = [] {
+    size_t total = HeaderSize + CrcSize;
+    for (const SectionKind& s : Sections) total += SectionHeaderSize + s.size;
+    return total;
+}();
+constexpr size_t FirstFormatSize = [] {
+    size_t total = HeaderSize + CrcSize;
+    for (const SectionKind& s : Sections) total += s.firstFormatSize;
+    return total;
+}();
+static_assert(FirstFormatSize == 49289);
+static_assert(TotalSize < 64 * 1024);
+
+// Where each known section's bytes lie: in a sectioned state, found by tag in any order,
+// unknown tags and repeats of a known one passed over; absent ones stay empty.
+const char* FindSections(const uint8_t* at, const uint8_t* end, Reader* bodies) {
+    while (at != end) {
+        Reader header{at, end};
+        if (!header.Has(SectionHeaderSize)) return Truncated;
+        const uint64_t tag = header.Number(4, 0);
+        const uint64_t length = header.Number(4, 0);
+        const uint64_t version = header.Number(4, 0);
+        at = header.at;
+        if (length > static_cast<size_t>(end - at)) return Truncated;
+        for (size_t i = 0; i < SectionCount; ++i) {
+            if (tag != Sections[i].tag) continue;
+            if (version > Sections[i].version) return Newer;
+            if (bodies[i].at == nullptr) bodies[i] = {at, at + length};
+        }
+        at += length;
+    }
+    return nullptr;
+}
+
+// The same for a first-format state, whose size has been checked.
+void FindFirstFormatSections(const uint8_t* at, Reader* bodies) {
+    for (size_t i = 0; i < SectionCount; ++i) {
+        if (Sections[i].firstFormatSize == 0) continue;
+        bodies[i] = {at, at + Sections[i].firstFormatSize};
+        at += Sections[i].firstFormatSize;
+    }
+}
+
+// The state, with the RAM and the video memory written out, or (spans not null) only
+// pointed to.
+void Write(uint64_t frame, uint8_t* out, StateSpan* spans) {
+    Writer w{out, out};
+    w.Bytes(Magic, sizeof Magic);
+    w.Number(MachineStateVersion, 4);
+    w.Number(TotalSize, 4);
+    w.Number(CartridgeHash(), 8);
+    w.Number(frame, 8);
+    for (const SectionKind& s : Sections) {
+        w.Number(s.tag, 4);
+        w.Number(s.size, 4);
+        w.Number(s.version, 4);
+        s.put(w, spans);
+    }
+    w.Number(0, CrcSize);
+}
 
 }  // namespace
 
@@ -183,38 +376,6 @@ void SealMachineState(uint8_t* state) {
     w.Number(Crc32(state, TotalSize - CrcSize), 4);
 }
 
-namespace {
-
-// The state, with the RAM and the video memory written out, or (spans not null) only
-// pointed to.
-void Write(uint64_t frame, uint8_t* out, StateSpan* spans) {
-    Writer w{out, out};
-    w.Bytes(Magic, sizeof Magic);
-    w.Number(MachineStateVersion, 4);
-    w.Number(TotalSize, 4);
-    w.Number(CartridgeHash(), 8);
-    w.Number(frame, 8);
-    PutCpu(w, z80::ExportRegisters());
-    const uint8_t* memory = ConsoleMemory();
-    if (memory == nullptr) {
-        std::memset(w.at, 0, RamSize);
-        if (spans != nullptr) spans[0] = {static_cast<size_t>(w.at - out), RamSize, w.at, ~0ull};
-        w.at += RamSize;
-    } else if (spans != nullptr) {
-        // The Z80 writes RAM directly: what changed there is not known.
-        spans[0] = {static_cast<size_t>(w.at - out), RamSize, memory + ConsoleWritableStart, ~0ull};
-        w.at += RamSize;
-    } else {
-        w.Bytes(memory + ConsoleWritableStart, RamSize);
-    }
-    PutVdp(w, VdpInspect(), spans != nullptr ? &spans[1] : nullptr);
-    PutPsg(w, *PsgInspect(0));
-    w.Bytes(JoypadPorts(), JoypadSize);
-    w.Number(0, CrcSize);
-}
-
-}  // namespace
-
 void WriteMachineState(uint64_t frame, uint8_t* out) {
     Write(frame, out, nullptr);
 }
@@ -224,36 +385,40 @@ void WriteMachineStateAround(uint64_t frame, uint8_t* out, StateSpan* spans) {
 }
 
 const char* LoadMachineState(const uint8_t* bytes, size_t size, uint64_t* frame) {
-    if (size < HeaderSize) return "the save state is truncated";
-    Reader r{bytes};
+    if (size < HeaderSize) return Truncated;
+    Reader r{bytes, bytes + HeaderSize};
     uint8_t magic[sizeof Magic];
     r.Bytes(magic, sizeof magic);
     if (std::memcmp(magic, Magic, sizeof Magic) != 0) return "not a Plexaro save state";
-    const uint64_t version = r.Number(4);
-    if (version > MachineStateVersion) return "the save state was made by a newer Plexaro";
-    if (version != MachineStateVersion) return "the save state's format is not known";
-    const uint64_t declared = r.Number(4);
-    if (declared != TotalSize || size < TotalSize) return "the save state is truncated";
-    if (Crc32(bytes, TotalSize - CrcSize) !=
-        static_cast<uint32_t>(Reader{bytes + TotalSize - CrcSize}.Number(4))) {
+    const uint64_t version = r.Number(4, 0);
+    if (version > MachineStateVersion) return Newer;
+    if (version < FirstFormat) return "the save state's format is not known";
+    const uint64_t declared = r.Number(4, 0);
+    const bool first = version == FirstFormat;
+    if ((first && declared != FirstFormatSize) || declared < HeaderSize + CrcSize ||
+        size < declared) {
+        return Truncated;
+    }
+    const uint8_t* end = bytes + declared - CrcSize;
+    if (Crc32(bytes, declared - CrcSize) !=
+        static_cast<uint32_t>(Reader{end, end + CrcSize}.Number(CrcSize, 0))) {
         return "the save state is damaged: its checksum does not match";
     }
-    if (r.Number(8) != CartridgeHash()) return "the save state belongs to another cartridge";
-    const uint64_t stateFrame = r.Number(8);
+    if (r.Number(8, 0) != CartridgeHash()) return "the save state belongs to another cartridge";
+    const uint64_t stateFrame = r.Number(8, 0);
     if (ConsoleMemory() == nullptr) return "the console is not running";
 
+    Reader bodies[SectionCount] = {};
+    if (first) {
+        FindFirstFormatSections(bytes + HeaderSize, bodies);
+    } else if (const char* problem = FindSections(bytes + HeaderSize, end, bodies)) {
+        return problem;
+    }
     static Staged staged;  // 64 KB: kept off the stack, reused by every load
-    staged.cpu = GetCpu(r);
-    r.Bytes(staged.ram, RamSize);
-    if (!GetVdp(r, staged.vdp)) return "the save state holds a video chip state that can't be";
-    GetPsg(r, staged.psg);
-    r.Bytes(staged.joypad, JoypadSize);
-
-    z80::ImportRegisters(staged.cpu);
-    std::memcpy(WritableConsoleRam(), staged.ram, RamSize);
-    VdpRestore(staged.vdp);
-    PsgRestore(0, staged.psg);
-    RestoreJoypad(staged.joypad);
+    for (size_t i = 0; i < SectionCount; ++i) {
+        if (const char* problem = Sections[i].get(bodies[i], staged)) return problem;
+    }
+    for (const SectionKind& s : Sections) s.apply(staged);
     if (frame != nullptr) *frame = stateFrame;
     return nullptr;
 }

@@ -1,11 +1,28 @@
 // Save states: the whole console as bytes and back, for saving anywhere, rewinding and
 // starting a scripted run from any point of a game.
 //
-// The bytes are pointer-free, little-endian and of fixed field sizes, so a state outlives
-// the process that made it: a magic word, the format version, the size, a hash of the
-// cartridge image it was made from, the frame number, then the Z80, the writable console
-// memory (0x8000-0xFFFF), the video chip, the sound chip and the joypad bytes, and last a
-// CRC-32 of everything before it. States are made between frames.
+// The bytes are pointer-free and little-endian, so a state outlives the process and the build
+// that made it. A header: the magic word "PLXSTATE", the format version (32 bits), the state's
+// whole size (32 bits), a hash of the cartridge image it was made from and the frame number
+// (64 bits each). Then sections, one per part of the console: the Z80 ("CPU "), the writable
+// console memory 0x8000-0xFFFF ("RAM "), the video chip ("VDP "), the sound chip ("PSG ") and
+// the joypad bytes ("JOYP"). Each is a 4-byte tag, the length of its bytes (32 bits), its own
+// version (32 bits), then its bytes. Last, a CRC-32 of everything before it. States are made
+// between frames.
+//
+// A loader takes the sections it knows in any order, passes over the ones it doesn't, and
+// gives whatever a state lacks (a section left out, or the fields past the end of a shorter,
+// older version of one) its power-on value. A known section in a newer version than the
+// loader reads is refused. So a later build adds a part of the console as a new section (a
+// new tag: older builds pass over it), and grows a section by adding fields at its end and
+// raising its version (older builds refuse it; newer ones read the older, shorter version).
+// Either is one row of the section table in state.cpp, with the functions that write the
+// section, read it (power-on values for what is missing) and put it into the machine.
+// Version 1 states, the fixed layout from before sections (the same sections' bytes, one
+// after the other, without their headers), still load.
+//
+// For one build every state it writes has the same size and layout, so the RAM and the video
+// memory always lie at the same offsets (see StateSpan).
 //
 //     std::vector<uint8_t> bytes(MachineStateSize());
 //     SaveMachineState(frame, bytes.data());
@@ -18,9 +35,9 @@
 
 namespace plexaro {
 
-inline constexpr uint32_t MachineStateVersion = 1;
+inline constexpr uint32_t MachineStateVersion = 2;  // the version this build writes
 
-uint32_t MachineStateSize();  // the same for every state of this version
+uint32_t MachineStateSize();  // the same for every state this build writes
 uint64_t CartridgeHash();     // FNV-1a 64 of the loaded cartridge image
 // Writes MachineStateSize() bytes. The machine must be initialised.
 void SaveMachineState(uint64_t frame, uint8_t* out);
