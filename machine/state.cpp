@@ -87,7 +87,7 @@ z80::CoreRegisters GetCpu(Reader& r) {
 }
 
 // With a span to fill, the video memory's bytes are only pointed to.
-void PutVdp(Writer& w, const VdpState& v, StateSpan* vram) {
+void PutVdp(Writer& w, const VdpView& v, StateSpan* vram) {
     w.Bytes(v.registers, VdpRegisterCount);
     if (vram != nullptr) {
         *vram = {static_cast<size_t>(w.at - w.start), VramSize, v.vram, VdpTakeVramChanges()};
@@ -104,7 +104,7 @@ void PutVdp(Writer& w, const VdpState& v, StateSpan* vram) {
 }
 
 // Fills only the fields VdpRestore reads. False when a field holds a value the chip can't.
-bool GetVdp(Reader& r, VdpState& v) {
+bool GetVdp(Reader& r, VdpSnapshot& v) {
     r.Bytes(v.registers, VdpRegisterCount);
     r.Bytes(v.vram, VramSize);
     v.address = static_cast<uint16_t>(r.Number(2));
@@ -144,7 +144,7 @@ void GetPsg(Reader& r, PsgChip& p) {
 struct Staged {
     z80::CoreRegisters cpu;
     uint8_t ram[RamSize];
-    VdpState vdp;
+    VdpSnapshot vdp;
     PsgChip psg;
     uint8_t joypad[JoypadSize];
 };

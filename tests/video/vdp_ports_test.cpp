@@ -16,7 +16,7 @@ class VdpPorts : public ::testing::Test {
 protected:
     void SetUp() override { VdpInit(256); }
     void TearDown() override { VdpRelease(); }
-    const VdpState& vdp = VdpInspect();
+    const VdpState& vdp = VdpChipState();
 };
 
 TEST_F(VdpPorts, ControlLatchAndAddressing) {
