@@ -12,6 +12,9 @@
 //
 // Unit of time: one scanline. Register and memory changes show from the next line drawn.
 //
+// Outside the chip, tools read it through VdpInspect's small view, and save states take and
+// put back a VdpSnapshot; what the chip works out for drawing stays inside video/.
+//
 // Two behaviours, chosen per run with VdpSelectBehaviour and kept through VdpInit and
 // VdpReset. VideoSimple (the default) is the forgiving chip players like: every sprite on a
 // line is drawn, magnification is ignored, sprites show over a blanked screen, collisions
@@ -168,8 +171,8 @@ uint32_t VdpRowStride();
 
 uint8_t VdpRegister(uint32_t number);  // read access for the machine (register 1: interrupt enable)
 uint8_t VdpStatus();                   // the status without clearing it
-VdpView VdpInspect();                  // read-only view for tests and tools
-void VdpSave(VdpSnapshot& out);
+VdpView VdpInspect();                  // read-only view for tools, tests and save states
+void VdpSave(VdpSnapshot& out);        // what VdpRestore puts back
 // Puts back a saved chip; the frame buffer and its pixel format stay as they are.
 void VdpRestore(const VdpSnapshot& saved);
 // The 256-byte blocks of vram changed since the last call (bit k: bytes k * 256 to

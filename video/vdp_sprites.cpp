@@ -40,10 +40,10 @@ void FindSpriteLines(VdpState& chip) {
     const uint8_t* attributes = Table(chip, chip.spriteAttributeTable);
     std::memset(chip.spriteLines, 0, sizeof chip.spriteLines);
     uint32_t entry = 0;
-    for (; entry < VdpSpriteCount; ++entry) {
-        const uint8_t yByte = attributes[entry * VdpSpriteEntryBytes + SpriteYByte];
-        if (yByte == VdpSpriteEndMarker) break;
-        MarkSpriteLines(chip, entry, yByte, true);
+    const uint8_t* yBytes = attributes + SpriteYByte;
+    for (; entry < VdpSpriteCount && yBytes[entry * VdpSpriteEntryBytes] != VdpSpriteEndMarker;
+         ++entry) {
+        MarkSpriteLines(chip, entry, yBytes[entry * VdpSpriteEntryBytes], true);
     }
     chip.spriteEntries = static_cast<uint8_t>(entry);
     chip.spriteLinesKnown = true;
