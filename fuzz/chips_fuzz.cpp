@@ -11,6 +11,7 @@
 #include "cpu/z80.h"
 #include "sound/psg.h"
 #include "video/vdp.h"
+#include "video/vdp_state.h"  // the sprite steps, driven on their own too
 
 namespace {
 

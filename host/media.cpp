@@ -59,9 +59,9 @@ uint64_t Fnv1a64(uint64_t hash, const uint8_t* bytes, size_t count) {
 }
 
 uint64_t HashFrame(uint64_t hash, const uint16_t* pixels, uint32_t rowStride) {
-    for (uint32_t y = 0; y < PictureHeight; ++y) {
+    for (uint32_t y = 0; y < VdpVisibleLines; ++y) {
         const uint16_t* row = pixels + static_cast<size_t>(y) * rowStride;
-        for (uint32_t x = 0; x < PictureWidth; ++x) {
+        for (uint32_t x = 0; x < VdpScreenWidth; ++x) {
             const uint8_t bytes[2] = {static_cast<uint8_t>(row[x]),
                                       static_cast<uint8_t>(row[x] >> 8)};
             hash = Fnv1a64(hash, bytes, 2);
@@ -80,18 +80,10 @@ uint64_t HashSamples(uint64_t hash, const int16_t* samples, size_t count) {
 }
 
 void FrameToRgb(const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode, uint8_t* rgb) {
-    for (uint32_t y = 0; y < PictureHeight; ++y) {
+    for (uint32_t y = 0; y < VdpVisibleLines; ++y) {
         const uint16_t* row = pixels + static_cast<size_t>(y) * rowStride;
-        for (uint32_t x = 0; x < PictureWidth; ++x, rgb += 3) {
-            const uint32_t p = row[x];
-            if (rgbMode == 1) {
-                rgb[0] = static_cast<uint8_t>((p >> 11) << 3);
-                rgb[1] = static_cast<uint8_t>(((p >> 5) & 0x3F) << 2);
-            } else {
-                rgb[0] = static_cast<uint8_t>(((p >> 10) & 0x1F) << 3);
-                rgb[1] = static_cast<uint8_t>(((p >> 5) & 0x1F) << 3);
-            }
-            rgb[2] = static_cast<uint8_t>((p & 0x1F) << 3);
+        for (uint32_t x = 0; x < VdpScreenWidth; ++x, rgb += 3) {
+            PixelToRgb(row[x], rgbMode, rgb);
         }
     }
 }
@@ -120,11 +112,11 @@ bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>& 
 }
 
 bool WritePng(const char* path, const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode) {
-    std::vector<uint8_t> rgb(PictureWidth * PictureHeight * 3);
+    std::vector<uint8_t> rgb(VdpScreenWidth * VdpVisibleLines * 3);
     FrameToRgb(pixels, rowStride, rgbMode, rgb.data());
     const std::string temporary = TemporaryNameFor(path);
-    const bool written = stbi_write_png(temporary.c_str(), PictureWidth, PictureHeight, 3,
-                                        rgb.data(), PictureWidth * 3) != 0;
+    const bool written = stbi_write_png(temporary.c_str(), VdpScreenWidth, VdpVisibleLines, 3,
+                                        rgb.data(), VdpScreenWidth * 3) != 0;
     return Finish(written, temporary, path);
 }
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "video/vdp.h"
+
 namespace plexaro {
 
-inline constexpr uint32_t PictureWidth = 256;
-inline constexpr uint32_t PictureHeight = 192;
 inline constexpr uint64_t FnvOffsetBasis = 0xCBF29CE484222325;
 inline constexpr uint64_t FnvPrime = 0x100000001B3;
 
@@ -25,9 +25,8 @@ uint64_t HashFrame(uint64_t hash, const uint16_t* pixels, uint32_t rowStride);
 // Samples as two little-endian bytes each; chain the calls over a whole run.
 uint64_t HashSamples(uint64_t hash, const int16_t* samples, size_t count);
 
-// 8-bit RGB triples of the 256x192 picture (rgb holds 256 * 192 * 3 bytes). Each field goes
-// back to the top of its byte; the palette's components are multiples of 32, so this
-// recovers them exactly. rgbMode: 1 for RGB 565, 0 for RGB 555.
+// 8-bit RGB triples of the 256x192 picture (rgb holds 256 * 192 * 3 bytes), each pixel as
+// PixelToRgb gives it back. rgbMode: 1 for RGB 565, 0 for RGB 555.
 void FrameToRgb(const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode, uint8_t* rgb);
 bool WritePng(const char* path, const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode);
 

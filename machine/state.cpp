@@ -79,8 +79,8 @@ struct Reader {
 struct Staged {
     z80::CoreRegisters cpu;
     uint8_t ram[RamSize];
-    VdpState vdp;  // only the fields VdpRestore reads
-    PsgChip psg;   // only the fields PsgRestore reads
+    VdpSnapshot vdp;
+    PsgChip psg;  // only the fields PsgRestore reads
     uint8_t joypad[2];
 };
 
@@ -158,7 +158,7 @@ constexpr uint32_t VdpSize = VdpRegisterCount + VramSize + 2 + 7;
 
 // With a span to fill, the video memory's bytes are only pointed to.
 void PutVdp(Writer& w, StateSpan* spans) {
-    const auto& v = VdpInspect();
+    const VdpView v = VdpInspect();
     w.Bytes(v.registers, VdpRegisterCount);
     if (spans != nullptr) {
         spans[1] = {static_cast<size_t>(w.at - w.start), VramSize, v.vram, VdpTakeVramChanges()};
@@ -176,7 +176,7 @@ void PutVdp(Writer& w, StateSpan* spans) {
 
 // Fills only the fields VdpRestore reads; what is missing is as power-on leaves the chip, in
 // the behaviour selected now. False when a field holds a value the chip can't.
-bool GetVdp(Reader& r, VdpState& v) {
+bool GetVdp(Reader& r, VdpSnapshot& v) {
     if (!r.Bytes(v.registers, VdpRegisterCount)) std::memset(v.registers, 0, VdpRegisterCount);
     if (!r.Bytes(v.vram, VramSize)) std::memset(v.vram, 0, VramSize);
     v.address = static_cast<uint16_t>(r.Number(2, 0));
@@ -414,7 +414,7 @@ const char* LoadMachineState(const uint8_t* bytes, size_t size, uint64_t* frame)
     } else if (const char* problem = FindSections(bytes + HeaderSize, end, bodies)) {
         return problem;
     }
-    static Staged staged;  // 64 KB: kept off the stack, reused by every load
+    static Staged staged;  // 48 KB: kept off the stack, reused by every load
     for (size_t i = 0; i < SectionCount; ++i) {
         if (const char* problem = Sections[i].get(bodies[i], staged)) return problem;
     }

@@ -25,6 +25,17 @@ constexpr uint32_t ModeIndexGraphicsII = 1;
 constexpr uint32_t ModeIndexMulticolor = 8;
 constexpr uint32_t ModeIndexText = 16;
 
+// Masks applied to registers 2 to 6 before they become table offsets, one row per ScreenMode.
+// clang-format off
+constexpr uint8_t TableBaseMasks[4][5] = {
+    // name  colour pattern sprAttr sprPat
+    {0x7F, 0x00, 0x3F, 0x00, 0x3F},  // Text
+    {0x7F, 0xFF, 0x3F, 0xFF, 0x3F},  // GraphicsI
+    {0x7F, 0x80, 0x3C, 0xFF, 0x3F},  // GraphicsII
+    {0x7F, 0x00, 0x3F, 0xFF, 0x3F},  // Multicolor
+};
+// clang-format on
+
 // Registers 2 to 6 select their table in units of these many bytes.
 constexpr uint32_t TableUnits[5] = {0x400, 0x40, 0x800, 0x80, 0x800};
 
@@ -105,7 +116,7 @@ void MapFedPages() {
     std::memset(vdp.feedsDerived, 0, sizeof vdp.feedsDerived);
     const uint32_t tables[4][2] = {{vdp.patternTable, VdpTileRows},
                                    {vdp.colourTable, VdpTileRows},
-                                   {vdp.spriteAttributeTable, SpriteAttributeBytes},
+                                   {vdp.spriteAttributeTable, VdpSpriteAttributeBytes},
                                    {vdp.spritePatternTable, SpritePatternBytes}};
     for (const auto& [offset, bytes] : tables) {
         for (uint32_t at = 0; at < bytes; at += VdpPageBytes) {
@@ -475,11 +486,44 @@ uint64_t VdpTakeVramChanges() {
     return changed;
 }
 
-const VdpState& VdpInspect() {
+const VdpState& VdpChipState() {
     return vdp;
 }
 
-void VdpRestore(const VdpState& saved) {
+VdpView VdpInspect() {
+    return {vdp.registers,
+            vdp.vram,
+            vdp.address,
+            vdp.accessCode,
+            vdp.readBuffer,
+            vdp.controlLatched,
+            vdp.firstByte,
+            vdp.status,
+            vdp.mode,
+            vdp.nameTable,
+            vdp.colourTable,
+            vdp.patternTable,
+            vdp.spriteAttributeTable,
+            vdp.spritePatternTable,
+            vdp.backdropColour,
+            vdp.textColour,
+            vdp.behaviour};
+}
+
+void VdpSave(VdpSnapshot& out) {
+    std::memcpy(out.registers, vdp.registers, sizeof out.registers);
+    std::memcpy(out.vram, vdp.vram, sizeof out.vram);
+    out.address = vdp.address;
+    out.accessCode = vdp.accessCode;
+    out.readBuffer = vdp.readBuffer;
+    out.controlLatched = vdp.controlLatched;
+    out.firstByte = vdp.firstByte;
+    out.status = vdp.status;
+    out.mode = vdp.mode;
+    out.behaviour = vdp.behaviour;
+}
+
+void VdpRestore(const VdpSnapshot& saved) {
     std::memcpy(vdp.registers, saved.registers, sizeof vdp.registers);
     std::memcpy(vdp.vram, saved.vram, sizeof vdp.vram);
     vdp.vramChanged = ~uint64_t{0};

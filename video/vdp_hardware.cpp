@@ -84,15 +84,15 @@ void RenderMulticolor(const VdpState& chip, uint16_t* row, uint32_t y) {
 
 LineSprite PlaceSprite(const VdpState& chip, const uint8_t* attributes, uint32_t patternRow,
                        int size, int magnify) {
-    const uint8_t* pattern =
-        Table(chip, chip.spritePatternTable) + SpritePattern(attributes[2], size) + patternRow;
+    const uint8_t* pattern = Table(chip, chip.spritePatternTable) +
+                             SpritePattern(attributes[SpriteNameByte], size) + patternRow;
     const uint32_t leftByte = pattern[0];
     const uint32_t rightByte = size == 16 ? pattern[RightHalfOffset] : 0;
     // The row as a 16-bit word, or a 32-bit one when magnified, moved to the top of 64 bits.
     uint64_t bits = magnify ? uint64_t{DoubledBytes.bits[leftByte]} << 48 |
                                   uint64_t{DoubledBytes.bits[rightByte]} << 32
                             : uint64_t{leftByte << 8 | rightByte} << 48;
-    int left = attributes[1] - ((attributes[3] & EarlyClock) ? EarlyClockShift : 0);
+    int left = VdpSpriteLeft(attributes[SpriteXByte], attributes[SpriteColourByte]);
     // Pixels off either edge are dropped, never wrapped; left is never below -32.
     if (left < 0) {
         bits <<= -left;
@@ -100,7 +100,7 @@ LineSprite PlaceSprite(const VdpState& chip, const uint8_t* attributes, uint32_t
     }
     constexpr int LastWholeWord = static_cast<int>(VdpScreenWidth) - 64;
     if (left > LastWholeWord) bits &= ~uint64_t{0} << (left - LastWholeWord);
-    return {left, bits, static_cast<uint8_t>(attributes[3] & 0x0F)};
+    return {left, bits, static_cast<uint8_t>(attributes[SpriteColourByte] & VdpSpriteColourMask)};
 }
 
 // Finds the first four sprites on the line, in entry order, and keeps the fifth-sprite
@@ -126,13 +126,14 @@ uint32_t FindLineSprites(VdpState& chip, uint32_t line, LineSprite* found) {
             }
             return count;
         }
-        const uint8_t* sprite = attributes + entry * 4;
-        const uint32_t row = line - static_cast<uint32_t>(VdpSpriteTop(chip, sprite[0])) - 1;
+        const uint8_t* sprite = attributes + entry * VdpSpriteEntryBytes;
+        const uint32_t row =
+            line - static_cast<uint32_t>(VdpSpriteTop(chip, sprite[SpriteYByte])) - 1;
         found[count++] = PlaceSprite(chip, sprite, row >> magnify, size, magnify);
     }
     if (!fifthHeld) {
         const uint32_t stopped =
-            chip.spriteEntries < SpriteCount ? chip.spriteEntries : SpriteCount - 1;
+            chip.spriteEntries < VdpSpriteCount ? chip.spriteEntries : VdpSpriteCount - 1;
         chip.status = static_cast<uint8_t>((chip.status & ~FifthSpriteNumber) | stopped);
     }
     return count;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "video/vdp.h"
+#include "video/vdp_state.h"
 
 namespace plexaro {
 
@@ -15,14 +16,9 @@ namespace plexaro {
 // (register 2 up to 0x7F * 0x400) read from the start of vram again.
 inline constexpr uint32_t VramMask = VramSize - 1;
 
-// The byte that ends the sprite attribute table when found in a Y position.
-inline constexpr uint8_t SpriteEndMarker = 0xD0;
-inline constexpr uint32_t SpriteCount = 32;
-inline constexpr uint32_t SpriteAttributeBytes = SpriteCount * 4;
-// Pattern numbers 0..255 of eight bytes each; 16x16 sprites stay inside it too.
+// The sprite pattern table: pattern numbers 0..255 of eight bytes each; 16x16 sprites stay
+// inside it too.
 inline constexpr uint32_t SpritePatternBytes = 256 * 8;
-inline constexpr uint8_t EarlyClock = 0x80;  // sprite attribute byte 3: drawn 32 pixels left
-inline constexpr int EarlyClockShift = 32;
 // In 16x16 patterns the right half's rows follow the left half's sixteen.
 inline constexpr uint32_t RightHalfOffset = 16;
 

@@ -40,8 +40,10 @@ void FindSpriteLines(VdpState& chip) {
     const uint8_t* attributes = Table(chip, chip.spriteAttributeTable);
     std::memset(chip.spriteLines, 0, sizeof chip.spriteLines);
     uint32_t entry = 0;
-    for (; entry < SpriteCount && attributes[entry * 4] != SpriteEndMarker; ++entry) {
-        MarkSpriteLines(chip, entry, attributes[entry * 4], true);
+    const uint8_t* yBytes = attributes + SpriteYByte;
+    for (; entry < VdpSpriteCount && yBytes[entry * VdpSpriteEntryBytes] != VdpSpriteEndMarker;
+         ++entry) {
+        MarkSpriteLines(chip, entry, yBytes[entry * VdpSpriteEntryBytes], true);
     }
     chip.spriteEntries = static_cast<uint8_t>(entry);
     chip.spriteLinesKnown = true;
@@ -50,18 +52,19 @@ void FindSpriteLines(VdpState& chip) {
 namespace {
 
 [[gnu::noinline]] void DecodeSprite(VdpState& chip, uint32_t entry) {
-    const uint8_t* attributes = Table(chip, chip.spriteAttributeTable) + entry * 4;
+    const uint8_t* attributes =
+        Table(chip, chip.spriteAttributeTable) + entry * VdpSpriteEntryBytes;
     const int size = SpriteSize(chip);
     VdpSpriteRecord& sprite = chip.spriteRecords[entry];
-    int x = attributes[1] - ((attributes[3] & EarlyClock) ? EarlyClockShift : 0);
-    sprite.colour = x <= -size ? 0 : attributes[3] & 0x0F;
+    int x = VdpSpriteLeft(attributes[SpriteXByte], attributes[SpriteColourByte]);
+    sprite.colour = x <= -size ? 0 : attributes[SpriteColourByte] & VdpSpriteColourMask;
     sprite.pattern = static_cast<uint16_t>((chip.spritePatternTable & VramMask) +
-                                           SpritePattern(attributes[2], size));
+                                           SpritePattern(attributes[SpriteNameByte], size));
     // An 8x8 sprite reads its own row again for the right half and masks it away, which
     // keeps the read inside the table.
     sprite.rightOffset = size == 16 ? RightHalfOffset : 0;
     sprite.rightMask = size == 16 ? 0xFF : 0;
-    sprite.firstLine = static_cast<int16_t>(VdpSpriteTop(chip, attributes[0]) + 1);
+    sprite.firstLine = static_cast<int16_t>(VdpSpriteTop(chip, attributes[SpriteYByte]) + 1);
     // Clip by dropping bits, never wrapping.
     sprite.leftShift = static_cast<uint8_t>(x < 0 ? -x : 0);
     if (x < 0) x = 0;
@@ -141,13 +144,16 @@ Bytes16 LoadBytes(const uint8_t* from) {
 // screen is drawn costs a few lines' worth of work, not a walk of the table per line.
 void NoteSpriteChange(VdpState& chip, uint32_t address, uint8_t previous) {
     const uint32_t attribute = (address - chip.spriteAttributeTable) & VramMask;
-    if (attribute < SpriteAttributeBytes) {
+    if (attribute < VdpSpriteAttributeBytes) {
         chip.collisionKnown = false;
-        const uint32_t entry = attribute / 4;
+        const uint32_t entry = attribute / VdpSpriteEntryBytes;
         chip.spriteRecordsKnown &= ~(1u << entry);
-        if (attribute % 4 != 0 || !chip.spriteLinesKnown || entry > chip.spriteEntries) return;
+        if (attribute % VdpSpriteEntryBytes != SpriteYByte || !chip.spriteLinesKnown ||
+            entry > chip.spriteEntries) {
+            return;
+        }
         const uint8_t yByte = chip.vram[address];
-        if (previous == SpriteEndMarker || yByte == SpriteEndMarker) {
+        if (previous == VdpSpriteEndMarker || yByte == VdpSpriteEndMarker) {
             chip.spriteLinesKnown = false;  // the end marker moved
         } else if (entry < chip.spriteEntries) {
             MarkSpriteLines(chip, entry, previous, false);
@@ -176,17 +182,17 @@ bool FindSimpleCollision(const VdpState& chip) {
     const uint8_t* patterns = Table(chip, chip.spritePatternTable);
     // The sprites that can collide, coordinates apart so that sixteen of them are compared
     // at once; lanes past the last are masked off below.
-    alignas(16) uint8_t ys[SpriteCount] = {};
-    alignas(16) uint8_t xs[SpriteCount] = {};
-    const uint8_t* pattern[SpriteCount];
+    alignas(16) uint8_t ys[VdpSpriteCount] = {};
+    alignas(16) uint8_t xs[VdpSpriteCount] = {};
+    const uint8_t* pattern[VdpSpriteCount];
     uint32_t count = 0;
-    for (uint32_t entry = 0; entry < SpriteCount; ++entry) {
-        const uint8_t* sprite = attributes + entry * 4;
-        if (sprite[0] == SpriteEndMarker) break;
-        if ((sprite[3] & 0x0F) == 0) continue;
-        ys[count] = sprite[0];
-        xs[count] = sprite[1];
-        pattern[count++] = patterns + SpritePattern(sprite[2], size);
+    for (uint32_t entry = 0; entry < VdpSpriteCount; ++entry) {
+        const uint8_t* sprite = attributes + entry * VdpSpriteEntryBytes;
+        if (sprite[SpriteYByte] == VdpSpriteEndMarker) break;
+        if ((sprite[SpriteColourByte] & VdpSpriteColourMask) == 0) continue;
+        ys[count] = sprite[SpriteYByte];
+        xs[count] = sprite[SpriteXByte];
+        pattern[count++] = patterns + SpritePattern(sprite[SpriteNameByte], size);
     }
 
     // Most pairs are far apart on one axis, and that is settled for sixteen pairs with a

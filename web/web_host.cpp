@@ -6,12 +6,11 @@
 #include <cstdio>
 
 #include "machine/machine.h"
+#include "video/vdp.h"
 
 namespace plexaro {
 namespace {
 
-constexpr uint32_t PictureWidth = 256;
-constexpr uint32_t PictureHeight = ActiveLines;
 // A cartridge arrives as bytes, which the page writes to this file of the in-memory file
 // system, so that the loader's own rules (an empty file, a long one) decide what loads,
 // exactly as on the desktop. The file lives outside the machine's memory, so a huge one
@@ -21,7 +20,7 @@ constexpr const char* CartridgeFile = "/cartridge.sg";
 struct WebHostState {
     bool started;
     bool cartridgeLoaded;
-    uint8_t rgba[PictureWidth * PictureHeight * 4];
+    uint8_t rgba[VdpScreenWidth * VdpVisibleLines * 4];
     float sound[SamplesPerFrame];
     char message[160];
 };
@@ -29,7 +28,7 @@ struct WebHostState {
 WebHostState host = {};
 
 void Blank() {
-    for (uint32_t i = 0; i < PictureWidth * PictureHeight; ++i) {
+    for (uint32_t i = 0; i < VdpScreenWidth * VdpVisibleLines; ++i) {
         host.rgba[i * 4 + 0] = 0;
         host.rgba[i * 4 + 1] = 0;
         host.rgba[i * 4 + 2] = 0;
@@ -47,7 +46,7 @@ extern "C" {
 // Null when the machine is ready, else the machine's message.
 const char* plexaro_start() {
     if (host.started) return nullptr;
-    if (const char* error = InitMachine(PictureWidth)) return error;
+    if (const char* error = InitMachine(VdpScreenWidth)) return error;
     SelectRgbMode(1);
     Blank();
     host.started = true;
@@ -102,7 +101,7 @@ void plexaro_pause() {
 }
 
 // The last frame's picture as RGBA for the canvas: each component widened as the headless
-// player's PNG widens it, so both show the same bytes.
+// player's PNG widens it (PixelToRgb), so both show the same bytes.
 const uint8_t* plexaro_picture() {
     const uint16_t* frame = GetFrameBuffer();
     if (!host.cartridgeLoaded || frame == nullptr) {
@@ -111,13 +110,10 @@ const uint8_t* plexaro_picture() {
     }
     const uint32_t stride = RecordedRowStride();
     uint8_t* out = host.rgba;
-    for (uint32_t y = 0; y < PictureHeight; ++y) {
+    for (uint32_t y = 0; y < VdpVisibleLines; ++y) {
         const uint16_t* row = frame + static_cast<size_t>(y) * stride;
-        for (uint32_t x = 0; x < PictureWidth; ++x, out += 4) {
-            const uint32_t p = row[x];
-            out[0] = static_cast<uint8_t>((p >> 11) << 3);
-            out[1] = static_cast<uint8_t>(((p >> 5) & 0x3F) << 2);
-            out[2] = static_cast<uint8_t>((p & 0x1F) << 3);
+        for (uint32_t x = 0; x < VdpScreenWidth; ++x, out += 4) {
+            PixelToRgb(row[x], Rgb565, out);
             out[3] = 255;
         }
     }

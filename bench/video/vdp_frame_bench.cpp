@@ -69,7 +69,7 @@ void GraphicsIScene() {
     SetRegister(7, 0x04);
     FillTables(0x0000, 0x2000, 0x1800, 0x800);
     SetAddress(0x1B00);
-    VdpWriteData(0xD0);
+    VdpWriteData(VdpSpriteEndMarker);
 }
 
 void TextScene() {

@@ -10,7 +10,7 @@ constexpr int32_t PsgClockHz = 3579545;
 constexpr uint32_t NoiseChannel = 3;
 
 // Graphics II patterns and colours per third; the other screens' colours per pattern.
-uint8_t ColourByte(const VdpState& vdp, uint32_t third, uint32_t name, uint32_t row) {
+uint8_t ColourByte(const VdpView& vdp, uint32_t third, uint32_t name, uint32_t row) {
     switch (vdp.mode) {
         case GraphicsI: return vdp.vram[(vdp.colourTable + name / 8) & VramMask];
         case GraphicsII:
@@ -26,7 +26,7 @@ uint32_t PaletteArgb(uint32_t colour) {
     return 0xFF000000u | rgb[0] << 16 | rgb[1] << 8 | rgb[2];
 }
 
-VdpSummary DescribeVdp(const VdpState& vdp) {
+VdpSummary DescribeVdp(const VdpView& vdp) {
     static constexpr const char* Modes[] = {"Text", "Graphics I", "Graphics II", "Multicolor"};
     const uint8_t r1 = vdp.registers[1];
     const uint8_t status = vdp.status;
@@ -39,16 +39,16 @@ VdpSummary DescribeVdp(const VdpState& vdp) {
             static_cast<uint32_t>(vdp.registers[7] >> 4),
             static_cast<uint32_t>(vdp.registers[7] & 15),
             (r1 & VdpSpriteSize16) ? 16u : 8u,
-            (r1 & 0x01) != 0,
+            (r1 & VdpMagnify) != 0,
             (r1 & VdpDisplayEnable) != 0,
             (r1 & VdpInterruptEnable) != 0,
             (status & FrameFlag) != 0,
-            (status & 0x40) != 0,
+            (status & FifthSpriteFlag) != 0,
             (status & CollisionFlag) != 0,
-            static_cast<uint32_t>(status & 0x1F)};
+            static_cast<uint32_t>(status & FifthSpriteNumber)};
 }
 
-void DrawPatternTable(const VdpState& vdp, uint32_t third, uint32_t* pixels) {
+void DrawPatternTable(const VdpView& vdp, uint32_t third, uint32_t* pixels) {
     const uint32_t base = vdp.patternTable + (vdp.mode == GraphicsII ? third * ThirdBytes : 0);
     for (uint32_t name = 0; name < 256; ++name) {
         const uint32_t left = (name % 16) * 8;

@@ -25,14 +25,14 @@ struct VdpSummary {
     uint32_t fifthSpriteNumber;
 };
 
-VdpSummary DescribeVdp(const VdpState& vdp);
+VdpSummary DescribeVdp(const VdpView& vdp);
 
 inline constexpr uint32_t PatternImageSize = 128;  // 16 x 16 patterns of 8 x 8 pixels
 
 // The 256 patterns of one third of the pattern table (only Graphics II has three; the others
 // use third 0) as 0xAARRGGBB pixels, each pattern in the colours the screen gives it: per
 // group of eight in Graphics I, per row in Graphics II, register 7's in Text and Multicolor.
-void DrawPatternTable(const VdpState& vdp, uint32_t third, uint32_t* pixels);
+void DrawPatternTable(const VdpView& vdp, uint32_t third, uint32_t* pixels);
 uint32_t PaletteArgb(uint32_t colour);  // colour 0 shows as the backdrop would: black
 
 struct PsgChannelSummary {

@@ -95,20 +95,18 @@ void PatternImage(uint32_t third, uint32_t shown) {
 }
 
 // Sprite rectangles and the name table entry under the mouse, drawn over the picture.
-void PictureOverlay(const VdpState& vdp) {
+void PictureOverlay(const VdpView& vdp) {
     const Rect picture = WindowPictureRect();
     const float scale = static_cast<float>(picture.right - picture.left) / VdpScreenWidth;
     ImDrawList* draw = ImGui::GetBackgroundDrawList();
     if (debug.outlineSprites) {
         const int size = VdpSpriteHeight(vdp);
-        for (uint32_t n = 0; n < 32; ++n) {
-            const uint8_t* sprite = &vdp.vram[(vdp.spriteAttributeTable + n * 4) & (VramSize - 1)];
-            if (sprite[0] == 0xD0) break;  // the end of the list
-            const int y = VdpSpriteTop(vdp, sprite[0]) + 1;
-            const int x = sprite[1] - ((sprite[3] & 0x80) ? 32 : 0);
-            const ImVec2 from(picture.left + x * scale, picture.top + y * scale);
+        for (uint32_t n = 0; n < VdpSpriteCount; ++n) {
+            const VdpSpriteEntry sprite = VdpDecodeSprite(vdp, n);
+            if (sprite.endMarker) break;
+            const ImVec2 from(picture.left + sprite.left * scale, picture.top + sprite.top * scale);
             draw->AddRect(from, ImVec2(from.x + size * scale, from.y + size * scale),
-                          PaletteArgb(sprite[3] & 15) | 0xFF000000u);
+                          PaletteArgb(sprite.colour) | 0xFF000000u);
         }
     }
     // Text mode has 40 cells of six pixels between 8-pixel borders; the others 32 of eight.
@@ -133,7 +131,7 @@ void VideoWindow() {
         ImGui::End();
         return;
     }
-    const VdpState& vdp = VdpInspect();
+    const VdpView vdp = VdpInspect();
     const VdpSummary s = DescribeVdp(vdp);
     ImGui::Text("%s  display %s  interrupt %s", s.mode, s.displayEnabled ? "on" : "off",
                 s.interruptEnabled ? "on" : "off");
@@ -163,15 +161,15 @@ void VideoWindow() {
                 ImGui::TableSetupColumn(heading);
             }
             ImGui::TableHeadersRow();
-            for (uint32_t n = 0; n < 32; ++n) {
-                const uint8_t* a = &vdp.vram[(vdp.spriteAttributeTable + n * 4) & (VramSize - 1)];
+            for (uint32_t n = 0; n < VdpSpriteCount; ++n) {
+                const VdpSpriteEntry a = VdpDecodeSprite(vdp, n);
                 ImGui::TableNextRow();
-                const uint32_t values[] = {n, a[0], a[1], a[2], a[3] & 15u, a[3] & 0x80u ? 1u : 0u};
+                const uint32_t values[] = {n, a.y, a.x, a.name, a.colour, a.earlyClock ? 1u : 0u};
                 for (uint32_t value : values) {
                     ImGui::TableNextColumn();
                     ImGui::Text("%u", value);
                 }
-                if (a[0] == 0xD0) break;
+                if (a.endMarker) break;
             }
             ImGui::EndTable();
         }

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "host/player/input_script.h"
 #include "host/media.h"
+#include "host/player/input_script.h"
 #include "host/player/trace.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
@@ -18,7 +18,7 @@ namespace plexaro {
 namespace {
 
 constexpr double RealTimeFps = 60.0;
-constexpr uint32_t HeadlessRowStride = PictureWidth;
+constexpr uint32_t HeadlessRowStride = VdpScreenWidth;
 
 bool ReadScript(const std::string& path, InputScript& script) {
     // An hour of play recorded a line per frame is a few megabytes; a limit far above that

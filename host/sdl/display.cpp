@@ -9,12 +9,13 @@
 #include "host/shell/display.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/window.h"
+#include "video/vdp.h"
 
 namespace plexaro {
 namespace {
 
-constexpr int WorkWidth = 256;
-constexpr int WorkHeight = 192;
+constexpr int WorkWidth = VdpScreenWidth;
+constexpr int WorkHeight = VdpVisibleLines;
 
 struct DisplayState {
     SDL_Texture* workSurface;  // null: nothing is presented until the next DisplaySetMode

@@ -16,12 +16,13 @@
 #include "host/shell/window.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
+#include "video/vdp.h"
 
 namespace plexaro {
 namespace {
 
-constexpr int32_t PictureWidth = 256;
-constexpr int32_t PictureHeight = 192;
+constexpr int32_t PictureWidth = VdpScreenWidth;
+constexpr int32_t PictureHeight = VdpVisibleLines;
 
 ShellState Initial() {
     ShellState initial{};

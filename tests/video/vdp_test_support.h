@@ -1,4 +1,5 @@
 // Small helpers that drive the video chip through its ports, as a console program would.
+// The chip's own tests also look at its internal state and call its internal steps.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "video/vdp.h"
+#include "video/vdp_state.h"
 
 namespace plexaro::test {
 
@@ -30,7 +32,7 @@ inline void Fill(uint32_t address, uint32_t count, uint8_t byte) {
 }
 
 inline uint16_t Colour(uint32_t number) {
-    return VdpInspect().pixelPalette[number];
+    return VdpChipState().pixelPalette[number];
 }
 
 // One hex digit per pixel, each a colour number; a shorter text repeats to fill the row.

@@ -19,10 +19,10 @@ TEST(FnvHashing, VectorsAndByteOrder) {
     EXPECT_EQ(hash("a"), 0xAF63DC4C8601EC8Cu);
     EXPECT_EQ(hash("foobar"), 0x85944171F73967E8u);
 
-    std::vector<uint16_t> frame(300 * PictureHeight, 0xFFFF);
+    std::vector<uint16_t> frame(300 * VdpVisibleLines, 0xFFFF);
     std::vector<uint8_t> bytes;
-    for (uint32_t y = 0; y < PictureHeight; ++y) {
-        for (uint32_t x = 0; x < PictureWidth; ++x) {
+    for (uint32_t y = 0; y < VdpVisibleLines; ++y) {
+        for (uint32_t x = 0; x < VdpScreenWidth; ++x) {
             frame[y * 300 + x] = static_cast<uint16_t>(y * 256 + x);
             bytes.insert(bytes.end(), {static_cast<uint8_t>(x), static_cast<uint8_t>(y)});
         }
