@@ -60,7 +60,8 @@ std::string Prepared(const std::string& folder) {
 // The picture of the state just loaded, drawn from its registers and video memory. Drawing
 // changes the status bits, so the chip is put back exactly as the state left it.
 void Redraw() {
-    static VdpState kept;  // 16 KB: kept off the stack
+    // The video memory and the tables the chip makes from it, well over 100 KB: off the stack.
+    static VdpState kept;
     kept = VdpInspect();
     for (uint32_t line = 0; line < VdpVisibleLines; ++line) VdpRenderLine(line);
     VdpRestore(kept);
