@@ -1,7 +1,7 @@
 // The CPU window of the Debug menu, drawn with Dear ImGui: registers and flags (editable
 // while stopped), the disassembly around PC with breakpoints, and Run, Stop, Step, Step over
-// and Next frame. It drives the machine's debugger; with no breakpoint armed, frames run
-// through the normal fast path.
+// and Next frame, which the shell carries out. With no breakpoint armed, frames run through
+// the normal fast path.
 #include <imgui.h>
 
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include "cpu/z80.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
+#include "host/shell/window.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
 
@@ -93,18 +94,20 @@ void Registers(bool stopped) {
                 z80::GetRegister(z80::RegIFF2), z80::GetRegister(z80::RegIrqLine));
 }
 
+// The buttons post commands, as the menus do: the machine runs between frames, never
+// inside the drawing of one.
 void Controls(bool stopped) {
     if (stopped) {
-        if (ImGui::Button("Run")) DebuggerResume();
+        if (ImGui::Button("Run")) WindowPostCommand(CommandDebugRun);
     } else if (ImGui::Button("Stop")) {
-        DebuggerStop();
+        WindowPostCommand(CommandDebugStop);
     }
     ImGui::SameLine();
-    if (ImGui::Button("Step")) ShellDebuggerRan(DebuggerStep());
+    if (ImGui::Button("Step")) WindowPostCommand(CommandDebugStep);
     ImGui::SameLine();
-    if (ImGui::Button("Step over")) ShellDebuggerRan(DebuggerStepOver());
+    if (ImGui::Button("Step over")) WindowPostCommand(CommandDebugStepOver);
     ImGui::SameLine();
-    if (ImGui::Button("Next frame")) ShellDebuggerRan(DebuggerRunToNextFrame());
+    if (ImGui::Button("Next frame")) WindowPostCommand(CommandDebugNextFrame);
     const DebugPosition at = DebuggerPosition();
     ImGui::SameLine();
     ImGui::Text("%s  frame %llu line %u cycle %u", stopped ? "stopped" : "running",

@@ -50,24 +50,32 @@ void Toggle(bool& window) {
 // Where each window opens the first time: video, sound and frame time down the panel beside
 // the picture, memory under the picture. After that they stay where they are put.
 enum Slot { VideoSlot, SoundSlot, FrameTimeSlot, MemorySlot, CpuSlot };
+constexpr float PanelSlotsHeight = 716;  // the video, sound and frame time windows, stacked
 
 void Place(Slot slot) {
     const Rect picture = WindowPictureRect();
+    // The size the window was last given (ImGui learns it a frame later): on a small screen
+    // it may be narrower or shorter than the panel asks for, and the slots share what it has.
+    int windowWidth = 0;
+    int windowHeight = 0;
+    SDL_GetWindowSize(HostWindow(), &windowWidth, &windowHeight);
     const float panel = static_cast<float>(picture.right) + Margin;
     const float top = static_cast<float>(picture.top) + Margin;
+    const float room = std::min<float>(PanelWidth, static_cast<float>(windowWidth - picture.right));
+    const float fit = std::clamp(
+        (static_cast<float>(windowHeight) - top - Margin) / PanelSlotsHeight, 0.5f, 1.0f);
     ImVec2 at(panel, top);
-    ImVec2 size(PanelWidth - 2 * Margin, 430);
+    ImVec2 size(std::max(room - 2 * Margin, 160.0f), 430 * fit);
     switch (slot) {
         case VideoSlot: break;
-        case SoundSlot: at.y += 438, size.y = 160; break;
-        case FrameTimeSlot: at.y += 606, size.y = 110; break;
+        case SoundSlot: at.y += 438 * fit, size.y = 160 * fit; break;
+        case FrameTimeSlot: at.y += 606 * fit, size.y = 110 * fit; break;
         case CpuSlot:
         case MemorySlot:
             at = ImVec2(Margin, static_cast<float>(picture.bottom) + Margin);
-            // The window may not have grown yet in the frame a window first opens.
-            size = ImVec2(static_cast<float>(picture.right) - 2 * Margin,
-                          std::max<float>(DebugPanelHeight, static_cast<float>(picture.bottom)) -
-                              at.y - Margin);
+            size =
+                ImVec2(static_cast<float>(picture.right) - 2 * Margin,
+                       static_cast<float>(std::max(windowHeight, picture.bottom)) - at.y - Margin);
             if (size.y < 160) size.y = 160;
             // The CPU and memory windows share the room under the picture, one a little lower.
             if (slot == MemorySlot) at.y += 24, size.y -= 24;

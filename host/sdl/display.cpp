@@ -1,12 +1,13 @@
 // Presentation on SDL: the work surface is a 256x192 streaming texture in the machine's
 // pixel format, drawn with nearest-neighbour scaling into the window's picture area, or onto
 // a 320x200 logical full screen that SDL letterboxes on the real one.
+#include "host/shell/display.h"
+
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "host/shell/display.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/window.h"
 #include "video/vdp.h"
@@ -60,33 +61,6 @@ bool CreateWorkSurface() {
     return true;
 }
 
-// Draws the frame into the renderer's back buffer; the window shows it with its menu.
-// Without a work surface (after an error) the picture stays black under the menu bar.
-void Draw(const uint16_t* frame, uint32_t rowStride, Rect dest) {
-    SDL_Renderer* renderer = HostRenderer();
-    if (renderer == nullptr) return;
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
-    SDL_RenderClear(renderer);
-    if (display.workSurface == nullptr) return;
-    if (display.surfaceRgbMode != display.rgbMode && !CreateWorkSurface()) return;
-    // The frame's own stride, whatever the surface's pitch: a copy never reads past it.
-    if (SDL_UpdateTexture(display.workSurface, nullptr, frame,
-                          static_cast<int>(rowStride * sizeof(uint16_t))) != 0) {
-        DisplayReportError("SDL_UpdateTexture", SDL_GetError());
-        return;
-    }
-    SDL_Texture* source = display.workSurface;
-    if (display.screenCopy != nullptr && SDL_SetRenderTarget(renderer, display.screenCopy) == 0) {
-        SDL_RenderCopy(renderer, display.workSurface, nullptr, nullptr);
-        SDL_SetRenderTarget(renderer, nullptr);
-        source = display.screenCopy;
-    }
-    const SDL_Rect to{dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top};
-    if (SDL_RenderCopy(renderer, source, nullptr, &to) != 0) {
-        DisplayReportError("SDL_RenderCopy", SDL_GetError());
-    }
-}
-
 }  // namespace
 
 int DisplaySetMode(int fullScreen) {
@@ -131,16 +105,31 @@ void DisplaySelectPixelFormat(uint32_t rgbMode) {
     display.rgbMode = rgbMode == 1 ? 1 : 0;
 }
 
-void DisplayWaitVerticalBlank() {
-    // The renderer waits for the vertical blank when it shows the picture, where it can.
-}
-
-void DisplayPresentWindowed(const uint16_t* frame, uint32_t rowStride, Rect dest) {
-    Draw(frame, rowStride, dest);
-}
-
-void DisplayPresentFullScreen(const uint16_t* frame, uint32_t rowStride, Rect dest) {
-    Draw(frame, rowStride, dest);
+// Draws the frame into the renderer's back buffer; the window shows it with its menu.
+// Without a work surface (after an error) the picture stays black under the menu bar.
+void DisplayPresent(const uint16_t* frame, uint32_t rowStride, Rect dest) {
+    SDL_Renderer* renderer = HostRenderer();
+    if (renderer == nullptr) return;
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
+    SDL_RenderClear(renderer);
+    if (display.workSurface == nullptr) return;
+    if (display.surfaceRgbMode != display.rgbMode && !CreateWorkSurface()) return;
+    // The frame's own stride, whatever the surface's pitch: a copy never reads past it.
+    if (SDL_UpdateTexture(display.workSurface, nullptr, frame,
+                          static_cast<int>(rowStride * sizeof(uint16_t))) != 0) {
+        DisplayReportError("SDL_UpdateTexture", SDL_GetError());
+        return;
+    }
+    SDL_Texture* source = display.workSurface;
+    if (display.screenCopy != nullptr && SDL_SetRenderTarget(renderer, display.screenCopy) == 0) {
+        SDL_RenderCopy(renderer, display.workSurface, nullptr, nullptr);
+        SDL_SetRenderTarget(renderer, nullptr);
+        source = display.screenCopy;
+    }
+    const SDL_Rect to{dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top};
+    if (SDL_RenderCopy(renderer, source, nullptr, &to) != 0) {
+        DisplayReportError("SDL_RenderCopy", SDL_GetError());
+    }
 }
 
 void DisplayPresentBlank(uint16_t colour, Rect) {

@@ -23,7 +23,7 @@ void PostFileChosen(const char* path);
 uint32_t KeyCodeFromScancode(SDL_Scancode scancode);  // KeyCodeCount for keys the game ignores
 
 // The Debug menu and its windows, beside the picture in a panel that widens the window, which
-// is then at least this tall.
+// is then at least this tall where the screen has room.
 inline constexpr int DebugPanelHeight = 760;
 void DrawDebugMenu();
 void DrawCpuWindow(bool* open);

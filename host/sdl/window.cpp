@@ -2,6 +2,8 @@
 // main loop, and how SDL's events reach the shell. Each pass handles one waiting event, or
 // else runs one frame; the audio stream's wait paces the frames, or a 60 Hz clock when
 // there is no sound.
+#include "host/shell/window.h"
+
 #include <SDL.h>
 #include <imgui.h>
 #include <imgui_impl_sdl.h>
@@ -14,12 +16,11 @@
 #include <string>
 #include <thread>
 
+#include "host/sdl/desktop.h"
+#include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
-#include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
-#include "host/shell/window.h"
-#include "host/sdl/desktop.h"
 
 namespace plexaro {
 namespace {
@@ -296,6 +297,31 @@ void LimitBurst() {
     state.burstFrames -= 1;
 }
 
+// A window that grows (the debug panel opened beside the picture, a larger size) stays
+// inside the screen's usable area, frame included: it moves left and up as far as it needs.
+// Where even that is not enough, the debug panel gets what room there is (its windows scroll),
+// but the picture keeps its size. SDL places a window by its frame's corner on some desktops
+// (X11 under a window manager, as seen here) and by the corner inside the frame on others, so
+// the fit leaves room for the frame on both sides of that corner.
+void FitOnScreen(int& width, int& height, int pictureHeight) {
+    SDL_Rect usable{};
+    const int display = SDL_GetWindowDisplayIndex(state.window);
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) return;
+    int top = 0, left = 0, bottom = 0, right = 0;  // stay 0 where there is no frame to ask of
+    SDL_GetWindowBordersSize(state.window, &top, &left, &bottom, &right);
+    const int frameWidth = 2 * left + right;
+    const int frameHeight = 2 * top + bottom;
+    width = std::max(std::min(width, usable.w - frameWidth), state.pictureWidth);
+    height = std::max(std::min(height, usable.h - frameHeight), pictureHeight);
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(state.window, &x, &y);
+    const int fitX =
+        std::max(std::min(x, usable.x + usable.w - frameWidth + left - width), usable.x + left);
+    const int fitY =
+        std::max(std::min(y, usable.y + usable.h - frameHeight + top - height), usable.y + top);
+    if (fitX != x || fitY != y) SDL_SetWindowPosition(state.window, fitX, fitY);
+}
+
 void DrawBlankHint() {
     const char* hint = "No cartridge: File > Load rom, or drop a .sg file here";
     const ImVec2 size = ImGui::CalcTextSize(hint);
@@ -379,9 +405,14 @@ void WindowSetClientSize(int32_t width, int32_t height) {
 void WindowRelayout() {
     if (state.window == nullptr) return;
     const int panel = DebugPanelWidth();
-    const int height = state.pictureHeight + state.menuBarHeight;
-    SDL_SetWindowSize(state.window, state.pictureWidth + panel,
-                      panel > 0 && height < DebugPanelHeight ? DebugPanelHeight : height);
+    const int pictureHeight = state.pictureHeight + state.menuBarHeight;
+    int width = state.pictureWidth + panel;
+    int height = panel > 0 && pictureHeight < DebugPanelHeight ? DebugPanelHeight : pictureHeight;
+    // Full screen keeps its size; this is only the size it comes back to.
+    if ((SDL_GetWindowFlags(state.window) & SDL_WINDOW_FULLSCREEN) == 0) {
+        FitOnScreen(width, height, pictureHeight);
+    }
+    SDL_SetWindowSize(state.window, width, height);
 }
 
 Rect WindowPictureRect() {

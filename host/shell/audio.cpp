@@ -1,10 +1,10 @@
-// The audio stream's slot ring: which slot a frame goes to, when to wait, silencing and
-// error reports. The looping buffer itself belongs to the platform layer.
+// The audio stream's slot ring: which slot a frame goes to, when to wait, silencing, and
+// the words for an error. The looping buffer itself belongs to the platform layer, and the
+// box that shows an error to the shell.
 #include "host/shell/audio.h"
 
+#include <cstdio>
 #include <cstring>
-
-#include "host/shell/window.h"
 
 namespace plexaro {
 namespace {
@@ -21,11 +21,21 @@ struct AudioStream {
 
 AudioStream stream = {};
 
+// Kept apart from the stream, which an error closes (and clears).
+struct PendingError {
+    bool waiting;
+    char text[256];
+};
+
+PendingError pendingError = {};
+
 struct ErrorName {
     uint32_t code;
     const char* name;
 };
 
+// The names a sound system of the first version's platform gives these codes; messages keep
+// them so that they read as they always have.
 constexpr ErrorName ErrorNames[] = {
     {0x8878000A, "DSERR_ALLOCATED"},
     {0x8878001E, "DSERR_CONTROLUNAVAIL"},
@@ -44,12 +54,22 @@ constexpr ErrorName ErrorNames[] = {
     {0x887800AA, "DSERR_UNINITIALIZED"},
 };
 
+// Keeps the words for the error, then closes the stream: the program runs on without sound.
+void Fail(uint32_t code) {
+    const char* name = AudioErrorName(code);
+    const char* platformText = AudioDeviceErrorText();
+    const bool named = std::strcmp(name, "Unknown HRESULT") != 0;
+    const char* text = named || platformText == nullptr || *platformText == 0 ? name : platformText;
+    std::snprintf(pendingError.text, sizeof pendingError.text, "%s", text);
+    pendingError.waiting = true;
+    AudioClose();
+}
+
 }  // namespace
 
-int AudioOpen() {
+void AudioOpen() {
     stream.writeSlot = 0;
     stream.open = AudioDeviceOpen(AudioBufferBytes);
-    return 1;
 }
 
 bool AudioPlaying() {
@@ -64,7 +84,7 @@ void AudioWriteFrame(const int16_t* frame) {
     for (;;) {
         uint32_t cursor = 0;
         if (const uint32_t code = AudioDevicePlayCursor(cursor)) {
-            AudioReportError(code, AudioDeviceErrorText());
+            Fail(code);
             return;
         }
         if (cursor / AudioSlotBytes != next) break;
@@ -80,7 +100,7 @@ void AudioWriteFrame(const int16_t* frame) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(frame);
     if (const uint32_t code =
             AudioDeviceWrite(stream.writeSlot * AudioSlotBytes, bytes, AudioSlotBytes)) {
-        AudioReportError(code, AudioDeviceErrorText());
+        Fail(code);
         return;
     }
     stream.writeSlot = next;
@@ -91,7 +111,7 @@ void AudioSilence() {
     uint32_t cursor = 0;
     uint32_t code = AudioDevicePlayCursor(cursor);
     if (code == 0) code = AudioDeviceWrite(cursor, nullptr, AudioBufferBytes);
-    if (code != 0) AudioReportError(code, AudioDeviceErrorText());
+    if (code != 0) Fail(code);
 }
 
 void AudioRestart() {
@@ -112,12 +132,10 @@ const char* AudioErrorName(uint32_t code) {
     return "Unknown HRESULT";
 }
 
-void AudioReportError(uint32_t code, const char* platformText) {
-    const char* name = AudioErrorName(code);
-    const bool named = std::strcmp(name, "Unknown HRESULT") != 0;
-    const char* text = named || platformText == nullptr || *platformText == 0 ? name : platformText;
-    WindowShowMessage("Plexaro sound error", text, MessageWarning);
-    AudioClose();
+const char* AudioTakeError() {
+    if (!pendingError.waiting) return nullptr;
+    pendingError.waiting = false;
+    return pendingError.text;
 }
 
 }  // namespace plexaro

@@ -6,9 +6,13 @@
 // slot after the one to be written, so the writer stays 10 to 11 slots (about 170 ms)
 // ahead of the card and the card's clock sets the frame rate at 60 per second.
 //
-//     if (!AudioOpen()) quit();       // no sound device is not a failure: it runs silent
+//     AudioOpen();                    // no sound device is not a failure: it runs silent
 //     each frame: AudioWriteFrame(MakeSoundFrame());
-//     on minimise, menus, dragging: AudioRestart(); AudioSilence();
+//     on minimise, menus, dragging: AudioRestart();
+//     after any of these: if (const char* text = AudioTakeError()) tell the user;
+//
+// An error closes the stream, and the program runs on without sound; the words for it wait
+// in AudioTakeError for the caller, who owns the window to say them in.
 //
 // The slot logic lives in audio.cpp; the looping buffer is the platform layer's, declared at
 // the end. That seam is at link time: the program links host/sdl/audio_device.cpp, the tests a
@@ -25,9 +29,9 @@ inline constexpr uint32_t AudioSlotBytes = AudioFrameSamples * 2;
 inline constexpr uint32_t AudioBufferBytes = AudioSlotCount * AudioSlotBytes;  // 0.2 s
 inline constexpr uint32_t AudioSampleRate = 44100;
 
-// 1 when the stream plays, and also when there is no sound device (the program runs
-// silent); 0 when set-up failed after the device was found (the error has been shown).
-int AudioOpen();
+// Opens the stream on the sound device. Without a device nothing plays and the program runs
+// silent: AudioPlaying() says which.
+void AudioOpen();
 void AudioWriteFrame(const int16_t* frame);  // AudioFrameSamples samples
 void AudioSilence();                         // the whole buffer to zero; the write slot stays
 void AudioRestart();                         // silence, and the next frame goes to slot 0
@@ -36,9 +40,9 @@ bool AudioPlaying();  // a stream exists, so AudioWriteFrame's wait paces the ca
 
 // The name of a sound error code, "Unknown HRESULT" for codes without one.
 const char* AudioErrorName(uint32_t code);
-// Shows "Plexaro sound error" with the code's name, or the platform's text when the code has
-// no name, then closes the stream: the program runs on without sound.
-void AudioReportError(uint32_t code, const char* platformText);
+// The words for the error that closed the stream since the last call (the code's name, or
+// the platform's text when the code has none), or null: each error is taken once.
+const char* AudioTakeError();
 
 // The platform layer: a looping 16-bit mono 44100 Hz buffer that starts playing at byte 0.
 // Results are 0 on success or an error code.

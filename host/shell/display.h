@@ -4,9 +4,12 @@
 //
 //     DisplaySetMode(0);                        // windowed; 1 is full screen
 //     InitMachine(DisplayRowStride());
-//     each frame: DisplayPresentWindowed(GetFrameBuffer(), stride, pictureRect);
+//     each frame: DisplayPresent(GetFrameBuffer(), stride, pictureRect);
 //                 then the window draws its menu and shows the result
 //
+// Presentation does not wait for the screen's vertical blank: where the renderer can, it
+// waits when the window shows the picture, and the audio stream or the window's clock paces
+// the frames.
 // After a reported error every operation but DisplaySetMode does nothing until the next
 // successful DisplaySetMode. The seam is at link time: the program links host/sdl/display.cpp,
 // the shell's tests a fake.
@@ -29,11 +32,10 @@ inline constexpr Rect FullScreenDestStretched = {0, 0, FullScreenWidth, FullScre
 int DisplaySetMode(int fullScreen);  // 0 ready, 1 failed (shown, everything released)
 uint32_t DisplayRowStride();         // pixels per work surface row at the last set-up, else 0
 void DisplaySelectPixelFormat(uint32_t rgbMode);  // 1: RGB 565, 0: RGB 555
-void DisplayWaitVerticalBlank();
-// frame: 192 rows of rowStride pixels. dest: the window's picture area, or a rectangle of
-// the 320x200 full screen whose border stays colour 0.
-void DisplayPresentWindowed(const uint16_t* frame, uint32_t rowStride, Rect dest);
-void DisplayPresentFullScreen(const uint16_t* frame, uint32_t rowStride, Rect dest);
+// frame: 192 rows of rowStride pixels. dest, in the mode of the last DisplaySetMode: the
+// window's picture area, or a rectangle of the 320x200 full screen whose border stays
+// colour 0.
+void DisplayPresent(const uint16_t* frame, uint32_t rowStride, Rect dest);
 void DisplayPresentBlank(uint16_t colour, Rect dest);
 void DisplayRelease();
 // Shows "Plexaro video error" naming what failed and why, then releases everything.

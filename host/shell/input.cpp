@@ -1,12 +1,9 @@
 // The joypad mapping: which key or controller reading presses which control, in which order,
-// and the reset key.
+// and whether the reset key is held.
 #include "host/shell/input.h"
 
 #include <cstring>
 
-#include "host/shell/audio.h"
-#include "host/shell/snapshots.h"
-#include "machine/debugger.h"
 #include "machine/machine.h"
 
 namespace plexaro {
@@ -60,13 +57,6 @@ int JoystickOpen() {
 }
 
 void PollInput(int joystickPresent) {
-    // Tested before the snapshot is taken: the reset key acts on the previous pass's state.
-    if (KeyDown(KeyTab)) {
-        ResetMachine();
-        DebuggerResetPosition();
-        SnapshotsForget();
-        AudioRestart();
-    }
     if (input.keyboardOpen) std::memcpy(input.snapshot, input.held, sizeof input.snapshot);
     ClearJoypad();
     for (const KeyBinding& binding : KeyMap) {
@@ -80,6 +70,10 @@ void PollInput(int joystickPresent) {
     if (JoystickAxisX() < 0) PressJoypad(JoypadLeft);
     if (JoystickButton(0)) PressJoypad(JoypadButton1);
     if (JoystickButton(1)) PressJoypad(JoypadButton2);
+}
+
+bool InputResetHeld() {
+    return KeyDown(KeyTab);
 }
 
 void KeyboardClose() {

@@ -1,15 +1,16 @@
 // Input: the keyboard and the first game controller, mapped onto the console's joypad port A,
-// and the keyboard's reset key.
+// and the keyboard's reset key, which input only reports: resetting is the shell's.
 //
 // Keys are named by PC set-1 scan codes (extended keys plus 0x80), whatever the platform
 // calls them: the platform layer translates its own key events into these codes. The
 // keyboard state is kept from those events, and PollInput takes a snapshot of it once per
-// pass; the reset key is tested against the snapshot of the pass before, so the first pass
-// after Tab is released still resets.
+// pass; the reset key is read from the snapshot of the pass before, so the first pass after
+// Tab is released still resets.
 //
 //     InputOpen(); KeyboardOpen(); joystickPresent = JoystickOpen();
 //     on each key event: InputKeyEvent(code, down);
-//     each pass: PollInput(joystickPresent);   // before RunFrame
+//     each pass: if (InputResetHeld()) reset;   // before PollInput, whose joypad bytes
+//                PollInput(joystickPresent);    // a reset would clear; then RunFrame
 //
 // The mapping lives in input.cpp; the controller is the platform layer's, declared at the end.
 // That seam is at link time: the program links host/sdl/input_devices.cpp, the tests a fake.
@@ -45,6 +46,7 @@ int InputOpen();     // 1 on success
 int KeyboardOpen();  // 1 on success
 int JoystickOpen();  // 1 when a controller is open; call again when controllers come and go
 void PollInput(int joystickPresent);
+bool InputResetHeld();  // Tab was down at the last PollInput
 void KeyboardClose();
 void JoystickClose();
 void InputClose();

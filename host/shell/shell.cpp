@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "host/options.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
-#include "host/options.h"
 #include "host/shell/rewind.h"
 #include "host/shell/snapshots.h"
 #include "host/shell/window.h"
@@ -70,15 +70,56 @@ FileStamp StampOf(const std::string& path) {
     return {true, time.time_since_epoch().count(), error ? 0 : size};
 }
 
-// Every load goes through here, so that live reload compares against the file it read.
+// An error of the sound system has closed the stream (the program runs on without sound);
+// the stream keeps its words until they are shown here.
+void SayAudioError() {
+    if (const char* text = AudioTakeError()) {
+        WindowShowMessage("Plexaro sound error", text, MessageWarning);
+    }
+}
+
+// Whenever no new frames will come for a while (a menu, the window dragged or minimised, a
+// message box, rewinding, a breakpoint), the looping buffer would play its last frames over
+// and over: it is silenced, and the next frame written goes to its first slot.
+void StopSound() {
+    AudioRestart();
+    SayAudioError();
+}
+
+enum RewindHistory : uint32_t { ForgetHistory, KeepHistory };
+
+// The one place that says what follows a restart of the machine, whatever restarted it: the
+// menu's Reset or a held Tab, a cartridge loaded, reloaded or freed, a state loaded from a
+// slot, or a step back of rewind (which keeps its history: that is where it is going). The
+// machine then stands at the start of a frame that follows none played here, so:
+// - the debugger's position goes to the start of a frame: the frame it stood in is gone;
+// - rewind forgets its frames: stepping back into them would bring back the machine before;
+// - the sound stops and starts again at the buffer's first slot, so that the old machine's
+//   last frames don't loop on and the new one's first frame isn't queued behind them;
+// - the palette is made again in the chosen pixel format: a load makes it in RGB 565, and a
+//   reset clears the backdrop register but not the palette entry drawn from it;
+// - the menu's video behaviour follows the machine's, which a state brings with it.
+void MachineRestarted(RewindHistory history) {
+    DebuggerResetPosition();
+    if (history == ForgetHistory) SnapshotsForget();
+    StopSound();
+    SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
+    shell.HardwareAccuracy = static_cast<int>(SelectedVideoBehaviour());
+}
+
+// The menu's Reset and the held Tab alike.
+void Reset() {
+    ResetMachine();
+    MachineRestarted(ForgetHistory);
+}
+
+// Every load goes through here, so that live reload compares against the file it read. A
+// failed load leaves the running machine as it was.
 const char* Load(const std::string& path) {
     reload.loaded = StampOf(path);
     reload.pending = reload.failed = {};
     const char* error = LoadCartridge(path.c_str());
-    if (error == nullptr) {
-        DebuggerResetPosition();
-        SnapshotsForget();
-    }
+    if (error == nullptr) MachineRestarted(ForgetHistory);
     return error;
 }
 
@@ -95,7 +136,9 @@ std::string LoadMessage(const std::string& path, const char* error) {
 }
 
 void ShowLoadMessage(const std::string& message) {
-    if (!message.empty()) WindowShowMessage("Plexaro load error", message.c_str(), MessageWarning);
+    if (message.empty()) return;
+    StopSound();  // the box holds the loop, loaded or not
+    WindowShowMessage("Plexaro load error", message.c_str(), MessageWarning);
 }
 
 void SetSize(uint32_t scale) {
@@ -112,13 +155,11 @@ void SetRgbMode(int mode) {
 
 void Present() {
     const uint16_t* frame = GetFrameBuffer();
+    const Rect dest = shell.FullScreenMode ? shell.FullScreenDestRect : shell.WindowDestRect;
     if (!shell.cartridgeLoaded || frame == nullptr) {
-        DisplayPresentBlank(0,
-                            shell.FullScreenMode ? shell.FullScreenDestRect : shell.WindowDestRect);
-    } else if (shell.FullScreenMode) {
-        DisplayPresentFullScreen(frame, RecordedRowStride(), shell.FullScreenDestRect);
+        DisplayPresentBlank(0, dest);
     } else {
-        DisplayPresentWindowed(frame, RecordedRowStride(), shell.WindowDestRect);
+        DisplayPresent(frame, RecordedRowStride(), dest);
     }
     WindowFinishFrame(shell.FullScreenMode == 1);
 }
@@ -148,8 +189,7 @@ void StateCommand(uint32_t id) {
     }
     if (id == CommandLoadState) {
         shell.framesRun = frame;
-        shell.HardwareAccuracy = static_cast<int>(SelectedVideoBehaviour());  // the state's own
-        AudioRestart();
+        MachineRestarted(ForgetHistory);
     }
     Notice((id == CommandSaveState ? "state " + slot + " saved" : "state " + slot + " loaded"));
 }
@@ -160,6 +200,11 @@ void FrameEnded() {
     ++shell.framesRun;
     SnapshotsFrameEnded(shell.framesRun);
     shell.lastSound = MakeSoundFrame();
+}
+
+// What a debugger button returned: a frame it ended counts like a played one.
+void DebuggerRan(DebugResult result) {
+    if (result == DebugFrameEnded && shell.cartridgeLoaded) FrameEnded();
 }
 
 }  // namespace
@@ -190,6 +235,8 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
     pendingLoadMessage.clear();
     WindowPostCommand(CommandSize2);
 
+    // The captions and texts of these boxes are the first version's, kept so that its
+    // messages read as they always have.
     bool started = DisplaySetMode(shell.FullScreenMode) == 0;
     DisplaySelectPixelFormat(static_cast<uint32_t>(shell.RgbMode));
     if (const char* error = InitMachine(DisplayRowStride())) {
@@ -210,7 +257,7 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
         }
         shell.JoystickPresent = JoystickOpen();
     }
-    if (AudioOpen() == 0) started = false;
+    AudioOpen();
     SnapshotsStart();
     if (!started) {
         shell.quitting = true;
@@ -224,8 +271,7 @@ void ShellCommand(uint32_t id) {
         case CommandLoadRom: WindowOpenFileDialog(); break;
         case CommandFreeRom:
             FreeMachine();
-            DebuggerResetPosition();
-            SnapshotsForget();
+            MachineRestarted(ForgetHistory);
             shell.cartridgeLoaded = false;
             shell.CartridgePath.clear();
             break;
@@ -241,13 +287,7 @@ void ShellCommand(uint32_t id) {
         case CommandSize2:
         case CommandSize3: SetSize(id - CommandSize1 + 1); break;
         case CommandAbout: WindowShowMessage("Plexaro about", AboutText, MessagePlain); break;
-        case CommandReset:
-            ResetMachine();
-            DebuggerResetPosition();
-            SnapshotsForget();
-            AudioRestart();
-            SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
-            break;
+        case CommandReset: Reset(); break;
         case CommandPause:
             // Every selection presses the console's button, whichever way the mark goes.
             shell.PauseChecked = 1 - shell.PauseChecked;
@@ -276,6 +316,11 @@ void ShellCommand(uint32_t id) {
             shell.HardwareAccuracy = 1 - shell.HardwareAccuracy;
             SelectVideoBehaviour(static_cast<uint32_t>(shell.HardwareAccuracy));
             break;
+        case CommandDebugRun: DebuggerResume(); break;
+        case CommandDebugStop: DebuggerStop(); break;
+        case CommandDebugStep: DebuggerRan(DebuggerStep()); break;
+        case CommandDebugStepOver: DebuggerRan(DebuggerStepOver()); break;
+        case CommandDebugNextFrame: DebuggerRan(DebuggerRunToNextFrame()); break;
         default: break;
     }
 }
@@ -283,11 +328,7 @@ void ShellCommand(uint32_t id) {
 void ShellFileChosen(const std::string& path) {
     shell.CartridgePath = path;
     shell.cartridgeLoaded = true;
-    AudioSilence();
-    AudioRestart();
-    const std::string message = LoadMessage(shell.CartridgePath, Load(shell.CartridgePath));
-    SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
-    ShowLoadMessage(message);
+    ShowLoadMessage(LoadMessage(shell.CartridgePath, Load(shell.CartridgePath)));
 }
 
 void ShellCheckReload() {
@@ -299,18 +340,13 @@ void ShellCheckReload() {
         reload.pending = now;
         return;
     }
-    AudioRestart();
     const char* error = LoadCartridge(shell.CartridgePath.c_str());
-    SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
-    if (error == nullptr) {
-        DebuggerResetPosition();
-        SnapshotsForget();
-    }
     if (error != nullptr) {
         reload.failed = now;
         ShowLoadMessage(LoadMessage(shell.CartridgePath, error));
         return;
     }
+    MachineRestarted(ForgetHistory);
     reload.loaded = now;
     reload.pending = {};
     Notice("reloaded");
@@ -318,8 +354,7 @@ void ShellCheckReload() {
 }
 
 void ShellMinimised() {
-    AudioRestart();
-    AudioSilence();
+    StopSound();
     shell.EmulationActive = 0;
 }
 
@@ -328,16 +363,12 @@ void ShellRestored() {
 }
 
 void ShellMoved() {
-    AudioRestart();
-    AudioSilence();
+    StopSound();
 }
 
 void ShellHold(bool holding) {
     // The looping buffer would otherwise repeat its last frames while nothing is written.
-    if (holding && !shell.holding) {
-        AudioRestart();
-        AudioSilence();
-    }
+    if (holding && !shell.holding) StopSound();
     shell.holding = holding;
 }
 
@@ -349,19 +380,12 @@ void ShellSetRewinding(bool held) {
         return;
     }
     // The sound stops while the picture goes back; what follows starts from silence.
-    if (held && !shell.rewinding) {
-        AudioRestart();
-        AudioSilence();
-    }
+    if (held && !shell.rewinding) StopSound();
     shell.rewinding = held;
 }
 
 void ShellControllersChanged() {
     shell.JoystickPresent = JoystickOpen();
-}
-
-void ShellDebuggerRan(DebugResult result) {
-    if (result == DebugFrameEnded && shell.cartridgeLoaded) FrameEnded();
 }
 
 bool ShellFramePass() {
@@ -374,12 +398,14 @@ bool ShellFramePass() {
         uint64_t frame = 0;
         if (RewindOneFrame(&frame)) {
             shell.framesRun = frame;
-            shell.HardwareAccuracy = static_cast<int>(SelectedVideoBehaviour());
+            MachineRestarted(KeepHistory);
         }
         Present();
     } else {
         using Clock = std::chrono::steady_clock;
         using Milliseconds = std::chrono::duration<float, std::milli>;
+        // Before PollInput: a reset clears the joypad bytes the keys are about to set.
+        if (InputResetHeld()) Reset();
         PollInput(shell.JoystickPresent);
         const Clock::time_point start = Clock::now();
         bool frameEnded = false;
@@ -388,12 +414,8 @@ bool ShellFramePass() {
             // the picture drawn so far is shown while the machine waits.
             const DebugResult result = DebuggerRunFrame();
             frameEnded = result == DebugFrameEnded;
-            if (result == DebugBreakpoint) {
-                AudioRestart();
-                AudioSilence();
-            }
+            if (result == DebugBreakpoint) StopSound();
             if (frameEnded) FrameEnded();
-            DisplayWaitVerticalBlank();
         }
         const Clock::time_point emulated = Clock::now();
         Present();
@@ -401,6 +423,7 @@ bool ShellFramePass() {
         shell.presentMilliseconds = Milliseconds(Clock::now() - emulated).count();
         if (frameEnded) {
             AudioWriteFrame(shell.lastSound);
+            SayAudioError();
             paced = AudioPlaying();
         }
     }

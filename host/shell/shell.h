@@ -12,7 +12,6 @@
 #include <string>
 
 #include "host/shell/display.h"
-#include "machine/debugger.h"
 
 namespace plexaro {
 
@@ -28,7 +27,7 @@ enum MenuCommand : uint32_t {
     CommandAbout = 40022,
     CommandReset = 40023,
     CommandPause = 40024,
-    CommandStrech = 40040,
+    CommandStrech = 40040,  // the first version's spelling, which its menu item keeps
     CommandRgb565 = 40042,
     CommandRgb555 = 40043,
     CommandHardwareAccuracy = 40050,  // the video chip as the console really behaves
@@ -37,6 +36,12 @@ enum MenuCommand : uint32_t {
     CommandLoadState = 40061,
     CommandSlot1 = 40062,  // to CommandSlot1 + 3
     CommandScreenshot = 40066,
+    // The CPU window's buttons: carried out between frames, like the menus' commands.
+    CommandDebugRun = 40070,
+    CommandDebugStop = 40071,
+    CommandDebugStep = 40072,
+    CommandDebugStepOver = 40073,
+    CommandDebugNextFrame = 40074,
 };
 
 inline constexpr const char* ProductName = "Plexaro";
@@ -90,8 +95,6 @@ void ShellCheckReload();
 // One pass of the main loop without an event. True when the audio stream's wait paced it;
 // otherwise the caller waits for the next 60 Hz tick itself.
 bool ShellFramePass();
-// What a debugger button (step, step over, next frame) returned: a frame it ended counts.
-void ShellDebuggerRan(DebugResult result);
 void ShellShutdown();
 
 }  // namespace plexaro

@@ -120,8 +120,6 @@ std::string LoadSlot(const std::string& cartridgePath, uint32_t slot, uint64_t* 
     if (const char* problem = LoadMachineState(bytes.data(), bytes.size(), frame)) {
         return path + ": " + problem;
     }
-    DebuggerResetPosition();
-    RewindClear();
     Redraw();
     return {};
 }
@@ -148,7 +146,6 @@ std::string Screenshot(uint32_t rgbMode, std::string* written) {
 
 bool RewindOneFrame(uint64_t* frame) {
     if (!RewindStepBack(frame)) return false;
-    DebuggerResetPosition();
     Redraw();
     return true;
 }

@@ -24,14 +24,15 @@ void SnapshotsForget();                    // a new cartridge or a reset: nothin
 // cartridge's slot (0-based) in it.
 std::string StatesFolder();
 std::string SlotPath(const std::string& cartridgePath, uint32_t slot);
-// Each returns what went wrong, or an empty string.
+// Each returns what went wrong, or an empty string. A state loaded is a restart of the
+// machine, whose consequences (the debugger's position, rewind, sound) are the caller's.
 std::string SaveSlot(const std::string& cartridgePath, uint32_t slot, uint64_t frame);
 std::string LoadSlot(const std::string& cartridgePath, uint32_t slot, uint64_t* frame);
 // $XDG_PICTURES_DIR (else ~/Pictures)/plexaro-NNNN.png, the first number not taken.
 std::string Screenshot(uint32_t rgbMode, std::string* written);
 
 // One recorded frame back, with the picture of that moment drawn again; false when there
-// is nothing further back.
+// is nothing further back. Like a loaded state, a restart for the caller to follow up.
 bool RewindOneFrame(uint64_t* frame);
 
 }  // namespace plexaro

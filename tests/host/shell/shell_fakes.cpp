@@ -59,13 +59,9 @@ uint32_t DisplayRowStride() {
 void DisplaySelectPixelFormat(uint32_t rgbMode) {
     fake::display.rgbMode = rgbMode;
 }
-void DisplayWaitVerticalBlank() {}
-void DisplayPresentWindowed(const uint16_t*, uint32_t, Rect dest) {
-    ++fake::display.windowed;
-    fake::display.lastDest = dest;
-}
-void DisplayPresentFullScreen(const uint16_t*, uint32_t, Rect dest) {
-    ++fake::display.fullScreen;
+void DisplayPresent(const uint16_t*, uint32_t, Rect dest) {
+    const bool fullScreen = !fake::display.modes.empty() && fake::display.modes.back() == 1;
+    ++(fullScreen ? fake::display.fullScreen : fake::display.windowed);
     fake::display.lastDest = dest;
 }
 void DisplayPresentBlank(uint16_t, Rect) {
@@ -85,6 +81,7 @@ uint32_t AudioDevicePlayCursor(uint32_t& cursor) {
 }
 uint32_t AudioDeviceWrite(uint32_t offset, const uint8_t* bytes, uint32_t count) {
     ++fake::card.writes;
+    fake::card.lastWriteOffset = offset;
     for (uint32_t i = 0; i < count; ++i) {
         fake::card.buffer[(offset + i) % AudioBufferBytes] = bytes ? bytes[i] : 0;
     }

@@ -26,7 +26,7 @@ struct Display {
     int setModeResult;  // what DisplaySetMode returns
     std::vector<int> modes;
     uint32_t rowStride = 256, rgbMode = 1;
-    int windowed, fullScreen, blank;  // presents of each kind
+    int windowed, fullScreen, blank;  // presents in each mode of DisplaySetMode, and blanks
     Rect lastDest;
 };
 
@@ -37,6 +37,7 @@ struct SoundCard {
     uint32_t step;      // how far each wait moves the cursor on (0: it is stuck)
     uint32_t failCode;  // returned by the next cursor query, then cleared
     int waits, writes;
+    uint32_t lastWriteOffset;
 };
 
 struct Controller {

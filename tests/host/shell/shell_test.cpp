@@ -1,6 +1,6 @@
 // The desktop program's platform-neutral logic against fakes of its platform layers: the
-// audio slot ring and its wait, the joypad mapping and its order, and what the menu
-// commands and window events do to the shell's state.
+// audio slot ring and its wait, the joypad mapping and its order, what the menu commands and
+// window events do to the shell's state, and the one way every restart of the machine goes.
 #include "host/shell/shell.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include "host/shell/rewind.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
+#include "machine/state.h"
 #include "tests/host/shell/shell_fakes.h"
 #include "tests/machine/test_cartridges.h"
 
@@ -29,7 +30,8 @@ void OpenCard(uint32_t cursor, uint32_t step) {
     fake::card.cursor = cursor;
     fake::card.step = step;
     AudioClose();
-    ASSERT_EQ(AudioOpen(), 1);
+    AudioOpen();
+    ASSERT_TRUE(AudioPlaying());
 }
 
 // A frame whose every byte is `value`, so each slot's owner can be told apart.
@@ -47,12 +49,12 @@ bool SlotHolds(uint32_t slot, uint8_t value) {
 TEST(AudioStream, NoDeviceRunsSilentWithoutWaiting) {
     fake::Reset();
     AudioClose();
-    EXPECT_EQ(AudioOpen(), 1);
+    AudioOpen();
     EXPECT_FALSE(AudioPlaying());
     Write(7);
     AudioRestart();
     EXPECT_EQ(fake::card.waits + fake::card.writes, 0);
-    EXPECT_TRUE(fake::window.messages.empty());
+    EXPECT_EQ(AudioTakeError(), nullptr);
 }
 
 TEST(AudioStream, WaitsWhileTheCardPlaysTheSlotAfterTheOneToWrite) {
@@ -96,22 +98,24 @@ TEST(AudioStream, AStuckCardDropsTheFrameInsteadOfHanging) {
     EXPECT_TRUE(AudioPlaying());
 }
 
-TEST(AudioStream, AnErrorIsShownOnceByNameThenEverythingIsQuiet) {
+TEST(AudioStream, AnErrorIsToldOnceByNameThenEverythingIsQuiet) {
     EXPECT_STREQ(AudioErrorName(0x88780096), "DSERR_BUFFERLOST");
     EXPECT_STREQ(AudioErrorName(0x12345678), "Unknown HRESULT");
 
     OpenCard(0, 256);
     fake::card.failCode = 0x12345678;
     Write(1);
-    ASSERT_EQ(fake::window.messages.size(), 1u);
-    EXPECT_EQ(fake::window.messages[0], "Plexaro sound error|Unknown HRESULT");
+    EXPECT_STREQ(AudioTakeError(), "Unknown HRESULT");
+    EXPECT_EQ(AudioTakeError(), nullptr);
     EXPECT_FALSE(AudioPlaying());
     const int writes = fake::card.writes;
     Write(2);
     AudioSilence();
     AudioRestart();
     EXPECT_EQ(fake::card.writes, writes);
-    EXPECT_EQ(fake::window.messages.size(), 1u);
+    EXPECT_EQ(AudioTakeError(), nullptr);
+    // The ring has no window: saying it is the shell's.
+    EXPECT_TRUE(fake::window.messages.empty());
 }
 
 class JoypadInput : public ::testing::Test {
@@ -155,20 +159,23 @@ TEST_F(JoypadInput, KeysAndStickPressTogetherBeyondTheDeadZone) {
 }
 
 TEST_F(JoypadInput, TabResetsOnEveryPassItWasHeldBefore) {
-    fake::card.present = true;
-    AudioOpen();
-    const auto resets = [] { return fake::card.writes; };  // each reset silences the card
+    // Input only reports the key; the shell resets before each PollInput that finds it held.
+    int resets = 0;
+    const auto pass = [&resets] {
+        if (InputResetHeld()) ++resets;
+        PollInput(0);
+    };
     InputKeyEvent(KeyTab, true);
-    PollInput(0);
-    EXPECT_EQ(resets(), 0);  // the pass that first sees Tab only takes its snapshot
-    PollInput(0);
-    PollInput(0);
-    EXPECT_EQ(resets(), 2);
+    pass();
+    EXPECT_EQ(resets, 0);  // the pass that first sees Tab only takes its snapshot
+    pass();
+    pass();
+    EXPECT_EQ(resets, 2);
     InputKeyEvent(KeyTab, false);
-    PollInput(0);  // still acts on the previous pass's state
-    EXPECT_EQ(resets(), 3);
-    PollInput(0);
-    EXPECT_EQ(resets(), 3);
+    pass();  // still acts on the previous pass's state
+    EXPECT_EQ(resets, 3);
+    pass();
+    EXPECT_EQ(resets, 3);
 }
 
 class ShellCommands : public ::testing::Test {
@@ -315,16 +322,16 @@ TEST_F(ShellCommands, StatesSavedBetweenFramesAndLoadedWithTheirBehaviour) {
 
     ShellFramePass();  // the base that rewind's differences start from again
     const uint64_t frames = Shell().framesRun;
-    ShellDebuggerRan(DebuggerStep());
+    ShellCommand(CommandDebugStep);
     ShellCommand(CommandSaveState);
     ASSERT_EQ(fake::window.messages.size(), 1u);
     EXPECT_NE(fake::window.messages[0].find("middle of a frame"), std::string::npos);
     ASSERT_TRUE(RewindActive());
     const uint32_t recorded = RewindFrames();
-    ShellDebuggerRan(DebuggerRunToNextFrame());
+    ShellCommand(CommandDebugNextFrame);
     EXPECT_EQ(Shell().framesRun, frames + 1);
     EXPECT_EQ(RewindFrames(), recorded + 1);
-    DebuggerResume();
+    ShellCommand(CommandDebugRun);
     ShellCommand(CommandSaveState);
     EXPECT_EQ(fake::window.messages.size(), 1u);
     unsetenv("XDG_DATA_HOME");
@@ -406,6 +413,113 @@ TEST(ShellLiveReload, ARebuiltCartridgeRunsAndABrokenOneIsSaidOnce) {
     EXPECT_TRUE(running(first));
     ShellShutdown();
     testing::RemoveScratch(dir);
+}
+
+// The sound stream only keeps the words; the shell says them once, whether the error came
+// while a frame was written or while the sound was being stopped.
+TEST_F(ShellCommands, ASoundErrorIsShownOnceAndTheGameGoesOnSilent) {
+    fake::card.present = true;
+    fake::card.step = AudioSlotBytes;
+    AudioClose();
+    AudioOpen();
+    fake::card.failCode = 0x12345678;
+    ShellFramePass();
+    ASSERT_EQ(fake::window.messages.size(), 1u);
+    EXPECT_EQ(fake::window.messages[0], "Plexaro sound error|Unknown HRESULT");
+    EXPECT_FALSE(AudioPlaying());
+    const uint64_t frames = Shell().framesRun;
+    ShellFramePass();
+    ShellCommand(CommandReset);
+    EXPECT_EQ(Shell().framesRun, frames + 1);
+    EXPECT_EQ(fake::window.messages.size(), 1u);
+
+    AudioOpen();
+    fake::card.failCode = 0x88780096;
+    ShellMinimised();
+    ASSERT_EQ(fake::window.messages.size(), 2u);
+    EXPECT_EQ(fake::window.messages[1], "Plexaro sound error|DSERR_BUFFERLOST");
+}
+
+// What a restart leaves behind, to hold one way of restarting against another.
+struct AfterRestart {
+    bool stoppedMidFrame;  // before it: the debugger stood inside a frame
+    uint32_t rewindFrames;
+    DebugPosition position;
+    bool soundSilenced;
+    std::vector<uint8_t> state;     // after one more frame
+    std::vector<uint16_t> picture;  // of that frame
+    bool nextSoundInFirstSlot;
+};
+
+// Plays the busy cartridge in RGB 555 with the sound on, stops the debugger in the middle of
+// a frame, restarts the machine the way `restart` does, then runs one frame.
+template <typename Restart>
+AfterRestart PlayThenRestart(Restart restart) {
+    fake::Reset();
+    fake::card.present = true;
+    fake::card.step = AudioSlotBytes;
+    AudioClose();
+    ShellLoadFromCommandLine(testing::CartridgePath("busy"));
+    EXPECT_TRUE(ShellStart(0, 0));
+    for (int pass = 0; pass < 20; ++pass) ShellFramePass();
+    ShellCommand(CommandDebugStep);
+    AfterRestart after{};
+    const DebugPosition stopped = DebuggerPosition();
+    after.stoppedMidFrame = (stopped.line != 0 || stopped.cycle != 0) && RewindFrames() > 0;
+    const int writes = fake::card.writes;
+    restart();
+    after.rewindFrames = RewindFrames();
+    after.position = DebuggerPosition();
+    after.soundSilenced = fake::card.writes > writes &&
+                          std::all_of(fake::card.buffer, fake::card.buffer + AudioBufferBytes,
+                                      [](uint8_t b) { return b == 0; });
+    ShellCommand(CommandDebugRun);
+    ShellFramePass();
+    after.state.resize(MachineStateSize());
+    SaveMachineState(0, after.state.data());
+    const uint16_t* frame = GetFrameBuffer();
+    for (uint32_t row = 0; row < 192; ++row) {
+        after.picture.insert(after.picture.end(), frame + row * RecordedRowStride(),
+                             frame + row * RecordedRowStride() + 256);
+    }
+    after.nextSoundInFirstSlot = fake::card.lastWriteOffset == 0;
+    ShellShutdown();
+    return after;
+}
+
+TEST(ShellRestart, TabAndTheMenusResetLeaveTheSameMachineAndForgetTheSame) {
+    const AfterRestart menu = PlayThenRestart([] { ShellCommand(CommandReset); });
+    const AfterRestart tab = PlayThenRestart([] {
+        InputKeyEvent(KeyTab, true);
+        ShellFramePass();  // Tab is seen
+        InputKeyEvent(KeyTab, false);
+        ShellFramePass();  // and resets on the pass after
+    });
+    for (const AfterRestart* after : {&menu, &tab}) {
+        EXPECT_TRUE(after->stoppedMidFrame);
+        EXPECT_EQ(after->rewindFrames, 0u);
+        EXPECT_EQ(after->position.line, 0u);
+        EXPECT_EQ(after->position.cycle, 0u);
+        EXPECT_TRUE(after->soundSilenced);
+        EXPECT_TRUE(after->nextSoundInFirstSlot);
+    }
+    EXPECT_EQ(tab.state, menu.state);
+    EXPECT_EQ(tab.picture, menu.picture);
+
+    // A load restarts the same way, and its picture keeps the chosen pixel format although
+    // loading makes the palette in RGB 565: bit 15 is clear in every pixel of RGB 555.
+    const AfterRestart load =
+        PlayThenRestart([] { ShellFileChosen(testing::CartridgePath("busy")); });
+    EXPECT_TRUE(load.stoppedMidFrame);
+    EXPECT_EQ(load.rewindFrames, 0u);
+    EXPECT_EQ(load.position.line, 0u);
+    EXPECT_EQ(load.position.cycle, 0u);
+    EXPECT_TRUE(load.soundSilenced);
+    EXPECT_TRUE(load.nextSoundInFirstSlot);
+    EXPECT_TRUE(std::none_of(load.picture.begin(), load.picture.end(),
+                             [](uint16_t pixel) { return (pixel & 0x8000) != 0; }));
+    EXPECT_TRUE(std::any_of(menu.picture.begin(), menu.picture.end(),
+                            [](uint16_t pixel) { return pixel != 0; }));
 }
 
 TEST(ShellStartUp, AFailingStepEndsTheProgramWithStatusOne) {
