@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "machine/machine.h"
+#include "machine/machine_internal.h"
 
 namespace plexaro {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "cpu/z80.h"
-#include "machine/machine.h"
+#include "machine/machine_internal.h"
 #include "sound/psg.h"
 #include "video/vdp.h"
 
