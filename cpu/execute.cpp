@@ -44,16 +44,21 @@ constexpr int32_t HaltCycles = 4;
     c.left -= counters.windowCost;
 }
 
-}  // namespace
-
-uint32_t Run(int32_t cycles) {
-    const int32_t budget = cycles + core.pendingCycles;
-    core.pendingCycles = 0;
+void BeginRun(int32_t budget) {
     counters.cyclesLeft = budget;
     counters.cyclesTotal = static_cast<uint32_t>(budget);
     counters.savedCyclesLeft = 0;
     counters.eiWindow = 0;
     counters.running = true;
+    ForgetRepetition();
+}
+
+}  // namespace
+
+uint32_t Run(int32_t cycles) {
+    const int32_t budget = cycles + core.pendingCycles;
+    core.pendingCycles = 0;
+    BeginRun(budget);
 
     Cpu c;
     Reload(c);
@@ -390,6 +395,61 @@ uint32_t Run(int32_t cycles) {
     Flush(c);
     counters.running = false;
     return counters.cyclesTotal - static_cast<uint32_t>(c.left);
+}
+
+namespace {
+
+constexpr uint32_t EdPrefix = 0xED;
+
+bool RepeatingBlock(uint32_t op) {
+    return (op & 0xF4) == 0xB0;  // LDIR, CPIR, INIR, OTIR, LDDR, CPDR, INDR, OTDR
+}
+
+uint32_t OpcodeByte(uint32_t address) {
+    address &= 0xFFFF;
+    return core.fetch[address >> 8][address];
+}
+
+// The next repetition of the block instruction at PC, where Run's loop would have gone on
+// had its budget lasted: past the two opcode bytes, which are not fetched (or counted in R)
+// again. With a budget of 0 it is the only one, and ends as a Run(0) ends.
+uint32_t RunRepetition(uint32_t op) {
+    BeginRun(0);
+    Cpu c;
+    Reload(c);
+    c.pc = (c.pc + 2) & 0xFFFF;
+    c.left -= ExecEd(c, op);
+    if (counters.eiWindow != 0) CloseWindow(c);
+    Flush(c);
+    counters.running = false;
+    return counters.cyclesTotal - static_cast<uint32_t>(c.left);
+}
+
+}  // namespace
+
+// A fresh instruction is a Run(0) with the waiting response cycles set aside. What decides
+// whether a block instruction's next repetition is fetched again is what decides it in Run:
+// whether it stopped with budget left, and whether the loop itself ended it (an interrupt
+// response or a memory handler's request window makes Run fetch it again too).
+uint32_t Step(int32_t left) {
+    const uint32_t pc = core.pc;
+    const bool resumed = counters.repetitionHeld && counters.repetitionAt == pc;
+    const uint32_t op = resumed ? counters.repetitionOp : OpcodeByte(pc + 1);
+    const bool block = resumed || (OpcodeByte(pc) == EdPrefix && RepeatingBlock(op));
+    const uint32_t responses = counters.responses;
+    const uint32_t windows = counters.windows;
+    const int32_t pending = core.pendingCycles;
+    core.pendingCycles = 0;
+
+    const uint32_t spent = resumed ? RunRepetition(op) : Run(0);
+
+    core.pendingCycles += pending;
+    counters.repetitionHeld = block && core.pc == pc && counters.responses == responses &&
+                              counters.windows == windows &&
+                              static_cast<int64_t>(left) > static_cast<int64_t>(spent);
+    counters.repetitionAt = static_cast<uint16_t>(pc);
+    counters.repetitionOp = static_cast<uint8_t>(op);
+    return spent;
 }
 
 }  // namespace plexaro::z80
