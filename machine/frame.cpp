@@ -31,7 +31,7 @@ const char* InitMachine(uint32_t rowStride) {
     z80::Reset();
     ResetJoypad();
     VdpInit(rowStride);
-    PsgInit(PsgChipIndex, PsgClock, SampleRate);
+    PsgInit(PsgChipIndex, ConsoleClockHz, SampleRate);
     machine.rowStride = rowStride;
     return nullptr;
 }
