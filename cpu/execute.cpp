@@ -413,7 +413,7 @@ uint32_t OpcodeByte(uint32_t address) {
 // The next repetition of the block instruction at PC, where Run's loop would have gone on
 // had its budget lasted: past the two opcode bytes, which are not fetched (or counted in R)
 // again. With a budget of 0 it is the only one, and ends as a Run(0) ends.
-uint32_t RunRepetition(uint32_t op) {
+[[gnu::noinline]] uint32_t RunRepetition(uint32_t op) {
     BeginRun(0);
     Cpu c;
     Reload(c);
@@ -434,8 +434,13 @@ uint32_t RunRepetition(uint32_t op) {
 uint32_t Step(int32_t left) {
     const uint32_t pc = core.pc;
     const bool resumed = counters.repetitionHeld && counters.repetitionAt == pc;
-    const uint32_t op = resumed ? counters.repetitionOp : OpcodeByte(pc + 1);
-    const bool block = resumed || (OpcodeByte(pc) == EdPrefix && RepeatingBlock(op));
+    // The block instruction about to run, if it is one: its second byte, read before it runs
+    // (it may overwrite itself); 0 for anything else.
+    uint32_t op = counters.repetitionOp;
+    if (!resumed) {
+        op = OpcodeByte(pc) == EdPrefix ? OpcodeByte(pc + 1) : 0;
+        if (!RepeatingBlock(op)) op = 0;
+    }
     const uint32_t responses = counters.responses;
     const uint32_t windows = counters.windows;
     const int32_t pending = core.pendingCycles;
@@ -444,7 +449,7 @@ uint32_t Step(int32_t left) {
     const uint32_t spent = resumed ? RunRepetition(op) : Run(0);
 
     core.pendingCycles += pending;
-    counters.repetitionHeld = block && core.pc == pc && counters.responses == responses &&
+    counters.repetitionHeld = op != 0 && core.pc == pc && counters.responses == responses &&
                               counters.windows == windows &&
                               static_cast<int64_t>(left) > static_cast<int64_t>(spent);
     counters.repetitionAt = static_cast<uint16_t>(pc);
