@@ -44,16 +44,32 @@ constexpr int32_t HaltCycles = 4;
     c.left -= counters.windowCost;
 }
 
+// A repeating block instruction that the last Step left between two repetitions with
+// budget to spare: its address and second opcode byte. The next Step at that address goes
+// on with it without fetching it again; a Run, or anything that changes the registers,
+// forgets it.
+struct HeldRepetition {
+    bool held;
+    uint16_t at;
+    uint8_t op;
+};
+
+HeldRepetition repetition = {};
+
 void BeginRun(int32_t budget) {
     counters.cyclesLeft = budget;
     counters.cyclesTotal = static_cast<uint32_t>(budget);
     counters.savedCyclesLeft = 0;
     counters.eiWindow = 0;
     counters.running = true;
-    ForgetRepetition();
+    repetition.held = false;
 }
 
 }  // namespace
+
+void detail::ForgetRepetition() {
+    repetition.held = false;
+}
 
 uint32_t Run(int32_t cycles) {
     const int32_t budget = cycles + core.pendingCycles;
@@ -430,30 +446,34 @@ uint32_t OpcodeByte(uint32_t address) {
 // A fresh instruction is a Run(0) with the waiting response cycles set aside. What decides
 // whether a block instruction's next repetition is fetched again is what decides it in Run:
 // whether it stopped with budget left, and whether the loop itself ended it (an interrupt
-// response or a memory handler's request window makes Run fetch it again too).
+// response or a memory handler's request window makes Run fetch it again too). Setting the
+// window cost beforehand is harmless: it only counts while a window is open, and none is
+// open between runs.
 uint32_t Step(int32_t left) {
     const uint32_t pc = core.pc;
-    const bool resumed = counters.repetitionHeld && counters.repetitionAt == pc;
+    const bool resumed = repetition.held && repetition.at == pc;
     // The block instruction about to run, if it is one: its second byte, read before it runs
     // (it may overwrite itself); 0 for anything else.
-    uint32_t op = counters.repetitionOp;
+    uint32_t op = repetition.op;
     if (!resumed) {
         op = OpcodeByte(pc) == EdPrefix ? OpcodeByte(pc + 1) : 0;
         if (!RepeatingBlock(op)) op = 0;
     }
     const uint32_t responses = counters.responses;
-    const uint32_t windows = counters.windows;
+    // Only a memory handler's request window sets the cost of closing one to 0 during a
+    // block instruction: an EI can't run in the same step.
+    counters.windowCost = EiCost;
     const int32_t pending = core.pendingCycles;
     core.pendingCycles = 0;
 
     const uint32_t spent = resumed ? RunRepetition(op) : Run(0);
 
     core.pendingCycles += pending;
-    counters.repetitionHeld = op != 0 && core.pc == pc && counters.responses == responses &&
-                              counters.windows == windows &&
-                              static_cast<int64_t>(left) > static_cast<int64_t>(spent);
-    counters.repetitionAt = static_cast<uint16_t>(pc);
-    counters.repetitionOp = static_cast<uint8_t>(op);
+    repetition.held = op != 0 && core.pc == pc && counters.responses == responses &&
+                      counters.windowCost == EiCost &&
+                      static_cast<int64_t>(left) > static_cast<int64_t>(spent);
+    repetition.at = static_cast<uint16_t>(pc);
+    repetition.op = static_cast<uint8_t>(op);
     return spent;
 }
 

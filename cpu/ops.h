@@ -58,7 +58,6 @@ enum Reg8 : int { RegB = 0, RegC = 1, RegD = 2, RegE = 3, RegH = 4, RegL = 5, Re
 [[gnu::always_inline]] inline void OpenRequestWindow(Cpu& c) {
     counters.deferredRequest = 0;
     if (counters.eiWindow != 0) return;  // already closing after this instruction
-    ++counters.windows;
     counters.savedCyclesLeft = c.left;
     counters.windowCost = 0;
     counters.eiWindow = 1;

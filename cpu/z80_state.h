@@ -74,24 +74,15 @@ struct RunCounters {
     uint8_t deferredRequest;  // a memory handler asked for an interrupt
     uint8_t deferredNmi;
     uint32_t responses;  // interrupt responses taken so far, to spot one inside a handler
-    uint32_t windows;    // request windows opened so far, to spot one inside a step
     bool running;        // inside Run: a response's cycles come off this run's budget
-
-    // A repeating block instruction that the last Step left between two repetitions with
-    // budget to spare: its address and second opcode byte. The next Step at that address
-    // goes on with it as Run's own loop would, without fetching it again; anything else
-    // that runs the core or changes its registers forgets it.
-    bool repetitionHeld;
-    uint16_t repetitionAt;
-    uint8_t repetitionOp;
 };
 
 extern Z80State core;
 extern RunCounters counters;
 
-inline void ForgetRepetition() {
-    counters.repetitionHeld = false;
-}
+// Step keeps a block instruction it left between two repetitions, to go on with it as Run's
+// own loop would; anything else that runs the core or changes its registers calls this.
+void ForgetRepetition();
 
 // Interrupt responses, acting on the state block (registers must be written back first).
 void TakeIrq();
