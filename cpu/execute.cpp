@@ -71,7 +71,10 @@ void detail::ForgetRepetition() {
     repetition.held = false;
 }
 
-uint32_t Run(int32_t cycles) {
+// With the same instructions, the loop's speed moved by up to a tenth with where the linker
+// happened to put it; at this alignment it measured at least as fast as before on both CPU
+// benchmarks.
+[[gnu::aligned(32)]] uint32_t Run(int32_t cycles) {
     const int32_t budget = cycles + core.pendingCycles;
     core.pendingCycles = 0;
     BeginRun(budget);
