@@ -1,6 +1,5 @@
 // The core's state block, its lifecycle, the register interface and interrupt responses.
 #include <array>
-#include <cstring>
 
 #include "cpu/flag_tables.h"
 #include "cpu/z80_state.h"
@@ -104,6 +103,7 @@ template <typename Response>
 void Respond(Response response) {
     const CallContext outer = counters.context;
     const int32_t pendingBefore = core.pendingCycles;
+    ForgetRepetition();
     counters.context = CallContext::Memory;
     response();
     ++counters.responses;
@@ -150,6 +150,7 @@ void Reset() {
     core.ix = 0xFFFF;
     core.iy = 0xFFFF;
     core.af = detail::FlagZ << 8;
+    detail::ForgetRepetition();
 }
 
 // An interrupt requested from a memory handler is answered once the instruction in
@@ -264,6 +265,7 @@ uint32_t GetRegister(uint32_t index) {
 
 void SetRegister(uint32_t index, uint32_t value) {
     const uint32_t word = value & 0xFFFF;
+    detail::ForgetRepetition();
     switch (index) {
         case RegAF:
             core.af = SwapBytes(word);
@@ -343,18 +345,7 @@ void ImportRegisters(const CoreRegisters& s) {
     core.irqVector = s.irqVector;
     core.irqLine = s.irqLine != 0;
     core.pendingCycles = s.pendingCycles;
-}
-
-uint32_t StateSize() {
-    return sizeof(detail::Z80State);
-}
-
-void SaveState(void* buffer) {
-    std::memcpy(buffer, &core, sizeof core);
-}
-
-void LoadState(const void* buffer) {
-    std::memcpy(&core, buffer, sizeof core);
+    detail::ForgetRepetition();
 }
 
 }  // namespace plexaro::z80

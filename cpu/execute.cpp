@@ -44,16 +44,37 @@ constexpr int32_t HaltCycles = 4;
     c.left -= counters.windowCost;
 }
 
-}  // namespace
+// A repeating block instruction that the last Step left between two repetitions with
+// budget to spare: its address and second opcode byte. The next Step at that address goes
+// on with it without fetching it again; a Run, or anything that changes the registers,
+// forgets it.
+struct HeldRepetition {
+    bool held;
+    uint16_t at;
+    uint8_t op;
+};
 
-uint32_t Run(int32_t cycles) {
-    const int32_t budget = cycles + core.pendingCycles;
-    core.pendingCycles = 0;
+HeldRepetition repetition = {};
+
+void BeginRun(int32_t budget) {
     counters.cyclesLeft = budget;
     counters.cyclesTotal = static_cast<uint32_t>(budget);
     counters.savedCyclesLeft = 0;
     counters.eiWindow = 0;
     counters.running = true;
+    repetition.held = false;
+}
+
+}  // namespace
+
+void detail::ForgetRepetition() {
+    repetition.held = false;
+}
+
+uint32_t Run(int32_t cycles) {
+    const int32_t budget = cycles + core.pendingCycles;
+    core.pendingCycles = 0;
+    BeginRun(budget);
 
     Cpu c;
     Reload(c);
@@ -390,6 +411,70 @@ uint32_t Run(int32_t cycles) {
     Flush(c);
     counters.running = false;
     return counters.cyclesTotal - static_cast<uint32_t>(c.left);
+}
+
+namespace {
+
+constexpr uint32_t EdPrefix = 0xED;
+
+bool RepeatingBlock(uint32_t op) {
+    return (op & 0xF4) == 0xB0;  // LDIR, CPIR, INIR, OTIR, LDDR, CPDR, INDR, OTDR
+}
+
+uint32_t OpcodeByte(uint32_t address) {
+    address &= 0xFFFF;
+    return core.fetch[address >> 8][address];
+}
+
+// The next repetition of the block instruction at PC, where Run's loop would have gone on
+// had its budget lasted: past the two opcode bytes, which are not fetched (or counted in R)
+// again. With a budget of 0 it is the only one, and ends as a Run(0) ends.
+[[gnu::noinline]] uint32_t RunRepetition(uint32_t op) {
+    BeginRun(0);
+    Cpu c;
+    Reload(c);
+    c.pc = (c.pc + 2) & 0xFFFF;
+    c.left -= ExecEd(c, op);
+    if (counters.eiWindow != 0) CloseWindow(c);
+    Flush(c);
+    counters.running = false;
+    return counters.cyclesTotal - static_cast<uint32_t>(c.left);
+}
+
+}  // namespace
+
+// A fresh instruction is a Run(0) with the waiting response cycles set aside. What decides
+// whether a block instruction's next repetition is fetched again is what decides it in Run:
+// whether it stopped with budget left, and whether the loop itself ended it (an interrupt
+// response or a memory handler's request window makes Run fetch it again too). Setting the
+// window cost beforehand is harmless: it only counts while a window is open, and none is
+// open between runs.
+uint32_t Step(int32_t left) {
+    const uint32_t pc = core.pc;
+    const bool resumed = repetition.held && repetition.at == pc;
+    // The block instruction about to run, if it is one: its second byte, read before it runs
+    // (it may overwrite itself); 0 for anything else.
+    uint32_t op = repetition.op;
+    if (!resumed) {
+        op = OpcodeByte(pc) == EdPrefix ? OpcodeByte(pc + 1) : 0;
+        if (!RepeatingBlock(op)) op = 0;
+    }
+    const uint32_t responses = counters.responses;
+    // Only a memory handler's request window sets the cost of closing one to 0 during a
+    // block instruction: an EI can't run in the same step.
+    counters.windowCost = EiCost;
+    const int32_t pending = core.pendingCycles;
+    core.pendingCycles = 0;
+
+    const uint32_t spent = resumed ? RunRepetition(op) : Run(0);
+
+    core.pendingCycles += pending;
+    repetition.held = op != 0 && core.pc == pc && counters.responses == responses &&
+                      counters.windowCost == EiCost &&
+                      static_cast<int64_t>(left) > static_cast<int64_t>(spent);
+    repetition.at = static_cast<uint16_t>(pc);
+    repetition.op = static_cast<uint8_t>(op);
+    return spent;
 }
 
 }  // namespace plexaro::z80

@@ -106,6 +106,17 @@ void Reset();
 // instruction's overshoot. A budget of 0 runs exactly one instruction. Must not be negative.
 uint32_t Run(int32_t cycles);
 
+// One instruction, executed as the next one of a Run with `left` cycles of its budget still
+// to spend would execute it; returns the cycles it took, an interrupt response taken during
+// it included. Steps taken one after the other, each given what the ones before left of a
+// budget, end up exactly where that Run would, R included. The unit is the core's own:
+// EI runs together with the instruction after it, a DD or FD prefix that changes nothing is
+// a step of its own, and each repetition of LDIR and its kin is one step (the next Step goes
+// on with the next repetition while budget is left; once it is spent, the instruction is
+// fetched again, as by the next Run). A HALT takes 4 cycles and stays where it is, where the
+// Run would end. Response cycles waiting from between runs stay waiting.
+uint32_t Step(int32_t left);
+
 // From a memory handler inside Run, RaiseIrq and TriggerNmi are answered as soon as the
 // instruction in progress completes; from a port handler during INIR, INDR, OTIR or OTDR,
 // the repetition stops after the current step and resumes after the interrupt routine.
@@ -140,10 +151,5 @@ struct CoreRegisters {
 };
 CoreRegisters ExportRegisters();
 void ImportRegisters(const CoreRegisters& registers);
-
-// Snapshot of the state block; meaningful only within the process that saved it.
-uint32_t StateSize();
-void SaveState(void* buffer);
-void LoadState(const void* buffer);
 
 }  // namespace plexaro::z80

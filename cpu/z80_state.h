@@ -80,6 +80,10 @@ struct RunCounters {
 extern Z80State core;
 extern RunCounters counters;
 
+// Step keeps a block instruction it left between two repetitions, to go on with it as Run's
+// own loop would; anything else that runs the core or changes its registers calls this.
+void ForgetRepetition();
+
 // Interrupt responses, acting on the state block (registers must be written back first).
 void TakeIrq();
 void TakeNmi();

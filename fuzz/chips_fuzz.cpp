@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "cpu/z80.h"
+#include "machine/machine.h"
 #include "sound/psg.h"
 #include "video/vdp.h"
 #include "video/vdp_state.h"  // the sprite steps, driven on their own too
@@ -16,8 +17,6 @@
 namespace {
 
 constexpr int Chip = 0;
-constexpr int PsgClock = 3579545;
-constexpr int SampleRate = 44100;
 constexpr int MaxSamples = 1024;  // above a frame's 735, to try other counts too
 constexpr uint32_t Strides[4] = {256, 257, 320, 0};
 
@@ -60,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     VdpSelectPixelFormat(setup & 1);
     // The noise feedback outlives PsgInit; one noise-control write fixes it before each run.
     PsgWrite(Chip, 0xE4);
-    PsgInit(Chip, PsgClock, SampleRate);
+    PsgInit(Chip, ConsoleClockHz, SampleRate);
 
     static int16_t samples[MaxSamples];
     while (in.at < in.size) {

@@ -50,14 +50,6 @@ bool Patch32(std::FILE* file, long offset, uint32_t value) {
 
 }  // namespace
 
-uint64_t Fnv1a64(uint64_t hash, const uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        hash ^= bytes[i];
-        hash *= FnvPrime;
-    }
-    return hash;
-}
-
 uint64_t HashFrame(uint64_t hash, const uint16_t* pixels, uint32_t rowStride) {
     for (uint32_t y = 0; y < VdpVisibleLines; ++y) {
         const uint16_t* row = pixels + static_cast<size_t>(y) * rowStride;

@@ -1,5 +1,6 @@
 // What the headless player writes and prints: PNG screenshots, WAV sound, and FNV-1a 64
-// hashes of frames and sound. Pixels are the machine's 16-bit RGB 565 or 555 values.
+// hashes (machine/hash.h) of frames and sound. Pixels are the machine's 16-bit RGB 565 or
+// 555 values.
 //
 //     WavFile wav = OpenWav("run.wav");
 //     for each frame: AppendWav(wav, MakeSoundFrame(), SamplesPerFrame);
@@ -12,14 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "machine/hash.h"
 #include "video/vdp.h"
 
 namespace plexaro {
 
-inline constexpr uint64_t FnvOffsetBasis = 0xCBF29CE484222325;
-inline constexpr uint64_t FnvPrime = 0x100000001B3;
-
-uint64_t Fnv1a64(uint64_t hash, const uint8_t* bytes, size_t count);
 // The 256x192 picture, row by row, each pixel as two little-endian bytes.
 uint64_t HashFrame(uint64_t hash, const uint16_t* pixels, uint32_t rowStride);
 // Samples as two little-endian bytes each; chain the calls over a whole run.

@@ -1,12 +1,13 @@
 // Cartridge loading: a raw ROM dump, no header, read into the image that the machine maps
 // from CPU address 0.
 #include <algorithm>
+#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#include "machine/machine.h"
+#include "machine/machine_internal.h"
 
 namespace plexaro {
 namespace {
@@ -39,6 +40,13 @@ uint64_t RomImageGeneration() {
 
 uint64_t LoadedFileSize() {
     return cartridge.loadedFileSize;
+}
+
+const char* TruncatedLoadWarning(char* buffer, size_t size) {
+    if (cartridge.loadedFileSize <= RomImageSize || size == 0) return nullptr;
+    std::snprintf(buffer, size, "is %" PRIu64 " bytes long; only its first %zu bytes are loaded.",
+                  cartridge.loadedFileSize, RomImageSize);
+    return buffer;
 }
 
 int ReadImageFile(const char* path, uint8_t* buffer, size_t offset, size_t length) {

@@ -5,19 +5,13 @@
 #include <bit>
 
 #include "cpu/z80.h"
-#include "machine/machine.h"
+#include "machine/machine_internal.h"
 
 namespace plexaro {
 namespace {
 
 constexpr uint32_t AddressCount = 0x10000;
-constexpr uint32_t NoAddress = 0xFFFFFFFF;
 constexpr uint8_t HaltOpcode = 0x76;
-constexpr uint8_t EdPrefix = 0xED;
-// One R count per fetch: re-fetching a repeating block instruction that Run(0) suspended
-// counts its two opcode bytes again, where a Run with budget left would have gone straight
-// on to the next repetition.
-constexpr uint32_t RefetchRCount = 2;
 
 struct DebuggerState {
     uint64_t armed[AddressCount / 64];
@@ -35,7 +29,6 @@ struct DebuggerState {
     int32_t budget;
     int32_t left;
     int32_t owedToNextLine;
-    uint32_t suspendedBlockAt;  // PC of a block instruction that Run(0) suspended mid-line
 
     bool stepOverArmed;
     uint32_t stepOverPc;
@@ -61,44 +54,24 @@ bool AtFrameStart() {
     return state.line == 0 && !state.lineBegun;
 }
 
-bool RepeatingBlock(uint8_t op) {
-    return (op & 0xF4) == 0xB0;  // LDIR, CPIR, INIR, OTIR, LDDR, CPDR, INDR, OTDR
-}
-
-void UndoRefetchCount() {
-    const uint32_t ir = z80::GetRegister(z80::RegIR);
-    z80::SetRegister(z80::RegIR, (ir & 0xFF80) | ((ir - RefetchRCount) & 0x7F));
-}
-
 // One instruction at the current position; true when it ended the frame.
 bool ExecuteOne() {
     if (!state.lineBegun) {
         state.budget = CyclesPerLine + z80::TakePendingCycles();
         state.left = state.budget;
         state.owedToNextLine = 0;
-        state.suspendedBlockAt = NoAddress;
         state.lineBegun = true;
     }
     const uint32_t pc = Pc();
     if (state.trace != nullptr) state.trace(DebuggerPosition());
-    if (state.suspendedBlockAt == pc) UndoRefetchCount();
-    // Run(0) would add waiting responses (a pause pressed while stopped) to its budget and
-    // run on past one instruction; the line owes them to the next instead.
-    state.owedToNextLine += z80::TakePendingCycles();
-    state.left -= static_cast<int32_t>(z80::Run(0));
+    state.left -= static_cast<int32_t>(z80::Step(state.left));
+    // Responses waiting from between runs (a pause pressed while stopped), which Step leaves
+    // waiting: the line owes them to the next.
     state.owedToNextLine += z80::TakePendingCycles();
     state.exemptNext = false;
 
     // Run(227) ends its line where the budget runs out, and at a HALT whatever is left.
-    bool lineOver = state.left <= 0;
-    state.suspendedBlockAt = NoAddress;
-    if (Pc() == pc) {
-        if (ByteAt(pc) == HaltOpcode) {
-            lineOver = true;
-        } else if (ByteAt(pc) == EdPrefix && RepeatingBlock(ByteAt(pc + 1))) {
-            state.suspendedBlockAt = pc;
-        }
-    }
+    const bool lineOver = state.left <= 0 || (Pc() == pc && ByteAt(pc) == HaltOpcode);
     if (!lineOver) return false;
     z80::AddPendingCycles(state.owedToNextLine);
     FinishLine(state.line);
@@ -244,7 +217,6 @@ DebugPosition DebuggerPosition() {
 void DebuggerResetPosition() {
     state.line = 0;
     state.lineBegun = false;
-    state.suspendedBlockAt = NoAddress;
     state.stepOverArmed = false;
     state.exemptNext = true;
 }

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "cpu/z80.h"
-#include "machine/machine.h"
+#include "machine/machine_internal.h"
 #include "sound/psg.h"
 #include "video/vdp.h"
 
@@ -31,7 +31,7 @@ const char* InitMachine(uint32_t rowStride) {
     z80::Reset();
     ResetJoypad();
     VdpInit(rowStride);
-    PsgInit(PsgChipIndex, PsgClock, SampleRate);
+    PsgInit(PsgChipIndex, ConsoleClockHz, SampleRate);
     machine.rowStride = rowStride;
     return nullptr;
 }

@@ -40,9 +40,9 @@ namespace plexaro {
 inline constexpr uint32_t LinesPerFrame = 262;
 inline constexpr uint32_t ActiveLines = 192;  // lines 0 to 191 are drawn
 inline constexpr int32_t CyclesPerLine = 227;
-inline constexpr uint32_t IrqLastLine = 195;   // the frame interrupt is requested on 192..195
-inline constexpr uint8_t FrameIrqByte = 0xFF;  // data bus during the interrupt: RST 38h
-inline constexpr int PsgClock = 3579545;       // Hz, the CPU's clock too
+inline constexpr uint32_t IrqLastLine = 195;    // the frame interrupt is requested on 192..195
+inline constexpr uint8_t FrameIrqByte = 0xFF;   // data bus during the interrupt: RST 38h
+inline constexpr int ConsoleClockHz = 3579545;  // the CPU's clock and the sound chip's
 inline constexpr int SampleRate = 44100;
 inline constexpr int SamplesPerFrame = 735;  // 44100 / 60
 
@@ -88,28 +88,21 @@ void PressPauseButton();            // the Z80's non-maskable interrupt
 
 // Cartridge loading.
 const uint8_t* RomImage();  // RomImageSize bytes
-void ClearRomImage();
 // "Unable to stat file." or "Can't find Rom !", or the failure of the InitMachine that a
 // successful read triggers. A failed load leaves the running cartridge and its image as they
 // were. A file longer than RomImageSize loads its first RomImageSize bytes and succeeds:
-// compare LoadedFileSize() with RomImageSize to warn about it.
+// TruncatedLoadWarning says so.
 const char* LoadCartridge(const char* path);
 uint64_t LoadedFileSize();  // size of the file of the last successful load, 0 before
-uint64_t RomImageGeneration();  // changes whenever the image does: lets others cache on it
-// Reads `length` bytes from the start of the file into buffer + offset in one block;
-// 0 on success, 1 if the file can't be opened or the whole block can't be read (a block
-// of length 0 counts as not read).
-int ReadImageFile(const char* path, uint8_t* buffer, size_t offset, size_t length);
+// After a load that used only the start of its file, the words every host warns with:
+// "is N bytes long; only its first 40960 bytes are loaded.", for the host to put the file's
+// name (or "The file") before. Written into buffer (cut to fit `size`, always terminated)
+// and returned; null, with nothing written, when the last load took its whole file.
+inline constexpr size_t LoadWarningSize = 80;  // room for any N
+const char* TruncatedLoadWarning(char* buffer, size_t size);
 
-// Wiring between the machine's own parts (lifecycle and bus); hosts don't need these.
-const char* ObtainConsoleMemory();  // a fresh block mapped onto the core, handlers installed
-void FillConsoleMemory(const uint8_t* image);  // zeros, then the image (if any) at 0
-void ReleaseConsoleMemory();
-void ResetJoypad();
-uint8_t* WritableConsoleRam();  // 0x8000-0xFFFF of console memory; null before InitMachine
-void RestoreJoypad(const uint8_t* ports);  // both port bytes, as JoypadPorts gives them
-// What follows the CPU's share of a line in RunFrame: the line drawn, or the frame interrupt
-// requested. The debugger's stepped frames call it too, so they match RunFrame exactly.
-void FinishLine(uint32_t line);
+// 0x8000-0xFFFF of console memory, writable; null before InitMachine. The debugger's memory
+// window changes bytes of RAM through it while the machine is stopped.
+uint8_t* WritableConsoleRam();
 
 }  // namespace plexaro

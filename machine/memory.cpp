@@ -4,7 +4,7 @@
 #include <new>
 
 #include "cpu/z80.h"
-#include "machine/machine.h"
+#include "machine/machine_internal.h"
 #include "sound/psg.h"
 #include "video/vdp.h"
 

@@ -7,7 +7,8 @@
 #include <cstring>
 
 #include "cpu/z80.h"
-#include "machine/machine.h"
+#include "machine/hash.h"
+#include "machine/machine_internal.h"
 #include "sound/psg.h"
 #include "video/vdp.h"
 
@@ -359,9 +360,7 @@ uint64_t CartridgeHash() {
     static uint64_t generation = ~uint64_t{0};
     static uint64_t hash = 0;
     if (generation == RomImageGeneration()) return hash;
-    hash = 0xCBF29CE484222325u;
-    const uint8_t* image = RomImage();
-    for (size_t i = 0; i < RomImageSize; ++i) hash = (hash ^ image[i]) * 0x100000001B3u;
+    hash = Fnv1a64(FnvOffsetBasis, RomImage(), RomImageSize);
     generation = RomImageGeneration();
     return hash;
 }

@@ -1,7 +1,6 @@
 // The browser host: a few C functions that the page's JavaScript calls, over the machine's
 // public functions. The page owns the clock, the keys, the canvas and the sound; this file
 // runs frames and turns their picture and sound into what the browser takes.
-#include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 
@@ -64,10 +63,9 @@ const char* plexaro_load(int* failed) {
     *failed = 0;
     SelectRgbMode(1);
     host.cartridgeLoaded = true;
-    if (LoadedFileSize() <= RomImageSize) return nullptr;
-    std::snprintf(host.message, sizeof host.message,
-                  "The file is %" PRIu64 " bytes long; only its first %zu bytes are loaded.",
-                  LoadedFileSize(), RomImageSize);
+    char warning[LoadWarningSize];
+    if (TruncatedLoadWarning(warning, sizeof warning) == nullptr) return nullptr;
+    std::snprintf(host.message, sizeof host.message, "The file %s", warning);
     return host.message;
 }
 

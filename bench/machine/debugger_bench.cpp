@@ -1,6 +1,6 @@
 // Whole frames of our busy cartridge through the debugger: with no breakpoint (RunFrame's
 // own loop) and with one armed at an address the program never reaches (every instruction
-// run by Run(0) and checked). The fps counter gives frames per second of processor time;
+// run by z80::Step and checked). The fps counter gives frames per second of processor time;
 // real time is 60.
 #include <benchmark/benchmark.h>
 

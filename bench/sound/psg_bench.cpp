@@ -5,13 +5,14 @@
 
 #include <cstdint>
 
+#include "machine/machine.h"
 #include "sound/psg.h"
 
 namespace {
 
 void BM_PsgFrameAllChannelsHighest(benchmark::State& state) {
     using namespace plexaro;
-    PsgInit(0, 3579545, 44100);
+    PsgInit(0, ConsoleClockHz, SampleRate);
     for (int latch : {0x81, 0xA1, 0xC1, 0xE7, 0x90, 0xB0, 0xD0, 0xF0}) PsgWrite(0, latch);
     int16_t frame[735];
     for (auto _ : state) {
@@ -28,7 +29,7 @@ BENCHMARK(BM_PsgFrameAllChannelsHighest)->Unit(benchmark::kMicrosecond);
 // change every several samples) and white noise at rate 1 (a shift every twelve).
 void BM_PsgFrameAllChannelsMusic(benchmark::State& state) {
     using namespace plexaro;
-    PsgInit(0, 3579545, 44100);
+    PsgInit(0, ConsoleClockHz, SampleRate);
     for (int byte : {0x8E, 0x0F, 0xA0, 0x14, 0xC0, 0x19, 0xE5, 0x92, 0xB4, 0xD6, 0xF8}) {
         PsgWrite(0, byte);
     }

@@ -1,12 +1,13 @@
 // The debug windows' contents, decoded from the chips' state.
 #include "host/debug/views.h"
 
+#include "machine/machine.h"
+
 namespace plexaro {
 namespace {
 
 constexpr uint32_t VramMask = VramSize - 1;
 constexpr uint32_t ThirdBytes = 0x800;  // 256 patterns of 8 bytes
-constexpr int32_t PsgClockHz = 3579545;
 constexpr uint32_t NoiseChannel = 3;
 
 // Graphics II patterns and colours per third; the other screens' colours per pattern.
@@ -72,7 +73,7 @@ PsgChannelSummary DescribePsgChannel(const PsgChip& chip, uint32_t channel) {
         summary.period = static_cast<uint32_t>(chip.registers[channel * 2] & 0x3FF);
         // A full wave lasts 32 clock cycles per period step; a period of 0 acts as 1.
         const uint32_t steps = summary.period == 0 ? 1 : summary.period;
-        summary.frequency = PsgClockHz / (32.0 * steps);
+        summary.frequency = ConsoleClockHz / (32.0 * steps);
         return summary;
     }
     static constexpr const char* Rates[] = {"clock / 512", "clock / 1024", "clock / 2048",
@@ -83,9 +84,9 @@ PsgChannelSummary DescribePsgChannel(const PsgChip& chip, uint32_t channel) {
     summary.rate = Rates[control & 3];
     if ((control & 3) == 3) {
         const uint32_t tone2 = static_cast<uint32_t>(chip.registers[4] & 0x3FF);
-        summary.frequency = PsgClockHz / (32.0 * (tone2 == 0 ? 1 : tone2));
+        summary.frequency = ConsoleClockHz / (32.0 * (tone2 == 0 ? 1 : tone2));
     } else {
-        summary.frequency = PsgClockHz / static_cast<double>(512u << (control & 3));
+        summary.frequency = ConsoleClockHz / static_cast<double>(512u << (control & 3));
     }
     return summary;
 }

@@ -120,10 +120,9 @@ int RunHeadless(const PlayerOptions& options) {
         ShutdownMachine();
         return ExitFailure;
     }
-    if (LoadedFileSize() > RomImageSize) {
-        std::fprintf(stderr, "plexaro: warning: %s is %" PRIu64 " bytes long; ",
-                     options.cartridgePath.c_str(), LoadedFileSize());
-        std::fprintf(stderr, "only its first %zu are loaded\n", RomImageSize);
+    char warning[LoadWarningSize];
+    if (TruncatedLoadWarning(warning, sizeof warning) != nullptr) {
+        std::fprintf(stderr, "plexaro: warning: %s %s\n", options.cartridgePath.c_str(), warning);
     }
     SelectRgbMode(options.rgbMode);
     SelectVideoBehaviour(options.videoHardware);  // kept through the script's resets

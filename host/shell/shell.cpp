@@ -127,12 +127,9 @@ const char* Load(const std::string& path) {
 // does; empty when there is nothing to say.
 std::string LoadMessage(const std::string& path, const char* error) {
     if (error != nullptr) return path + ": " + error;
-    if (LoadedFileSize() <= RomImageSize) return {};
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  " is %" PRIu64 " bytes long; only its first %zu bytes are loaded.",
-                  LoadedFileSize(), RomImageSize);
-    return path + text;
+    char text[LoadWarningSize];
+    if (TruncatedLoadWarning(text, sizeof text) == nullptr) return {};
+    return path + " " + text;
 }
 
 void ShowLoadMessage(const std::string& message) {

@@ -34,7 +34,14 @@ TEST(CartridgeLoading, ImageHoldsTheFileThenZeros) {
         EXPECT_EQ(std::memcmp(ConsoleMemory(), bytes.data(), loaded), 0) << size;
         for (size_t a = loaded; a < ConsoleMemorySize; ++a) ASSERT_EQ(ConsoleMemory()[a], 0) << a;
         EXPECT_EQ(ConsoleMemory()[0x9FFF], size >= RomImageSize ? bytes[0x9FFF] : 0);
+        // Only a file longer than the image is warned about.
+        char warning[LoadWarningSize];
+        EXPECT_EQ(TruncatedLoadWarning(warning, sizeof warning) != nullptr, size > RomImageSize);
     }
+    char warning[LoadWarningSize];
+    EXPECT_STREQ(TruncatedLoadWarning(warning, sizeof warning),
+                 "is 45056 bytes long; only its first 40960 bytes are loaded.");
+    EXPECT_STREQ(TruncatedLoadWarning(warning, 9), "is 45056");  // cut to fit
     testing::RemoveScratch(dir);
 }
 

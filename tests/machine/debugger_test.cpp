@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cpu/z80.h"
+#include "machine/hash.h"
 #include "machine/machine.h"
 #include "tests/machine/test_cartridges.h"
 
@@ -32,11 +33,8 @@ uint32_t Reg(uint32_t index) {
 
 // Everything a frame leaves behind: picture, sound, registers (R too) and memory.
 struct Digest {
-    uint64_t hash = 1469598103934665603ull;
-    void Add(const void* data, size_t size) {
-        const auto* bytes = static_cast<const uint8_t*>(data);
-        for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
-    }
+    uint64_t hash = FnvOffsetBasis;
+    void Add(const void* data, size_t size) { hash = Fnv1a64(hash, data, size); }
     void AddFrame() {
         Add(GetFrameBuffer(), sizeof(uint16_t) * 256 * ActiveLines);
         Add(MakeSoundFrame(), sizeof(int16_t) * SamplesPerFrame);

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 
+#include "machine/hash.h"
 #include "machine/machine.h"
 #include "tests/machine/test_cartridges.h"
 #include "video/vdp.h"
@@ -22,8 +23,6 @@ namespace plexaro {
 namespace {
 
 constexpr int Frames = 600;
-constexpr uint64_t FnvOffsetBasis = 0xCBF29CE484222325;
-constexpr uint64_t FnvPrime = 0x100000001B3;
 
 // FNV-1a over 64-bit words: every pixel and every sample counts, at a quarter of the cost of
 // hashing bytes (the suite runs this under the sanitizers too).
@@ -32,7 +31,7 @@ uint64_t HashWords(uint64_t hash, const void* data, size_t bytes) {
     for (size_t at = 0; at < bytes; at += 8) {
         uint64_t word = 0;
         std::memcpy(&word, p + at, bytes - at < 8 ? bytes - at : 8);
-        hash = (hash ^ word) * FnvPrime;
+        hash = FnvMix(hash, word);
     }
     return hash;
 }
