@@ -35,10 +35,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "video/vdp.h"
+
 namespace plexaro {
 
 inline constexpr uint32_t LinesPerFrame = 262;
-inline constexpr uint32_t ActiveLines = 192;  // lines 0 to 191 are drawn
+inline constexpr uint32_t ActiveLines = VdpVisibleLines;  // lines 0 to 191 are drawn
 inline constexpr int32_t CyclesPerLine = 227;
 inline constexpr uint32_t IrqLastLine = 195;    // the frame interrupt is requested on 192..195
 inline constexpr uint8_t FrameIrqByte = 0xFF;   // data bus during the interrupt: RST 38h
