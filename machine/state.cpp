@@ -386,7 +386,7 @@ void WriteMachineStateAround(uint64_t frame, uint8_t* out, StateSpan* spans) {
 const char* LoadMachineState(const uint8_t* bytes, size_t size, uint64_t* frame) {
     if (size < HeaderSize) return Truncated;
     Reader r{bytes, bytes + HeaderSize};
-    uint8_t magic[sizeof Magic];
+    uint8_t magic[sizeof Magic] = {};
     r.Bytes(magic, sizeof magic);
     if (std::memcmp(magic, Magic, sizeof Magic) != 0) return "not a Plexaro save state";
     const uint64_t version = r.Number(4, 0);
