@@ -96,13 +96,18 @@ uint8_t* RamFor(uint32_t address) {
 void MapperWrite(uint32_t address, uint32_t value) {
     *RamFor(address) = static_cast<uint8_t>(value);
     if (address < ControlAddress) return;
+    // Programs often write the page a slot already shows: that costs no remap.
     if (address == ControlAddress) {
+        const bool changed = ((board.control ^ value) & CartridgeRamInSlot2) != 0;
         board.control = static_cast<uint8_t>(value);
-        MapSlot(2);
+        if (changed) MapSlot(2);
     } else {
         const uint32_t slot = address - ControlAddress - 1;
+        const uint32_t shown = ShownPage(slot);
         board.registers[slot] = static_cast<uint8_t>(value);
-        MapSlot(slot);
+        if (ShownPage(slot) != shown && !(slot == 2 && (board.control & CartridgeRamInSlot2))) {
+            MapSlot(slot);
+        }
     }
 }
 
