@@ -244,6 +244,16 @@ TEST_F(ShellCommands, RgbModePauseHardwareAccuracyAndAbout) {
     ShellCommand(CommandHardwareAccuracy);
     EXPECT_EQ(SelectedVideoBehaviour(), 0u);
 
+    // A board is chosen now and built at the next reset.
+    const uint32_t running = CurrentBoard();
+    ShellCommand(CommandBoardAuto + uint32_t{BoardRam8k});
+    EXPECT_EQ(SelectedBoard(), BoardRam8k);
+    EXPECT_EQ(CurrentBoard(), running);
+    ShellCommand(CommandReset);
+    EXPECT_EQ(CurrentBoard(), BoardRam8k);
+    ShellCommand(CommandBoardAuto);
+    EXPECT_EQ(SelectedBoard(), BoardAuto);
+
     ShellCommand(CommandAbout);
     ASSERT_EQ(fake::window.messages.size(), 1u);
     EXPECT_EQ(fake::window.messages[0].rfind("Plexaro about|Plexaro\nbeta 0.01", 0), 0u);
