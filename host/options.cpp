@@ -74,8 +74,8 @@ constexpr OptionSpec Options[] = {
          return std::string();
      }},
     {"--video", "MODE", false,
-     "simple (default) or hardware: the video chip as the console\n"
-     "really behaves (sprite limit, Text and Multicolor, ...)",
+     "simple (default) or hardware: the console as it really\n"
+     "behaves (sprite limit, Text and Multicolor, 1 KB of RAM, ...)",
      [](const char* value, PlayerOptions& o) {
          const std::string_view behaviour = value;
          o.videoGiven = true;

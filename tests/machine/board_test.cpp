@@ -37,6 +37,18 @@ protected:
     }
 };
 
+// The picture's middle pixel as red, green and blue (a load draws in RGB 565).
+std::vector<uint8_t> MiddlePixel() {
+    uint8_t rgb[3];
+    PixelToRgb(GetFrameBuffer()[96 * RecordedRowStride() + 128], Rgb565, rgb);
+    return {rgb[0], rgb[1], rgb[2]};
+}
+
+// What our cartridges show for a pass: the whole picture in the backdrop's medium green.
+std::vector<uint8_t> GreenPixel() {
+    return {RgbPalette[Green][0], RgbPalette[Green][1], RgbPalette[Green][2]};
+}
+
 // A mapper image of `pages` pages whose every byte past page 0 is its page number, with
 // `program` at 0x0000, cut `shortBy` bytes short of its last page.
 std::vector<uint8_t> MapperImage(uint32_t pages, std::vector<uint8_t> program, size_t shortBy) {
@@ -72,6 +84,7 @@ TEST_F(Boards, TheImageSizePicksTheBoardAndTheMenuOverridesIt) {
     Run(rom48, 0);  // applied at the load
     EXPECT_EQ(CurrentBoard(), BoardFlat);
     EXPECT_NE(PeekConsole(0xC001), 0xA5);
+    EXPECT_NE(MiddlePixel(), GreenPixel());
     SelectBoard(BoardAuto);
     ResetMachine();  // and at a reset
     for (int frame = 0; frame < 2; ++frame) RunFrame();
@@ -87,6 +100,7 @@ TEST_F(Boards, TheMapperCartridgeSeesEveryPageItSelects) {
         EXPECT_EQ(PeekConsole(0xC001), 0xA5) << hardware;
         EXPECT_EQ(PeekConsole(0xC000), 0) << "failed checks, hardware " << hardware;
         EXPECT_EQ(VdpRegister(7), Green) << hardware;
+        EXPECT_EQ(MiddlePixel(), GreenPixel()) << "the whole picture is backdrop";
         const BoardPages pages = CurrentPages();
         EXPECT_EQ(pages.pageCount, 8u);
         EXPECT_EQ(pages.page[0], 0);
