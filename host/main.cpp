@@ -21,5 +21,6 @@ int main(int argc, char** argv) {
         std::printf("plexaro %s\n", PLEXARO_VERSION);
         return ExitSuccess;
     }
+    ApplyMachineOptions(options);
     return options.headless ? RunHeadless(options) : RunDesktop(options);
 }

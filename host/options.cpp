@@ -7,6 +7,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "machine/board.h"
+#include "machine/machine.h"
+
 namespace plexaro {
 namespace {
 
@@ -71,8 +74,8 @@ constexpr OptionSpec Options[] = {
          return std::string();
      }},
     {"--video", "MODE", false,
-     "simple (default) or hardware: the video chip as the console\n"
-     "really behaves (sprite limit, Text and Multicolor, ...)",
+     "simple (default) or hardware: the console as it really\n"
+     "behaves (sprite limit, Text and Multicolor, 1 KB of RAM, ...)",
      [](const char* value, PlayerOptions& o) {
          const std::string_view behaviour = value;
          o.videoGiven = true;
@@ -80,6 +83,39 @@ constexpr OptionSpec Options[] = {
              return "--video takes simple or hardware, not '" + std::string(behaviour) + "'";
          }
          o.videoHardware = behaviour == "hardware" ? 1 : 0;
+         return std::string();
+     }},
+    {"--hardware", nullptr, false, "the same as --video hardware",
+     [](const char*, PlayerOptions& o) {
+         o.videoGiven = true;
+         o.videoHardware = 1;
+         return std::string();
+     }},
+    {"--board", "NAME", false,
+     "the cartridge's board: auto (default: by the image's size),\n"
+     "flat, rom48, mapper or ram8k",
+     [](const char* value, PlayerOptions& o) {
+         if (BoardFromName(value, &o.board)) return std::string();
+         return "--board takes auto, flat, rom48, mapper or ram8k, not '" + std::string(value) +
+                "'";
+     }},
+    {"--power-on-ram", "MODE", false,
+     "zero, pattern or random[:SEED]: the RAM's contents at\n"
+     "power-on (default: zero, random in the hardware behaviour)",
+     [](const char* value, PlayerOptions& o) {
+         const std::string_view mode = value;
+         const std::string wrong =
+             "--power-on-ram takes zero, pattern or random[:SEED], not '" + std::string(mode) + "'";
+         if (mode == "zero" || mode == "pattern") {
+             o.powerOnRam = mode == "zero" ? PowerOnZero : PowerOnPattern;
+             return std::string();
+         }
+         if (!mode.starts_with("random")) return wrong;
+         o.powerOnRam = PowerOnRandom;
+         if (mode.size() == 6) return std::string();
+         uint64_t seed = 0;
+         if (mode[6] != ':' || !ParseCount(mode.substr(7), seed) || seed > 0xFFFFFFFF) return wrong;
+         o.powerOnSeed = static_cast<uint32_t>(seed);
          return std::string();
      }},
     {"--load-state", "FILE", true, "start from a saved state of this cartridge",
@@ -161,6 +197,12 @@ bool NamesAnOption(std::string_view path) {
         start = end + 1;
     }
     return false;
+}
+
+void ApplyMachineOptions(const PlayerOptions& options) {
+    SelectBoard(options.board);
+    SelectPowerOnRam(options.powerOnRam, options.powerOnSeed);
+    SelectVideoBehaviour(options.videoHardware);
 }
 
 const char* UsageText() {

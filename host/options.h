@@ -27,6 +27,9 @@ struct PlayerOptions {
     uint32_t rgbMode = 1;        // 1: RGB 565, 0: RGB 555 (as SelectRgbMode takes it)
     uint32_t videoHardware = 0;  // 1: hardware, 0: simple (as SelectVideoBehaviour takes it)
     bool videoGiven = false;     // --video was on the command line: it beats a state's own
+    uint32_t board = 0;          // as SelectBoard takes it: 0 is auto
+    uint32_t powerOnRam = 0;     // as SelectPowerOnRam takes it: 0 is the behaviour's own
+    uint32_t powerOnSeed = 0x5EED;
     bool hash = false;
     bool stats = false;  // the window prints its frame figures when it closes
     bool help = false;
@@ -44,6 +47,10 @@ bool IsOptionWord(std::string_view word);  // "--frames", "--headless", ...
 bool NamesAnOption(std::string_view path);
 inline constexpr const char* OptionsFirstHint =
     "options go before the cartridge's path: plexaro [OPTIONS] [--] CARTRIDGE";
+
+// Hands the machine the choices it makes at power-on (board, behaviour, power-on RAM), so
+// that the first load already has them.
+void ApplyMachineOptions(const PlayerOptions& options);
 
 // The text printed by --help.
 const char* UsageText();

@@ -7,21 +7,31 @@
 #include <filesystem>
 #include <system_error>
 
+#include "machine/board.h"
 #include "machine/machine_internal.h"
 
 namespace plexaro {
 namespace {
 
 struct CartridgeState {
-    uint8_t image[RomImageSize];
+    uint8_t image[MapperImageLimit];
     // A load reads here first, so that a failed read leaves the running cartridge's image
     // whole and a reset after it still restarts that cartridge.
-    uint8_t staging[RomImageSize];
+    uint8_t staging[MapperImageLimit];
+    size_t length, stagingLength;        // bytes in use beyond RomImageSize: whole 16 KB pages
+    uint64_t fileSize, stagingFileSize;  // of the file the image holds, at most 1 MB
     uint64_t loadedFileSize;
     uint64_t generation;
 };
 
-CartridgeState cartridge = {};
+CartridgeState cartridge = {};  // all zeros: kept out of the program file
+
+// Up to 40960 bytes an image is that much, zeros after the file as it has always been;
+// a larger one is whole 16 KB pages, its last one filled out with 0xFF like an empty ROM.
+size_t ImageLength(uint64_t fileSize) {
+    if (fileSize <= RomImageSize) return RomImageSize;
+    return static_cast<size_t>((fileSize + MapperPageSize - 1) / MapperPageSize * MapperPageSize);
+}
 
 }  // namespace
 
@@ -29,8 +39,18 @@ const uint8_t* RomImage() {
     return cartridge.image;
 }
 
+size_t RomImageLength() {
+    return std::max(cartridge.length, RomImageSize);
+}
+
+uint64_t ImageFileSize() {
+    return cartridge.fileSize;
+}
+
 void ClearRomImage() {
-    std::memset(cartridge.image, 0, RomImageSize);
+    std::memset(cartridge.image, 0, RomImageLength());
+    cartridge.length = 0;
+    cartridge.fileSize = 0;
     ++cartridge.generation;
 }
 
@@ -43,9 +63,19 @@ uint64_t LoadedFileSize() {
 }
 
 const char* TruncatedLoadWarning(char* buffer, size_t size) {
-    if (cartridge.loadedFileSize <= RomImageSize || size == 0) return nullptr;
-    std::snprintf(buffer, size, "is %" PRIu64 " bytes long; only its first %zu bytes are loaded.",
-                  cartridge.loadedFileSize, RomImageSize);
+    const uint64_t file = cartridge.loadedFileSize;
+    if (size == 0) return nullptr;
+    if (file > MapperImageLimit) {
+        std::snprintf(buffer, size,
+                      "is %" PRIu64 " bytes long; only its first %zu bytes are loaded.", file,
+                      MapperImageLimit);
+    } else if (file > Rom48ImageLimit && file % MapperPageSize != 0) {
+        std::snprintf(buffer, size,
+                      "is %" PRIu64 " bytes long, not whole 16 KB pages; the rest reads 0xFF.",
+                      file);
+    } else {
+        return nullptr;
+    }
     return buffer;
 }
 
@@ -68,14 +98,24 @@ const char* LoadCartridge(const char* path) {
     const uint64_t size = std::filesystem::file_size(path, error);
     if (error) return "Unable to stat file.";
 
-    std::memset(cartridge.staging, 0, RomImageSize);
-    const size_t length = static_cast<size_t>(std::min<uint64_t>(size, RomImageSize));
-    if (ReadImageFile(path, cartridge.staging, 0, length) != 0) return "Can't find Rom !";
+    const size_t read = static_cast<size_t>(std::min<uint64_t>(size, MapperImageLimit));
+    const size_t length = ImageLength(read);
+    std::memset(cartridge.staging, 0, std::max({length, cartridge.stagingLength, RomImageSize}));
+    if (ReadImageFile(path, cartridge.staging, 0, read) != 0) return "Can't find Rom !";
+    if (read > RomImageSize) std::memset(cartridge.staging + read, 0xFF, length - read);
+    cartridge.stagingLength = length;
+    cartridge.stagingFileSize = read;
 
-    std::swap_ranges(cartridge.image, cartridge.image + RomImageSize, cartridge.staging);
+    const auto swap = [] {
+        const size_t longer = std::max({cartridge.length, cartridge.stagingLength, RomImageSize});
+        std::swap_ranges(cartridge.image, cartridge.image + longer, cartridge.staging);
+        std::swap(cartridge.length, cartridge.stagingLength);
+        std::swap(cartridge.fileSize, cartridge.stagingFileSize);
+    };
+    swap();
     if (const char* failure = InitMachine(RecordedRowStride())) {
         // The machine still runs the old program: keep the image it was started from.
-        std::swap_ranges(cartridge.image, cartridge.image + RomImageSize, cartridge.staging);
+        swap();
         return failure;
     }
     cartridge.loadedFileSize = size;

@@ -43,7 +43,7 @@ uint32_t Pc() {
 }
 
 uint8_t ByteAt(uint32_t address) {
-    return ConsoleMemory()[address & 0xFFFF];
+    return PeekConsole(address);  // through the board's current pages
 }
 
 bool Armed(uint32_t address) {

@@ -12,9 +12,10 @@
 // after each of lines 192 to 195 while the video chip's frame flag and interrupt enable are
 // both set, so it stays requested until the program reads the status port.
 //
-// Memory map: the cartridge image covers 0x0000-0x9FFF; 0x0000-0x7FFF cannot be written,
-// 0x8000-0xFFFF is plain RAM (including the upper 8 KB of a 40 KB image, which a reset
-// restores). I/O ports decode only their low byte.
+// Memory map (board.h has the others): on the flat board in the simple behaviour, the
+// cartridge image covers 0x0000-0x9FFF; 0x0000-0x7FFF cannot be written, 0x8000-0xFFFF is
+// plain RAM (including the upper 8 KB of a 40 KB image, which a reset restores). I/O ports
+// decode only their low byte.
 //
 // Typical use, as a host does it:
 //
@@ -69,7 +70,10 @@ void ConsolePortOut(uint32_t port, uint32_t value);
 void ClearJoypad();                 // nothing pressed on port A
 void PressJoypad(uint32_t button);  // a JoypadButton; other values change nothing
 const uint8_t* JoypadPorts();       // two bytes: port A, port B (always 0xFF)
-const uint8_t* ConsoleMemory();     // 64 KB as the CPU sees it; null before InitMachine
+// 64 KB block of console memory; null before InitMachine. What the CPU sees, except where the
+// board shows a mapper page or repeats the hardware's 1 KB of RAM (PeekConsole in board.h
+// always gives what the CPU sees): there it holds the RAM at its first address.
+const uint8_t* ConsoleMemory();
 
 // Lifecycle and frames.
 const char* InitMachine(uint32_t rowStride);  // "Can't allocate memory for the Z80 core"
@@ -89,22 +93,27 @@ uint32_t SelectedVideoBehaviour();  // 1 while the hardware behaviour is selecte
 void PressPauseButton();            // the Z80's non-maskable interrupt
 
 // Cartridge loading.
-const uint8_t* RomImage();  // RomImageSize bytes
+const uint8_t* RomImage();  // RomImageLength() bytes
+// RomImageSize for a file up to that long (zeros after it); for a longer one, its size
+// rounded up to whole 16 KB pages (0xFF after it), at most 1 MB.
+size_t RomImageLength();
 // "Unable to stat file." or "Can't find Rom !", or the failure of the InitMachine that a
 // successful read triggers. A failed load leaves the running cartridge and its image as they
-// were. A file longer than RomImageSize loads its first RomImageSize bytes and succeeds:
-// TruncatedLoadWarning says so.
+// were. A file longer than 1 MB loads its first 1 MB and succeeds: TruncatedLoadWarning says
+// so, as it does for a mapper image that is not whole 16 KB pages.
 const char* LoadCartridge(const char* path);
 uint64_t LoadedFileSize();  // size of the file of the last successful load, 0 before
-// After a load that used only the start of its file, the words every host warns with:
-// "is N bytes long; only its first 40960 bytes are loaded.", for the host to put the file's
-// name (or "The file") before. Written into buffer (cut to fit `size`, always terminated)
-// and returned; null, with nothing written, when the last load took its whole file.
+// After a load that used only the start of its file, or had to fill out its last page, the
+// words every host warns with: "is N bytes long; only its first 1048576 bytes are loaded.",
+// for the host to put the file's name (or "The file") before. Written into buffer (cut to fit
+// `size`, always terminated) and returned; null, with nothing written, when the last load took its
+// whole file.
 inline constexpr size_t LoadWarningSize = 80;  // room for any N
 const char* TruncatedLoadWarning(char* buffer, size_t size);
 
-// 0x8000-0xFFFF of console memory, writable; null before InitMachine. The debugger's memory
-// window changes bytes of RAM through it while the machine is stopped.
+// 0x8000-0xFFFF of console memory, writable; null before InitMachine. On the flat board in
+// the simple behaviour it is all RAM; elsewhere only the board's RAM in it is (PokeConsoleRam
+// in board.h writes where the CPU would).
 uint8_t* WritableConsoleRam();
 
 }  // namespace plexaro

@@ -5,12 +5,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "machine/board.h"
 #include "machine/machine.h"
 
 namespace plexaro {
 
 const char* ObtainConsoleMemory();  // a fresh block mapped onto the core, handlers installed
-void FillConsoleMemory(const uint8_t* image);  // zeros, then the image (if any) at 0
+// The board's power-on map: the selected board and behaviour, the image's ROM, the RAM's
+// power-on bytes. A null image gives a blank, zeroed flat map.
+void FillConsoleMemory(const uint8_t* image);
 void ReleaseConsoleMemory();
 void ResetJoypad();
 void RestoreJoypad(const uint8_t* ports);  // both port bytes, as JoypadPorts gives them
@@ -18,7 +21,24 @@ void RestoreJoypad(const uint8_t* ports);  // both port bytes, as JoypadPorts gi
 // requested. The debugger's stepped frames call it too, so they match RunFrame exactly.
 void FinishLine(uint32_t line);
 
+// The board module's side of the bus: BuildBoard lays out a fresh power-on map for the
+// selected board (or the one the image's size calls for) and the selected behaviour's RAM;
+// RestoreBoard puts back a saved one over the RAM a state has already restored.
+struct BoardRecord {
+    uint32_t kind;
+    bool ram1k;
+    uint8_t control;
+    uint8_t registers[3];
+};
+void BuildBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t fileSize,
+                bool hardware);
+void RestoreBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t fileSize,
+                  const BoardRecord& record);
+BoardRecord SaveBoard();
+void RestoreBoardState(const BoardRecord& record);  // onto the console memory block
+
 void ClearRomImage();
+uint64_t ImageFileSize();       // the size of the file the image came from, capped; 0 when none
 uint64_t RomImageGeneration();  // changes whenever the image does: lets others cache on it
 // Reads `length` bytes from the start of the file into buffer + offset in one block;
 // 0 on success, 1 if the file can't be opened or the whole block can't be read (a block

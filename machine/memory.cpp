@@ -1,5 +1,5 @@
-// The console's bus: its 64 KB of memory as the Z80 core sees it, and the decoding of the
-// I/O ports onto the video chip, the sound chip and the joypad.
+// The console's bus: the block of console memory that the boards map onto the Z80 core,
+// and the decoding of the I/O ports onto the video chip, the sound chip and the joypad.
 #include <cstring>
 #include <new>
 
@@ -91,18 +91,8 @@ const char* ObtainConsoleMemory() {
     // machine exactly as it was.
     auto* memory = new (std::nothrow) uint8_t[ConsoleMemorySize];
     if (memory == nullptr) return "Can't allocate memory for the Z80 core";
-    std::memset(memory, 0, ConsoleMemorySize);
-
-    z80::BeginMemoryMap();
-    z80::MapFetch(0x0000, 0xFFFF, memory);
-    z80::MapRead(0x0000, 0xFFFF, z80::MapDirect, z80::RegionData{.memory = memory});
-    // Nothing covers 0x0000-0x7FFF for writes: they fall on the unmapped handler.
-    z80::MapWrite(ConsoleWritableStart, 0xFFFF, z80::MapDirect,
-                  z80::RegionData{.memory = memory + ConsoleWritableStart});
-    z80::EndMemoryMap();
-    z80::SetInHandler(ConsolePortIn);
-    z80::SetOutHandler(ConsolePortOut);
-
+    // Mapped at once (blank, as after FreeMachine): the core never points into the old block.
+    BuildBoard(memory, nullptr, 0, 0, false);
     delete[] bus.memory;
     bus.memory = memory;
     return nullptr;
@@ -110,8 +100,14 @@ const char* ObtainConsoleMemory() {
 
 void FillConsoleMemory(const uint8_t* image) {
     if (bus.memory == nullptr) return;
-    std::memset(bus.memory, 0, ConsoleMemorySize);
-    if (image != nullptr) std::memcpy(bus.memory, image, RomImageSize);
+    // The board and the behaviour chosen now take effect here, at every power-on and reset.
+    BuildBoard(bus.memory, image, RomImageLength(), image != nullptr ? ImageFileSize() : 0,
+               SelectedVideoBehaviour() == 1);
+}
+
+void RestoreBoardState(const BoardRecord& record) {
+    if (bus.memory == nullptr) return;
+    RestoreBoard(bus.memory, RomImage(), RomImageLength(), ImageFileSize(), record);
 }
 
 uint8_t* WritableConsoleRam() {

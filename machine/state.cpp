@@ -83,6 +83,7 @@ struct Staged {
     VdpSnapshot vdp;
     PsgChip psg;  // only the fields PsgRestore reads
     uint8_t joypad[2];
+    BoardRecord board;
 };
 
 // Each section: what its current version writes, how it is read back into the staged record
@@ -253,6 +254,37 @@ void ApplyJoypad(const Staged& s) {
     RestoreJoypad(s.joypad);
 }
 
+// The board: its kind, whether the console RAM is the hardware's 1 KB, the mapper's
+// registers as last written (the RAM section holds any cartridge RAM, where the CPU writes
+// it). Put last, so that it is applied over the RAM the RAM section restored.
+constexpr uint32_t BoardSize = 1 + 1 + 1 + 3;
+
+void PutBoard(Writer& w, StateSpan*) {
+    const BoardRecord b = SaveBoard();
+    for (uint32_t v : {b.kind, uint32_t{b.ram1k}, uint32_t{b.control}}) w.Number(v, 1);
+    w.Bytes(b.registers, sizeof b.registers);
+}
+
+// A state from before boards is of the flat board with the simple behaviour's RAM.
+const char* GetBoard(Reader& r, Staged& s) {
+    BoardRecord& b = s.board;
+    const uint64_t kind = r.Number(1, BoardFlat);
+    const uint64_t ram1k = r.Number(1, 0);
+    b.control = static_cast<uint8_t>(r.Number(1, 0));
+    for (uint32_t slot = 0; slot < 3; ++slot)
+        b.registers[slot] = static_cast<uint8_t>(r.Number(1, slot));
+    if (kind == BoardAuto || kind >= BoardKindCount || ram1k > 1) {
+        return "the save state holds a cartridge board that can't be";
+    }
+    b.kind = static_cast<uint32_t>(kind);
+    b.ram1k = ram1k == 1;
+    return nullptr;
+}
+
+void ApplyBoard(const Staged& s) {
+    RestoreBoardState(s.board);
+}
+
 constexpr uint32_t Tag(const char (&name)[5]) {
     return static_cast<uint32_t>(static_cast<uint8_t>(name[0])) |
            static_cast<uint32_t>(static_cast<uint8_t>(name[1])) << 8 |
@@ -279,6 +311,7 @@ constexpr SectionKind Sections[] = {
     {Tag("VDP "), 1, VdpSize, 16401, PutVdp, GetVideo, ApplyVideo},
     {Tag("PSG "), 1, PsgSize, 45, PutPsg, GetPsg, ApplyPsg},
     {Tag("JOYP"), 1, JoypadSize, 2, PutJoypad, GetJoypad, ApplyJoypad},
+    {Tag("BORD"), 1, BoardSize, 0, PutBoard, GetBoard, ApplyBoard},
 };
 constexpr size_t SectionCount = std::size(Sections);
 
@@ -360,7 +393,7 @@ uint64_t CartridgeHash() {
     static uint64_t generation = ~uint64_t{0};
     static uint64_t hash = 0;
     if (generation == RomImageGeneration()) return hash;
-    hash = Fnv1a64(FnvOffsetBasis, RomImage(), RomImageSize);
+    hash = Fnv1a64(FnvOffsetBasis, RomImage(), RomImageLength());
     generation = RomImageGeneration();
     return hash;
 }

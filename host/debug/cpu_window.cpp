@@ -12,6 +12,7 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
+#include "machine/board.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
 
@@ -114,6 +115,17 @@ void Controls(bool stopped) {
                 static_cast<unsigned long long>(at.frame), at.line, at.cycle);
 }
 
+// The board and, on the mapper, the page each slot shows.
+void Pages() {
+    const BoardPages p = CurrentPages();
+    if (p.board != BoardMapper) {
+        ImGui::Text("board %s, RAM %s", BoardName(p.board), p.consoleRam1k ? "1 KB" : "plain");
+        return;
+    }
+    ImGui::Text("board mapper (%u pages): slots %02X %02X %02X  FFFC=%02X%s", p.pageCount,
+                p.page[0], p.page[1], p.page[2], p.control, p.consoleRam1k ? "  RAM 1 KB" : "");
+}
+
 void Listing(const uint8_t* memory) {
     const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
     uint16_t at = ListingStart(memory, pc);
@@ -165,12 +177,15 @@ void DrawCpuWindow(bool* open) {
         ImGui::End();
         return;
     }
-    const uint8_t* memory = ConsoleMemory();
     const bool stopped = DebuggerStopped();
     Controls(stopped);
-    if (memory != nullptr) {
+    if (ConsoleMemory() != nullptr) {
         Registers(stopped);
-        Listing(memory);
+        Pages();
+        // The listing reads what the CPU sees now: the mapper's pages, the RAM's mirrors.
+        static uint8_t seen[ConsoleMemorySize];
+        for (uint32_t a = 0; a < ConsoleMemorySize; ++a) seen[a] = PeekConsole(a);
+        Listing(seen);
     }
     Breakpoints();
     ImGui::End();

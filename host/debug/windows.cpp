@@ -14,6 +14,7 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
+#include "machine/board.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
 
@@ -231,11 +232,9 @@ void PokeRow() {
                      ImGuiInputTextFlags_CharsHexadecimal);
     ImGui::SameLine();
     const uint32_t address = static_cast<uint32_t>(std::strtoul(debug.pokeAddress, nullptr, 16));
-    uint8_t* ram = WritableConsoleRam();
-    if (ImGui::Button("write to RAM") && ram != nullptr && address >= ConsoleWritableStart &&
-        address < ConsoleMemorySize && debug.pokeValue[0] != 0) {
-        ram[address - ConsoleWritableStart] =
-            static_cast<uint8_t>(std::strtoul(debug.pokeValue, nullptr, 16));
+    // Where the CPU would write: through the board's mirrors and banks, never into ROM.
+    if (ImGui::Button("write to RAM") && address < ConsoleMemorySize && debug.pokeValue[0] != 0) {
+        PokeConsoleRam(address, static_cast<uint8_t>(std::strtoul(debug.pokeValue, nullptr, 16)));
     }
 }
 
@@ -267,13 +266,14 @@ void MemoryWindow() {
     while (memory != nullptr && rows.Step()) {
         for (int row = rows.DisplayStart; row < rows.DisplayEnd; ++row) {
             const uint32_t start = static_cast<uint32_t>(row) * MemoryColumns;
-            const uint8_t* bytes = memory + start;
+            uint8_t bytes[MemoryColumns];  // as the CPU sees them, pages and mirrors included
+            for (uint32_t i = 0; i < MemoryColumns; ++i) bytes[i] = PeekConsole(start + i);
             char ascii[MemoryColumns + 1];
             for (uint32_t i = 0; i < MemoryColumns; ++i) {
                 ascii[i] = bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '.';
             }
             ascii[MemoryColumns] = 0;
-            if (!stopped || start < ConsoleWritableStart) {
+            if (!stopped || start < ConsoleWritableStart || !ConsoleRamAt(start)) {
                 char text[MemoryColumns * 3 + 1];
                 for (uint32_t i = 0; i < MemoryColumns; ++i) {
                     std::snprintf(text + 3 * i, sizeof text - 3 * i, "%02X ", bytes[i]);

@@ -108,6 +108,7 @@ int RunHeadless(const PlayerOptions& options) {
         return ExitUsage;
     }
 
+    ApplyMachineOptions(options);  // the first load already on the chosen board and RAM
     if (const char* error = InitMachine(HeadlessRowStride)) {
         std::fprintf(stderr, "plexaro: %s\n", error);
         return ExitFailure;

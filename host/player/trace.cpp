@@ -7,6 +7,7 @@
 
 #include "cpu/disassemble.h"
 #include "cpu/z80.h"
+#include "machine/board.h"
 #include "machine/machine.h"
 
 namespace plexaro {
@@ -54,7 +55,7 @@ size_t FormatTraceLine(const DebugPosition& position, char* line, size_t size) {
     const uint32_t pc = z80::GetRegister(z80::RegPC);
     uint8_t bytes[MaxInstructionBytes];
     for (uint32_t i = 0; i < MaxInstructionBytes; ++i) {
-        bytes[i] = ConsoleMemory()[(pc + i) & 0xFFFF];  // the fetch map is console memory
+        bytes[i] = PeekConsole(pc + i);  // what the fetch sees, through the board's pages
     }
     char text[z80::DisassemblyTextSize];
     const uint32_t length =

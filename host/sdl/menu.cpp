@@ -5,6 +5,7 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
+#include "machine/board.h"
 
 namespace plexaro {
 namespace {
@@ -46,6 +47,13 @@ bool DrawMenuBar() {
         Item("Strech", CommandStrech, shell.StretchMode == 1);
         ImGui::Separator();
         Item("Hardware accuracy", CommandHardwareAccuracy, shell.HardwareAccuracy == 1);
+        // Like the RAM side of the accuracy item, a board applies at the next reset or load.
+        if (ImGui::BeginMenu("Board")) {
+            for (uint32_t kind = 0; kind < BoardKindCount; ++kind) {
+                Item(BoardName(kind), CommandBoardAuto + kind, SelectedBoard() == kind);
+            }
+            ImGui::EndMenu();
+        }
         ImGui::EndMenu();
     }
     // A command on the bar itself, not a menu.

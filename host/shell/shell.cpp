@@ -14,6 +14,7 @@
 #include "host/shell/rewind.h"
 #include "host/shell/snapshots.h"
 #include "host/shell/window.h"
+#include "machine/board.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
 #include "video/vdp.h"
@@ -236,12 +237,13 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
     // messages read as they always have.
     bool started = DisplaySetMode(shell.FullScreenMode) == 0;
     DisplaySelectPixelFormat(static_cast<uint32_t>(shell.RgbMode));
+    // Before the machine starts: the behaviour decides its RAM as well.
+    SelectVideoBehaviour(static_cast<uint32_t>(shell.HardwareAccuracy));
     if (const char* error = InitMachine(DisplayRowStride())) {
         WindowShowMessage("Plexaro initialization error", error, MessageWarning);
         started = false;
     }
     SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
-    SelectVideoBehaviour(static_cast<uint32_t>(shell.HardwareAccuracy));
     if (InputOpen() != 1) {
         WindowShowMessage("Plexaro Directinput error", "input initialization error",
                           MessageWarning);
@@ -309,9 +311,20 @@ void ShellCommand(uint32_t id) {
             Notice("slot " + std::to_string(shell.stateSlot + 1));
             break;
         case CommandHardwareAccuracy:
-            // Takes effect from the next line drawn, and stays through loads and resets.
+            // The video chip's from the next line drawn, the RAM's from the next reset or
+            // load; it stays through loads and resets.
             shell.HardwareAccuracy = 1 - shell.HardwareAccuracy;
             SelectVideoBehaviour(static_cast<uint32_t>(shell.HardwareAccuracy));
+            break;
+        case CommandBoardAuto:
+        case CommandBoardAuto + 1:
+        case CommandBoardAuto + 2:
+        case CommandBoardAuto + 3:
+        case CommandBoardAuto + 4:
+            // From the next reset or load.
+            SelectBoard(id - CommandBoardAuto);
+            Notice(std::string("board ") + BoardName(id - CommandBoardAuto) +
+                   " from the next reset");
             break;
         case CommandDebugRun: DebuggerResume(); break;
         case CommandDebugStop: DebuggerStop(); break;

@@ -32,6 +32,7 @@ enum MenuCommand : uint32_t {
     CommandRgb555 = 40043,
     CommandHardwareAccuracy = 40050,  // the video chip as the console really behaves
     CommandLiveReload = 40051,        // reload the cartridge when its file changes
+    CommandBoardAuto = 40052,         // to CommandBoardAuto + 4: a BoardKind each
     CommandSaveState = 40060,
     CommandLoadState = 40061,
     CommandSlot1 = 40062,  // to CommandSlot1 + 3

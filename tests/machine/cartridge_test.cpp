@@ -20,12 +20,12 @@ std::vector<uint8_t> Pattern(size_t size) {
     return bytes;
 }
 
-// Files of 8 KB, 40 KB and 44 KB: the image and memory hold the first 40 KB at most, zeros
-// after; the last byte of a full image sits at 0x9FFF.
+// Files of 8 KB and 40 KB: the image and memory hold the file, zeros after; the last byte of
+// a full image sits at 0x9FFF. (Longer files go on other boards: board_test.cpp.)
 TEST(CartridgeLoading, ImageHoldsTheFileThenZeros) {
     ASSERT_EQ(InitMachine(256), nullptr);
     const auto dir = MakeScratch("sizes");
-    for (size_t size : {size_t{8192}, RomImageSize, RomImageSize + 4096}) {
+    for (size_t size : {size_t{8192}, RomImageSize}) {
         const std::vector<uint8_t> bytes = Pattern(size);
         ASSERT_EQ(LoadCartridge(WriteFile(dir / "cart.sg", bytes).c_str()), nullptr) << size;
         EXPECT_EQ(LoadedFileSize(), size);
@@ -38,10 +38,6 @@ TEST(CartridgeLoading, ImageHoldsTheFileThenZeros) {
         char warning[LoadWarningSize];
         EXPECT_EQ(TruncatedLoadWarning(warning, sizeof warning) != nullptr, size > RomImageSize);
     }
-    char warning[LoadWarningSize];
-    EXPECT_STREQ(TruncatedLoadWarning(warning, sizeof warning),
-                 "is 45056 bytes long; only its first 40960 bytes are loaded.");
-    EXPECT_STREQ(TruncatedLoadWarning(warning, 9), "is 45056");  // cut to fit
     testing::RemoveScratch(dir);
 }
 

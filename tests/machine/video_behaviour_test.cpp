@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "machine/board.h"
 #include "machine/machine.h"
 #include "tests/machine/test_cartridges.h"
 #include "tests/video/vdp_test_support.h"
@@ -24,11 +25,14 @@ class VideoBehaviour : public ::testing::Test {
 protected:
     void TearDown() override {
         SelectVideoBehaviour(0);
+        SelectPowerOnRam(PowerOnAuto, DefaultPowerOnSeed);
         ShutdownMachine();
     }
 
     static void Run(const char* name, uint32_t hardware, uint32_t frames) {
         SelectVideoBehaviour(hardware);
+        // poll.s counts in RAM it never clears: it starts from zeros, as in the simple machine.
+        SelectPowerOnRam(PowerOnZero, DefaultPowerOnSeed);
         ASSERT_EQ(InitMachine(256), nullptr);
         ASSERT_EQ(LoadCartridge(testing::CartridgePath(name).c_str()), nullptr);
         for (uint32_t frame = 0; frame < frames; ++frame) RunFrame();

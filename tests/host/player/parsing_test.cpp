@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "host/player/input_script.h"
 #include "host/options.h"
+#include "host/player/input_script.h"
 #include "machine/machine.h"
 
 namespace plexaro {
@@ -39,6 +39,17 @@ TEST(CommandLine, OptionsThenThePathWords) {
     EXPECT_EQ(o.videoHardware, 0u);
     ASSERT_EQ(Parse({"--", "--odd", "name"}, o), "");
     EXPECT_EQ(o.cartridgePath, "--odd name");
+
+    // The machine's power-on choices.
+    ASSERT_EQ(Parse({"--hardware", "--board", "mapper", "--power-on-ram", "random:77", "g"}, o),
+              "");
+    EXPECT_EQ(o.videoHardware, 1u);
+    EXPECT_EQ(o.board, 3u);       // BoardMapper
+    EXPECT_EQ(o.powerOnRam, 3u);  // PowerOnRandom
+    EXPECT_EQ(o.powerOnSeed, 77u);
+    ASSERT_EQ(Parse({"--board", "auto", "--power-on-ram", "pattern", "g"}, o), "");
+    EXPECT_EQ(o.board, 0u);
+    EXPECT_EQ(o.powerOnRam, 2u);
 }
 
 TEST(CommandLine, UsageErrors) {
@@ -51,6 +62,11 @@ TEST(CommandLine, UsageErrors) {
         {"--rgb", "444", "g.sg"},
         {"--video", "Hardware", "g.sg"},
         {"--video"},
+        {"--board", "sega", "g.sg"},
+        {"--power-on-ram", "ones", "g.sg"},
+        {"--power-on-ram", "random:", "g.sg"},
+        {"--power-on-ram", "random:x", "g.sg"},
+        {"--power-on-ram", "random7", "g.sg"},
         {"--wav", ""},
         {"--input"},
         {"--headless=yes"},

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "host/media.h"
+#include "machine/board.h"
 #include "machine/machine.h"
 #include "tests/machine/test_cartridges.h"
 #include "video/vdp.h"
@@ -201,7 +202,7 @@ TEST(Player, BadAndOddFilesEachHaveAClearOutcome) {
     fs::create_directory(dir / "folder.sg");
     ASSERT_EQ(::mkfifo((dir / "pipe.sg").c_str(), 0600), 0);
     std::vector<uint8_t> longer = bus;
-    longer.resize(RomImageSize + 1);
+    longer.resize(MapperImageLimit + 1);  // one byte past the largest board's image
     testing::WriteFile(dir / "long.sg", longer);
     testing::WriteFile(dir / "huge.sg", bus);
     fs::resize_file(dir / "huge.sg", 100u << 20);      // sparse: 100 MB on paper
@@ -219,7 +220,7 @@ TEST(Player, BadAndOddFilesEachHaveAClearOutcome) {
     const struct {
         std::string path;
         std::string error;  // empty: it loads
-        bool warning;       // a longer file loads its first 40960 bytes, with a warning
+        bool warning;       // a file over 1 MB loads its first 1 MB, with a warning
     } cases[] = {
         {(dir / "missing.sg").string(), stat, false},
         {(dir / "folder.sg").string(), rom, false},

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "machine/board.h"
 #include "machine/machine.h"
 #include "machine/state.h"
 #include "tests/machine/test_cartridges.h"
@@ -74,6 +75,47 @@ TEST(Rewind, StepsBackThroughExactlyTheRecordedStates) {
     EXPECT_FALSE(RewindStepBack(&frame));
     RewindStop();
     ShutdownMachine();
+}
+
+// On the mapper board with the console's 1 KB of RAM, a program that switches slot 1's page
+// all the time: each step back brings back the state, its pages included.
+TEST(Rewind, StepsBackThroughBankSwitchedStates) {
+    std::vector<uint8_t> image(8 * MapperPageSize);
+    for (size_t at = 0; at < image.size(); ++at) image[at] = static_cast<uint8_t>(at / 0x4000);
+    const uint8_t program[] = {
+        0x31, 0xF0, 0xC3,  // ld sp, 0xC3F0
+        0x3C,              // inc a
+        0x32, 0xFE, 0xFF,  // ld (0xFFFE), a
+        0x32, 0x10, 0xC0,  // ld (0xC010), a
+        0x18, 0xF7,        // jr to the inc
+    };
+    std::copy(std::begin(program), std::end(program), image.begin());
+    const auto dir = testing::MakeScratch("rewind-mapper");
+    SelectVideoBehaviour(1);
+    ASSERT_EQ(InitMachine(256), nullptr);
+    ASSERT_EQ(LoadCartridge(testing::WriteFile(dir / "switch.sg", image).c_str()), nullptr);
+    ASSERT_EQ(CurrentBoard(), BoardMapper);
+    ASSERT_TRUE(RewindStart(RewindDefaultBudget));
+    std::vector<std::vector<uint8_t>> states;
+    std::vector<uint8_t> pages;
+    for (uint64_t frame = 1; frame <= 30; ++frame) {
+        RunFrame();
+        RewindRecord(frame);
+        states.push_back(StateNow(frame));
+        pages.push_back(CurrentPages().page[1]);
+    }
+    for (uint64_t back = 29; back >= 1; --back) {
+        uint64_t frame = 0;
+        ASSERT_TRUE(RewindStepBack(&frame));
+        EXPECT_EQ(StateNow(frame), states[back - 1]) << back;
+        EXPECT_EQ(CurrentPages().page[1], pages[back - 1]) << back;
+        EXPECT_EQ(PeekConsole(0x4100), pages[back - 1]) << back;
+        EXPECT_EQ(PeekConsole(0xC010) & 7, pages[back - 1]) << back;  // mirrored at 0xFFFE
+    }
+    RewindStop();
+    SelectVideoBehaviour(0);
+    ShutdownMachine();
+    testing::RemoveScratch(dir);
 }
 
 // The promise made to players: the last minute of a busy game, all within the default budget.

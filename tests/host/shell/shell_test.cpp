@@ -13,6 +13,7 @@
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/rewind.h"
+#include "machine/board.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
 #include "machine/state.h"
@@ -243,6 +244,16 @@ TEST_F(ShellCommands, RgbModePauseHardwareAccuracyAndAbout) {
     ShellCommand(CommandHardwareAccuracy);
     EXPECT_EQ(SelectedVideoBehaviour(), 0u);
 
+    // A board is chosen now and built at the next reset.
+    const uint32_t running = CurrentBoard();
+    ShellCommand(CommandBoardAuto + uint32_t{BoardRam8k});
+    EXPECT_EQ(SelectedBoard(), BoardRam8k);
+    EXPECT_EQ(CurrentBoard(), running);
+    ShellCommand(CommandReset);
+    EXPECT_EQ(CurrentBoard(), BoardRam8k);
+    ShellCommand(CommandBoardAuto);
+    EXPECT_EQ(SelectedBoard(), BoardAuto);
+
     ShellCommand(CommandAbout);
     ASSERT_EQ(fake::window.messages.size(), 1u);
     EXPECT_EQ(fake::window.messages[0].rfind("Plexaro about|Plexaro\nbeta 0.01", 0), 0u);
@@ -397,14 +408,14 @@ TEST(ShellLiveReload, ARebuiltCartridgeRunsAndABrokenOneIsSaidOnce) {
     EXPECT_EQ(fake::window.messages,
               std::vector<std::string>{"Plexaro load error|" + path + ": Can't find Rom !"});
 
-    // A build grown past 40960 bytes plays its first 40960, with the warning.
+    // A build grown past 1 MB plays its first 1 MB, with the warning.
     std::vector<uint8_t> longer = first;
-    longer.resize(RomImageSize + 1);
+    longer.resize(MapperImageLimit + 1);
     rewrite(longer);
     for (int tick = 0; tick < 2; ++tick) ShellCheckReload();
     EXPECT_TRUE(running(first));
     ASSERT_EQ(fake::window.messages.size(), 2u);
-    EXPECT_NE(fake::window.messages[1].find(" is 40961 bytes long"), std::string::npos);
+    EXPECT_NE(fake::window.messages[1].find(" is 1048577 bytes long"), std::string::npos);
 
     // Turned off, a change is left alone.
     ShellCommand(CommandLiveReload);

@@ -1,0 +1,317 @@
+// Cartridge boards and the console's own RAM: which bytes the CPU sees at each address, built
+// into the Z80 core's page tables 1 KB at a time, and the mapper's page registers, which
+// remap a 16 KB slot's pages between two instructions.
+#include "machine/board.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "cpu/z80.h"
+#include "machine/machine_internal.h"
+
+namespace plexaro {
+namespace {
+
+constexpr uint32_t ChunkSize = 0x400;  // the console RAM repeats every 1 KB
+constexpr uint32_t ChunkCount = 64;
+constexpr uint32_t CartridgeTop = 0xC000;  // below: what the cartridge answers with
+constexpr uint32_t ConsoleRamStart = 0xC000;
+constexpr uint32_t Ram8kStart = 0x8000;
+constexpr uint32_t Ram8kEnd = 0xA000;
+constexpr uint32_t FixedStart = 0x400;  // slot 0's first 1 KB always shows page 0
+constexpr uint32_t RegisterPage = 0xFF00;
+constexpr uint32_t ControlAddress = 0xFFFC;
+constexpr uint8_t CartridgeRamInSlot2 = 0x08;  // 0xFFFC bit 3
+constexpr uint8_t PageMask = 0x3F;             // the page registers are 6 bits wide
+
+constexpr const char* Names[BoardKindCount] = {"auto", "flat", "rom48", "mapper", "ram8k"};
+
+// What hosts chose, for the next power-on.
+struct Choices {
+    uint32_t board;
+    uint32_t powerOn;
+    uint32_t seed;
+};
+
+Choices chosen = {BoardAuto, PowerOnAuto, DefaultPowerOnSeed};
+
+struct BoardState {
+    uint32_t kind;  // BoardAuto until the first build
+    bool ram1k;     // the console's 1 KB repeated through 0xC000-0xFFFF
+    uint8_t control;
+    uint8_t registers[3];  // as written to 0xFFFD-0xFFFF
+    uint32_t pageCount;
+    uint8_t* memory;  // the console memory block
+    const uint8_t* image;
+    uint64_t fileSize;
+    const uint8_t* chunk[ChunkCount];  // what the CPU reads, 1 KB at a time
+    bool writable[ChunkCount];
+    uint8_t sink[MapperPageSize];  // where writes to a ROM slot go once it has held RAM
+};
+
+BoardState board = {};
+
+const uint8_t OpenBusChunk[ChunkSize] = {};  // never read: chunks are set before any read
+
+uint32_t ShownPage(uint32_t slot) {
+    return (board.registers[slot] & PageMask) % board.pageCount;
+}
+
+void SetChunks(uint32_t start, uint32_t end, const uint8_t* memory, bool writable) {
+    for (uint32_t a = start; a < end; a += ChunkSize) {
+        board.chunk[a / ChunkSize] = memory + (a - start);
+        board.writable[a / ChunkSize] = writable;
+    }
+}
+
+// Shows a slot's page (or, for slot 2 with 0xFFFC bit 3 set, a bank of cartridge RAM) to the
+// CPU. Only page pointers change, so it is cheap enough for every register write.
+void MapSlot(uint32_t slot) {
+    const uint32_t base = slot * MapperPageSize;
+    const uint32_t end = base + MapperPageSize - 1;
+    if (slot == 2 && (board.control & CartridgeRamInSlot2)) {
+        // The board's 16 KB of RAM answers for either bank (0xFFFC bit 2 has no line to
+        // drive); it lies in the block where the slot is, so the RAM state carries it.
+        uint8_t* ram = board.memory + base;
+        z80::MapFetch(base, end, ram);
+        z80::MapReadPages(base, end, ram);
+        z80::MapWritePages(base, end, ram);
+        SetChunks(base, end + 1, ram, true);
+        return;
+    }
+    const uint32_t first = slot == 0 ? FixedStart : base;
+    const uint8_t* page = board.image + ShownPage(slot) * MapperPageSize + (first - base);
+    z80::MapFetch(first, end, page);
+    z80::MapReadPages(first, end, const_cast<uint8_t*>(page));  // reads only
+    if (slot == 2) z80::MapWritePages(base, end, board.sink);   // dropped, as by ROM
+    SetChunks(first, end + 1, page, false);
+}
+
+uint8_t* RamFor(uint32_t address) {
+    return board.memory + (board.ram1k ? ConsoleRamStart | (address & (ChunkSize - 1)) : address);
+}
+
+// The mapper's registers sit on top of the RAM: a write reaches both, and reads give the RAM.
+void MapperWrite(uint32_t address, uint32_t value) {
+    *RamFor(address) = static_cast<uint8_t>(value);
+    if (address < ControlAddress) return;
+    // Programs often write the page a slot already shows: that costs no remap.
+    if (address == ControlAddress) {
+        const bool changed = ((board.control ^ value) & CartridgeRamInSlot2) != 0;
+        board.control = static_cast<uint8_t>(value);
+        if (changed) MapSlot(2);
+    } else {
+        const uint32_t slot = address - ControlAddress - 1;
+        const uint32_t shown = ShownPage(slot);
+        board.registers[slot] = static_cast<uint8_t>(value);
+        if (ShownPage(slot) != shown && !(slot == 2 && (board.control & CartridgeRamInSlot2))) {
+            MapSlot(slot);
+        }
+    }
+}
+
+uint32_t NextRandom(uint32_t& state) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+}
+
+void FillPowerOn(uint8_t* bytes, size_t count) {
+    uint32_t mode = chosen.powerOn;
+    if (mode == PowerOnAuto) mode = board.ram1k ? PowerOnRandom : PowerOnZero;
+    uint32_t state = chosen.seed * 2654435761u + 0x9E3779B9u;
+    if (state == 0) state = 1;
+    for (size_t i = 0; i < count; ++i) {
+        switch (mode) {
+            case PowerOnPattern: bytes[i] = (i & 4) ? 0xFF : 0x00; break;
+            case PowerOnRandom: bytes[i] = static_cast<uint8_t>(NextRandom(state) >> 11); break;
+            default: bytes[i] = 0; break;
+        }
+    }
+}
+
+// Which chunks hold what, for the board and the RAM chosen.
+void LayOutChunks() {
+    uint8_t* m = board.memory;
+    const bool flatRam = board.kind == BoardFlat && !board.ram1k;
+    SetChunks(0, CartridgeTop, m, false);
+    if (flatRam) SetChunks(ConsoleWritableStart, CartridgeTop, m + ConsoleWritableStart, true);
+    if (board.kind == BoardRam8k) SetChunks(Ram8kStart, Ram8kEnd, m + Ram8kStart, true);
+    for (uint32_t a = ConsoleRamStart; a < ConsoleMemorySize; a += ChunkSize) {
+        SetChunks(a, a + ChunkSize, board.ram1k ? m + ConsoleRamStart : m + a, true);
+    }
+    if (board.kind == BoardMapper) {
+        for (uint32_t slot = 0; slot < 3; ++slot) MapSlot(slot);
+        SetChunks(0, FixedStart, board.image, false);
+    }
+}
+
+// The cartridge's ROM into the block, where the CPU reads it straight from there: in the
+// hardware behaviour only as far as the file goes, the open bus's 0xFF past it.
+void CopyRom() {
+    if (board.kind == BoardMapper || board.image == nullptr) return;
+    const bool flatRam = board.kind == BoardFlat && !board.ram1k;
+    const size_t top = flatRam ? FlatImageLimit : CartridgeTop;
+    const size_t present =
+        board.ram1k ? static_cast<size_t>(std::min<uint64_t>(board.fileSize, top)) : top;
+    for (uint32_t c = 0; c < top / ChunkSize; ++c) {
+        if (board.writable[c] && !flatRam) continue;  // cartridge RAM keeps its bytes
+        if (flatRam && c * ChunkSize >= ConsoleWritableStart) continue;  // RAM, filled apart
+        const size_t at = c * ChunkSize;
+        const size_t copied = at < present ? std::min<size_t>(ChunkSize, present - at) : 0;
+        std::memcpy(board.memory + at, board.image + at, copied);
+        std::memset(board.memory + at + copied, 0xFF, ChunkSize - copied);
+    }
+}
+
+// The page tables from the chunks: fetch and read straight from them, writes where RAM is,
+// the rest of the writes dropped, and the mapper's register page through its handler.
+void BuildMap() {
+    z80::BeginMemoryMap();
+    for (uint32_t c = 0; c < ChunkCount; ++c) {
+        const uint32_t start = c * ChunkSize;
+        const uint32_t end = start + ChunkSize - 1;
+        z80::MapFetch(start, end, board.chunk[c]);
+        z80::MapReadPages(start, end, const_cast<uint8_t*>(board.chunk[c]));
+        if (board.writable[c]) z80::MapWritePages(start, end, const_cast<uint8_t*>(board.chunk[c]));
+    }
+    if (board.kind == BoardMapper) {
+        z80::MapWritePages(Ram8kStart, CartridgeTop - 1, board.sink);
+        if (board.control & CartridgeRamInSlot2) MapSlot(2);
+        z80::MapWrite(RegisterPage, 0xFFFF, z80::MapHandled,
+                      z80::RegionData{.write = &MapperWrite});
+    }
+    z80::EndMemoryMap();
+    z80::SetInHandler(ConsolePortIn);
+    z80::SetOutHandler(ConsolePortOut);
+}
+
+void Begin(uint8_t* memory, const uint8_t* image, size_t length, uint64_t fileSize) {
+    board.memory = memory;
+    board.image = image;
+    board.fileSize = fileSize;
+    board.pageCount = std::max<uint32_t>(
+        1, static_cast<uint32_t>((length + MapperPageSize - 1) / MapperPageSize));
+    for (auto& chunk : board.chunk) chunk = OpenBusChunk;
+}
+
+}  // namespace
+
+void SelectBoard(uint32_t kind) {
+    chosen.board = kind < BoardKindCount ? kind : BoardAuto;
+}
+
+uint32_t SelectedBoard() {
+    return chosen.board;
+}
+
+uint32_t CurrentBoard() {
+    return board.kind == BoardAuto ? BoardFlat : board.kind;
+}
+
+uint32_t BoardForSize(uint64_t imageSize) {
+    if (imageSize <= FlatImageLimit) return BoardFlat;
+    return imageSize <= Rom48ImageLimit ? BoardRom48 : BoardMapper;
+}
+
+const char* BoardName(uint32_t kind) {
+    return kind < BoardKindCount ? Names[kind] : Names[BoardAuto];
+}
+
+bool BoardFromName(const char* name, uint32_t* kind) {
+    for (uint32_t k = 0; k < BoardKindCount; ++k) {
+        if (std::string_view(name) == Names[k]) {
+            *kind = k;
+            return true;
+        }
+    }
+    return false;
+}
+
+void SelectPowerOnRam(uint32_t mode, uint32_t seed) {
+    chosen.powerOn = mode <= PowerOnRandom ? mode : PowerOnAuto;
+    chosen.seed = seed;
+}
+
+uint32_t SelectedPowerOnRam() {
+    return chosen.powerOn;
+}
+
+BoardPages CurrentPages() {
+    BoardPages pages{CurrentBoard(), board.control, {0, 1, 2}, board.pageCount, board.ram1k};
+    if (board.kind == BoardMapper) {
+        for (uint32_t slot = 0; slot < 3; ++slot) {
+            pages.page[slot] = static_cast<uint8_t>(ShownPage(slot));
+        }
+    }
+    return pages;
+}
+
+uint8_t PeekConsole(uint32_t address) {
+    if (board.memory == nullptr) return 0xFF;
+    address &= 0xFFFF;
+    return board.chunk[address / ChunkSize][address % ChunkSize];
+}
+
+bool ConsoleRamAt(uint32_t address) {
+    return board.memory != nullptr && board.writable[(address & 0xFFFF) / ChunkSize];
+}
+
+bool PokeConsoleRam(uint32_t address, uint8_t value) {
+    address &= 0xFFFF;
+    if (board.memory == nullptr || !board.writable[address / ChunkSize]) return false;
+    const_cast<uint8_t*>(board.chunk[address / ChunkSize])[address % ChunkSize] = value;
+    return true;
+}
+
+void BuildBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t fileSize,
+                bool hardware) {
+    Begin(memory, image, length, fileSize);
+    board.kind = image == nullptr            ? BoardFlat
+                 : chosen.board != BoardAuto ? chosen.board
+                                             : BoardForSize(fileSize);
+    board.ram1k = image != nullptr && hardware;
+    board.control = 0;
+    for (uint32_t slot = 0; slot < 3; ++slot) board.registers[slot] = static_cast<uint8_t>(slot);
+    std::memset(memory, 0, ConsoleMemorySize);
+    LayOutChunks();
+    CopyRom();
+    if (image == nullptr) {
+        BuildMap();
+        return;
+    }
+    // The RAM's power-on bytes; the flat board's RAM starts with the image's upper 8 KB.
+    if (board.kind == BoardFlat && !board.ram1k) {
+        std::memcpy(memory + ConsoleWritableStart, image + ConsoleWritableStart,
+                    FlatImageLimit - ConsoleWritableStart);
+        FillPowerOn(memory + FlatImageLimit, ConsoleMemorySize - FlatImageLimit);
+    } else {
+        FillPowerOn(memory + ConsoleRamStart,
+                    board.ram1k ? ChunkSize : ConsoleMemorySize - ConsoleRamStart);
+    }
+    if (board.kind == BoardRam8k) FillPowerOn(memory + Ram8kStart, Ram8kEnd - Ram8kStart);
+    if (board.kind == BoardMapper) FillPowerOn(memory + Ram8kStart, MapperCartridgeRam);
+    BuildMap();
+}
+
+BoardRecord SaveBoard() {
+    BoardRecord r{board.kind, board.ram1k, board.control, {}};
+    std::memcpy(r.registers, board.registers, sizeof r.registers);
+    return r;
+}
+
+void RestoreBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t fileSize,
+                  const BoardRecord& record) {
+    Begin(memory, image, length, fileSize);
+    board.kind = record.kind;
+    board.ram1k = record.ram1k;
+    board.control = record.control;
+    std::memcpy(board.registers, record.registers, sizeof board.registers);
+    LayOutChunks();
+    CopyRom();
+    BuildMap();
+}
+
+}  // namespace plexaro

@@ -1,0 +1,68 @@
+// Cartridge boards and the console's own RAM, as hosts choose and show them.
+//
+// A board is what the cartridge carries besides its ROM: nothing (flat, rom48), the
+// bank-switching mapper, or 8 KB of RAM (ram8k). The loader picks one by the image's size
+// unless SelectBoard names one. The console's own RAM depends on the behaviour selected with
+// SelectVideoBehaviour: 32 KB (flat) or 16 KB of plain RAM in the simple one, the console's
+// 1 KB repeated through 0xC000-0xFFFF in the hardware one. Board, behaviour and power-on
+// RAM choices all take effect at the next InitMachine, LoadCartridge or ResetMachine.
+//
+//     SelectBoard(BoardAuto);
+//     SelectPowerOnRam(PowerOnRandom, DefaultPowerOnSeed);
+//     LoadCartridge(path);
+//     BoardPages pages = CurrentPages();  // what the mapper shows now
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace plexaro {
+
+enum BoardKind : uint32_t {
+    BoardAuto = 0,    // by the image's size: flat, rom48 or mapper
+    BoardFlat = 1,    // up to 40960 bytes: ROM 0x0000-0x9FFF, RAM 0x8000-0xFFFF
+    BoardRom48 = 2,   // up to 49152 bytes: ROM 0x0000-0xBFFF, RAM 0xC000-0xFFFF
+    BoardMapper = 3,  // 16 KB pages in three slots, chosen by writes to 0xFFFD-0xFFFF
+    BoardRam8k = 4,   // 8 KB of cartridge RAM at 0x8000-0x9FFF
+};
+inline constexpr uint32_t BoardKindCount = 5;
+inline constexpr size_t FlatImageLimit = 0xA000;      // 40960
+inline constexpr size_t Rom48ImageLimit = 0xC000;     // 49152
+inline constexpr size_t MapperPageSize = 0x4000;      // 16 KB
+inline constexpr size_t MapperImageLimit = 1u << 20;  // 64 pages
+inline constexpr size_t MapperCartridgeRam = 0x4000;  // shown in slot 2 by 0xFFFC bit 3
+
+void SelectBoard(uint32_t kind);  // a BoardKind; others act as BoardAuto
+uint32_t SelectedBoard();
+uint32_t CurrentBoard();  // the board the running machine was built with (never BoardAuto)
+uint32_t BoardForSize(uint64_t imageSize);
+const char* BoardName(uint32_t kind);                  // "auto", "flat", "rom48", ...
+bool BoardFromName(const char* name, uint32_t* kind);  // false for an unknown name
+
+// Power-on RAM: zeros, a fixed pattern, or bytes from a seeded generator. Auto is zeros in
+// the simple behaviour and random with DefaultPowerOnSeed in the hardware one.
+enum PowerOnRam : uint32_t { PowerOnAuto = 0, PowerOnZero, PowerOnPattern, PowerOnRandom };
+inline constexpr uint32_t DefaultPowerOnSeed = 0x5EED;
+void SelectPowerOnRam(uint32_t mode, uint32_t seed);
+uint32_t SelectedPowerOnRam();
+
+// The mapper's registers as last written (0xFFFC, then slots 0 to 2, each the page it
+// shows), the image's page count, and whether the console RAM is the hardware's 1 KB.
+struct BoardPages {
+    uint32_t board;
+    uint8_t control;  // 0xFFFC
+    uint8_t page[3];  // the pages slots 0, 1 and 2 show
+    uint32_t pageCount;
+    bool consoleRam1k;
+};
+BoardPages CurrentPages();
+
+// What a CPU read of `address` gives now, through the current pages and mirrors; no side
+// effects. 0xFF before InitMachine.
+uint8_t PeekConsole(uint32_t address);
+// Writes a byte of RAM where the CPU would (mirrors and banks included, no register
+// effects); false, with nothing written, where the CPU sees ROM.
+bool PokeConsoleRam(uint32_t address, uint8_t value);
+bool ConsoleRamAt(uint32_t address);  // whether the CPU can write there now
+
+}  // namespace plexaro
