@@ -57,20 +57,24 @@ bool AtFrameStart() {
 // One instruction at the current position; true when it ended the frame.
 bool ExecuteOne() {
     if (!state.lineBegun) {
-        state.budget = CyclesPerLine + z80::TakePendingCycles();
+        state.budget = LineCycles() + z80::TakePendingCycles();
         state.left = state.budget;
         state.owedToNextLine = 0;
         state.lineBegun = true;
     }
     const uint32_t pc = Pc();
     if (state.trace != nullptr) state.trace(DebuggerPosition());
+    // The sound chip's writes find their cycle as in RunFrame's Run of the whole line.
+    const auto lineStart = state.line * static_cast<uint32_t>(LineCycles());
+    SetSoundClock(lineStart + static_cast<uint32_t>(state.budget - state.left));
     state.left -= static_cast<int32_t>(z80::Step(state.left));
+    StopSoundClock();
     // Responses waiting from between runs (a pause pressed while stopped), which Step leaves
     // waiting: the line owes them to the next.
     state.owedToNextLine += z80::TakePendingCycles();
     state.exemptNext = false;
 
-    // Run(227) ends its line where the budget runs out, and at a HALT whatever is left.
+    // Run(LineCycles()) ends its line where the budget runs out, and at a HALT whatever is left.
     const bool lineOver = state.left <= 0 || (Pc() == pc && ByteAt(pc) == HaltOpcode);
     if (!lineOver) return false;
     z80::AddPendingCycles(state.owedToNextLine);

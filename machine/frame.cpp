@@ -1,7 +1,5 @@
 // The machine's lifecycle and its frame scheduler, which interleaves the CPU with the video
 // chip's scanlines and requests the frame interrupt.
-#include <cstring>
-
 #include "cpu/z80.h"
 #include "machine/machine_internal.h"
 #include "sound/psg.h"
@@ -13,7 +11,6 @@ namespace {
 constexpr int PsgChipIndex = 0;
 
 struct MachineState {
-    int16_t sound[SamplesPerFrame];
     uint32_t rowStride;  // as the last InitMachine received it
 };
 
@@ -32,6 +29,7 @@ const char* InitMachine(uint32_t rowStride) {
     ResetJoypad();
     VdpInit(rowStride);
     PsgInit(PsgChipIndex, ConsoleClockHz, SampleRate);
+    StartSoundFrames();
     machine.rowStride = rowStride;
     return nullptr;
 }
@@ -42,13 +40,16 @@ void FinishLine(uint32_t line) {
     } else if (line <= IrqLastLine && FrameIrqWanted()) {
         z80::RaiseIrq(FrameIrqByte);
     }
+    if (line == LinesPerFrame - 1) EndSoundFrame();
 }
 
 int RunFrame() {
     // Without console memory the core has nothing mapped to fetch from.
     if (ConsoleMemory() == nullptr) return 0;
+    const int32_t cycles = LineCycles();
     for (uint32_t line = 0; line < LinesPerFrame; ++line) {
-        z80::Run(CyclesPerLine);
+        SetSoundClock(line * static_cast<uint32_t>(cycles));
+        z80::Run(cycles);
         FinishLine(line);
     }
     return 0;
@@ -57,7 +58,7 @@ int RunFrame() {
 void ResetMachine() {
     VdpReset();
     FillConsoleMemory(RomImage());
-    std::memset(machine.sound, 0, sizeof machine.sound);
+    ClearSoundFrame();
     z80::Reset();
     ResetJoypad();
 }
@@ -66,7 +67,7 @@ void FreeMachine() {
     VdpReset();
     FillConsoleMemory(nullptr);
     ClearRomImage();
-    std::memset(machine.sound, 0, sizeof machine.sound);
+    ClearSoundFrame();
     z80::Reset();
     ResetJoypad();
 }
@@ -75,11 +76,6 @@ void ShutdownMachine() {
     FreeMachine();
     VdpRelease();
     ReleaseConsoleMemory();
-}
-
-const int16_t* MakeSoundFrame() {
-    PsgUpdate(PsgChipIndex, machine.sound, SamplesPerFrame);
-    return machine.sound;
 }
 
 uint16_t* GetFrameBuffer() {
