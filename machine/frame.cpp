@@ -10,11 +10,16 @@ namespace {
 
 constexpr int PsgChipIndex = 0;
 
+constexpr uint32_t NoRunningLine = ~uint32_t{0};
+
 struct MachineState {
     uint32_t rowStride;  // as the last InitMachine received it
+    // The frame's cycle where the running Run or Step began, or NoRunningLine. Kept here, in
+    // the loop's own record, so that RunFrame pays a store a line for it and no call.
+    uint32_t lineStart;
 };
 
-MachineState machine = {};
+MachineState machine = {0, NoRunningLine};
 
 bool FrameIrqWanted() {
     return (VdpStatus() & FrameFlag) && (VdpRegister(1) & VdpInterruptEnable);
@@ -48,11 +53,25 @@ int RunFrame() {
     if (ConsoleMemory() == nullptr) return 0;
     const int32_t cycles = LineCycles();
     for (uint32_t line = 0; line < LinesPerFrame; ++line) {
-        SetSoundClock(line * static_cast<uint32_t>(cycles));
+        machine.lineStart = line * static_cast<uint32_t>(cycles);
         z80::Run(cycles);
         FinishLine(line);
     }
+    machine.lineStart = NoRunningLine;
     return 0;
+}
+
+void SetSoundClock(uint32_t lineStart) {
+    machine.lineStart = lineStart;
+}
+
+void StopSoundClock() {
+    machine.lineStart = NoRunningLine;
+}
+
+bool RunningLineStart(uint32_t* lineStart) {
+    *lineStart = machine.lineStart;
+    return machine.lineStart != NoRunningLine;
 }
 
 void ResetMachine() {

@@ -24,9 +24,10 @@ void FinishLine(uint32_t line);
 // it finds its cycle: the line's start plus the cycles the CPU has run of it.
 void StartSoundFrames();  // at InitMachine: a fresh count of samples, nothing made
 void ClearSoundFrame();   // at reset and free: both sample buffers zero, nothing made
-void SetSoundClock(uint32_t lineStart);
+void SetSoundClock(uint32_t lineStart);  // these three live in frame.cpp, beside the loop
 void StopSoundClock();
-void SoundChipWrite(uint8_t byte);  // what the CPU writes to the sound chip's port
+bool RunningLineStart(uint32_t* lineStart);  // false between lines
+void SoundChipWrite(uint8_t byte);           // what the CPU writes to the sound chip's port
 void EndSoundFrame();
 uint32_t SoundFraction();  // for save states: where the next frame starts within a sample
 void RestoreSoundFraction(uint32_t fraction);

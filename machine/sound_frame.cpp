@@ -14,7 +14,6 @@ namespace plexaro {
 namespace {
 
 constexpr int PsgChipIndex = 0;
-constexpr uint32_t NoRunningLine = ~uint32_t{0};
 constexpr uint64_t HardwareFrameCycles = uint64_t{LinesPerFrame} * HardwareCyclesPerLine;
 
 struct SoundFrameState {
@@ -27,8 +26,7 @@ struct SoundFrameState {
     // (cycles run × SampleRate) mod ConsoleClockHz at the frame's start: the part of a sample
     // the frames before have begun, so that no sample is lost or made twice.
     uint32_t fraction;
-    uint32_t lineStart;  // the frame's cycle where the running Run or Step began
-    bool finished;       // a frame ended that MakeSoundFrame has not handed out yet
+    bool finished;  // a frame ended that MakeSoundFrame has not handed out yet
     uint32_t finishedLength;
     uint32_t handedOut;  // samples in the frame MakeSoundFrame last returned
 };
@@ -63,30 +61,21 @@ void ClearSoundFrame() {
     std::memset(sound.samples, 0, sizeof sound.samples);
     sound.made = 0;
     sound.length = HardwareFrameLength(sound.fraction);
-    sound.lineStart = NoRunningLine;
     sound.finished = false;
-}
-
-void SetSoundClock(uint32_t lineStart) {
-    sound.lineStart = lineStart;
-}
-
-void StopSoundClock() {
-    sound.lineStart = NoRunningLine;
 }
 
 void SoundChipWrite(uint8_t byte) {
     // Outside a line (a test's direct port write, or between frames) there is no cycle to
     // bring the samples up to: the write counts from where they are.
-    if (sound.lineStart != NoRunningLine && SelectedVideoBehaviour() == 1) {
-        const uint64_t cycle = uint64_t{sound.lineStart} + z80::ElapsedCycles();
+    uint32_t lineStart = 0;
+    if (SelectedVideoBehaviour() == 1 && RunningLineStart(&lineStart)) {
+        const uint64_t cycle = uint64_t{lineStart} + z80::ElapsedCycles();
         MakeUpTo(static_cast<uint32_t>((sound.fraction + cycle * SampleRate) / ConsoleClockHz));
     }
     PsgWrite(PsgChipIndex, byte);
 }
 
 void EndSoundFrame() {
-    sound.lineStart = NoRunningLine;
     if (SelectedVideoBehaviour() != 1) {
         sound.made = 0;  // MakeSoundFrame makes the whole frame
         return;
@@ -109,7 +98,6 @@ void RestoreSoundFraction(uint32_t fraction) {
     sound.fraction = fraction;
     sound.made = 0;
     sound.length = HardwareFrameLength(fraction);
-    sound.lineStart = NoRunningLine;
     sound.finished = false;
 }
 
