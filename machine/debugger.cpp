@@ -12,6 +12,8 @@ namespace {
 
 constexpr uint32_t AddressCount = 0x10000;
 constexpr uint8_t HaltOpcode = 0x76;
+constexpr int32_t HaltLeftMask = 3;  // as the core's Run leaves a HALT's budget
+constexpr int32_t HaltCycles = 4;
 
 struct DebuggerState {
     uint64_t armed[AddressCount / 64];
@@ -67,6 +69,7 @@ bool ExecuteOne() {
     // The sound chip's writes find their cycle as in RunFrame's Run of the whole line.
     const auto lineStart = state.line * static_cast<uint32_t>(LineCycles());
     SetSoundClock(lineStart + static_cast<uint32_t>(state.budget - state.left));
+    const int32_t before = state.left;
     state.left -= static_cast<int32_t>(z80::Step(state.left));
     StopSoundClock();
     // Responses waiting from between runs (a pause pressed while stopped), which Step leaves
@@ -75,8 +78,13 @@ bool ExecuteOne() {
     state.exemptNext = false;
 
     // Run(LineCycles()) ends its line where the budget runs out, and at a HALT whatever is left.
-    const bool lineOver = state.left <= 0 || (Pc() == pc && ByteAt(pc) == HaltOpcode);
-    if (!lineOver) return false;
+    const bool halted = Pc() == pc && ByteAt(pc) == HaltOpcode;
+    if (state.left > 0 && !halted) return false;
+    // In the hardware behaviour what the line ran past its end comes off the next line, as
+    // in RunFrame. A HALT ends Run's budget with (the cycles left AND 3) - 4.
+    if (SelectedVideoBehaviour() == 1) {
+        state.owedToNextLine += halted ? (before & HaltLeftMask) - HaltCycles : state.left;
+    }
     z80::AddPendingCycles(state.owedToNextLine);
     FinishLine(state.line);
     state.lineBegun = false;

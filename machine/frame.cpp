@@ -25,6 +25,16 @@ bool FrameIrqWanted() {
     return (VdpStatus() & FrameFlag) && (VdpRegister(1) & VdpInterruptEnable);
 }
 
+// The hardware behaviour's lines are exactly their cycles long, as on the console, whose
+// CPU clock does not stop at a line's end: what the line's last instruction runs past the
+// end comes off the next line (as a negative response count, which the next Run adds to its
+// budget and a save state keeps). The simple behaviour gives every line its whole budget.
+void RunExactLine(int32_t cycles) {
+    const int32_t budget = cycles + z80::TakePendingCycles();
+    const auto ran = static_cast<int32_t>(z80::Run(budget));
+    z80::AddPendingCycles(budget - ran);
+}
+
 }  // namespace
 
 const char* InitMachine(uint32_t rowStride) {
@@ -52,9 +62,14 @@ int RunFrame() {
     // Without console memory the core has nothing mapped to fetch from.
     if (ConsoleMemory() == nullptr) return 0;
     const int32_t cycles = LineCycles();
+    const bool exactLines = SelectedVideoBehaviour() == 1;
     for (uint32_t line = 0; line < LinesPerFrame; ++line) {
         machine.lineStart = line * static_cast<uint32_t>(cycles);
-        z80::Run(cycles);
+        if (exactLines) {
+            RunExactLine(cycles);
+        } else {
+            z80::Run(cycles);
+        }
         FinishLine(line);
     }
     machine.lineStart = NoRunningLine;

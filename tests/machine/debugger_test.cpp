@@ -106,13 +106,14 @@ TEST(Debugger, SteppedFramesMatchRunFrame) {
     EXPECT_GT(stops, Frames / 2);
 }
 
-// The hardware behaviour's longer lines, and its sound made up to each write's cycle, stepped
-// as run: sample.sg writes the sound chip every 456 cycles, and stops before each write.
+// The hardware behaviour's exact lines (what a line runs over comes off the next, a HALT's
+// too: the demo waits in one) and its sound made up to each write's cycle, stepped as run:
+// sample.sg writes the sound chip every 456 cycles, and stops before each write.
 TEST(Debugger, SteppedFramesMatchRunFrameInTheHardwareBehaviour) {
     SelectVideoBehaviour(1);
     const std::string busy = testing::CartridgePath("busy");
     const std::string sample = testing::CartridgePath("sample");
-    for (const std::string& path : {busy, sample}) {
+    for (const std::string& path : {busy, sample, DemoPath()}) {
         SCOPED_TRACE(path);
         const uint64_t plain = PlainFrames(path, Frames);
         int stops = 0;
