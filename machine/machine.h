@@ -14,9 +14,11 @@
 //
 // The two behaviours (SelectVideoBehaviour) differ in time as well as in picture. Simple: 227
 // cycles a line, 60 frames a second, and every write to the sound chip applies to the whole
-// frame's 735 samples. Hardware: 228 cycles a line as on the console (59,736 a frame, 59.92
-// frames a second), a write to the sound chip takes effect at its cycle within the frame,
-// and a frame has 736 samples or, now and then, 735.
+// frame's 735 samples, and a line's last instruction may run past the line's end. Hardware:
+// 228 cycles a line as on the console (59,736 a frame, 59.92 frames a second), and what an
+// instruction runs past a line's end comes off the next line, so the lines keep the console's
+// time; a write to the sound chip takes effect at its cycle within the frame, and a frame has
+// 736 samples or, now and then, 735.
 //
 // Memory map: the cartridge image covers 0x0000-0x9FFF; 0x0000-0x7FFF cannot be written,
 // 0x8000-0xFFFF is plain RAM (including the upper 8 KB of a 40 KB image, which a reset
