@@ -51,7 +51,7 @@ WEB_DEPS   := $(WEB_CORE) $(wildcard cpu/*.h video/*.h sound/*.h machine/*.h)
 WEB_PAGE   := index.html page.js clock.js audio-worklet.js
 WEB_EXPORTS := $(subst $(eval) ,,_plexaro_start,_plexaro_load,\
     _plexaro_cartridge_loaded,_plexaro_run_frame,_plexaro_reset,_plexaro_pause,\
-    _plexaro_picture,_plexaro_sound,_malloc,_free)
+    _plexaro_picture,_plexaro_sound,_plexaro_sound_samples,_malloc,_free)
 WEB_FLAGS  := -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -I. -fno-exceptions \
     -sMODULARIZE=1 -sEXPORT_NAME=createPlexaro -sENVIRONMENT=web -sFILESYSTEM=1 \
     -sINITIAL_MEMORY=16777216 -sALLOW_MEMORY_GROWTH=0 -sEXPORTED_FUNCTIONS=$(WEB_EXPORTS) \

@@ -3,7 +3,7 @@
 // 555 values.
 //
 //     WavFile wav = OpenWav("run.wav");
-//     for each frame: AppendWav(wav, MakeSoundFrame(), SamplesPerFrame);
+//     for each frame: AppendWav(wav, MakeSoundFrame(), SoundFrameSamples());
 //     bool ok = CloseWav(wav);
 #pragma once
 

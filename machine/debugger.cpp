@@ -12,6 +12,8 @@ namespace {
 
 constexpr uint32_t AddressCount = 0x10000;
 constexpr uint8_t HaltOpcode = 0x76;
+constexpr int32_t HaltLeftMask = 3;  // as the core's Run leaves a HALT's budget
+constexpr int32_t HaltCycles = 4;
 
 struct DebuggerState {
     uint64_t armed[AddressCount / 64];
@@ -57,22 +59,32 @@ bool AtFrameStart() {
 // One instruction at the current position; true when it ended the frame.
 bool ExecuteOne() {
     if (!state.lineBegun) {
-        state.budget = CyclesPerLine + z80::TakePendingCycles();
+        state.budget = LineCycles() + z80::TakePendingCycles();
         state.left = state.budget;
         state.owedToNextLine = 0;
         state.lineBegun = true;
     }
     const uint32_t pc = Pc();
     if (state.trace != nullptr) state.trace(DebuggerPosition());
+    // The sound chip's writes find their cycle as in RunFrame's Run of the whole line.
+    const auto lineStart = state.line * static_cast<uint32_t>(LineCycles());
+    SetSoundClock(lineStart + static_cast<uint32_t>(state.budget - state.left));
+    const int32_t before = state.left;
     state.left -= static_cast<int32_t>(z80::Step(state.left));
+    StopSoundClock();
     // Responses waiting from between runs (a pause pressed while stopped), which Step leaves
     // waiting: the line owes them to the next.
     state.owedToNextLine += z80::TakePendingCycles();
     state.exemptNext = false;
 
-    // Run(227) ends its line where the budget runs out, and at a HALT whatever is left.
-    const bool lineOver = state.left <= 0 || (Pc() == pc && ByteAt(pc) == HaltOpcode);
-    if (!lineOver) return false;
+    // Run(LineCycles()) ends its line where the budget runs out, and at a HALT whatever is left.
+    const bool halted = Pc() == pc && ByteAt(pc) == HaltOpcode;
+    if (state.left > 0 && !halted) return false;
+    // In the hardware behaviour what the line ran past its end comes off the next line, as
+    // in RunFrame. A HALT ends Run's budget with (the cycles left AND 3) - 4.
+    if (SelectedVideoBehaviour() == 1) {
+        state.owedToNextLine += halted ? (before & HaltLeftMask) - HaltCycles : state.left;
+    }
     z80::AddPendingCycles(state.owedToNextLine);
     FinishLine(state.line);
     state.lineBegun = false;

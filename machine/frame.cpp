@@ -1,7 +1,5 @@
 // The machine's lifecycle and its frame scheduler, which interleaves the CPU with the video
 // chip's scanlines and requests the frame interrupt.
-#include <cstring>
-
 #include "cpu/z80.h"
 #include "machine/machine_internal.h"
 #include "sound/psg.h"
@@ -12,15 +10,29 @@ namespace {
 
 constexpr int PsgChipIndex = 0;
 
+constexpr uint32_t NoRunningLine = ~uint32_t{0};
+
 struct MachineState {
-    int16_t sound[SamplesPerFrame];
     uint32_t rowStride;  // as the last InitMachine received it
+    // The frame's cycle where the running Run or Step began, or NoRunningLine. Kept here, in
+    // the loop's own record, so that RunFrame pays a store a line for it and no call.
+    uint32_t lineStart;
 };
 
-MachineState machine = {};
+MachineState machine = {0, NoRunningLine};
 
 bool FrameIrqWanted() {
     return (VdpStatus() & FrameFlag) && (VdpRegister(1) & VdpInterruptEnable);
+}
+
+// The hardware behaviour's lines are exactly their cycles long, as on the console, whose
+// CPU clock does not stop at a line's end: what the line's last instruction runs past the
+// end comes off the next line (as a negative response count, which the next Run adds to its
+// budget and a save state keeps). The simple behaviour gives every line its whole budget.
+void RunExactLine(int32_t cycles) {
+    const int32_t budget = cycles + z80::TakePendingCycles();
+    const auto ran = static_cast<int32_t>(z80::Run(budget));
+    z80::AddPendingCycles(budget - ran);
 }
 
 }  // namespace
@@ -32,6 +44,7 @@ const char* InitMachine(uint32_t rowStride) {
     ResetJoypad();
     VdpInit(rowStride);
     PsgInit(PsgChipIndex, ConsoleClockHz, SampleRate);
+    StartSoundFrames();
     machine.rowStride = rowStride;
     return nullptr;
 }
@@ -42,22 +55,44 @@ void FinishLine(uint32_t line) {
     } else if (line <= IrqLastLine && FrameIrqWanted()) {
         z80::RaiseIrq(FrameIrqByte);
     }
+    if (line == LinesPerFrame - 1) EndSoundFrame();
 }
 
 int RunFrame() {
     // Without console memory the core has nothing mapped to fetch from.
     if (ConsoleMemory() == nullptr) return 0;
+    const int32_t cycles = LineCycles();
+    const bool exactLines = SelectedVideoBehaviour() == 1;
     for (uint32_t line = 0; line < LinesPerFrame; ++line) {
-        z80::Run(CyclesPerLine);
+        machine.lineStart = line * static_cast<uint32_t>(cycles);
+        if (exactLines) {
+            RunExactLine(cycles);
+        } else {
+            z80::Run(cycles);
+        }
         FinishLine(line);
     }
+    machine.lineStart = NoRunningLine;
     return 0;
+}
+
+void SetSoundClock(uint32_t lineStart) {
+    machine.lineStart = lineStart;
+}
+
+void StopSoundClock() {
+    machine.lineStart = NoRunningLine;
+}
+
+bool RunningLineStart(uint32_t* lineStart) {
+    *lineStart = machine.lineStart;
+    return machine.lineStart != NoRunningLine;
 }
 
 void ResetMachine() {
     VdpReset();
     FillConsoleMemory(RomImage());
-    std::memset(machine.sound, 0, sizeof machine.sound);
+    ClearSoundFrame();
     z80::Reset();
     ResetJoypad();
 }
@@ -66,7 +101,7 @@ void FreeMachine() {
     VdpReset();
     FillConsoleMemory(nullptr);
     ClearRomImage();
-    std::memset(machine.sound, 0, sizeof machine.sound);
+    ClearSoundFrame();
     z80::Reset();
     ResetJoypad();
 }
@@ -75,11 +110,6 @@ void ShutdownMachine() {
     FreeMachine();
     VdpRelease();
     ReleaseConsoleMemory();
-}
-
-const int16_t* MakeSoundFrame() {
-    PsgUpdate(PsgChipIndex, machine.sound, SamplesPerFrame);
-    return machine.sound;
 }
 
 uint16_t* GetFrameBuffer() {

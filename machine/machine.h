@@ -4,13 +4,21 @@
 //
 // In: a cartridge file (LoadCartridge), the joypad controls held this frame (ClearJoypad,
 // PressJoypad), the pause button. Out: after each RunFrame, the picture (GetFrameBuffer,
-// 192 rows of RecordedRowStride() pixels) and the frame's sound (MakeSoundFrame, 735
-// samples at 44100 Hz).
+// 192 rows of RecordedRowStride() pixels) and the frame's sound (MakeSoundFrame,
+// SoundFrameSamples() samples at 44100 Hz).
 //
-// Unit of time: one frame of 262 scanlines, 227 CPU cycles each; the CPU runs a line's
-// cycles, then the video chip draws it (lines 0 to 191). The frame interrupt is requested
-// after each of lines 192 to 195 while the video chip's frame flag and interrupt enable are
-// both set, so it stays requested until the program reads the status port.
+// Unit of time: one frame of 262 scanlines; the CPU runs a line's cycles, then the video
+// chip draws it (lines 0 to 191). The frame interrupt is requested after each of lines 192
+// to 195 while the video chip's frame flag and interrupt enable are both set, so it stays
+// requested until the program reads the status port.
+//
+// The two behaviours (SelectVideoBehaviour) differ in time as well as in picture. Simple: 227
+// cycles a line, 60 frames a second, and every write to the sound chip applies to the whole
+// frame's 735 samples, and a line's last instruction may run past the line's end. Hardware:
+// 228 cycles a line as on the console (59,736 a frame, 59.92 frames a second), and what an
+// instruction runs past a line's end comes off the next line, so the lines keep the console's
+// time; a write to the sound chip takes effect at its cycle within the frame, and a frame has
+// 736 samples or, now and then, 735.
 //
 // Memory map (board.h has the others): on the flat board in the simple behaviour, the
 // cartridge image covers 0x0000-0x9FFF; 0x0000-0x7FFF cannot be written, 0x8000-0xFFFF is
@@ -26,7 +34,8 @@
 //         if (leftHeld) PressJoypad(JoypadLeft);
 //         RunFrame();
 //         Present(GetFrameBuffer(), RecordedRowStride());
-//         Play(MakeSoundFrame(), SamplesPerFrame);
+//         const int16_t* sound = MakeSoundFrame();
+//         Play(sound, SoundFrameSamples());
 //     }
 //     ShutdownMachine();
 //
@@ -42,12 +51,14 @@ namespace plexaro {
 
 inline constexpr uint32_t LinesPerFrame = 262;
 inline constexpr uint32_t ActiveLines = VdpVisibleLines;  // lines 0 to 191 are drawn
-inline constexpr int32_t CyclesPerLine = 227;
+inline constexpr int32_t CyclesPerLine = 227;             // the simple behaviour's line
+inline constexpr int32_t HardwareCyclesPerLine = 228;     // 3579545 Hz / 15700 lines a second
 inline constexpr uint32_t IrqLastLine = 195;    // the frame interrupt is requested on 192..195
 inline constexpr uint8_t FrameIrqByte = 0xFF;   // data bus during the interrupt: RST 38h
 inline constexpr int ConsoleClockHz = 3579545;  // the CPU's clock and the sound chip's
 inline constexpr int SampleRate = 44100;
-inline constexpr int SamplesPerFrame = 735;  // 44100 / 60
+inline constexpr int SamplesPerFrame = 735;     // 44100 / 60: the simple behaviour's frame
+inline constexpr int MaxSamplesPerFrame = 736;  // the hardware behaviour's longer frames
 
 inline constexpr size_t ConsoleMemorySize = 0x10000;
 inline constexpr size_t RomImageSize = 0xA000;  // 40960 bytes: CPU 0x0000-0x9FFF
@@ -81,7 +92,11 @@ int RunFrame();                               // always 0
 void ResetMachine();
 void FreeMachine();
 void ShutdownMachine();
-const int16_t* MakeSoundFrame();    // SamplesPerFrame samples, valid until the next call
+// The frame's sound, valid until the next call. Simple behaviour: the chip's next 735
+// samples, made now. Hardware behaviour: the samples of the frame RunFrame last ended (made
+// as it ran), or none when MakeSoundFrame has already handed that frame out.
+const int16_t* MakeSoundFrame();
+uint32_t SoundFrameSamples();       // how many MakeSoundFrame's last frame holds
 uint16_t* GetFrameBuffer();         // null while the video chip has no frame buffer
 uint32_t RecordedRowStride();       // the stride the last InitMachine received, 0 before
 void SelectRgbMode(uint32_t mode);  // 1: RGB 565, 0: RGB 555
@@ -90,6 +105,7 @@ void SelectRgbMode(uint32_t mode);  // 1: RGB 565, 0: RGB 555
 // through InitMachine, LoadCartridge, ResetMachine and FreeMachine.
 void SelectVideoBehaviour(uint32_t hardware);
 uint32_t SelectedVideoBehaviour();  // 1 while the hardware behaviour is selected
+int32_t LineCycles();               // CPU cycles a scanline in the selected behaviour
 void PressPauseButton();            // the Z80's non-maskable interrupt
 
 // Cartridge loading.

@@ -19,6 +19,7 @@ void ResetJoypad();
 void RestoreJoypad(const uint8_t* ports);  // both port bytes, as JoypadPorts gives them
 // What follows the CPU's share of a line in RunFrame: the line drawn, or the frame interrupt
 // requested. The debugger's stepped frames call it too, so they match RunFrame exactly.
+// The last line's also ends the frame's sound.
 void FinishLine(uint32_t line);
 
 // The board module's side of the bus: BuildBoard lays out a fresh power-on map for the
@@ -36,6 +37,19 @@ void RestoreBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t
                   const BoardRecord& record);
 BoardRecord SaveBoard();
 void RestoreBoardState(const BoardRecord& record);  // onto the console memory block
+
+// The frame's sound (sound_frame.cpp). RunFrame and the debugger's stepped frames say at
+// which cycle of the frame each Run or Step begins, so that a write to the sound chip during
+// it finds its cycle: the line's start plus the cycles the CPU has run of it.
+void StartSoundFrames();  // at InitMachine: a fresh count of samples, nothing made
+void ClearSoundFrame();   // at reset and free: both sample buffers zero, nothing made
+void SetSoundClock(uint32_t lineStart);  // these three live in frame.cpp, beside the loop
+void StopSoundClock();
+bool RunningLineStart(uint32_t* lineStart);  // false between lines
+void SoundChipWrite(uint8_t byte);           // what the CPU writes to the sound chip's port
+void EndSoundFrame();
+uint32_t SoundFraction();  // for save states: where the next frame starts within a sample
+void RestoreSoundFraction(uint32_t fraction);
 
 void ClearRomImage();
 uint64_t ImageFileSize();       // the size of the file the image came from, capped; 0 when none

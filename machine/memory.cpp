@@ -5,7 +5,6 @@
 
 #include "cpu/z80.h"
 #include "machine/machine_internal.h"
-#include "sound/psg.h"
 #include "video/vdp.h"
 
 namespace plexaro {
@@ -23,7 +22,6 @@ constexpr uint32_t PortJoypadB = 0xDD;
 constexpr uint32_t PortJoypadBMirror = 0xC1;
 constexpr uint32_t OpenBus = 0xFF;
 
-constexpr int PsgChipIndex = 0;
 constexpr uint8_t NothingPressed = 0xFF;
 constexpr uint32_t JoypadButtonCount = 6;
 // Port A bit of each JoypadButton value: right and left are swapped against the bit order.
@@ -58,7 +56,7 @@ void ConsolePortOut(uint32_t port, uint32_t value) {
     const auto byte = static_cast<uint8_t>(value);
     switch (port & 0xFF) {
         case PortPsgLow:
-        case PortPsgHigh: PsgWrite(PsgChipIndex, byte); break;
+        case PortPsgHigh: SoundChipWrite(byte); break;
         case PortVdpData: VdpWriteData(byte); break;
         case PortVdpControl: VdpWriteControl(byte); break;
         default: break;

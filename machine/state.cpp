@@ -82,6 +82,7 @@ struct Staged {
     uint8_t ram[RamSize];
     VdpSnapshot vdp;
     PsgChip psg;  // only the fields PsgRestore reads
+    uint32_t soundFraction;
     uint8_t joypad[2];
     BoardRecord board;
 };
@@ -204,7 +205,9 @@ void ApplyVideo(const Staged& s) {
     VdpRestore(s.vdp);
 }
 
-constexpr uint32_t PsgSize = 8 * 2 + 1 + 4 + 4 + 4 * 4 + 4;
+// Version 2 adds where the next frame starts within a sample (the hardware behaviour's
+// frames of 735 or 736 samples); version 1 states start at a whole sample.
+constexpr uint32_t PsgSize = 8 * 2 + 1 + 4 + 4 + 4 * 4 + 4 + 4;
 
 void PutPsg(Writer& w, StateSpan*) {
     const PsgChip& p = *PsgInspect(0);
@@ -214,6 +217,7 @@ void PutPsg(Writer& w, StateSpan*) {
     w.Number(static_cast<uint32_t>(p.noiseFeedback), 4);
     for (int32_t count : p.count) w.Number(static_cast<uint32_t>(count), 4);
     for (int32_t out : p.output) w.Number(static_cast<uint32_t>(out), 1);
+    w.Number(SoundFraction(), 4);
 }
 
 // What is missing is as PsgInit leaves the chip: silent, the noise register preset, and the
@@ -232,11 +236,17 @@ const char* GetPsg(Reader& r, Staged& s) {
     for (int i = 0; i < 4; ++i) {
         p.output[i] = static_cast<int32_t>(r.Number(1, i == 3 ? PSG_NOISE_PRESET & 1 : 0));
     }
+    const uint64_t fraction = r.Number(4, 0);
+    if (fraction >= static_cast<uint64_t>(ConsoleClockHz)) {
+        return "the save state holds a sound chip state that can't be";
+    }
+    s.soundFraction = static_cast<uint32_t>(fraction);
     return nullptr;
 }
 
 void ApplyPsg(const Staged& s) {
     PsgRestore(0, s.psg);
+    RestoreSoundFraction(s.soundFraction);
 }
 
 constexpr uint32_t JoypadSize = 2;
@@ -309,7 +319,7 @@ constexpr SectionKind Sections[] = {
     {Tag("CPU "), 1, CpuSize, 37, PutCpu, GetCpu, ApplyCpu},
     {Tag("RAM "), 1, RamSize, 32768, PutRam, GetRam, ApplyRam},
     {Tag("VDP "), 1, VdpSize, 16401, PutVdp, GetVideo, ApplyVideo},
-    {Tag("PSG "), 1, PsgSize, 45, PutPsg, GetPsg, ApplyPsg},
+    {Tag("PSG "), 2, PsgSize, 45, PutPsg, GetPsg, ApplyPsg},
     {Tag("JOYP"), 1, JoypadSize, 2, PutJoypad, GetJoypad, ApplyJoypad},
     {Tag("BORD"), 1, BoardSize, 0, PutBoard, GetBoard, ApplyBoard},
 };

@@ -1,5 +1,5 @@
 // The sound's last stage: an AudioWorklet that plays the frames of samples the page posts
-// (735 a frame at 44100 Hz) from a small ring, and silence when the ring runs dry.
+// (735 a frame at 44100 Hz, 736 in some) from a small ring, and silence when the ring runs dry.
 "use strict";
 
 const RingSize = 8192;  // eleven frames, about 190 ms

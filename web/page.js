@@ -6,7 +6,6 @@
 (() => {
     const Width = 256;
     const Height = 192;
-    const SamplesPerFrame = 735;
     const DemoUrl = "demo.sg";
     const CartridgeFile = "/cartridge.sg";  // where the machine's side looks for it
 
@@ -141,7 +140,8 @@
         core._plexaro_run_frame(bits, reset ? 1 : 0);
         if (!core._plexaro_cartridge_loaded()) return;
         const samples = core._plexaro_sound() >> 2;
-        if (audio.node) audio.node.port.postMessage(core.HEAPF32.slice(samples, samples + SamplesPerFrame));
+        const count = core._plexaro_sound_samples();
+        if (audio.node) audio.node.port.postMessage(core.HEAPF32.slice(samples, samples + count));
         figures.frames++;
     }
 

@@ -20,7 +20,8 @@ struct WebHostState {
     bool started;
     bool cartridgeLoaded;
     uint8_t rgba[VdpScreenWidth * VdpVisibleLines * 4];
-    float sound[SamplesPerFrame];
+    float sound[MaxSamplesPerFrame];
+    uint32_t soundSamples;  // how many of them the last plexaro_sound filled
     char message[160];
 };
 
@@ -118,12 +119,18 @@ const uint8_t* plexaro_picture() {
     return host.rgba;
 }
 
-// The last frame's 735 samples for Web Audio, which wants -1..1.
+// The last frame's samples for Web Audio, which wants -1..1: 735 a frame, or 735 and 736 in
+// the hardware behaviour; plexaro_sound_samples says how many.
 const float* plexaro_sound() {
     const int16_t* samples = MakeSoundFrame();
-    for (int i = 0; i < SamplesPerFrame; ++i)
+    host.soundSamples = SoundFrameSamples();
+    for (uint32_t i = 0; i < host.soundSamples; ++i)
         host.sound[i] = static_cast<float>(samples[i]) / 32768.0f;
     return host.sound;
+}
+
+uint32_t plexaro_sound_samples() {
+    return host.soundSamples;
 }
 
 }  // extern "C"

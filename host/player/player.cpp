@@ -17,7 +17,10 @@
 namespace plexaro {
 namespace {
 
-constexpr double RealTimeFps = 60.0;
+// The console's frame rate: 60 in the simple behaviour, 59.92 with the hardware's longer line.
+constexpr double SimpleFps = 60.0;
+constexpr double HardwareFps =
+    static_cast<double>(ConsoleClockHz) / (LinesPerFrame * HardwareCyclesPerLine);
 constexpr uint32_t HeadlessRowStride = VdpScreenWidth;
 
 bool ReadScript(const std::string& path, InputScript& script) {
@@ -175,8 +178,9 @@ int RunHeadless(const PlayerOptions& options) {
             RunFrame();
         }
         const int16_t* samples = MakeSoundFrame();
-        if (wav.file != nullptr) AppendWav(wav, samples, SamplesPerFrame);
-        if (options.hash) audioHash = HashSamples(audioHash, samples, SamplesPerFrame);
+        const uint32_t count = SoundFrameSamples();  // 735, or 735 and 736 in the hardware one
+        if (wav.file != nullptr) AppendWav(wav, samples, count);
+        if (options.hash) audioHash = HashSamples(audioHash, samples, count);
     }
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -210,7 +214,8 @@ int RunHeadless(const PlayerOptions& options) {
 
     const double fps = wall > 0 ? static_cast<double>(options.frames) / wall : 0.0;
     std::printf("frames: %" PRIu64 "  wall: %.3f s  fps: %.1f  speed: %.1fx real time\n",
-                options.frames, wall, fps, fps / RealTimeFps);
+                options.frames, wall, fps,
+                fps / (SelectedVideoBehaviour() == 1 ? HardwareFps : SimpleFps));
     if (options.hash) {
         const uint64_t frameHash =
             pixels != nullptr ? HashFrame(FnvOffsetBasis, pixels, RecordedRowStride()) : 0;

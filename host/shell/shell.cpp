@@ -432,6 +432,9 @@ bool ShellFramePass() {
         shell.emulateMilliseconds = Milliseconds(emulated - start).count();
         shell.presentMilliseconds = Milliseconds(Clock::now() - emulated).count();
         if (frameEnded) {
+            // A slot of the ring holds 735 samples, so of the hardware behaviour's frames of
+            // 736 the last sample is left out (and the card's clock paces at 60 frames a second,
+            // not 59.92) until the ring's rate control follows the frames' own length.
             AudioWriteFrame(shell.lastSound);
             SayAudioError();
             paced = AudioPlaying();

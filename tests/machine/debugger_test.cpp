@@ -22,6 +22,7 @@ constexpr uint16_t NeverReached = 0x9FFF;  // past the end of every test program
 constexpr uint16_t Handler = 0x0038;         // push af
 constexpr uint16_t CallNames = 0x0045;       // call names, after four pushes and three loads
 constexpr uint16_t AfterCallNames = 0x0048;  // call sprites
+constexpr uint16_t SamplePlay = 0x1D56;      // sample.s: play, the OUTI of each level
 
 std::string DemoPath() {
     return std::string(PLEXARO_BINARY_DIR) + "/cartridges/demo/demo.sg";
@@ -37,7 +38,8 @@ struct Digest {
     void Add(const void* data, size_t size) { hash = Fnv1a64(hash, data, size); }
     void AddFrame() {
         Add(GetFrameBuffer(), sizeof(uint16_t) * 256 * ActiveLines);
-        Add(MakeSoundFrame(), sizeof(int16_t) * SamplesPerFrame);
+        const int16_t* sound = MakeSoundFrame();
+        Add(sound, sizeof(int16_t) * SoundFrameSamples());
     }
     void AddMachine() {
         for (uint32_t r = z80::RegAF; r <= z80::RegIrqLine; ++r) {
@@ -102,6 +104,28 @@ TEST(Debugger, SteppedFramesMatchRunFrame) {
     int stops = 0;
     EXPECT_EQ(DebuggedFrames(busy, Frames, Handler, stops), PlainFrames(busy, Frames));
     EXPECT_GT(stops, Frames / 2);
+}
+
+// The hardware behaviour's exact lines (what a line runs over comes off the next, a HALT's
+// too: the demo waits in one) and its sound made up to each write's cycle, stepped as run:
+// sample.sg writes the sound chip every 456 cycles, and stops before each write.
+TEST(Debugger, SteppedFramesMatchRunFrameInTheHardwareBehaviour) {
+    SelectVideoBehaviour(1);
+    const std::string busy = testing::CartridgePath("busy");
+    const std::string sample = testing::CartridgePath("sample");
+    for (const std::string& path : {busy, sample, DemoPath()}) {
+        SCOPED_TRACE(path);
+        const uint64_t plain = PlainFrames(path, Frames);
+        int stops = 0;
+        EXPECT_EQ(DebuggedFrames(path, Frames, NeverReached, stops), plain);
+        EXPECT_EQ(stops, 0);
+    }
+    int stops = 0;
+    EXPECT_EQ(DebuggedFrames(busy, Frames, Handler, stops), PlainFrames(busy, Frames));
+    EXPECT_GT(stops, Frames / 2);
+    EXPECT_EQ(DebuggedFrames(sample, Frames, SamplePlay, stops), PlainFrames(sample, Frames));
+    EXPECT_GT(stops, Frames * 100);
+    SelectVideoBehaviour(0);
 }
 
 TEST(Debugger, BreakStepStepOverAndRunToTheNextFrame) {

@@ -110,7 +110,9 @@ TEST(Rewind, StepsBackThroughBankSwitchedStates) {
         EXPECT_EQ(StateNow(frame), states[back - 1]) << back;
         EXPECT_EQ(CurrentPages().page[1], pages[back - 1]) << back;
         EXPECT_EQ(PeekConsole(0x4100), pages[back - 1]) << back;
-        EXPECT_EQ(PeekConsole(0xC010) & 7, pages[back - 1]) << back;  // mirrored at 0xFFFE
+        // The register's write reached the RAM under it too (a frame may end before the copy
+        // at 0xC010 is made).
+        EXPECT_EQ(PeekConsole(0xFFFE) & 7, pages[back - 1]) << back;
     }
     RewindStop();
     SelectVideoBehaviour(0);
