@@ -26,7 +26,6 @@ namespace plexaro {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr Clock::duration FramePeriod = std::chrono::nanoseconds(1'000'000'000 / 60);
 // Further behind than this (a message box was open, the machine was busy), the clock starts
 // afresh instead of running frames back to back to catch up.
 constexpr int MaxFramesBehind = 3;
@@ -269,12 +268,13 @@ void HandleEvent(const SDL_Event& event) {
     }
 }
 
-// Sleeps until the next sixtieth of a second, counted from a fixed start so that the rate
-// never drifts.
+// Sleeps until the next frame is due, counted from a fixed start so that the rate never
+// drifts.
 void WaitForTick() {
+    const Clock::duration period = std::chrono::nanoseconds(ShellFrameNanoseconds());
     const Clock::time_point now = Clock::now();
-    if (now - state.nextTick > MaxFramesBehind * FramePeriod) state.nextTick = now;
-    state.nextTick += FramePeriod;
+    if (now - state.nextTick > MaxFramesBehind * period) state.nextTick = now;
+    state.nextTick += period;
     std::this_thread::sleep_until(state.nextTick);
 }
 

@@ -3,6 +3,7 @@
 // box that shows an error to the shell.
 #include "host/shell/audio.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -16,7 +17,8 @@ constexpr uint32_t BytesPerMillisecond = AudioSampleRate * 2 / 1000;  // 88.2, r
 
 struct AudioStream {
     bool open;
-    uint32_t writeSlot;
+    uint32_t writeOffset;  // byte where the next frame starts; on a slot's start while frames
+                           // are 735 samples, anywhere once longer ones have come
 };
 
 AudioStream stream = {};
@@ -68,7 +70,7 @@ void Fail(uint32_t code) {
 }  // namespace
 
 void AudioOpen() {
-    stream.writeSlot = 0;
+    stream.writeOffset = 0;
     stream.open = AudioDeviceOpen(AudioBufferBytes);
 }
 
@@ -76,9 +78,13 @@ bool AudioPlaying() {
     return stream.open;
 }
 
-void AudioWriteFrame(const int16_t* frame) {
+void AudioWriteFrame(const int16_t* frame, uint32_t samples) {
     if (!stream.open) return;
-    const uint32_t next = (stream.writeSlot + 1) % AudioSlotCount;
+    // The wait is the slot rule measured from wherever the frame starts: while the card plays
+    // the slot's length after the frame's first slot, the writer is a whole ring ahead. A frame
+    // longer than a slot (the console's 736 samples) moves the start off the slot boundaries,
+    // and the card's clock then paces the frames at their own rate, with every sample heard.
+    const uint32_t from = stream.writeOffset;
     uint32_t lastCursor = 0;
     uint32_t stalled = 0;
     for (;;) {
@@ -87,10 +93,11 @@ void AudioWriteFrame(const int16_t* frame) {
             Fail(code);
             return;
         }
-        if (cursor / AudioSlotBytes != next) break;
-        // Sleep about as long as the card takes to leave the slot, so a frame costs one or two
-        // wake-ups rather than one per millisecond.
-        const uint32_t left = (next + 1) * AudioSlotBytes - cursor;
+        const uint32_t ahead = (cursor + AudioBufferBytes - from) % AudioBufferBytes;
+        if (ahead < AudioSlotBytes || ahead >= 2 * AudioSlotBytes) break;
+        // Sleep about as long as the card takes to leave that stretch, so a frame costs one or
+        // two wake-ups rather than one per millisecond.
+        const uint32_t left = 2 * AudioSlotBytes - ahead;
         const uint32_t wait = left / BytesPerMillisecond + 1;
         stalled = cursor == lastCursor ? stalled + wait : 0;
         if (stalled >= StallMilliseconds) return;
@@ -98,12 +105,12 @@ void AudioWriteFrame(const int16_t* frame) {
         AudioDeviceWait(wait);
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(frame);
-    if (const uint32_t code =
-            AudioDeviceWrite(stream.writeSlot * AudioSlotBytes, bytes, AudioSlotBytes)) {
+    const uint32_t count = std::min(samples, AudioMaxFrameSamples) * 2;
+    if (const uint32_t code = AudioDeviceWrite(from, bytes, count)) {
         Fail(code);
         return;
     }
-    stream.writeSlot = next;
+    stream.writeOffset = (from + count) % AudioBufferBytes;
 }
 
 void AudioSilence() {
@@ -117,7 +124,7 @@ void AudioSilence() {
 void AudioRestart() {
     if (!stream.open) return;
     AudioSilence();
-    stream.writeSlot = 0;
+    stream.writeOffset = 0;
 }
 
 void AudioClose() {

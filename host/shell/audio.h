@@ -1,13 +1,15 @@
 // The audio output stream: plays one sound frame per emulated frame through a looping
 // buffer of 12 frame slots, and paces the emulation by waiting for room in it.
 //
-// In: 735-sample frames (44100 Hz, 16-bit, mono), one per emulated frame. The sound card
-// plays the buffer round and round; writing a frame waits while the card is playing the
-// slot after the one to be written, so the writer stays 10 to 11 slots (about 170 ms)
-// ahead of the card and the card's clock sets the frame rate at 60 per second.
+// In: frames of 735 samples (44100 Hz, 16-bit, mono), one per emulated frame, or the
+// hardware behaviour's 735 and 736. The sound card plays the buffer round and round; writing a
+// frame waits while the card is playing the slot's length after the frame's first slot, so
+// the writer stays 10 to 11 slots (about 170 ms) ahead of the card and the card's clock sets
+// the frame rate: 60 per second for 735-sample frames, the console's 59.92 for the others,
+// every sample played.
 //
 //     AudioOpen();                    // no sound device is not a failure: it runs silent
-//     each frame: AudioWriteFrame(MakeSoundFrame());
+//     each frame: sound = MakeSoundFrame(); AudioWriteFrame(sound, SoundFrameSamples());
 //     on minimise, menus, dragging: AudioRestart();
 //     after any of these: if (const char* text = AudioTakeError()) tell the user;
 //
@@ -28,13 +30,15 @@ inline constexpr uint32_t AudioFrameSamples = 735;
 inline constexpr uint32_t AudioSlotBytes = AudioFrameSamples * 2;
 inline constexpr uint32_t AudioBufferBytes = AudioSlotCount * AudioSlotBytes;  // 0.2 s
 inline constexpr uint32_t AudioSampleRate = 44100;
+inline constexpr uint32_t AudioMaxFrameSamples = 736;
 
 // Opens the stream on the sound device. Without a device nothing plays and the program runs
 // silent: AudioPlaying() says which.
 void AudioOpen();
-void AudioWriteFrame(const int16_t* frame);  // AudioFrameSamples samples
-void AudioSilence();                         // the whole buffer to zero; the write slot stays
-void AudioRestart();                         // silence, and the next frame goes to slot 0
+// At most AudioMaxFrameSamples samples; a slot holds AudioFrameSamples.
+void AudioWriteFrame(const int16_t* frame, uint32_t samples);
+void AudioSilence();  // the whole buffer to zero; the write position stays
+void AudioRestart();  // silence, and the next frame goes to slot 0
 void AudioClose();
 bool AudioPlaying();  // a stream exists, so AudioWriteFrame's wait paces the caller
 

@@ -198,6 +198,7 @@ void FrameEnded() {
     ++shell.framesRun;
     SnapshotsFrameEnded(shell.framesRun);
     shell.lastSound = MakeSoundFrame();
+    shell.lastSoundSamples = SoundFrameSamples();
 }
 
 // What a debugger button returned: a frame it ended counts like a played one.
@@ -432,10 +433,7 @@ bool ShellFramePass() {
         shell.emulateMilliseconds = Milliseconds(emulated - start).count();
         shell.presentMilliseconds = Milliseconds(Clock::now() - emulated).count();
         if (frameEnded) {
-            // A slot of the ring holds 735 samples, so of the hardware behaviour's frames of
-            // 736 the last sample is left out (and the card's clock paces at 60 frames a second,
-            // not 59.92) until the ring's rate control follows the frames' own length.
-            AudioWriteFrame(shell.lastSound);
+            AudioWriteFrame(shell.lastSound, shell.lastSoundSamples);
             SayAudioError();
             paced = AudioPlaying();
         }
@@ -453,6 +451,13 @@ void ShellShutdown() {
     AudioClose();
     SnapshotsStop();
     shell.quitting = true;
+}
+
+uint64_t ShellFrameNanoseconds() {
+    constexpr uint64_t Second = 1'000'000'000;
+    if (SelectedVideoBehaviour() == 0) return Second / 60;
+    return uint64_t{LinesPerFrame} * static_cast<uint64_t>(LineCycles()) * Second /
+           static_cast<uint64_t>(ConsoleClockHz);
 }
 
 }  // namespace plexaro

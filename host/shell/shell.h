@@ -69,6 +69,7 @@ struct ShellState {
     uint64_t framesRun;
     float emulateMilliseconds, presentMilliseconds;  // the last frame's
     const int16_t* lastSound;                        // the last frame's samples, or null
+    uint32_t lastSoundSamples;                       // how many: 735, or 736 in hardware
     Rect WindowDestRect;
     Rect FullScreenDestRect;
 };
@@ -97,5 +98,8 @@ void ShellCheckReload();
 // otherwise the caller waits for the next 60 Hz tick itself.
 bool ShellFramePass();
 void ShellShutdown();
+// How long a frame lasts when no sound card paces the loop: a sixtieth of a second in the
+// simple behaviour (735 samples), the console's 59,736 cycles in the hardware one.
+uint64_t ShellFrameNanoseconds();
 
 }  // namespace plexaro

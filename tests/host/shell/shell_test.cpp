@@ -39,7 +39,7 @@ void OpenCard(uint32_t cursor, uint32_t step) {
 void Write(uint8_t value) {
     int16_t frame[AudioFrameSamples];
     std::memset(frame, value, sizeof frame);
-    AudioWriteFrame(frame);
+    AudioWriteFrame(frame, AudioFrameSamples);
 }
 
 bool SlotHolds(uint32_t slot, uint8_t value) {
@@ -78,6 +78,27 @@ TEST(AudioStream, WaitsWhileTheCardPlaysTheSlotAfterTheOneToWrite) {
     Write(12);
     EXPECT_GT(fake::card.waits, 0);
     EXPECT_TRUE(SlotHolds(11, 12));
+}
+
+// The hardware behaviour's 736-sample frames: each starts where the last ended, every sample
+// reaches the card, and none is written where the card plays the stretch after its start.
+TEST(AudioStream, LongerFramesFollowOneAnotherAndKeepTheWaitRule) {
+    OpenCard(5 * Slot + 10, 300);
+    constexpr uint32_t Long = AudioMaxFrameSamples;
+    int16_t frame[Long];
+    uint32_t expected = 0;
+    for (uint8_t value = 1; value <= 30; ++value) {
+        std::memset(frame, value, sizeof frame);
+        AudioWriteFrame(frame, Long);
+        ASSERT_EQ(fake::card.lastWriteOffset, expected) << int(value);
+        const uint32_t ahead = (fake::card.cursor + AudioBufferBytes - expected) % AudioBufferBytes;
+        EXPECT_TRUE(ahead < Slot || ahead >= 2 * Slot) << int(value);
+        for (uint32_t i = 0; i < Long * 2; ++i) {
+            ASSERT_EQ(fake::card.buffer[(expected + i) % AudioBufferBytes], value) << int(value);
+        }
+        expected = (expected + Long * 2) % AudioBufferBytes;
+    }
+    EXPECT_GT(fake::card.waits, 0);
 }
 
 TEST(AudioStream, RestartSilencesEverythingAndStartsAtSlotZero) {
