@@ -10,6 +10,19 @@
 namespace plexaro {
 namespace {
 
+// A virtual controller with every axis and button; its device index, or -1.
+int AttachPad(const char* name) {
+    SDL_VirtualJoystickDesc pad{};
+    pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    pad.naxes = SDL_CONTROLLER_AXIS_MAX;
+    pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    pad.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
+    pad.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
+    pad.name = name;
+    return SDL_JoystickAttachVirtualEx(&pad);
+}
+
 TEST(SdlInput, OnlyTheLeftHandKeysTheArrowsAndPlayerTwosKeysPlay) {
     EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_LCTRL), KeyLeftControl);
     EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_UP), KeyUpArrow);
@@ -32,15 +45,7 @@ TEST(SdlInput, AVirtualControllerPlugsInPlaysAndLeaves) {
     ASSERT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
     EXPECT_FALSE(JoystickDeviceOpen(0));
 
-    SDL_VirtualJoystickDesc pad{};
-    pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    pad.naxes = SDL_CONTROLLER_AXIS_MAX;
-    pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    pad.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
-    pad.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
-    pad.name = "test pad";
-    const int index = SDL_JoystickAttachVirtualEx(&pad);
+    const int index = AttachPad("test pad");
     ASSERT_GE(index, 0) << SDL_GetError();
     SDL_Joystick* joystick = SDL_JoystickOpen(index);
     ASSERT_NE(joystick, nullptr);
@@ -74,18 +79,6 @@ TEST(SdlInput, AVirtualControllerPlugsInPlaysAndLeaves) {
     EXPECT_FALSE(JoystickDeviceOpen(0));
     EXPECT_FALSE(JoystickDeviceRead(0, reading));
     SDL_Quit();
-}
-
-int AttachPad(const char* name) {
-    SDL_VirtualJoystickDesc pad{};
-    pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    pad.naxes = SDL_CONTROLLER_AXIS_MAX;
-    pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    pad.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
-    pad.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
-    pad.name = name;
-    return SDL_JoystickAttachVirtualEx(&pad);
 }
 
 // The first controller is player 1's and the second player 2's; each player reads only its
