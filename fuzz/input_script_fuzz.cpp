@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr uint32_t AllControls = 0x3F;  // the six JoypadButton bits
+// The six JoypadButton bits of each player.
+constexpr uint32_t AllControls = 0x3Fu | 0x3Fu << plexaro::ScriptPlayer2Shift;
 
 void Check(const plexaro::FrameInput& input) {
     if (input.controls & ~AllControls) std::abort();

@@ -3,8 +3,8 @@
 // sound chip together, and runs them one video frame at a time.
 //
 // In: a cartridge file (LoadCartridge), the joypad controls held this frame (ClearJoypad,
-// PressJoypad), the pause button. Out: after each RunFrame, the picture (GetFrameBuffer,
-// 192 rows of RecordedRowStride() pixels) and the frame's sound (MakeSoundFrame,
+// PressJoypad, PressJoypad2), the pause button. Out: after each RunFrame, the picture
+// (GetFrameBuffer, 192 rows of RecordedRowStride() pixels) and the frame's sound (MakeSoundFrame,
 // SoundFrameSamples() samples at 44100 Hz).
 //
 // Unit of time: one frame of 262 scanlines; the CPU runs a line's cycles, then the video
@@ -64,8 +64,10 @@ inline constexpr size_t ConsoleMemorySize = 0x10000;
 inline constexpr size_t RomImageSize = 0xA000;  // 40960 bytes: CPU 0x0000-0x9FFF
 inline constexpr uint32_t ConsoleWritableStart = 0x8000;
 
-// Port A bits of the controls, active low. Note that value 2 is right (bit 3) and value 3
-// is left (bit 2).
+// The controls of either joypad. Player 1's are port A's bits 0-5, active low; note that
+// value 2 is right (bit 3) and value 3 is left (bit 2). Player 2's up and down are port A's
+// bits 6 and 7, its left, right, button 1 and button 2 port B's bits 0-3; port B's other bits
+// always read 1.
 enum JoypadButton : uint32_t {
     JoypadUp = 0,
     JoypadDown = 1,
@@ -78,9 +80,10 @@ enum JoypadButton : uint32_t {
 // Memory and ports.
 uint32_t ConsolePortIn(uint32_t port);
 void ConsolePortOut(uint32_t port, uint32_t value);
-void ClearJoypad();                 // nothing pressed on port A
-void PressJoypad(uint32_t button);  // a JoypadButton; other values change nothing
-const uint8_t* JoypadPorts();       // two bytes: port A, port B (always 0xFF)
+void ClearJoypad();                  // nothing pressed on either joypad: both ports 0xFF
+void PressJoypad(uint32_t button);   // player 1's JoypadButton; other values change nothing
+void PressJoypad2(uint32_t button);  // player 2's JoypadButton; other values change nothing
+const uint8_t* JoypadPorts();        // two bytes: port A, port B
 // 64 KB block of console memory; null before InitMachine. What the CPU sees, except where the
 // board shows a mapper page or repeats the hardware's 1 KB of RAM (PeekConsole in board.h
 // always gives what the CPU sees): there it holds the RAM at its first address.

@@ -26,6 +26,11 @@ constexpr uint8_t NothingPressed = 0xFF;
 constexpr uint32_t JoypadButtonCount = 6;
 // Port A bit of each JoypadButton value: right and left are swapped against the bit order.
 constexpr uint8_t ButtonBits[JoypadButtonCount] = {0x01, 0x02, 0x08, 0x04, 0x10, 0x20};
+// Player 2's joypad is split over both ports: up and down are the two bits port A has left,
+// the rest the low bits of port B. Index 0 is the port, index 1 the bit.
+constexpr uint8_t Player2Bits[JoypadButtonCount][2] = {
+    {0, 0x40}, {0, 0x80}, {1, 0x02}, {1, 0x01}, {1, 0x04}, {1, 0x08},
+};
 
 struct BusState {
     uint8_t* memory;  // ConsoleMemorySize bytes, or null before the first InitMachine
@@ -65,10 +70,17 @@ void ConsolePortOut(uint32_t port, uint32_t value) {
 
 void ClearJoypad() {
     bus.joypad[0] = NothingPressed;
+    bus.joypad[1] = NothingPressed;
 }
 
 void PressJoypad(uint32_t button) {
     if (button < JoypadButtonCount) bus.joypad[0] &= static_cast<uint8_t>(~ButtonBits[button]);
+}
+
+void PressJoypad2(uint32_t button) {
+    if (button >= JoypadButtonCount) return;
+    const auto [port, bit] = Player2Bits[button];
+    bus.joypad[port] &= static_cast<uint8_t>(~bit);
 }
 
 void ResetJoypad() {

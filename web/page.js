@@ -1,6 +1,6 @@
 // The page's logic: starts the WebAssembly machine, loads the demo (or the cartridge that
 // ?rom= names), runs frames on the display's callbacks, and wires the buttons, the keyboard,
-// a gamepad, dropped files and Web Audio to it.
+// two gamepads (one a player), dropped files and Web Audio to it.
 "use strict";
 
 (() => {
@@ -9,11 +9,15 @@
     const DemoUrl = "demo.sg";
     const CartridgeFile = "/cartridge.sg";  // where the machine's side looks for it
 
-    // Joypad bits, as the machine numbers its controls (up, down, right, left, 1, 2).
+    // Joypad bits, as the machine numbers its controls (up, down, right, left, 1, 2);
+    // player 2's are the same eight bits higher.
     const Up = 0, Down = 1, Right = 2, Left = 3, Button1 = 4, Button2 = 5;
+    const Player2 = 8;
     const KeyMap = {
         ControlLeft: Button1, ShiftLeft: Button2,
         ArrowUp: Up, ArrowDown: Down, ArrowLeft: Left, ArrowRight: Right,
+        KeyF: Player2 + Button1, KeyG: Player2 + Button2,
+        KeyI: Player2 + Up, KeyK: Player2 + Down, KeyJ: Player2 + Left, KeyL: Player2 + Right,
     };
     const ResetKey = "Tab";
     // Sticks never rest at exactly 0: a quarter of the travel, as on the desktop.
@@ -110,6 +114,21 @@
         return loadBytes(bytes, file.name);
     }
 
+    // One gamepad's controls, as the joypad bits from `first` on.
+    function padBits(pad, first) {
+        let bits = 0;
+        const x = pad.axes[0] || 0;
+        const y = pad.axes[1] || 0;
+        if (y > DeadZone) bits |= 1 << (first + Down);
+        if (y < -DeadZone) bits |= 1 << (first + Up);
+        if (x > DeadZone) bits |= 1 << (first + Right);
+        if (x < -DeadZone) bits |= 1 << (first + Left);
+        for (const [index, control] of PadButtons) {
+            if (pad.buttons[index] && pad.buttons[index].pressed) bits |= 1 << (first + control);
+        }
+        return bits;
+    }
+
     function controls() {
         let bits = 0;
         for (const code of [...held, ...tapped]) {
@@ -121,18 +140,10 @@
         } catch (error) {
             // A frame whose host page withholds gamepads: the keyboard still plays.
         }
-        const pad = Array.from(pads).find((p) => p && p.connected);
-        if (pad) {
-            const x = pad.axes[0] || 0;
-            const y = pad.axes[1] || 0;
-            if (y > DeadZone) bits |= 1 << Down;
-            if (y < -DeadZone) bits |= 1 << Up;
-            if (x > DeadZone) bits |= 1 << Right;
-            if (x < -DeadZone) bits |= 1 << Left;
-            for (const [index, control] of PadButtons) {
-                if (pad.buttons[index] && pad.buttons[index].pressed) bits |= 1 << control;
-            }
-        }
+        // The first gamepad connected is player 1's, the second player 2's.
+        const connected = Array.from(pads).filter((p) => p && p.connected);
+        if (connected.length > 0) bits |= padBits(connected[0], 0);
+        if (connected.length > 1) bits |= padBits(connected[1], Player2);
         return bits;
     }
 

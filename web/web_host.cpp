@@ -15,6 +15,7 @@ namespace {
 // exactly as on the desktop. The file lives outside the machine's memory, so a huge one
 // costs the machine nothing: the loader reads only what it maps.
 constexpr const char* CartridgeFile = "/cartridge.sg";
+constexpr uint32_t Player2Shift = 8;  // where player 2's controls start in the page's bits
 
 struct WebHostState {
     bool started;
@@ -74,8 +75,9 @@ int plexaro_cartridge_loaded() {
     return host.cartridgeLoaded ? 1 : 0;
 }
 
-// One frame with the joypad controls in `controls` (bit n: JoypadButton n); `reset` holds
-// the console in reset first, as the desktop's Tab does. Without a cartridge nothing runs.
+// One frame with the joypad controls in `controls` (bit n: player 1's JoypadButton n, bit
+// 8 + n: player 2's); `reset` holds the console in reset first, as the desktop's Tab does.
+// Without a cartridge nothing runs.
 void plexaro_run_frame(uint32_t controls, int reset) {
     if (!host.cartridgeLoaded) return;
     if (reset != 0) {
@@ -85,6 +87,7 @@ void plexaro_run_frame(uint32_t controls, int reset) {
     ClearJoypad();
     for (uint32_t button = JoypadUp; button <= JoypadButton2; ++button) {
         if (controls & (1u << button)) PressJoypad(button);
+        if (controls & (1u << (Player2Shift + button))) PressJoypad2(button);
     }
     RunFrame();
 }

@@ -1,3 +1,4 @@
+// Input scripts: the parser, and the lookup of what a script holds at a given frame.
 #include "host/player/input_script.h"
 
 #include <algorithm>
@@ -22,6 +23,12 @@ constexpr Word Words[] = {
     {"right", 1u << JoypadRight, 0, false},
     {"button1", 1u << JoypadButton1, 0, false},
     {"button2", 1u << JoypadButton2, 0, false},
+    {"p2-up", 1u << (ScriptPlayer2Shift + JoypadUp), 0, false},
+    {"p2-down", 1u << (ScriptPlayer2Shift + JoypadDown), 0, false},
+    {"p2-left", 1u << (ScriptPlayer2Shift + JoypadLeft), 0, false},
+    {"p2-right", 1u << (ScriptPlayer2Shift + JoypadRight), 0, false},
+    {"p2-button1", 1u << (ScriptPlayer2Shift + JoypadButton1), 0, false},
+    {"p2-button2", 1u << (ScriptPlayer2Shift + JoypadButton2), 0, false},
     {"pause", 0, 1, false},
     {"reset", 0, 0, true},
 };

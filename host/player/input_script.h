@@ -6,12 +6,14 @@
 //     130-140 up button1       # several controls at once
 //     200     pause            # press the console's pause button before frame 200 runs
 //     300     reset            # reset the console before frame 300 runs
+//     30-90   right p2-left    # player 2's controls beside player 1's
 //
-// Controls (up, down, left, right, button1, button2) are held for every frame of their line;
+// Controls (up, down, left, right, button1, button2, and player 2's p2-up, p2-down, p2-left,
+// p2-right, p2-button1, p2-button2) are held for every frame of their line;
 // events (pause, reset) happen once, before the line's first frame. Lines may overlap; each
 // pause named for a frame is a press of its own, so two of them press the button twice. A
 // UTF-8 byte-order mark before the first line is ignored.
-// Before each frame the player resets if due, clears the joypad and presses every control
+// Before each frame the player resets if due, clears both joypads and presses every control
 // held, presses pause if due, then runs the frame.
 #pragma once
 
@@ -22,10 +24,13 @@
 
 namespace plexaro {
 
+// In `controls`, bit n is player 1's JoypadButton n, bit ScriptPlayer2Shift + n player 2's.
+inline constexpr uint32_t ScriptPlayer2Shift = 8;
+
 struct ScriptLine {
     uint64_t first;
     uint64_t last;      // inclusive
-    uint32_t controls;  // bit n set: JoypadButton n held
+    uint32_t controls;  // bit n set: JoypadButton n held (see ScriptPlayer2Shift)
     uint32_t pauses;    // presses of the pause button before the first frame
     bool reset;
 };
@@ -42,7 +47,7 @@ struct InputScript {
 
 // What the script asks for before one frame runs.
 struct FrameInput {
-    uint32_t controls;  // bit n set: JoypadButton n held
+    uint32_t controls;  // bit n set: JoypadButton n held (see ScriptPlayer2Shift)
     uint32_t pauses;
     bool reset;
 };

@@ -96,6 +96,7 @@ void ApplyInput(const FrameInput& input, uint32_t rgbMode) {
     ClearJoypad();
     for (uint32_t button = JoypadUp; button <= JoypadButton2; ++button) {
         if (input.controls & (1u << button)) PressJoypad(button);
+        if (input.controls & (1u << (ScriptPlayer2Shift + button))) PressJoypad2(button);
     }
     for (uint32_t press = 0; press < input.pauses; ++press) PressPauseButton();
 }

@@ -236,7 +236,10 @@ void HandleEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT: HandleWindowEvent(event.window); return;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            if (!event.key.repeat) {
+            // Letters play for player 2, so while a debug window's text field has the
+            // keyboard a key pressed types and does not play; a release always reaches the game.
+            if (!event.key.repeat &&
+                (event.type == SDL_KEYUP || !state.imgui || !ImGui::GetIO().WantTextInput)) {
                 InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
                               event.type == SDL_KEYDOWN);
             }

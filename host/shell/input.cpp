@@ -19,13 +19,18 @@ constexpr KeyBinding KeyMap[] = {
     {KeyLeftControl, JoypadButton1}, {KeyLeftShift, JoypadButton2}, {KeyUpArrow, JoypadUp},
     {KeyDownArrow, JoypadDown},      {KeyLeftArrow, JoypadLeft},    {KeyRightArrow, JoypadRight},
 };
+constexpr KeyBinding Player2KeyMap[] = {
+    {KeyF, JoypadButton1}, {KeyG, JoypadButton2}, {KeyI, JoypadUp},
+    {KeyK, JoypadDown},    {KeyJ, JoypadLeft},    {KeyL, JoypadRight},
+};
+constexpr void (*Press[PlayerCount])(uint32_t) = {PressJoypad, PressJoypad2};
 
 struct InputState {
     bool open;
     bool keyboardOpen;
     bool held[KeyCodeCount];      // kept from the key events as they arrive
     bool snapshot[KeyCodeCount];  // what the last PollInput read
-    JoystickReading joystick;
+    JoystickReading joystick[PlayerCount];
 };
 
 InputState input = {};
@@ -53,7 +58,9 @@ int KeyboardOpen() {
 
 int JoystickOpen() {
     if (!input.open) return 0;
-    return JoystickDeviceOpen() ? 1 : 0;
+    const bool first = JoystickDeviceOpen(0);
+    const bool second = JoystickDeviceOpen(1);
+    return first || second ? 1 : 0;
 }
 
 void PollInput(int joystickPresent) {
@@ -62,14 +69,20 @@ void PollInput(int joystickPresent) {
     for (const KeyBinding& binding : KeyMap) {
         if (KeyDown(binding.key)) PressJoypad(binding.button);
     }
+    for (const KeyBinding& binding : Player2KeyMap) {
+        if (KeyDown(binding.key)) PressJoypad2(binding.button);
+    }
     if (joystickPresent != 1) return;
-    if (!JoystickDeviceRead(input.joystick)) input.joystick = {};
-    if (JoystickAxisY() > 0) PressJoypad(JoypadDown);
-    if (JoystickAxisY() < 0) PressJoypad(JoypadUp);
-    if (JoystickAxisX() > 0) PressJoypad(JoypadRight);
-    if (JoystickAxisX() < 0) PressJoypad(JoypadLeft);
-    if (JoystickButton(0)) PressJoypad(JoypadButton1);
-    if (JoystickButton(1)) PressJoypad(JoypadButton2);
+    for (uint32_t player = 0; player < PlayerCount; ++player) {
+        if (!JoystickDeviceRead(player, input.joystick[player])) input.joystick[player] = {};
+        const auto press = Press[player];
+        if (JoystickAxisY(player) > 0) press(JoypadDown);
+        if (JoystickAxisY(player) < 0) press(JoypadUp);
+        if (JoystickAxisX(player) > 0) press(JoypadRight);
+        if (JoystickAxisX(player) < 0) press(JoypadLeft);
+        if (JoystickButton(player, 0)) press(JoypadButton1);
+        if (JoystickButton(player, 1)) press(JoypadButton2);
+    }
 }
 
 bool InputResetHeld() {
@@ -84,7 +97,7 @@ void KeyboardClose() {
 
 void JoystickClose() {
     JoystickDeviceClose();
-    input.joystick = {};
+    for (JoystickReading& reading : input.joystick) reading = {};
 }
 
 void InputClose() {
@@ -103,16 +116,16 @@ bool KeyDown(uint32_t code) {
     return code < KeyCodeCount && input.snapshot[code];
 }
 
-int JoystickAxisX() {
-    return Sign(input.joystick.x);
+int JoystickAxisX(uint32_t player) {
+    return player < PlayerCount ? Sign(input.joystick[player].x) : 0;
 }
 
-int JoystickAxisY() {
-    return Sign(input.joystick.y);
+int JoystickAxisY(uint32_t player) {
+    return player < PlayerCount ? Sign(input.joystick[player].y) : 0;
 }
 
-bool JoystickButton(uint32_t n) {
-    return n < 2 && input.joystick.button[n];
+bool JoystickButton(uint32_t player, uint32_t n) {
+    return player < PlayerCount && n < 2 && input.joystick[player].button[n];
 }
 
 }  // namespace plexaro

@@ -1,5 +1,7 @@
-// Input: the keyboard and the first game controller, mapped onto the console's joypad port A,
-// and the keyboard's reset key, which input only reports: resetting is the shell's.
+// Input: the keyboard and the first two game controllers, mapped onto the console's two
+// joypads, and the keyboard's reset key, which input only reports: resetting is the shell's.
+// Player 1 plays on the arrows, Left Ctrl and Left Shift and the first controller; player 2 on
+// I J K L, F and G and the second controller.
 //
 // Keys are named by PC set-1 scan codes (extended keys plus 0x80), whatever the platform
 // calls them: the platform layer translates its own key events into these codes. The
@@ -22,13 +24,20 @@ namespace plexaro {
 
 enum KeyCode : uint32_t {
     KeyTab = 15,          // console reset
+    KeyI = 23,            // player 2's up
     KeyLeftControl = 29,  // button 1
+    KeyF = 33,            // player 2's button 1
+    KeyG = 34,            // player 2's button 2
+    KeyJ = 36,            // player 2's left
+    KeyK = 37,            // player 2's down
+    KeyL = 38,            // player 2's right
     KeyLeftShift = 42,    // button 2
     KeyUpArrow = 200,
     KeyLeftArrow = 203,
     KeyRightArrow = 205,
     KeyDownArrow = 208,
 };
+inline constexpr uint32_t PlayerCount = 2;  // players are numbered 0 and 1 below
 inline constexpr uint32_t KeyCodeCount = 256;
 
 // Controller axes are scaled to this range. Sticks never rest at exactly 0, so a reading
@@ -44,9 +53,10 @@ struct JoystickReading {
 
 int InputOpen();     // 1 on success
 int KeyboardOpen();  // 1 on success
-int JoystickOpen();  // 1 when a controller is open; call again when controllers come and go
-void PollInput(int joystickPresent);
-bool InputResetHeld();  // Tab was down at the last PollInput
+// 1 when a controller is open for either player; call again when controllers come and go.
+int JoystickOpen();
+void PollInput(int joystickPresent);  // 1: the controllers are read too
+bool InputResetHeld();                // Tab was down at the last PollInput
 void KeyboardClose();
 void JoystickClose();
 void InputClose();
@@ -54,13 +64,15 @@ void InputClose();
 void InputKeyEvent(uint32_t code, bool down);  // codes of KeyCodeCount and above are ignored
 void InputReleaseKeys();                       // the window lost the keyboard
 bool KeyDown(uint32_t code);                   // in the snapshot of the last PollInput
-int JoystickAxisX();                           // +1, 0 or -1, dead zone applied
-int JoystickAxisY();
-bool JoystickButton(uint32_t n);
+int JoystickAxisX(uint32_t player);            // +1, 0 or -1, dead zone applied
+int JoystickAxisY(uint32_t player);
+bool JoystickButton(uint32_t player, uint32_t n);
 
-// The platform layer's controller.
-bool JoystickDeviceOpen();  // keeps or opens the first attached controller; false: none
-bool JoystickDeviceRead(JoystickReading& reading);  // false: no controller open
-void JoystickDeviceClose();
+// The platform layer's controllers, one a player. Each player keeps the controller it has
+// while it stays attached; a player without one takes the first attached controller that the
+// other player does not have. Player 0 is opened first, so a lone controller is player 1's.
+bool JoystickDeviceOpen(uint32_t player);  // false: no controller for that player
+bool JoystickDeviceRead(uint32_t player, JoystickReading& reading);  // false: none open
+void JoystickDeviceClose();                                          // both players'
 
 }  // namespace plexaro

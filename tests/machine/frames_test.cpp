@@ -123,6 +123,40 @@ TEST(ConsoleBus, JoypadBytesAsTheProgramReadsThem) {
     }
 }
 
+// Player 2 shares port A's top bits with player 1 and has the low half of port B; either
+// player's controls leave the other's bits alone, and clearing releases both.
+TEST(ConsoleBus, SecondJoypadAsTheProgramReadsIt) {
+    Start("bus");
+    const struct {
+        std::vector<uint32_t> p1, p2;
+        uint8_t portA, portB;
+    } cases[] = {
+        {{JoypadUp}, {JoypadUp}, 0xBE, 0xFF},
+        {{JoypadDown}, {JoypadDown}, 0x7D, 0xFF},
+        {{}, {JoypadLeft}, 0xFF, 0xFE},
+        {{}, {JoypadRight}, 0xFF, 0xFD},
+        {{JoypadButton1}, {JoypadButton1}, 0xEF, 0xFB},
+        {{}, {JoypadButton2, JoypadButton2}, 0xFF, 0xF7},
+        {{},
+         {JoypadUp, JoypadDown, JoypadLeft, JoypadRight, JoypadButton1, JoypadButton2},
+         0x3F,
+         0xF0},
+        {{JoypadRight, JoypadLeft}, {6, 0xFFFFFFFF}, 0xF3, 0xFF},
+        {{}, {}, 0xFF, 0xFF},
+    };
+    for (const auto& c : cases) {
+        ClearJoypad();
+        for (uint32_t button : c.p1) PressJoypad(button);
+        for (uint32_t button : c.p2) PressJoypad2(button);
+        RunFrame();
+        EXPECT_EQ(JoypadPorts()[0], c.portA);
+        EXPECT_EQ(JoypadPorts()[1], c.portB);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(Ram(PortEcho + i), c.portA) << i;
+        EXPECT_EQ(Ram(PortEcho + 3), c.portB);
+        EXPECT_EQ(Ram(PortEcho + 4), c.portB);
+    }
+}
+
 TEST(MachineLifecycle, ResetRestartsTheCartridgeAndKeepsTheSoundChip) {
     Start("bus", {JoypadLeft});
     RunFrame();

@@ -241,7 +241,7 @@ TEST(SaveStateFormats, WhatAStateLacksStartsAsAtPowerOn) {
     // as PsgInit does), and nothing pressed.
     Play(10);
     PsgInit(0, ConsoleClockHz, SampleRate);
-    ClearJoypad();  // port B is never anything but released
+    ClearJoypad();  // neither player's controls held
     const Bytes powerOn = Save(40);
     Bytes expected = good;
     for (const char* name : {"PSG ", "JOYP"}) {

@@ -82,6 +82,23 @@ TEST(SaveState, ALoadedStateReplaysTheSameFramesAndSound) {
     }
 }
 
+// Player 2 lives in both port bytes; a state (and so a rewind) brings both back.
+TEST(SaveState, BothJoypadsComeBack) {
+    Start(testing::CartridgePath("bus"));
+    ClearJoypad();
+    PressJoypad(JoypadRight);
+    PressJoypad2(JoypadUp);
+    PressJoypad2(JoypadButton2);
+    RunFrame();
+    const std::vector<uint8_t> state = Save(1);
+    ClearJoypad();
+    RunFrame();
+    ASSERT_EQ(LoadMachineState(state.data(), state.size(), nullptr), nullptr);
+    EXPECT_EQ(JoypadPorts()[0], 0xB7);
+    EXPECT_EQ(JoypadPorts()[1], 0xF7);
+    EXPECT_EQ(ConsoleMemory()[0xC013], 0xF7);  // bus.s: port B as the program read it
+}
+
 TEST(SaveState, BrokenOrForeignStatesAreRefusedAndChangeNothing) {
     Start(testing::CartridgePath("busy"));
     Play(0, 30);

@@ -130,6 +130,20 @@ TEST(InputScript, AByteOrderMarkAndPausesThatAddUp) {
     EXPECT_EQ(ScriptInputForFrame(script, 202).pauses, 0u);
 }
 
+TEST(InputScript, PlayerTwoControlsBesidePlayerOnes) {
+    const char* text = "30-90 right p2-left\n60 p2-up p2-down p2-right p2-button1 p2-button2 up\n";
+    InputScript script;
+    uint32_t line = 0;
+    std::string error;
+    ASSERT_TRUE(ParseInputScript(text, script, line, error)) << line << ": " << error;
+    const auto p2 = [](uint32_t button) { return 1u << (ScriptPlayer2Shift + button); };
+    EXPECT_EQ(ScriptInputForFrame(script, 30).controls, (1u << JoypadRight) | p2(JoypadLeft));
+    EXPECT_EQ(ScriptInputForFrame(script, 60).controls,
+              (1u << JoypadRight) | (1u << JoypadUp) | p2(JoypadLeft) | p2(JoypadUp) |
+                  p2(JoypadDown) | p2(JoypadRight) | p2(JoypadButton1) | p2(JoypadButton2));
+    EXPECT_EQ(ScriptInputForFrame(script, 91).controls, 0u);
+}
+
 TEST(InputScript, MalformedLinesNameTheirLine) {
     const std::pair<const char*, uint32_t> cases[] = {
         {"jump 10", 1},
@@ -142,6 +156,9 @@ TEST(InputScript, MalformedLinesNameTheirLine) {
         {"+5 up", 1},
         {"10 up\n20 Up", 2},
         {"99999999999999999999 up", 1},
+        {"10 p2-pause", 1},
+        {"10 p2up", 1},
+        {"10 P2-up", 1},
     };
     for (const auto& [text, expectedLine] : cases) {
         InputScript script;

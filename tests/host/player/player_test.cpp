@@ -12,6 +12,7 @@
 #include "host/media.h"
 #include "machine/board.h"
 #include "machine/machine.h"
+#include "machine/state.h"
 #include "tests/machine/test_cartridges.h"
 #include "video/vdp.h"
 
@@ -120,6 +121,36 @@ TEST(Player, InputScriptDrivesTheCartridge) {
     EXPECT_NEAR(RisingEdges(samples, 61, 89), 213, 2);
     EXPECT_NEAR(RisingEdges(samples, 91, 149), 866, 2);
     EXPECT_NEAR(RisingEdges(samples, 151, 179), 213, 2);
+    testing::RemoveScratch(dir);
+}
+
+// bus.sg echoes both joypad ports to RAM every pass; the state saved after the last frame
+// shows what the program read with player 2's controls held by the script.
+TEST(Player, InputScriptHoldsPlayerTwosControls) {
+    const fs::path dir = testing::MakeScratch("players");
+    const std::string script = "0-9 right p2-left p2-button2\n5-9 p2-up\n";
+    testing::WriteFile(dir / "keys.txt", std::vector<uint8_t>(script.begin(), script.end()));
+    const std::string bus = CartridgePath("bus");
+    const auto portsAfter = [&](const std::string& frames) {
+        const Outcome run = Play(dir, {"--headless", "--frames", frames, "--input", "keys.txt",
+                                       "--save-state", "s.state", bus});
+        EXPECT_EQ(run.status, 0) << run.err;
+        const std::vector<uint8_t> state = testing::ReadBytes((dir / "s.state").string());
+        EXPECT_EQ(InitMachine(256), nullptr);
+        EXPECT_EQ(LoadCartridge(bus.c_str()), nullptr);
+        EXPECT_EQ(LoadMachineState(state.data(), state.size(), nullptr), nullptr);
+        // Port A, its mirror, port B and its mirror as the program last read them.
+        const uint8_t* ram = ConsoleMemory();
+        const std::vector<uint8_t> ports = {ram[0xC010], ram[0xC012],      ram[0xC013],
+                                            ram[0xC014], JoypadPorts()[0], JoypadPorts()[1]};
+        ShutdownMachine();
+        return ports;
+    };
+    // Player 1's right is port A bit 3; player 2's up is its bit 6, left and button 2 port B's
+    // bits 0 and 3.
+    EXPECT_EQ(portsAfter("5"), std::vector<uint8_t>({0xF7, 0xF7, 0xF6, 0xF6, 0xF7, 0xF6}));
+    EXPECT_EQ(portsAfter("10"), std::vector<uint8_t>({0xB7, 0xB7, 0xF6, 0xF6, 0xB7, 0xF6}));
+    EXPECT_EQ(portsAfter("11"), std::vector<uint8_t>(6, 0xFF));
     testing::RemoveScratch(dir);
 }
 

@@ -13,12 +13,14 @@ Window window;
 Display display;
 SoundCard card;
 Controller controller;
+Controller controller2;
 
 void Reset() {
     window = {};
     display = {};
     std::memset(&card, 0, sizeof card);
     controller = {};
+    controller2 = {};
 }
 
 }  // namespace fake
@@ -96,12 +98,21 @@ const char* AudioDeviceErrorText() {
 }
 void AudioDeviceClose() {}
 
-bool JoystickDeviceOpen() {
-    return fake::controller.attached;
+namespace {
+fake::Controller* PlayersController(uint32_t player) {
+    if (player == 0) return &fake::controller;
+    return player == 1 ? &fake::controller2 : nullptr;
 }
-bool JoystickDeviceRead(JoystickReading& reading) {
-    if (!fake::controller.attached) return false;
-    reading = fake::controller.reading;
+}  // namespace
+
+bool JoystickDeviceOpen(uint32_t player) {
+    const fake::Controller* controller = PlayersController(player);
+    return controller != nullptr && controller->attached;
+}
+bool JoystickDeviceRead(uint32_t player, JoystickReading& reading) {
+    const fake::Controller* controller = PlayersController(player);
+    if (controller == nullptr || !controller->attached) return false;
+    reading = controller->reading;
     return true;
 }
 void JoystickDeviceClose() {}

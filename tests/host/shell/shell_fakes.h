@@ -48,7 +48,8 @@ struct Controller {
 extern Window window;
 extern Display display;
 extern SoundCard card;
-extern Controller controller;
+extern Controller controller;   // player 1's
+extern Controller controller2;  // player 2's
 
 void Reset();  // every fake back to its first state
 

@@ -155,6 +155,7 @@ protected:
         ShutdownMachine();
     }
     static uint8_t PortA() { return JoypadPorts()[0]; }
+    static uint8_t PortB() { return JoypadPorts()[1]; }
 };
 
 TEST_F(JoypadInput, KeysAndStickPressTogetherBeyondTheDeadZone) {
@@ -178,6 +179,48 @@ TEST_F(JoypadInput, KeysAndStickPressTogetherBeyondTheDeadZone) {
     fake::controller.attached = false;
     PollInput(1);
     EXPECT_EQ(PortA(), 0xFF);
+}
+
+// Player 2's keys and controller reach its own bits only: up and down in port A's top bits,
+// the rest in port B; player 1 alone leaves port B released.
+TEST_F(JoypadInput, PlayerTwoHasItsOwnKeysAndController) {
+    InputKeyEvent(KeyRightArrow, true);
+    InputKeyEvent(KeyLeftShift, true);
+    PollInput(0);
+    EXPECT_EQ(PortA(), 0xD7);
+    EXPECT_EQ(PortB(), 0xFF);
+
+    const std::pair<uint32_t, std::pair<uint8_t, uint8_t>> keys[] = {
+        {KeyI, {0x40, 0x00}}, {KeyK, {0x80, 0x00}}, {KeyJ, {0x00, 0x01}},
+        {KeyL, {0x00, 0x02}}, {KeyF, {0x00, 0x04}}, {KeyG, {0x00, 0x08}},
+    };
+    for (const auto& [key, bits] : keys) {
+        InputKeyEvent(key, true);
+        PollInput(0);
+        EXPECT_EQ(PortA(), 0xD7 & ~bits.first) << key;
+        EXPECT_EQ(PortB(), 0xFF & ~bits.second) << key;
+        InputKeyEvent(key, false);
+    }
+    InputReleaseKeys();
+
+    // The second controller is player 2's; the first stays player 1's.
+    fake::controller = {true, {0, JoystickAxisRange, {true, false}}};
+    fake::controller2 = {true, {-JoystickAxisRange, -JoystickAxisRange, {false, true}}};
+    ASSERT_EQ(JoystickOpen(), 1);
+    PollInput(1);
+    EXPECT_EQ(PortA(), 0xAD);  // player 1's down and button 1, player 2's up
+    EXPECT_EQ(PortB(), 0xF6);  // player 2's left and button 2
+    // A lone second controller still plays; one that is gone reads as nothing pressed.
+    fake::controller.attached = false;
+    ASSERT_EQ(JoystickOpen(), 1);
+    PollInput(1);
+    EXPECT_EQ(PortA(), 0xBF);
+    EXPECT_EQ(PortB(), 0xF6);
+    fake::controller2.attached = false;
+    EXPECT_EQ(JoystickOpen(), 0);
+    PollInput(1);
+    EXPECT_EQ(PortA(), 0xFF);
+    EXPECT_EQ(PortB(), 0xFF);
 }
 
 TEST_F(JoypadInput, TabResetsOnEveryPassItWasHeldBefore) {
