@@ -45,6 +45,7 @@ uint32_t KeyCodeFromScancode(SDL_Scancode scancode) {
         case SDL_SCANCODE_L: return KeyL;
         case SDL_SCANCODE_F: return KeyF;
         case SDL_SCANCODE_G: return KeyG;
+        case SDL_SCANCODE_SPACE: return KeySpace;
         default: return KeyCodeCount;  // no part in the game
     }
 }

@@ -29,6 +29,9 @@ bool DrawMenuBar() {
     if (ImGui::BeginMenu("Machine")) {
         Item("Pause", CommandPause, shell.PauseChecked == 1);
         Item("Reset", CommandReset, false, "Tab");
+        ImGui::Separator();
+        Item("Fast forward", CommandFastForward, shell.FastForward == 1, "hold Space");
+        Item("Slow motion (\xC2\xBD speed)", CommandSlowMotion, shell.SlowMotion == 1);
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Video")) {

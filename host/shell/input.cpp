@@ -23,6 +23,8 @@ constexpr KeyBinding Player2KeyMap[] = {
     {KeyF, JoypadButton1}, {KeyG, JoypadButton2}, {KeyI, JoypadUp},
     {KeyK, JoypadDown},    {KeyJ, JoypadLeft},    {KeyL, JoypadRight},
 };
+// The keys that work the program rather than the console.
+constexpr uint32_t FastForwardKey = KeySpace;
 constexpr void (*Press[PlayerCount])(uint32_t) = {PressJoypad, PressJoypad2};
 
 struct InputState {
@@ -87,6 +89,11 @@ void PollInput(int joystickPresent) {
 
 bool InputResetHeld() {
     return KeyDown(KeyTab);
+}
+
+// Read as it is now rather than from the snapshot: rewinding passes take no snapshot.
+bool InputFastForwardHeld() {
+    return input.keyboardOpen && input.held[FastForwardKey];
 }
 
 void KeyboardClose() {

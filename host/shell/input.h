@@ -1,5 +1,6 @@
 // Input: the keyboard and the first two game controllers, mapped onto the console's two
-// joypads, and the keyboard's reset key, which input only reports: resetting is the shell's.
+// joypads, and the keyboard's reset and fast-forward keys, which input only reports: what
+// they do is the shell's.
 // Player 1 plays on the arrows, Left Ctrl and Left Shift and the first controller; player 2 on
 // I J K L, F and G and the second controller.
 //
@@ -32,6 +33,7 @@ enum KeyCode : uint32_t {
     KeyK = 37,            // player 2's down
     KeyL = 38,            // player 2's right
     KeyLeftShift = 42,    // button 2
+    KeySpace = 57,        // fast forward while held
     KeyUpArrow = 200,
     KeyLeftArrow = 203,
     KeyRightArrow = 205,
@@ -57,6 +59,7 @@ int KeyboardOpen();  // 1 on success
 int JoystickOpen();
 void PollInput(int joystickPresent);  // 1: the controllers are read too
 bool InputResetHeld();                // Tab was down at the last PollInput
+bool InputFastForwardHeld();          // the fast-forward key is down now
 void KeyboardClose();
 void JoystickClose();
 void InputClose();

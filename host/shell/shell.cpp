@@ -206,6 +206,61 @@ void DebuggerRan(DebugResult result) {
     if (result == DebugFrameEnded && shell.cartridgeLoaded) FrameEnded();
 }
 
+// Fast forward runs this long of frames in one pass, then shows the last of them and goes back
+// to the loop for its events: a picture a tick, and the frames as fast as the machine allows.
+constexpr std::chrono::nanoseconds FastPassTime{1'000'000'000 / 60};
+constexpr uint32_t FastPassMostFrames = 64;  // a bound even where the clock is coarse
+
+bool fastForwardKeyWasDown = false;
+
+// The fast-forward key and Backspace may not both hold: the later pressed wins, and the one it
+// overrode stays off until pressed again.
+void FollowFastForwardKey() {
+    const bool down = InputFastForwardHeld();
+    if (down && !fastForwardKeyWasDown) {
+        shell.fastForwardHeld = true;
+        shell.rewinding = false;
+    }
+    if (!down) shell.fastForwardHeld = false;
+    fastForwardKeyWasDown = down;
+}
+
+// One frame of play; true when it reached its end (a breakpoint may stop it inside).
+bool PlayFrame() {
+    // With no breakpoint armed this is RunFrame; a breakpoint stops mid-frame, and the
+    // picture drawn so far is shown while the machine waits.
+    const DebugResult result = DebuggerRunFrame();
+    if (result == DebugBreakpoint) StopSound();
+    if (result != DebugFrameEnded) return false;
+    FrameEnded();
+    return true;
+}
+
+// Fast forward: frames back to back for a tick's time. Each one's sound is made, so that the
+// sound chip keeps step, but none is written: the buffer stays silent.
+void PlayAhead() {
+    const auto start = std::chrono::steady_clock::now();
+    for (uint32_t frames = 0; frames < FastPassMostFrames; ++frames) {
+        if (!PlayFrame() || std::chrono::steady_clock::now() - start >= FastPassTime) return;
+    }
+}
+
+// Slow motion's held pass: the console stands still, and the sound plays on for another frame
+// so that the buffer never runs dry. In the simple behaviour that is the sound chip's next
+// frame, made now from the same registers, so the waveform runs on without a seam; the hardware
+// behaviour makes its sound as the frame runs, and repeats the frame's samples instead.
+void PlayHeldSound() {
+    const int16_t* sound = MakeSoundFrame();
+    uint32_t samples = SoundFrameSamples();
+    if (samples == 0) {
+        sound = shell.lastSound;
+        samples = shell.lastSoundSamples;
+    }
+    if (sound == nullptr || samples == 0) return;
+    AudioWriteFrame(sound, samples);
+    SayAudioError();
+}
+
 }  // namespace
 
 const ShellState& Shell() {
@@ -214,6 +269,7 @@ const ShellState& Shell() {
 
 void ShellLoadFromCommandLine(const std::string& text) {
     shell = Initial();
+    fastForwardKeyWasDown = false;
     pendingLoadMessage.clear();
     if (text.empty()) return;
     shell.CartridgePath = text;
@@ -301,6 +357,16 @@ void ShellCommand(uint32_t id) {
         case CommandRgb565: SetRgbMode(1); break;
         case CommandRgb555: SetRgbMode(0); break;
         case CommandLiveReload: shell.LiveReload = 1 - shell.LiveReload; break;
+        // Both at once would mean nothing: checking one unchecks the other.
+        case CommandFastForward:
+            shell.FastForward = 1 - shell.FastForward;
+            if (shell.FastForward == 1) shell.SlowMotion = 0;
+            break;
+        case CommandSlowMotion:
+            shell.SlowMotion = 1 - shell.SlowMotion;
+            if (shell.SlowMotion == 1) shell.FastForward = 0;
+            shell.slowHeld = true;  // so the next pass runs a frame
+            break;
         case CommandSaveState:
         case CommandLoadState:
         case CommandScreenshot: StateCommand(id); break;
@@ -392,6 +458,8 @@ void ShellSetRewinding(bool held) {
     }
     // The sound stops while the picture goes back; what follows starts from silence.
     if (held && !shell.rewinding) StopSound();
+    // Pressed after the fast-forward key, Backspace wins.
+    if (held) shell.fastForwardHeld = false;
     shell.rewinding = held;
 }
 
@@ -401,6 +469,14 @@ void ShellControllersChanged() {
 
 bool ShellFramePass() {
     if (shell.quitting || shell.EmulationActive != 1) return false;
+    FollowFastForwardKey();
+    const bool fast = shell.cartridgeLoaded && !shell.holding && !shell.rewinding &&
+                      (shell.fastForwardHeld || shell.FastForward == 1);
+    // In and out of fast forward alike the buffer starts again from silence at its first slot:
+    // going in, so that it does not loop its last frames; coming out, so that the first frame
+    // written is the next one heard.
+    if (fast != shell.fastForwarding) StopSound();
+    shell.fastForwarding = fast;
     bool paced = false;
     if (shell.holding) {
         Present();
@@ -419,14 +495,13 @@ bool ShellFramePass() {
         if (InputResetHeld()) Reset();
         PollInput(shell.JoystickPresent);
         const Clock::time_point start = Clock::now();
+        const bool slow = shell.SlowMotion == 1 && !fast && shell.cartridgeLoaded;
+        shell.slowHeld = slow && !shell.slowHeld;
         bool frameEnded = false;
-        if (shell.cartridgeLoaded) {
-            // With no breakpoint armed this is RunFrame; a breakpoint stops mid-frame, and
-            // the picture drawn so far is shown while the machine waits.
-            const DebugResult result = DebuggerRunFrame();
-            frameEnded = result == DebugFrameEnded;
-            if (result == DebugBreakpoint) StopSound();
-            if (frameEnded) FrameEnded();
+        if (fast) {
+            PlayAhead();
+        } else if (shell.cartridgeLoaded && !shell.slowHeld) {
+            frameEnded = PlayFrame();
         }
         const Clock::time_point emulated = Clock::now();
         Present();
@@ -435,6 +510,9 @@ bool ShellFramePass() {
         if (frameEnded) {
             AudioWriteFrame(shell.lastSound, shell.lastSoundSamples);
             SayAudioError();
+            paced = AudioPlaying();
+        } else if (shell.slowHeld) {
+            PlayHeldSound();
             paced = AudioPlaying();
         }
     }

@@ -37,6 +37,8 @@ enum MenuCommand : uint32_t {
     CommandLoadState = 40061,
     CommandSlot1 = 40062,  // to CommandSlot1 + 3
     CommandScreenshot = 40066,
+    CommandFastForward = 40067,  // toggles; holding the fast-forward key does it too
+    CommandSlowMotion = 40068,   // half speed
     // The CPU window's buttons: carried out between frames, like the menus' commands.
     CommandDebugRun = 40070,
     CommandDebugStop = 40071,
@@ -62,6 +64,11 @@ struct ShellState {
     int LiveReload;        // the cartridge's file is watched
     uint32_t stateSlot;    // 0..3: where Save state and Load state go
     bool rewinding;        // Backspace is held
+    int FastForward;       // the menu's "Fast forward" is checked
+    int SlowMotion;        // the menu's "Slow motion" is checked
+    bool fastForwardHeld;  // the fast-forward key is held, and went down after Backspace
+    bool fastForwarding;   // the last pass ran ahead of real time: the caller must not wait
+    bool slowHeld;         // slow motion: the last pass held its frame instead of running one
     uint32_t sizeChecked;  // 1, 2 or 3: the checked "Size x" item
     bool holding;          // a menu or the file dialog is open: no frames run
     bool quitting;         // the loop ends at its next pass
@@ -95,7 +102,9 @@ void ShellSetRewinding(bool held);
 // reload's notice.
 void ShellCheckReload();
 // One pass of the main loop without an event. True when the audio stream's wait paced it;
-// otherwise the caller waits for the next 60 Hz tick itself.
+// otherwise the caller waits for the next 60 Hz tick itself, unless Shell().fastForwarding:
+// then the pass ran as many frames as fit in a tick, without sound, and the next comes at once.
+// In slow motion every other pass holds the picture and plays its frame's sound on.
 bool ShellFramePass();
 void ShellShutdown();
 // How long a frame lasts when no sound card paces the loop: a sixtieth of a second in the
