@@ -34,9 +34,11 @@ TEST(SdlInput, OnlyTheLeftHandKeysTheArrowsAndPlayerTwosKeysPlay) {
     EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_L), KeyL);
     EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_F), KeyF);
     EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_G), KeyG);
+    // Space works the program (fast forward), never the joypads: the shell's tests see to that.
+    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_SPACE), KeySpace);
     for (SDL_Scancode other :
          {SDL_SCANCODE_RCTRL, SDL_SCANCODE_RSHIFT, SDL_SCANCODE_KP_8, SDL_SCANCODE_KP_4,
-          SDL_SCANCODE_RETURN, SDL_SCANCODE_H, SDL_SCANCODE_SPACE}) {
+          SDL_SCANCODE_RETURN, SDL_SCANCODE_H, SDL_SCANCODE_B}) {
         EXPECT_EQ(KeyCodeFromScancode(other), KeyCodeCount) << SDL_GetScancodeName(other);
     }
 }

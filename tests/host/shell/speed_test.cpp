@@ -8,6 +8,7 @@
 #include "host/shell/input.h"
 #include "host/shell/rewind.h"
 #include "host/shell/shell.h"
+#include "machine/machine.h"
 #include "tests/host/shell/shell_fakes.h"
 #include "tests/machine/test_cartridges.h"
 
@@ -41,6 +42,8 @@ TEST_F(Speed, HeldSpaceRunsAheadSilentlyAndLetsGoIntoACleanRing) {
     uint64_t frames = Shell().framesRun;
     EXPECT_FALSE(ShellFramePass());
     EXPECT_TRUE(Shell().fastForwarding);
+    EXPECT_EQ(JoypadPorts()[0], 0xFF);  // the key is the program's, not the game's
+    EXPECT_EQ(JoypadPorts()[1], 0xFF);
     EXPECT_GT(Shell().framesRun, frames + 1);  // a tick's worth in one pass
     EXPECT_TRUE(SilentFrom(0));                // what was queued is not heard again
     const int waits = fake::card.waits, writes = fake::card.writes;
