@@ -120,7 +120,10 @@ const char* Load(const std::string& path) {
     reload.loaded = StampOf(path);
     reload.pending = reload.failed = {};
     const char* error = LoadCartridge(path.c_str());
-    if (error == nullptr) MachineRestarted(ForgetHistory);
+    if (error == nullptr) {
+        shell.runningPath = path;
+        MachineRestarted(ForgetHistory);
+    }
     return error;
 }
 
@@ -176,11 +179,11 @@ void StateCommand(uint32_t id) {
         }
         return;
     }
-    if (!shell.cartridgeLoaded) return;
+    if (!shell.cartridgeLoaded || shell.runningPath.empty()) return;
     uint64_t frame = shell.framesRun;
     const std::string problem = id == CommandSaveState
-                                    ? SaveSlot(shell.CartridgePath, shell.stateSlot, frame)
-                                    : LoadSlot(shell.CartridgePath, shell.stateSlot, &frame);
+                                    ? SaveSlot(shell.runningPath, shell.stateSlot, frame)
+                                    : LoadSlot(shell.runningPath, shell.stateSlot, &frame);
     if (!problem.empty()) {
         WindowShowMessage("Plexaro state error", problem.c_str(), MessageWarning);
         return;
@@ -274,6 +277,7 @@ void ShellCommand(uint32_t id) {
             MachineRestarted(ForgetHistory);
             shell.cartridgeLoaded = false;
             shell.CartridgePath.clear();
+            shell.runningPath.clear();
             break;
         case CommandQuit: ShellShutdown(); break;
         case CommandFullscreen:
@@ -357,6 +361,7 @@ void ShellCheckReload() {
         ShowLoadMessage(LoadMessage(shell.CartridgePath, error));
         return;
     }
+    shell.runningPath = shell.CartridgePath;
     MachineRestarted(ForgetHistory);
     reload.loaded = now;
     reload.pending = {};

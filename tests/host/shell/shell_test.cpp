@@ -344,6 +344,19 @@ TEST_F(ShellCommands, AFailedLoadKeepsThePathAndSaysWhy) {
     EXPECT_TRUE(Shell().cartridgeLoaded);
     ShellCommand(CommandLoadRom);
     EXPECT_EQ(fake::window.dialogsOpened, 1);
+
+    // The game that goes on running keeps its own slots: F5 must not write it over the
+    // failed cartridge's, nor F7 load that one's into it.
+    const std::filesystem::path dir = testing::MakeScratch("failed-load-states");
+    setenv("XDG_DATA_HOME", dir.c_str(), 1);
+    ShellFramePass();
+    ShellCommand(CommandSaveState);
+    ShellCommand(CommandLoadState);
+    EXPECT_EQ(fake::window.messages.size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "plexaro/states/busy.sg.1.state"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "plexaro/states/game.sg.1.state"));
+    unsetenv("XDG_DATA_HOME");
+    testing::RemoveScratch(dir);
 }
 
 TEST(ShellStartUp, APathWithOptionsInItSaysWhereOptionsGo) {
