@@ -16,7 +16,7 @@ void Item(const char* label, uint32_t id, bool checked = false, const char* shor
 
 }  // namespace
 
-bool DrawMenuBar() {
+bool DrawMenuBar(int* width) {
     const ShellState& shell = Shell();
     if (!ImGui::BeginMainMenuBar()) return false;
     if (ImGui::BeginMenu("File")) {
@@ -74,6 +74,8 @@ bool DrawMenuBar() {
         ImGui::EndMenu();
     }
     DrawDebugMenu();
+    // Where the last title ended, whether or not the window showed it.
+    *width = static_cast<int>(ImGui::GetCursorPosX() + ImGui::GetStyle().ItemSpacing.x);
     ImGui::EndMainMenuBar();
     return ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
 }

@@ -44,6 +44,7 @@ struct WindowState {
     SDL_Renderer* renderer;
     bool imgui;
     int menuBarHeight;
+    int menuBarWidth;                     // the menu titles' width: the window is never narrower
     Uint32 commandEvent;                  // carries a menu command id
     Uint32 shellEvent;                    // carries a UserEventCode
     bool holding;                         // a menu or the dialog was open at the last frame
@@ -325,6 +326,14 @@ void FitOnScreen(int& width, int& height, int pictureHeight) {
     if (fitX != x || fitY != y) SDL_SetWindowPosition(state.window, fitX, fitY);
 }
 
+// Every menu stays within reach: at the smallest size the window is as wide as the menu bar,
+// and the picture, at its own size, sits in the middle. The debug panel beside the picture
+// already makes the window wide enough.
+int PictureAreaWidth() {
+    if (DebugPanelWidth() > 0) return state.pictureWidth;
+    return std::max(state.pictureWidth, state.menuBarWidth);
+}
+
 void DrawBlankHint() {
     const char* hint = "No cartridge: File > Load rom, or drop a .sg file here";
     const ImVec2 size = ImGui::CalcTextSize(hint);
@@ -409,7 +418,7 @@ void WindowRelayout() {
     if (state.window == nullptr) return;
     const int panel = DebugPanelWidth();
     const int pictureHeight = state.pictureHeight + state.menuBarHeight;
-    int width = state.pictureWidth + panel;
+    int width = PictureAreaWidth() + panel;
     int height = panel > 0 && pictureHeight < DebugPanelHeight ? DebugPanelHeight : pictureHeight;
     // Full screen keeps its size; this is only the size it comes back to.
     if ((SDL_GetWindowFlags(state.window) & SDL_WINDOW_FULLSCREEN) == 0) {
@@ -419,7 +428,9 @@ void WindowRelayout() {
 }
 
 Rect WindowPictureRect() {
-    return {0, state.menuBarHeight, state.pictureWidth, state.menuBarHeight + state.pictureHeight};
+    const int left = (PictureAreaWidth() - state.pictureWidth) / 2;
+    return {left, state.menuBarHeight, left + state.pictureWidth,
+            state.menuBarHeight + state.pictureHeight};
 }
 
 void WindowSetTitle(const char* title) {
@@ -455,7 +466,12 @@ void WindowFinishFrame(bool fullScreen) {
         }
         ImGui::NewFrame();
         ReleaseHeldKeys();
-        bool holding = DrawMenuBar();
+        int menuBarWidth = 0;
+        bool holding = DrawMenuBar(&menuBarWidth);
+        if (menuBarWidth != state.menuBarWidth) {
+            state.menuBarWidth = menuBarWidth;
+            WindowRelayout();
+        }
         DrawDebugWindows();
         holding = DrawFileDialog() || holding;
         if (!Shell().cartridgeLoaded) DrawBlankHint();
