@@ -8,6 +8,7 @@
 #include <imgui.h>
 #include <imgui_impl_sdl.h>
 #include <imgui_impl_sdlrenderer.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 #include <chrono>
@@ -35,6 +36,7 @@ constexpr int StartWidth = 512;
 constexpr int StartHeight = 384;
 constexpr float FontPixels = 13.0f;
 constexpr uint32_t HeldReleases = 16;
+constexpr int RevealEdge = 2;  // full screen: pixels at the top that bring the menu bar down
 constexpr Clock::duration ReloadCheckPeriod = std::chrono::seconds(1);  // live reload's look
 
 enum UserEventCode : Sint32 { HoldOff = 0, HoldOn = 1, FileChosen = 2 };
@@ -44,10 +46,11 @@ struct WindowState {
     SDL_Renderer* renderer;
     bool imgui;
     int menuBarHeight;
-    int menuBarWidth;                     // the menu titles' width: the window is never narrower
-    Uint32 commandEvent;                  // carries a menu command id
-    Uint32 shellEvent;                    // carries a UserEventCode
-    bool holding;                         // a menu or the dialog was open at the last frame
+    int menuBarWidth;     // the menu titles' width: the window is never narrower
+    bool menuRevealed;    // full screen shows the menu bar: the pointer went to the top
+    Uint32 commandEvent;  // carries a menu command id
+    Uint32 shellEvent;    // carries a UserEventCode
+    bool holding;         // a menu or the dialog was open at the last frame
     int32_t pictureWidth, pictureHeight;  // the picture area, below the menu bar
     std::string chosenPath;
     bool pressedSinceFrame[SDL_NUM_SCANCODES];  // given to ImGui since its last frame
@@ -231,7 +234,8 @@ void HandleStateKey(const SDL_KeyboardEvent& key) {
 }
 
 void HandleEvent(const SDL_Event& event) {
-    if (state.imgui && !Shell().FullScreenMode) GiveToImGui(event);
+    // Full screen gives ImGui nothing while its menu bar is up out of sight.
+    if (state.imgui && (!Shell().FullScreenMode || state.menuRevealed)) GiveToImGui(event);
     switch (event.type) {
         case SDL_QUIT: ShellShutdown(); return;
         case SDL_WINDOWEVENT: HandleWindowEvent(event.window); return;
@@ -248,6 +252,12 @@ void HandleEvent(const SDL_Event& event) {
             // On the press: people and tools let go of Alt before Enter as often as after.
             if (event.type == SDL_KEYDOWN && !event.key.repeat &&
                 event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0) {
+                WindowPostCommand(CommandFullscreen);
+            }
+            // Escape leaves full screen too, unless it is closing a menu or the dialog there.
+            if (event.type == SDL_KEYDOWN && !event.key.repeat &&
+                event.key.keysym.scancode == SDL_SCANCODE_ESCAPE && Shell().FullScreenMode == 1 &&
+                !state.holding) {
                 WindowPostCommand(CommandFullscreen);
             }
             return;
@@ -332,6 +342,16 @@ void FitOnScreen(int& width, int& height, int pictureHeight) {
 int PictureAreaWidth() {
     if (DebugPanelWidth() > 0) return state.pictureWidth;
     return std::max(state.pictureWidth, state.menuBarWidth);
+}
+
+// In full screen the menu bar comes down while the pointer is at the top edge, and stays
+// while the pointer is on it or one of its menus (or the file dialog) is open.
+bool MenuRevealed() {
+    if (state.menuRevealed && state.holding) return true;
+    if (SDL_GetMouseFocus() != state.window) return false;
+    int y = 0;
+    SDL_GetMouseState(nullptr, &y);
+    return y < (state.menuRevealed ? state.menuBarHeight : RevealEdge);
 }
 
 void DrawBlankHint() {
@@ -453,7 +473,11 @@ void WindowOpenFileDialog() {
 }
 
 void WindowFinishFrame(bool fullScreen) {
-    if (!fullScreen) {
+    const bool revealed = fullScreen && MenuRevealed();
+    if (!fullScreen || revealed) {
+        // Full screen draws on a small logical screen that SDL scales up; the menus are drawn
+        // at the screen's own pixels, where ImGui has the pointer.
+        if (fullScreen) SDL_RenderSetLogicalSize(state.renderer, 0, 0);
         ImGui_ImplSDLRenderer_NewFrame();
         ImGui_ImplSDL2_NewFrame();
         // This backend reads the pointer only on clicks under X11, so menus would not open
@@ -465,6 +489,8 @@ void WindowFinishFrame(bool fullScreen) {
             ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
         }
         ImGui::NewFrame();
+        // A menu left open when full screen began was let go then: it does not come back.
+        if (revealed && !state.menuRevealed) ImGui::ClosePopupToLevel(0, false);
         ReleaseHeldKeys();
         int menuBarWidth = 0;
         bool holding = DrawMenuBar(&menuBarWidth);
@@ -472,19 +498,25 @@ void WindowFinishFrame(bool fullScreen) {
             state.menuBarWidth = menuBarWidth;
             WindowRelayout();
         }
-        DrawDebugWindows();
+        if (!fullScreen) DrawDebugWindows();
         holding = DrawFileDialog() || holding;
-        if (!Shell().cartridgeLoaded) DrawBlankHint();
+        if (!Shell().cartridgeLoaded && !fullScreen) DrawBlankHint();
         ImGui::Render();
         ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+        if (fullScreen) SDL_RenderSetLogicalSize(state.renderer, FullScreenWidth, FullScreenHeight);
         if (holding != state.holding) PostShellEvent(holding ? HoldOn : HoldOff);
         state.holding = holding;
     } else if (state.holding) {
-        // Full screen draws no menu or dialog, so one left open when it was entered (Alt+Enter
-        // reaches us with a menu open) must not go on holding the frames.
+        // Full screen draws no menu or dialog until the pointer reaches the top, so one left
+        // open when it was entered (Alt+Enter reaches us with a menu open) must not go on
+        // holding the frames.
         PostShellEvent(HoldOff);
         state.holding = false;
     }
+    if (fullScreen && revealed != state.menuRevealed) {
+        SDL_ShowCursor(revealed ? SDL_ENABLE : SDL_DISABLE);
+    }
+    state.menuRevealed = revealed;
     SDL_RenderPresent(state.renderer);
 }
 

@@ -209,6 +209,11 @@ wider_than() {  # WIDTH HEIGHT: the window is wider than WIDTH and at least HEIG
     seen=$(size_of "$window")
     [ "${seen%x*}" -gt "$1" ] && [ "${seen#*x}" -ge "$2" ]
 }
+menu_bar_at() {  # WINDOW X Y: ImGui's grey strip there
+    look "$1" "1x1+$2+$3" "$tmp/picture.png" || { seen="no screenshot"; return 1; }
+    seen="red $(convert "$tmp/picture.png" -format '%[fx:int(255*r)]' info:)"
+    [ "${seen#red }" -gt 20 ] && [ "${seen#red }" -lt 90 ]
+}
 screenshot_written() {
     [ "$(identify -format %wx%h "$1" 2>/dev/null)" = 256x192 ]
 }
@@ -270,6 +275,14 @@ fullscreen)
     xdo keyup Up
     xdo key alt+Return
     until_seen "leaving full screen gave another size" size_is "512x$((384 + MENU_BAR))"
+    # Again: the menu bar comes down at the top edge only, and Escape leaves as well.
+    xdo key alt+Return
+    until_seen "Alt+Enter did not fill the screen again" size_is 1280x1024
+    until_seen "a menu bar over the full-screen picture" black root 1280x19+0+0
+    xdo mousemove 600 0 sleep 0.5
+    until_seen "no menu bar at the top edge" menu_bar_at root 600 5
+    xdo mousemove 600 500 sleep 0.3 key Escape
+    until_seen "Escape did not leave full screen" size_is "512x$((384 + MENU_BAR))"
     ;;
 size)
     start_x
