@@ -27,7 +27,7 @@ bool DrawMenuBar(int* width) {
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Machine")) {
-        Item("Pause", CommandPause, shell.PauseChecked == 1);
+        Item("Pause", CommandPause, shell.PauseChecked == 1, "P");
         Item("Reset", CommandReset, false, "Tab");
         ImGui::EndMenu();
     }

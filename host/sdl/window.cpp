@@ -209,7 +209,7 @@ void ReleaseHeldKeys() {
 }
 
 // The State menu's keys: F1-F4 pick a slot, F5 saves, F7 loads, F12 takes a screenshot,
-// and Backspace rewinds while it is held.
+// and Backspace rewinds while it is held; and P, the console's pause button.
 void HandleStateKey(const SDL_KeyboardEvent& key) {
     if (key.keysym.scancode == SDL_SCANCODE_BACKSPACE) {
         if (key.repeat) return;
@@ -229,6 +229,10 @@ void HandleStateKey(const SDL_KeyboardEvent& key) {
         case SDL_SCANCODE_F5: WindowPostCommand(CommandSaveState); break;
         case SDL_SCANCODE_F7: WindowPostCommand(CommandLoadState); break;
         case SDL_SCANCODE_F12: WindowPostCommand(CommandScreenshot); break;
+        case SDL_SCANCODE_P:
+            // The console's pause button, as Machine > Pause; a debug text field types it.
+            if (!state.imgui || !ImGui::GetIO().WantTextInput) WindowPostCommand(CommandPause);
+            break;
         default: break;
     }
 }
