@@ -1,6 +1,7 @@
 // The menu bar above the picture, drawn with Dear ImGui each frame: its items, their order
 // and check marks follow the shell's state, and a chosen item is posted as a command.
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
@@ -56,8 +57,12 @@ bool DrawMenuBar(int* width) {
         }
         ImGui::EndMenu();
     }
-    // A command on the bar itself, not a menu.
-    Item("About", CommandAbout);
+    // A command on the bar itself, not a menu. A click on the bar leaves open a menu that was
+    // open, which would then stand over the picture behind the About box.
+    if (ImGui::MenuItem("About")) {
+        ImGui::ClosePopupToLevel(0, true);
+        WindowPostCommand(CommandAbout);
+    }
     if (ImGui::BeginMenu("State")) {
         Item("Save state", CommandSaveState, false, "F5");
         Item("Load state", CommandLoadState, false, "F7");

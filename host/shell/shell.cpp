@@ -39,6 +39,7 @@ ShellState Initial() {
 ShellState shell = Initial();
 // A message about the command line's cartridge waits here until the window exists.
 std::string pendingLoadMessage;
+bool windowReady;  // start-up went through: the window can be drawn
 
 // What a build changes when it rewrites a cartridge: the file's time and size.
 struct FileStamp {
@@ -71,11 +72,21 @@ FileStamp StampOf(const std::string& path) {
     return {true, time.time_since_epoch().count(), error ? 0 : size};
 }
 
+void Present();
+
+// A box over the window: the window is drawn first, so that what stands behind the box is
+// the picture of now, not a menu or the file dialog that has closed since the last frame.
+// Before start-up is through there is no picture yet, and a minimised window has none to show.
+void Box(const char* caption, const char* text, MessageKind kind) {
+    if (windowReady && shell.EmulationActive == 1) Present();
+    WindowShowMessage(caption, text, kind);
+}
+
 // An error of the sound system has closed the stream (the program runs on without sound);
 // the stream keeps its words until they are shown here.
 void SayAudioError() {
     if (const char* text = AudioTakeError()) {
-        WindowShowMessage("Plexaro sound error", text, MessageWarning);
+        Box("Plexaro sound error", text, MessageWarning);
     }
 }
 
@@ -139,7 +150,7 @@ std::string LoadMessage(const std::string& path, const char* error) {
 void ShowLoadMessage(const std::string& message) {
     if (message.empty()) return;
     StopSound();  // the box holds the loop, loaded or not
-    WindowShowMessage("Plexaro load error", message.c_str(), MessageWarning);
+    Box("Plexaro load error", message.c_str(), MessageWarning);
 }
 
 void SetSize(uint32_t scale) {
@@ -173,7 +184,7 @@ void StateCommand(uint32_t id) {
         std::string written;
         const std::string problem = Screenshot(static_cast<uint32_t>(shell.RgbMode), &written);
         if (!problem.empty()) {
-            WindowShowMessage("Plexaro screenshot error", problem.c_str(), MessageWarning);
+            Box("Plexaro screenshot error", problem.c_str(), MessageWarning);
         } else {
             Notice("screenshot " + std::filesystem::path(written).filename().string());
         }
@@ -185,7 +196,7 @@ void StateCommand(uint32_t id) {
                                     ? SaveSlot(shell.runningPath, shell.stateSlot, frame)
                                     : LoadSlot(shell.runningPath, shell.stateSlot, &frame);
     if (!problem.empty()) {
-        WindowShowMessage("Plexaro state error", problem.c_str(), MessageWarning);
+        Box("Plexaro state error", problem.c_str(), MessageWarning);
         return;
     }
     if (id == CommandLoadState) {
@@ -218,6 +229,7 @@ const ShellState& Shell() {
 void ShellLoadFromCommandLine(const std::string& text) {
     shell = Initial();
     pendingLoadMessage.clear();
+    windowReady = false;
     if (text.empty()) return;
     shell.CartridgePath = text;
     shell.cartridgeLoaded = true;
@@ -244,18 +256,16 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
     // Before the machine starts: the behaviour decides its RAM as well.
     SelectVideoBehaviour(static_cast<uint32_t>(shell.HardwareAccuracy));
     if (const char* error = InitMachine(DisplayRowStride())) {
-        WindowShowMessage("Plexaro initialization error", error, MessageWarning);
+        Box("Plexaro initialization error", error, MessageWarning);
         started = false;
     }
     SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
     if (InputOpen() != 1) {
-        WindowShowMessage("Plexaro Directinput error", "input initialization error",
-                          MessageWarning);
+        Box("Plexaro Directinput error", "input initialization error", MessageWarning);
         started = false;
     } else {
         if (KeyboardOpen() != 1) {
-            WindowShowMessage("Plexaro keyboard error", "keyboard initialization error",
-                              MessageWarning);
+            Box("Plexaro keyboard error", "keyboard initialization error", MessageWarning);
             started = false;
         }
         shell.JoystickPresent = JoystickOpen();
@@ -266,6 +276,7 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
         shell.quitting = true;
         shell.exitStatus = 1;
     }
+    windowReady = started;
     return started;
 }
 
@@ -290,7 +301,7 @@ void ShellCommand(uint32_t id) {
         case CommandSize1:
         case CommandSize2:
         case CommandSize3: SetSize(id - CommandSize1 + 1); break;
-        case CommandAbout: WindowShowMessage("Plexaro about", AboutText, MessagePlain); break;
+        case CommandAbout: Box("Plexaro about", AboutText, MessagePlain); break;
         case CommandReset: Reset(); break;
         case CommandPause:
             // Every selection presses the console's button, whichever way the mark goes.
@@ -390,9 +401,9 @@ void ShellHold(bool holding) {
 
 void ShellSetRewinding(bool held) {
     if (held && !shell.rewinding && !RewindActive()) {
-        WindowShowMessage("Plexaro state error",
-                          "Rewind is off: the memory it keeps the last frames in could not be had.",
-                          MessageWarning);
+        Box("Plexaro state error",
+            "Rewind is off: the memory it keeps the last frames in could not be had.",
+            MessageWarning);
         return;
     }
     // The sound stops while the picture goes back; what follows starts from silence.
@@ -456,6 +467,7 @@ void ShellShutdown() {
     AudioClose();
     SnapshotsStop();
     shell.quitting = true;
+    windowReady = false;
 }
 
 uint64_t ShellFrameNanoseconds() {

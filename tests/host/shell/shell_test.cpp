@@ -318,7 +318,10 @@ TEST_F(ShellCommands, RgbModePauseHardwareAccuracyAndAbout) {
     ShellCommand(CommandBoardAuto);
     EXPECT_EQ(SelectedBoard(), BoardAuto);
 
+    // The window is drawn before the box opens: the menu that chose About has closed.
+    const int finished = fake::window.framesFinished;
     ShellCommand(CommandAbout);
+    EXPECT_EQ(fake::window.framesFinished, finished + 1);
     ASSERT_EQ(fake::window.messages.size(), 1u);
     EXPECT_EQ(fake::window.messages[0].rfind("Plexaro about|Plexaro\nbeta 0.01", 0), 0u);
 }
