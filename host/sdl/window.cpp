@@ -36,6 +36,7 @@ constexpr int StartWidth = 512;
 constexpr int StartHeight = 384;
 constexpr float FontPixels = 13.0f;
 constexpr uint32_t HeldReleases = 16;
+constexpr Clock::duration NoticeTime = std::chrono::seconds(2);
 constexpr int RevealEdge = 2;  // full screen: pixels at the top that bring the menu bar down
 constexpr Clock::duration ReloadCheckPeriod = std::chrono::seconds(1);  // live reload's look
 
@@ -46,11 +47,13 @@ struct WindowState {
     SDL_Renderer* renderer;
     bool imgui;
     int menuBarHeight;
-    int menuBarWidth;     // the menu titles' width: the window is never narrower
-    bool menuRevealed;    // full screen shows the menu bar: the pointer went to the top
-    Uint32 commandEvent;  // carries a menu command id
-    Uint32 shellEvent;    // carries a UserEventCode
-    bool holding;         // a menu or the dialog was open at the last frame
+    int menuBarWidth;   // the menu titles' width: the window is never narrower
+    bool menuRevealed;  // full screen shows the menu bar: the pointer went to the top
+    char notice[128];   // the line over the picture, shown until noticeUntil
+    Clock::time_point noticeUntil;
+    Uint32 commandEvent;                  // carries a menu command id
+    Uint32 shellEvent;                    // carries a UserEventCode
+    bool holding;                         // a menu or the dialog was open at the last frame
     int32_t pictureWidth, pictureHeight;  // the picture area, below the menu bar
     std::string chosenPath;
     bool pressedSinceFrame[SDL_NUM_SCANCODES];  // given to ImGui since its last frame
@@ -358,6 +361,24 @@ bool MenuRevealed() {
     return y < (state.menuRevealed ? state.menuBarHeight : RevealEdge);
 }
 
+// The notice at the foot of the picture (of the screen, in full screen), on a dark band so
+// that it reads over any picture.
+void DrawNotice(bool fullScreen) {
+    const ImVec2 screen = ImGui::GetIO().DisplaySize;
+    const Rect area =
+        fullScreen ? Rect{0, 0, static_cast<int32_t>(screen.x), static_cast<int32_t>(screen.y)}
+                   : WindowPictureRect();
+    const ImVec2 size = ImGui::CalcTextSize(state.notice);
+    constexpr float Pad = 4;
+    const ImVec2 at(static_cast<float>(area.left) + 2 * Pad,
+                    static_cast<float>(area.bottom) - size.y - 3 * Pad);
+    ImDrawList* draw = ImGui::GetForegroundDrawList();
+    draw->AddRectFilled(ImVec2(at.x - Pad, at.y - Pad),
+                        ImVec2(at.x + size.x + Pad, at.y + size.y + Pad), IM_COL32(0, 0, 0, 190),
+                        3.0f);
+    draw->AddText(at, IM_COL32(255, 255, 255, 255), state.notice);
+}
+
 void DrawBlankHint() {
     const char* hint = "No cartridge: File > Load rom, or drop a .sg file here";
     const ImVec2 size = ImGui::CalcTextSize(hint);
@@ -472,13 +493,20 @@ void WindowPostCommand(uint32_t id) {
     SDL_PushEvent(&event);
 }
 
+void WindowShowNotice(const char* text) {
+    std::snprintf(state.notice, sizeof state.notice, "%s", text);
+    state.noticeUntil = Clock::now() + NoticeTime;
+}
+
 void WindowOpenFileDialog() {
     OpenFileDialog();
 }
 
 void WindowFinishFrame(bool fullScreen) {
     const bool revealed = fullScreen && MenuRevealed();
-    if (!fullScreen || revealed) {
+    const bool menus = !fullScreen || revealed;
+    const bool notice = state.notice[0] != 0 && Clock::now() < state.noticeUntil;
+    if (menus || notice) {
         // Full screen draws on a small logical screen that SDL scales up; the menus are drawn
         // at the screen's own pixels, where ImGui has the pointer.
         if (fullScreen) SDL_RenderSetLogicalSize(state.renderer, 0, 0);
@@ -493,18 +521,22 @@ void WindowFinishFrame(bool fullScreen) {
             ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
         }
         ImGui::NewFrame();
-        // A menu left open when full screen began was let go then: it does not come back.
-        if (revealed && !state.menuRevealed) ImGui::ClosePopupToLevel(0, false);
-        ReleaseHeldKeys();
-        int menuBarWidth = 0;
-        bool holding = DrawMenuBar(&menuBarWidth);
-        if (menuBarWidth != state.menuBarWidth) {
-            state.menuBarWidth = menuBarWidth;
-            WindowRelayout();
+        bool holding = false;
+        if (menus) {
+            // A menu left open when full screen began was let go then: it does not come back.
+            if (revealed && !state.menuRevealed) ImGui::ClosePopupToLevel(0, false);
+            ReleaseHeldKeys();
+            int menuBarWidth = 0;
+            holding = DrawMenuBar(&menuBarWidth);
+            if (menuBarWidth != state.menuBarWidth) {
+                state.menuBarWidth = menuBarWidth;
+                WindowRelayout();
+            }
+            if (!fullScreen) DrawDebugWindows();
+            holding = DrawFileDialog() || holding;
+            if (!Shell().cartridgeLoaded && !fullScreen) DrawBlankHint();
         }
-        if (!fullScreen) DrawDebugWindows();
-        holding = DrawFileDialog() || holding;
-        if (!Shell().cartridgeLoaded && !fullScreen) DrawBlankHint();
+        if (notice) DrawNotice(fullScreen);
         ImGui::Render();
         ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
         if (fullScreen) SDL_RenderSetLogicalSize(state.renderer, FullScreenWidth, FullScreenHeight);

@@ -58,9 +58,11 @@ struct ReloadState {
 ReloadState reload = {};
 constexpr uint32_t NoticeSeconds = 3;
 
-// A word in the title bar for a few seconds: what just happened, without a box to dismiss.
+// A word in the title bar for a few seconds, and over the picture (where full screen shows
+// it too): what just happened, without a box to dismiss.
 void Notice(const std::string& text) {
     WindowSetTitle((std::string(ProductName) + " - " + text).c_str());
+    WindowShowNotice(text.c_str());
     reload.titleSeconds = NoticeSeconds;
 }
 

@@ -406,6 +406,8 @@ TEST_F(ShellCommands, StatesSavedBetweenFramesAndLoadedWithTheirBehaviour) {
     ShellFramePass();
     ShellCommand(CommandSaveState);
     EXPECT_TRUE(std::filesystem::is_regular_file(dir / "plexaro/states/busy.sg.1.state"));
+    ASSERT_FALSE(fake::window.notices.empty());  // said over the picture, full screen too
+    EXPECT_EQ(fake::window.notices.back(), "state 1 saved");
     ShellCommand(CommandHardwareAccuracy);
     ShellCommand(CommandLoadState);
     EXPECT_EQ(Shell().HardwareAccuracy, 0);
