@@ -361,34 +361,6 @@ bool MenuRevealed() {
     return y < (state.menuRevealed ? state.menuBarHeight : RevealEdge);
 }
 
-// The notice at the foot of the picture (of the screen, in full screen), on a dark band so
-// that it reads over any picture.
-void DrawNotice(bool fullScreen) {
-    const ImVec2 screen = ImGui::GetIO().DisplaySize;
-    const Rect area =
-        fullScreen ? Rect{0, 0, static_cast<int32_t>(screen.x), static_cast<int32_t>(screen.y)}
-                   : WindowPictureRect();
-    const ImVec2 size = ImGui::CalcTextSize(state.notice);
-    constexpr float Pad = 4;
-    const ImVec2 at(static_cast<float>(area.left) + 2 * Pad,
-                    static_cast<float>(area.bottom) - size.y - 3 * Pad);
-    ImDrawList* draw = ImGui::GetForegroundDrawList();
-    draw->AddRectFilled(ImVec2(at.x - Pad, at.y - Pad),
-                        ImVec2(at.x + size.x + Pad, at.y + size.y + Pad), IM_COL32(0, 0, 0, 190),
-                        3.0f);
-    draw->AddText(at, IM_COL32(255, 255, 255, 255), state.notice);
-}
-
-void DrawBlankHint() {
-    const char* hint = "No cartridge: File > Load rom, or drop a .sg file here";
-    const ImVec2 size = ImGui::CalcTextSize(hint);
-    const Rect area = WindowPictureRect();
-    const float x = static_cast<float>(area.left + area.right) / 2 - size.x / 2;
-    const float y = static_cast<float>(area.top + area.bottom) / 2 - size.y / 2;
-    ImGui::GetBackgroundDrawList()->AddText(ImVec2(x > 4 ? x : 4, y), IM_COL32(160, 160, 160, 255),
-                                            hint);
-}
-
 // --stats: what the run looked like, for people measuring the program. The rate is taken
 // from the second second on, past the sound buffer's first fill.
 struct RunStats {
@@ -536,7 +508,7 @@ void WindowFinishFrame(bool fullScreen) {
             holding = DrawFileDialog() || holding;
             if (!Shell().cartridgeLoaded && !fullScreen) DrawBlankHint();
         }
-        if (notice) DrawNotice(fullScreen);
+        if (notice) DrawNotice(state.notice, fullScreen);
         ImGui::Render();
         ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
         if (fullScreen) SDL_RenderSetLogicalSize(state.renderer, FullScreenWidth, FullScreenHeight);
