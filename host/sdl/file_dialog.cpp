@@ -1,6 +1,8 @@
 // "Select a file": the open-file dialog, drawn with Dear ImGui inside the window over the
 // picture. It lists the folders and the cartridge images (.sg in any case) of one folder,
-// and takes a typed path too; the file chosen must exist.
+// and takes a typed path too; the file chosen must exist. It opens in the running
+// cartridge's folder, else the last one it showed. A click selects an entry; a double click,
+// Enter or Open opens it.
 #include <imgui.h>
 
 #include <algorithm>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "host/sdl/sdl_host.h"
+#include "host/shell/shell.h"
 #include "host/shell/window.h"
 
 namespace plexaro {
@@ -30,7 +33,8 @@ struct Entry {
 
 struct FileDialog {
     bool open;
-    bool justOpened;
+    bool focusName;  // the name field takes the keyboard at the next frame
+    std::string selected;
     fs::path folder;
     std::vector<Entry> entries;
     std::string problem;  // why the last choice or listing failed
@@ -54,6 +58,7 @@ void List(const fs::path& folder) {
         return;
     }
     dialog.folder = folder;
+    dialog.selected.clear();
     dialog.entries.clear();
     dialog.problem.clear();
     for (; it != fs::directory_iterator(); it.increment(error)) {
@@ -102,9 +107,14 @@ void Choose(const std::string& text) {
 
 void OpenFileDialog() {
     std::error_code error;
-    const fs::path start = dialog.folder.empty() ? fs::current_path(error) : dialog.folder;
+    fs::path start = dialog.folder.empty() ? fs::current_path(error) : dialog.folder;
+    const std::string& running = Shell().runningPath;
+    if (!running.empty()) {
+        const fs::path folder = fs::absolute(fs::path(running), error).parent_path();
+        if (!error && fs::is_directory(folder, error)) start = folder;
+    }
     dialog.open = true;
-    dialog.justOpened = true;
+    dialog.focusName = true;
     dialog.typed[0] = 0;
     List(start);
 }
@@ -122,22 +132,27 @@ bool DrawFileDialog() {
         ImGui::TextWrapped("%s", dialog.folder.string().c_str());
         const float footer = ImGui::GetFrameHeightWithSpacing() * 3;
         ImGui::BeginChild("entries", ImVec2(0, -footer), true);
-        std::string clicked;
+        // Opening on the first click would let a double click's second one land on the next
+        // folder's entry under the pointer: "../" would go up and then into a folder.
+        std::string opened;
         for (const Entry& entry : dialog.entries) {
             const std::string label = entry.folder ? entry.name + "/" : entry.name;
-            if (ImGui::Selectable(label.c_str(), false, ImGuiSelectableFlags_AllowDoubleClick)) {
-                if (entry.folder || ImGui::IsMouseDoubleClicked(0)) {
-                    clicked = entry.name;
+            if (ImGui::Selectable(label.c_str(), entry.name == dialog.selected,
+                                  ImGuiSelectableFlags_AllowDoubleClick)) {
+                if (ImGui::IsMouseDoubleClicked(0)) {
+                    opened = entry.name;
                 } else {
+                    dialog.selected = entry.name;
                     std::snprintf(dialog.typed, sizeof dialog.typed, "%s", entry.name.c_str());
+                    dialog.focusName = true;  // so that Enter opens what is selected
                 }
             }
         }
         ImGui::EndChild();
-        if (!clicked.empty()) Choose(clicked);
+        if (!opened.empty()) Choose(opened);
 
-        if (dialog.justOpened) ImGui::SetKeyboardFocusHere();
-        dialog.justOpened = false;
+        if (dialog.focusName) ImGui::SetKeyboardFocusHere();
+        dialog.focusName = false;
         ImGui::SetNextItemWidth(-1);
         if (ImGui::InputText("##name", dialog.typed, sizeof dialog.typed,
                              ImGuiInputTextFlags_EnterReturnsTrue)) {

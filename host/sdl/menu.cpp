@@ -1,6 +1,8 @@
 // The menu bar above the picture, drawn with Dear ImGui each frame: its items, their order
-// and check marks follow the shell's state, and a chosen item is posted as a command.
+// and check marks follow the shell's state, and a chosen item is posted as a command. And
+// the words drawn over the picture: the hint of an empty window and the short notices.
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
@@ -16,7 +18,7 @@ void Item(const char* label, uint32_t id, bool checked = false, const char* shor
 
 }  // namespace
 
-bool DrawMenuBar() {
+bool DrawMenuBar(int* width) {
     const ShellState& shell = Shell();
     if (!ImGui::BeginMainMenuBar()) return false;
     if (ImGui::BeginMenu("File")) {
@@ -27,7 +29,7 @@ bool DrawMenuBar() {
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Machine")) {
-        Item("Pause", CommandPause, shell.PauseChecked == 1);
+        Item("Pause", CommandPause, shell.PauseChecked == 1, "P");
         Item("Reset", CommandReset, false, "Tab");
         ImGui::Separator();
         Item("Fast forward", CommandFastForward, shell.FastForward == 1, "hold Space");
@@ -59,8 +61,12 @@ bool DrawMenuBar() {
         }
         ImGui::EndMenu();
     }
-    // A command on the bar itself, not a menu.
-    Item("About", CommandAbout);
+    // A command on the bar itself, not a menu. A click on the bar leaves open a menu that was
+    // open, which would then stand over the picture behind the About box.
+    if (ImGui::MenuItem("About")) {
+        ImGui::ClosePopupToLevel(0, true);
+        WindowPostCommand(CommandAbout);
+    }
     if (ImGui::BeginMenu("State")) {
         Item("Save state", CommandSaveState, false, "F5");
         Item("Load state", CommandLoadState, false, "F7");
@@ -77,8 +83,38 @@ bool DrawMenuBar() {
         ImGui::EndMenu();
     }
     DrawDebugMenu();
+    // Where the last title ended, whether or not the window showed it.
+    *width = static_cast<int>(ImGui::GetCursorPosX() + ImGui::GetStyle().ItemSpacing.x);
     ImGui::EndMainMenuBar();
     return ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
+}
+
+// The notice at the foot of the picture (of the screen, in full screen), on a dark band so
+// that it reads over any picture.
+void DrawNotice(const char* text, bool fullScreen) {
+    const ImVec2 screen = ImGui::GetIO().DisplaySize;
+    const Rect area =
+        fullScreen ? Rect{0, 0, static_cast<int32_t>(screen.x), static_cast<int32_t>(screen.y)}
+                   : WindowPictureRect();
+    const ImVec2 size = ImGui::CalcTextSize(text);
+    constexpr float Pad = 4;
+    const ImVec2 at(static_cast<float>(area.left) + 2 * Pad,
+                    static_cast<float>(area.bottom) - size.y - 3 * Pad);
+    ImDrawList* draw = ImGui::GetForegroundDrawList();
+    draw->AddRectFilled(ImVec2(at.x - Pad, at.y - Pad),
+                        ImVec2(at.x + size.x + Pad, at.y + size.y + Pad), IM_COL32(0, 0, 0, 190),
+                        3.0f);
+    draw->AddText(at, IM_COL32(255, 255, 255, 255), text);
+}
+
+void DrawBlankHint() {
+    const char* hint = "No cartridge: File > Load rom, or drop a .sg file here";
+    const ImVec2 size = ImGui::CalcTextSize(hint);
+    const Rect area = WindowPictureRect();
+    const float x = static_cast<float>(area.left + area.right) / 2 - size.x / 2;
+    const float y = static_cast<float>(area.top + area.bottom) / 2 - size.y / 2;
+    ImGui::GetBackgroundDrawList()->AddText(ImVec2(x > 4 ? x : 4, y), IM_COL32(160, 160, 160, 255),
+                                            hint);
 }
 
 }  // namespace plexaro

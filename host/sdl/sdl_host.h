@@ -12,8 +12,12 @@ SDL_Renderer* HostRenderer();  // null before the window exists
 int MenuBarHeight();           // pixels above the picture area in windowed mode
 
 // The menu bar, with its check marks from the shell's state; a chosen item is posted.
-// Returns true while one of its menus is open.
-bool DrawMenuBar();
+// Returns true while one of its menus is open; width is set to the pixels its titles take.
+bool DrawMenuBar(int* width);
+// Over the picture: the hint of an empty window, and a notice (at the foot of the screen
+// in full screen).
+void DrawBlankHint();
+void DrawNotice(const char* text, bool fullScreen);
 // The open-file dialog, while open. Returns true while it is open.
 bool DrawFileDialog();
 void OpenFileDialog();

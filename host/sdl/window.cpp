@@ -8,6 +8,7 @@
 #include <imgui.h>
 #include <imgui_impl_sdl.h>
 #include <imgui_impl_sdlrenderer.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 #include <chrono>
@@ -35,6 +36,8 @@ constexpr int StartWidth = 512;
 constexpr int StartHeight = 384;
 constexpr float FontPixels = 13.0f;
 constexpr uint32_t HeldReleases = 16;
+constexpr Clock::duration NoticeTime = std::chrono::seconds(2);
+constexpr int RevealEdge = 2;  // full screen: pixels at the top that bring the menu bar down
 constexpr Clock::duration ReloadCheckPeriod = std::chrono::seconds(1);  // live reload's look
 
 enum UserEventCode : Sint32 { HoldOff = 0, HoldOn = 1, FileChosen = 2 };
@@ -44,6 +47,10 @@ struct WindowState {
     SDL_Renderer* renderer;
     bool imgui;
     int menuBarHeight;
+    int menuBarWidth;   // the menu titles' width: the window is never narrower
+    bool menuRevealed;  // full screen shows the menu bar: the pointer went to the top
+    char notice[128];   // the line over the picture, shown until noticeUntil
+    Clock::time_point noticeUntil;
     Uint32 commandEvent;                  // carries a menu command id
     Uint32 shellEvent;                    // carries a UserEventCode
     bool holding;                         // a menu or the dialog was open at the last frame
@@ -205,7 +212,7 @@ void ReleaseHeldKeys() {
 }
 
 // The State menu's keys: F1-F4 pick a slot, F5 saves, F7 loads, F12 takes a screenshot,
-// and Backspace rewinds while it is held.
+// and Backspace rewinds while it is held; and P, the console's pause button.
 void HandleStateKey(const SDL_KeyboardEvent& key) {
     if (key.keysym.scancode == SDL_SCANCODE_BACKSPACE) {
         if (key.repeat) return;
@@ -225,12 +232,17 @@ void HandleStateKey(const SDL_KeyboardEvent& key) {
         case SDL_SCANCODE_F5: WindowPostCommand(CommandSaveState); break;
         case SDL_SCANCODE_F7: WindowPostCommand(CommandLoadState); break;
         case SDL_SCANCODE_F12: WindowPostCommand(CommandScreenshot); break;
+        case SDL_SCANCODE_P:
+            // The console's pause button, as Machine > Pause; a debug text field types it.
+            if (!state.imgui || !ImGui::GetIO().WantTextInput) WindowPostCommand(CommandPause);
+            break;
         default: break;
     }
 }
 
 void HandleEvent(const SDL_Event& event) {
-    if (state.imgui && !Shell().FullScreenMode) GiveToImGui(event);
+    // Full screen gives ImGui nothing while its menu bar is up out of sight.
+    if (state.imgui && (!Shell().FullScreenMode || state.menuRevealed)) GiveToImGui(event);
     switch (event.type) {
         case SDL_QUIT: ShellShutdown(); return;
         case SDL_WINDOWEVENT: HandleWindowEvent(event.window); return;
@@ -247,6 +259,12 @@ void HandleEvent(const SDL_Event& event) {
             // On the press: people and tools let go of Alt before Enter as often as after.
             if (event.type == SDL_KEYDOWN && !event.key.repeat &&
                 event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0) {
+                WindowPostCommand(CommandFullscreen);
+            }
+            // Escape leaves full screen too, unless it is closing a menu or the dialog there.
+            if (event.type == SDL_KEYDOWN && !event.key.repeat &&
+                event.key.keysym.scancode == SDL_SCANCODE_ESCAPE && Shell().FullScreenMode == 1 &&
+                !state.holding) {
                 WindowPostCommand(CommandFullscreen);
             }
             return;
@@ -325,14 +343,22 @@ void FitOnScreen(int& width, int& height, int pictureHeight) {
     if (fitX != x || fitY != y) SDL_SetWindowPosition(state.window, fitX, fitY);
 }
 
-void DrawBlankHint() {
-    const char* hint = "No cartridge: File > Load rom, or drop a .sg file here";
-    const ImVec2 size = ImGui::CalcTextSize(hint);
-    const Rect area = WindowPictureRect();
-    const float x = static_cast<float>(area.left + area.right) / 2 - size.x / 2;
-    const float y = static_cast<float>(area.top + area.bottom) / 2 - size.y / 2;
-    ImGui::GetBackgroundDrawList()->AddText(ImVec2(x > 4 ? x : 4, y), IM_COL32(160, 160, 160, 255),
-                                            hint);
+// Every menu stays within reach: at the smallest size the window is as wide as the menu bar,
+// and the picture, at its own size, sits in the middle. The debug panel beside the picture
+// already makes the window wide enough.
+int PictureAreaWidth() {
+    if (DebugPanelWidth() > 0) return state.pictureWidth;
+    return std::max(state.pictureWidth, state.menuBarWidth);
+}
+
+// In full screen the menu bar comes down while the pointer is at the top edge, and stays
+// while the pointer is on it or one of its menus (or the file dialog) is open.
+bool MenuRevealed() {
+    if (state.menuRevealed && state.holding) return true;
+    if (SDL_GetMouseFocus() != state.window) return false;
+    int y = 0;
+    SDL_GetMouseState(nullptr, &y);
+    return y < (state.menuRevealed ? state.menuBarHeight : RevealEdge);
 }
 
 // --stats: what the run looked like, for people measuring the program. The rate is taken
@@ -410,7 +436,7 @@ void WindowRelayout() {
     if (state.window == nullptr) return;
     const int panel = DebugPanelWidth();
     const int pictureHeight = state.pictureHeight + state.menuBarHeight;
-    int width = state.pictureWidth + panel;
+    int width = PictureAreaWidth() + panel;
     int height = panel > 0 && pictureHeight < DebugPanelHeight ? DebugPanelHeight : pictureHeight;
     // Full screen keeps its size; this is only the size it comes back to.
     if ((SDL_GetWindowFlags(state.window) & SDL_WINDOW_FULLSCREEN) == 0) {
@@ -420,7 +446,9 @@ void WindowRelayout() {
 }
 
 Rect WindowPictureRect() {
-    return {0, state.menuBarHeight, state.pictureWidth, state.menuBarHeight + state.pictureHeight};
+    const int left = (PictureAreaWidth() - state.pictureWidth) / 2;
+    return {left, state.menuBarHeight, left + state.pictureWidth,
+            state.menuBarHeight + state.pictureHeight};
 }
 
 void WindowSetTitle(const char* title) {
@@ -438,12 +466,23 @@ void WindowPostCommand(uint32_t id) {
     SDL_PushEvent(&event);
 }
 
+void WindowShowNotice(const char* text) {
+    std::snprintf(state.notice, sizeof state.notice, "%s", text);
+    state.noticeUntil = Clock::now() + NoticeTime;
+}
+
 void WindowOpenFileDialog() {
     OpenFileDialog();
 }
 
 void WindowFinishFrame(bool fullScreen) {
-    if (!fullScreen) {
+    const bool revealed = fullScreen && MenuRevealed();
+    const bool menus = !fullScreen || revealed;
+    const bool notice = state.notice[0] != 0 && Clock::now() < state.noticeUntil;
+    if (menus || notice) {
+        // Full screen draws on a small logical screen that SDL scales up; the menus are drawn
+        // at the screen's own pixels, where ImGui has the pointer.
+        if (fullScreen) SDL_RenderSetLogicalSize(state.renderer, 0, 0);
         ImGui_ImplSDLRenderer_NewFrame();
         ImGui_ImplSDL2_NewFrame();
         // This backend reads the pointer only on clicks under X11, so menus would not open
@@ -455,21 +494,38 @@ void WindowFinishFrame(bool fullScreen) {
             ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
         }
         ImGui::NewFrame();
-        ReleaseHeldKeys();
-        bool holding = DrawMenuBar();
-        DrawDebugWindows();
-        holding = DrawFileDialog() || holding;
-        if (!Shell().cartridgeLoaded) DrawBlankHint();
+        bool holding = false;
+        if (menus) {
+            // A menu left open when full screen began was let go then: it does not come back.
+            if (revealed && !state.menuRevealed) ImGui::ClosePopupToLevel(0, false);
+            ReleaseHeldKeys();
+            int menuBarWidth = 0;
+            holding = DrawMenuBar(&menuBarWidth);
+            if (menuBarWidth != state.menuBarWidth) {
+                state.menuBarWidth = menuBarWidth;
+                WindowRelayout();
+            }
+            if (!fullScreen) DrawDebugWindows();
+            holding = DrawFileDialog() || holding;
+            if (!Shell().cartridgeLoaded && !fullScreen) DrawBlankHint();
+        }
+        if (notice) DrawNotice(state.notice, fullScreen);
         ImGui::Render();
         ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+        if (fullScreen) SDL_RenderSetLogicalSize(state.renderer, FullScreenWidth, FullScreenHeight);
         if (holding != state.holding) PostShellEvent(holding ? HoldOn : HoldOff);
         state.holding = holding;
     } else if (state.holding) {
-        // Full screen draws no menu or dialog, so one left open when it was entered (Alt+Enter
-        // reaches us with a menu open) must not go on holding the frames.
+        // Full screen draws no menu or dialog until the pointer reaches the top, so one left
+        // open when it was entered (Alt+Enter reaches us with a menu open) must not go on
+        // holding the frames.
         PostShellEvent(HoldOff);
         state.holding = false;
     }
+    if (fullScreen && revealed != state.menuRevealed) {
+        SDL_ShowCursor(revealed ? SDL_ENABLE : SDL_DISABLE);
+    }
+    state.menuRevealed = revealed;
     SDL_RenderPresent(state.renderer);
 }
 

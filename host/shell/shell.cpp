@@ -39,6 +39,7 @@ ShellState Initial() {
 ShellState shell = Initial();
 // A message about the command line's cartridge waits here until the window exists.
 std::string pendingLoadMessage;
+bool windowReady;  // start-up went through: the window can be drawn
 
 // What a build changes when it rewrites a cartridge: the file's time and size.
 struct FileStamp {
@@ -57,9 +58,11 @@ struct ReloadState {
 ReloadState reload = {};
 constexpr uint32_t NoticeSeconds = 3;
 
-// A word in the title bar for a few seconds: what just happened, without a box to dismiss.
+// A word in the title bar for a few seconds, and over the picture (where full screen shows
+// it too): what just happened, without a box to dismiss.
 void Notice(const std::string& text) {
     WindowSetTitle((std::string(ProductName) + " - " + text).c_str());
+    WindowShowNotice(text.c_str());
     reload.titleSeconds = NoticeSeconds;
 }
 
@@ -71,11 +74,21 @@ FileStamp StampOf(const std::string& path) {
     return {true, time.time_since_epoch().count(), error ? 0 : size};
 }
 
+void Present();
+
+// A box over the window: the window is drawn first, so that what stands behind the box is
+// the picture of now, not a menu or the file dialog that has closed since the last frame.
+// Before start-up is through there is no picture yet, and a minimised window has none to show.
+void Box(const char* caption, const char* text, MessageKind kind) {
+    if (windowReady && shell.EmulationActive == 1) Present();
+    WindowShowMessage(caption, text, kind);
+}
+
 // An error of the sound system has closed the stream (the program runs on without sound);
 // the stream keeps its words until they are shown here.
 void SayAudioError() {
     if (const char* text = AudioTakeError()) {
-        WindowShowMessage("Plexaro sound error", text, MessageWarning);
+        Box("Plexaro sound error", text, MessageWarning);
     }
 }
 
@@ -120,7 +133,10 @@ const char* Load(const std::string& path) {
     reload.loaded = StampOf(path);
     reload.pending = reload.failed = {};
     const char* error = LoadCartridge(path.c_str());
-    if (error == nullptr) MachineRestarted(ForgetHistory);
+    if (error == nullptr) {
+        shell.runningPath = path;
+        MachineRestarted(ForgetHistory);
+    }
     return error;
 }
 
@@ -136,7 +152,7 @@ std::string LoadMessage(const std::string& path, const char* error) {
 void ShowLoadMessage(const std::string& message) {
     if (message.empty()) return;
     StopSound();  // the box holds the loop, loaded or not
-    WindowShowMessage("Plexaro load error", message.c_str(), MessageWarning);
+    Box("Plexaro load error", message.c_str(), MessageWarning);
 }
 
 void SetSize(uint32_t scale) {
@@ -170,19 +186,19 @@ void StateCommand(uint32_t id) {
         std::string written;
         const std::string problem = Screenshot(static_cast<uint32_t>(shell.RgbMode), &written);
         if (!problem.empty()) {
-            WindowShowMessage("Plexaro screenshot error", problem.c_str(), MessageWarning);
+            Box("Plexaro screenshot error", problem.c_str(), MessageWarning);
         } else {
             Notice("screenshot " + std::filesystem::path(written).filename().string());
         }
         return;
     }
-    if (!shell.cartridgeLoaded) return;
+    if (!shell.cartridgeLoaded || shell.runningPath.empty()) return;
     uint64_t frame = shell.framesRun;
     const std::string problem = id == CommandSaveState
-                                    ? SaveSlot(shell.CartridgePath, shell.stateSlot, frame)
-                                    : LoadSlot(shell.CartridgePath, shell.stateSlot, &frame);
+                                    ? SaveSlot(shell.runningPath, shell.stateSlot, frame)
+                                    : LoadSlot(shell.runningPath, shell.stateSlot, &frame);
     if (!problem.empty()) {
-        WindowShowMessage("Plexaro state error", problem.c_str(), MessageWarning);
+        Box("Plexaro state error", problem.c_str(), MessageWarning);
         return;
     }
     if (id == CommandLoadState) {
@@ -271,6 +287,7 @@ void ShellLoadFromCommandLine(const std::string& text) {
     shell = Initial();
     fastForwardKeyWasDown = false;
     pendingLoadMessage.clear();
+    windowReady = false;
     if (text.empty()) return;
     shell.CartridgePath = text;
     shell.cartridgeLoaded = true;
@@ -297,18 +314,16 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
     // Before the machine starts: the behaviour decides its RAM as well.
     SelectVideoBehaviour(static_cast<uint32_t>(shell.HardwareAccuracy));
     if (const char* error = InitMachine(DisplayRowStride())) {
-        WindowShowMessage("Plexaro initialization error", error, MessageWarning);
+        Box("Plexaro initialization error", error, MessageWarning);
         started = false;
     }
     SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
     if (InputOpen() != 1) {
-        WindowShowMessage("Plexaro Directinput error", "input initialization error",
-                          MessageWarning);
+        Box("Plexaro Directinput error", "input initialization error", MessageWarning);
         started = false;
     } else {
         if (KeyboardOpen() != 1) {
-            WindowShowMessage("Plexaro keyboard error", "keyboard initialization error",
-                              MessageWarning);
+            Box("Plexaro keyboard error", "keyboard initialization error", MessageWarning);
             started = false;
         }
         shell.JoystickPresent = JoystickOpen();
@@ -319,6 +334,7 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
         shell.quitting = true;
         shell.exitStatus = 1;
     }
+    windowReady = started;
     return started;
 }
 
@@ -330,6 +346,7 @@ void ShellCommand(uint32_t id) {
             MachineRestarted(ForgetHistory);
             shell.cartridgeLoaded = false;
             shell.CartridgePath.clear();
+            shell.runningPath.clear();
             break;
         case CommandQuit: ShellShutdown(); break;
         case CommandFullscreen:
@@ -342,7 +359,7 @@ void ShellCommand(uint32_t id) {
         case CommandSize1:
         case CommandSize2:
         case CommandSize3: SetSize(id - CommandSize1 + 1); break;
-        case CommandAbout: WindowShowMessage("Plexaro about", AboutText, MessagePlain); break;
+        case CommandAbout: Box("Plexaro about", AboutText, MessagePlain); break;
         case CommandReset: Reset(); break;
         case CommandPause:
             // Every selection presses the console's button, whichever way the mark goes.
@@ -423,6 +440,7 @@ void ShellCheckReload() {
         ShowLoadMessage(LoadMessage(shell.CartridgePath, error));
         return;
     }
+    shell.runningPath = shell.CartridgePath;
     MachineRestarted(ForgetHistory);
     reload.loaded = now;
     reload.pending = {};
@@ -451,9 +469,9 @@ void ShellHold(bool holding) {
 
 void ShellSetRewinding(bool held) {
     if (held && !shell.rewinding && !RewindActive()) {
-        WindowShowMessage("Plexaro state error",
-                          "Rewind is off: the memory it keeps the last frames in could not be had.",
-                          MessageWarning);
+        Box("Plexaro state error",
+            "Rewind is off: the memory it keeps the last frames in could not be had.",
+            MessageWarning);
         return;
     }
     // The sound stops while the picture goes back; what follows starts from silence.
@@ -475,7 +493,11 @@ bool ShellFramePass() {
     // In and out of fast forward alike the buffer starts again from silence at its first slot:
     // going in, so that it does not loop its last frames; coming out, so that the first frame
     // written is the next one heard.
-    if (fast != shell.fastForwarding) StopSound();
+    if (fast != shell.fastForwarding) {
+        StopSound();
+        // Said only when the player changed the speed, not when a menu merely paused it.
+        if (!shell.holding) Notice(fast ? "fast forward" : "normal speed");
+    }
     shell.fastForwarding = fast;
     bool paced = false;
     if (shell.holding) {
@@ -529,6 +551,7 @@ void ShellShutdown() {
     AudioClose();
     SnapshotsStop();
     shell.quitting = true;
+    windowReady = false;
 }
 
 uint64_t ShellFrameNanoseconds() {

@@ -54,7 +54,10 @@ inline constexpr const char* AboutText =
 struct ShellState {
     bool cartridgeLoaded;       // CartridgePath is set: frames run
     std::string CartridgePath;  // kept even when its load failed
-    uint8_t EmulationActive;    // 0 while the window is minimised
+    // The cartridge actually running, which a failed load leaves as it was: slot files are
+    // named after it, so that a save never lands in another cartridge's slot.
+    std::string runningPath;
+    uint8_t EmulationActive;  // 0 while the window is minimised
     int FullScreenMode;
     int StretchMode;
     int PauseChecked;

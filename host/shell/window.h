@@ -21,6 +21,8 @@ void WindowSetClientSize(int32_t width, int32_t height);
 Rect WindowPictureRect();  // where the picture goes now, in the window's coordinates
 void WindowShowCursor(bool shown);
 void WindowSetTitle(const char* title);
+// A short line over the picture for two seconds, in the window and in full screen.
+void WindowShowNotice(const char* text);
 // Queues a menu command; the loop hands it to ShellCommand in a later pass.
 void WindowPostCommand(uint32_t id);
 // Opens "Select a file"; a choice reaches ShellFileChosen in a later pass, a cancel nothing.

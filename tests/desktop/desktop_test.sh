@@ -205,6 +205,15 @@ title_has_notice() {
     case $seen in "Plexaro - "*) return 0 ;; esac
     return 1
 }
+wider_than() {  # WIDTH HEIGHT: the window is wider than WIDTH and at least HEIGHT tall
+    seen=$(size_of "$window")
+    [ "${seen%x*}" -gt "$1" ] && [ "${seen#*x}" -ge "$2" ]
+}
+menu_bar_at() {  # WINDOW X Y: ImGui's grey strip there
+    look "$1" "1x1+$2+$3" "$tmp/picture.png" || { seen="no screenshot"; return 1; }
+    seen="red $(convert "$tmp/picture.png" -format '%[fx:int(255*r)]' info:)"
+    [ "${seen#red }" -gt 20 ] && [ "${seen#red }" -lt 90 ]
+}
 screenshot_written() {
     [ "$(identify -format %wx%h "$1" 2>/dev/null)" = 256x192 ]
 }
@@ -266,6 +275,14 @@ fullscreen)
     xdo keyup Up
     xdo key alt+Return
     until_seen "leaving full screen gave another size" size_is "512x$((384 + MENU_BAR))"
+    # Again: the menu bar comes down at the top edge only, and Escape leaves as well.
+    xdo key alt+Return
+    until_seen "Alt+Enter did not fill the screen again" size_is 1280x1024
+    until_seen "a menu bar over the full-screen picture" black root 1280x19+0+0
+    xdo mousemove 600 0 sleep 0.5
+    until_seen "no menu bar at the top edge" menu_bar_at root 600 5
+    xdo mousemove 600 500 sleep 0.3 key Escape
+    until_seen "Escape did not leave full screen" size_is "512x$((384 + MENU_BAR))"
     ;;
 size)
     start_x
@@ -277,6 +294,19 @@ size)
     until_seen "Size x 3 gave another size" size_is "768x$((576 + MENU_BAR))"
     until_seen "the picture at size x 3" \
         same_picture "$window" 768x576+0+$MENU_BAR "$tmp/reference.png"
+    # "Size x 1", the fourth line: the window stays as wide as the menu bar, with the picture
+    # in the middle, so that the Debug menu at its right end can still be opened.
+    reference 100%
+    xdo mousemove --window "$window" 137 8 sleep 0.3 click 1 sleep 0.5
+    xdo mousemove --window "$window" 140 76 sleep 0.3 click 1
+    until_seen "Size x 1 kept the window narrower than its menu bar" wider_than 300 $((192 + MENU_BAR))
+    width=${seen%x*}
+    until_seen "the picture at size x 1, in the middle" \
+        same_picture "$window" 256x192+$(((width - 256) / 2))+$MENU_BAR "$tmp/reference.png"
+    look "$window" "${width}x$((192 + MENU_BAR))+0+0" "$build/desktop-size1.png" || true
+    xdo mousemove --window "$window" 290 8 sleep 0.3 click 1 sleep 0.5
+    xdo mousemove --window "$window" 300 48 sleep 0.3 click 1
+    until_seen "the Debug menu's Video did not open its panel" wider_than 800 $((192 + MENU_BAR))
     ;;
 debug)
     start_x

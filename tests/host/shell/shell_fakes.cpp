@@ -38,6 +38,9 @@ Rect WindowPictureRect() {
 void WindowSetTitle(const char* title) {
     fake::window.title = title;
 }
+void WindowShowNotice(const char* text) {
+    fake::window.notices.push_back(text);
+}
 void WindowShowCursor(bool shown) {
     fake::window.cursorShown = shown;
 }

@@ -16,6 +16,7 @@ namespace plexaro::fake {
 struct Window {
     std::vector<std::string> messages;  // "caption|text"
     std::vector<uint32_t> posted;       // commands posted, oldest first
+    std::vector<std::string> notices;   // lines shown over the picture
     int32_t width, height;              // the last picture-area size asked for
     bool cursorShown = true;
     std::string title = "Plexaro";

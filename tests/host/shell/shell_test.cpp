@@ -318,7 +318,10 @@ TEST_F(ShellCommands, RgbModePauseHardwareAccuracyAndAbout) {
     ShellCommand(CommandBoardAuto);
     EXPECT_EQ(SelectedBoard(), BoardAuto);
 
+    // The window is drawn before the box opens: the menu that chose About has closed.
+    const int finished = fake::window.framesFinished;
     ShellCommand(CommandAbout);
+    EXPECT_EQ(fake::window.framesFinished, finished + 1);
     ASSERT_EQ(fake::window.messages.size(), 1u);
     EXPECT_EQ(fake::window.messages[0].rfind("Plexaro about|Plexaro\nbeta 0.01", 0), 0u);
 }
@@ -344,6 +347,19 @@ TEST_F(ShellCommands, AFailedLoadKeepsThePathAndSaysWhy) {
     EXPECT_TRUE(Shell().cartridgeLoaded);
     ShellCommand(CommandLoadRom);
     EXPECT_EQ(fake::window.dialogsOpened, 1);
+
+    // The game that goes on running keeps its own slots: F5 must not write it over the
+    // failed cartridge's, nor F7 load that one's into it.
+    const std::filesystem::path dir = testing::MakeScratch("failed-load-states");
+    setenv("XDG_DATA_HOME", dir.c_str(), 1);
+    ShellFramePass();
+    ShellCommand(CommandSaveState);
+    ShellCommand(CommandLoadState);
+    EXPECT_EQ(fake::window.messages.size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "plexaro/states/busy.sg.1.state"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "plexaro/states/game.sg.1.state"));
+    unsetenv("XDG_DATA_HOME");
+    testing::RemoveScratch(dir);
 }
 
 TEST(ShellStartUp, APathWithOptionsInItSaysWhereOptionsGo) {
@@ -390,6 +406,8 @@ TEST_F(ShellCommands, StatesSavedBetweenFramesAndLoadedWithTheirBehaviour) {
     ShellFramePass();
     ShellCommand(CommandSaveState);
     EXPECT_TRUE(std::filesystem::is_regular_file(dir / "plexaro/states/busy.sg.1.state"));
+    ASSERT_FALSE(fake::window.notices.empty());  // said over the picture, full screen too
+    EXPECT_EQ(fake::window.notices.back(), "state 1 saved");
     ShellCommand(CommandHardwareAccuracy);
     ShellCommand(CommandLoadState);
     EXPECT_EQ(Shell().HardwareAccuracy, 0);
