@@ -76,13 +76,7 @@ pages:  ld      a, b
         ld      a, #GREEN
         jr      z, show
         ld      a, #RED
-show:   out     (VDP_CTRL), a
-        ld      a, #VDP_REG | 7
-        out     (VDP_CTRL), a
-        ld      a, #0xC0                ; display on: blank patterns, so all backdrop
-        out     (VDP_CTRL), a
-        ld      a, #VDP_REG | 1
-        out     (VDP_CTRL), a
+show:   SHOW_BACKDROP
         ld      a, #0xA5
         ld      (DONE), a
 idle:   jr      idle

@@ -37,13 +37,7 @@ start:  ld      hl, #READS
         jr      z, show
         ld      b, #YELLOW
 show:   ld      a, b
-        out     (VDP_CTRL), a
-        ld      a, #VDP_REG | 7
-        out     (VDP_CTRL), a
-        ld      a, #0xC0                ; display on: blank patterns, so all backdrop
-        out     (VDP_CTRL), a
-        ld      a, #VDP_REG | 1
-        out     (VDP_CTRL), a
+        SHOW_BACKDROP
 idle:   jr      idle
 
 ; Writes A at 0xC000 and reads it back at the three mirrors, storing each read at (HL)

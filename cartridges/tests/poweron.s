@@ -26,13 +26,7 @@ sum:    add     a, (hl)
         djnz    sum
         ld      (SEED), a
         and     #0x0F
-        out     (VDP_CTRL), a
-        ld      a, #VDP_REG | 7
-        out     (VDP_CTRL), a
-        ld      a, #0xC0                ; display on: blank patterns, so all backdrop
-        out     (VDP_CTRL), a
-        ld      a, #VDP_REG | 1
-        out     (VDP_CTRL), a
+        SHOW_BACKDROP
         ld      a, #0xA5
         ld      (DONE), a
 idle:   jr      idle

@@ -29,13 +29,7 @@ sum:    add     a, (hl)
         cp      #0x5A
         jr      nz, idle
         ld      a, #GREEN
-        out     (VDP_CTRL), a
-        ld      a, #VDP_REG | 7
-        out     (VDP_CTRL), a
-        ld      a, #0xC0                ; display on: blank patterns, so all backdrop
-        out     (VDP_CTRL), a
-        ld      a, #VDP_REG | 1
-        out     (VDP_CTRL), a
+        SHOW_BACKDROP
         ld      a, #0xA5
         ld      (DONE), a
 idle:   jr      idle
