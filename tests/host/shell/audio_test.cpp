@@ -1,0 +1,133 @@
+// The desktop's audio slot ring against a fake sound card: where each frame goes, when the
+// writer waits, silencing and restarting, a card that stops, and errors taken once.
+#include "host/shell/audio.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "tests/host/shell/shell_fakes.h"
+
+namespace plexaro {
+namespace {
+
+constexpr uint32_t Slot = AudioSlotBytes;
+
+void OpenCard(uint32_t cursor, uint32_t step) {
+    fake::Reset();
+    fake::card.present = true;
+    fake::card.cursor = cursor;
+    fake::card.step = step;
+    AudioClose();
+    AudioOpen();
+    ASSERT_TRUE(AudioPlaying());
+}
+
+// A frame whose every byte is `value`, so each slot's owner can be told apart.
+void Write(uint8_t value) {
+    int16_t frame[AudioFrameSamples];
+    std::memset(frame, value, sizeof frame);
+    AudioWriteFrame(frame, AudioFrameSamples);
+}
+
+bool SlotHolds(uint32_t slot, uint8_t value) {
+    const uint8_t* bytes = fake::card.buffer + slot * Slot;
+    return std::all_of(bytes, bytes + Slot, [value](uint8_t b) { return b == value; });
+}
+
+TEST(AudioStream, NoDeviceRunsSilentWithoutWaiting) {
+    fake::Reset();
+    AudioClose();
+    AudioOpen();
+    EXPECT_FALSE(AudioPlaying());
+    Write(7);
+    AudioRestart();
+    EXPECT_EQ(fake::card.waits + fake::card.writes, 0);
+    EXPECT_EQ(AudioTakeError(), nullptr);
+}
+
+TEST(AudioStream, WaitsWhileTheCardPlaysTheSlotAfterTheOneToWrite) {
+    // The card plays slot 5: slots 0 to 3 go at once, slot 4 waits until it moves on.
+    OpenCard(5 * Slot + 10, 256);
+    for (uint8_t value = 1; value <= 4; ++value) Write(value);
+    EXPECT_EQ(fake::card.waits, 0);
+    Write(5);
+    EXPECT_GT(fake::card.waits, 0);
+    EXPECT_NE(fake::card.cursor / Slot, 5u);
+    EXPECT_TRUE(SlotHolds(4, 5));
+    // The write slot moved on to 5: the next frame lands there.
+    Write(6);
+    EXPECT_TRUE(SlotHolds(5, 6));
+
+    // From slot 11 the next slot wraps to 0, which the card is playing.
+    OpenCard(100, 64);
+    for (uint8_t value = 1; value <= 11; ++value) Write(value);
+    EXPECT_EQ(fake::card.waits, 0);
+    Write(12);
+    EXPECT_GT(fake::card.waits, 0);
+    EXPECT_TRUE(SlotHolds(11, 12));
+}
+
+// The hardware behaviour's 736-sample frames: each starts where the last ended, every sample
+// reaches the card, and none is written where the card plays the stretch after its start.
+TEST(AudioStream, LongerFramesFollowOneAnotherAndKeepTheWaitRule) {
+    OpenCard(5 * Slot + 10, 300);
+    constexpr uint32_t Long = AudioMaxFrameSamples;
+    int16_t frame[Long];
+    uint32_t expected = 0;
+    for (uint8_t value = 1; value <= 30; ++value) {
+        std::memset(frame, value, sizeof frame);
+        AudioWriteFrame(frame, Long);
+        ASSERT_EQ(fake::card.lastWriteOffset, expected) << int(value);
+        const uint32_t ahead = (fake::card.cursor + AudioBufferBytes - expected) % AudioBufferBytes;
+        EXPECT_TRUE(ahead < Slot || ahead >= 2 * Slot) << int(value);
+        for (uint32_t i = 0; i < Long * 2; ++i) {
+            ASSERT_EQ(fake::card.buffer[(expected + i) % AudioBufferBytes], value) << int(value);
+        }
+        expected = (expected + Long * 2) % AudioBufferBytes;
+    }
+    EXPECT_GT(fake::card.waits, 0);
+}
+
+TEST(AudioStream, RestartSilencesEverythingAndStartsAtSlotZero) {
+    OpenCard(3 * Slot, 256);
+    for (uint8_t value = 1; value <= 6; ++value) Write(value);
+    AudioRestart();
+    EXPECT_TRUE(std::all_of(fake::card.buffer, fake::card.buffer + AudioBufferBytes,
+                            [](uint8_t b) { return b == 0; }));
+    Write(9);
+    EXPECT_TRUE(SlotHolds(0, 9));
+    EXPECT_TRUE(SlotHolds(1, 0));
+}
+
+TEST(AudioStream, AStuckCardDropsTheFrameInsteadOfHanging) {
+    OpenCard(Slot, 0);
+    Write(1);  // slot 0, next slot 1 is playing and never moves on
+    EXPECT_GT(fake::card.waits, 0);
+    EXPECT_TRUE(SlotHolds(0, 0));
+    EXPECT_TRUE(AudioPlaying());
+}
+
+TEST(AudioStream, AnErrorIsToldOnceByNameThenEverythingIsQuiet) {
+    EXPECT_STREQ(AudioErrorName(0x88780096), "DSERR_BUFFERLOST");
+    EXPECT_STREQ(AudioErrorName(0x12345678), "Unknown HRESULT");
+
+    OpenCard(0, 256);
+    fake::card.failCode = 0x12345678;
+    Write(1);
+    EXPECT_STREQ(AudioTakeError(), "Unknown HRESULT");
+    EXPECT_EQ(AudioTakeError(), nullptr);
+    EXPECT_FALSE(AudioPlaying());
+    const int writes = fake::card.writes;
+    Write(2);
+    AudioSilence();
+    AudioRestart();
+    EXPECT_EQ(fake::card.writes, writes);
+    EXPECT_EQ(AudioTakeError(), nullptr);
+    // The ring has no window: saying it is the shell's.
+    EXPECT_TRUE(fake::window.messages.empty());
+}
+
+}  // namespace
+}  // namespace plexaro
