@@ -71,6 +71,7 @@ constexpr OptionSpec Options[] = {
              return "--rgb takes 565 or 555, not '" + std::string(mode) + "'";
          }
          o.rgbMode = mode == "565" ? 1 : 0;
+         o.rgbGiven = true;
          return std::string();
      }},
     {"--video", "MODE", false,

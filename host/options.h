@@ -25,8 +25,9 @@ struct PlayerOptions {
     std::string loadStatePath;   // empty: the run starts at power-on
     std::string tracePath;       // empty: no instruction trace
     uint32_t rgbMode = 1;        // 1: RGB 565, 0: RGB 555 (as SelectRgbMode takes it)
+    bool rgbGiven = false;       // --rgb was on the command line: it beats the settings file
     uint32_t videoHardware = 0;  // 1: hardware, 0: simple (as SelectVideoBehaviour takes it)
-    bool videoGiven = false;     // --video was on the command line: it beats a state's own
+    bool videoGiven = false;     // --video was given: it beats a state's and the settings'
     uint32_t board = 0;          // as SelectBoard takes it: 0 is auto
     uint32_t powerOnRam = 0;     // as SelectPowerOnRam takes it: 0 is the behaviour's own
     uint32_t powerOnSeed = 0x5EED;

@@ -3,8 +3,14 @@
 // the words drawn over the picture: the hint of an empty window and the short notices.
 #include <imgui.h>
 #include <imgui_internal.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
 
 #include "host/sdl/sdl_host.h"
+#include "host/shell/input.h"
+#include "host/shell/settings.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
 #include "machine/board.h"
@@ -16,6 +22,43 @@ void Item(const char* label, uint32_t id, bool checked = false, const char* shor
     if (ImGui::MenuItem(label, shortcut, checked)) WindowPostCommand(id);
 }
 
+// A program key's name as the menus show it, "hold " before it for keys held.
+const char* ProgramKeyShortcut(uint32_t which, bool held) {
+    static char text[ProgramKeyCount][32];
+    const char* name = KeyName(InputBindings().programKey[which]);
+    std::snprintf(text[which], sizeof text[which], "%s%s", held ? "hold " : "",
+                  name != nullptr ? name : "?");
+    return text[which];
+}
+
+// File > Recent: the cartridges loaded last, a missing one greyed out. Whether each exists is
+// looked at once as the submenu opens, not on every frame it stays open.
+void RecentMenu() {
+    static bool present[RecentCount];
+    const auto& recent = SavedSettings().recent;
+    if (!ImGui::BeginMenu("Recent", !recent.empty())) return;
+    const bool appearing = ImGui::IsWindowAppearing();
+    for (uint32_t i = 0; i < recent.size() && i < RecentCount; ++i) {
+        const char* path = recent[i].c_str();
+        if (appearing) {
+            struct stat info {};
+            present[i] = stat(path, &info) == 0 && S_ISREG(info.st_mode);
+        }
+        const char* slash = std::strrchr(path, '/');
+        char label[300];
+        std::snprintf(label, sizeof label, "%s##%u", slash != nullptr ? slash + 1 : path, i);
+        if (ImGui::MenuItem(label, nullptr, false, present[i])) {
+            WindowPostCommand(CommandRecent1 + i);
+        }
+        if (ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) {
+            ImGui::SetTooltip("%s%s", path, present[i] ? "" : " (missing)");
+        }
+    }
+    ImGui::Separator();
+    Item("Clear list", CommandClearRecent);
+    ImGui::EndMenu();
+}
+
 }  // namespace
 
 bool DrawMenuBar(int* width) {
@@ -23,17 +66,21 @@ bool DrawMenuBar(int* width) {
     if (!ImGui::BeginMainMenuBar()) return false;
     if (ImGui::BeginMenu("File")) {
         Item("Load rom", CommandLoadRom);
+        RecentMenu();
         Item("Free rom", CommandFreeRom);
         ImGui::Separator();
         Item("Quit", CommandQuit);
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Machine")) {
-        Item("Pause", CommandPause, shell.PauseChecked == 1, "P");
-        Item("Reset", CommandReset, false, "Tab");
+        Item("Pause", CommandPause, shell.PauseChecked == 1, ProgramKeyShortcut(KeyPause, false));
+        Item("Reset", CommandReset, false, ProgramKeyShortcut(KeyReset, false));
         ImGui::Separator();
-        Item("Fast forward", CommandFastForward, shell.FastForward == 1, "hold Space");
+        Item("Fast forward", CommandFastForward, shell.FastForward == 1,
+             ProgramKeyShortcut(KeyFastForward, true));
         Item("Slow motion (\xC2\xBD speed)", CommandSlowMotion, shell.SlowMotion == 1);
+        ImGui::Separator();
+        if (ImGui::MenuItem("Controls...")) OpenControlsDialog();
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Video")) {
@@ -78,7 +125,7 @@ bool DrawMenuBar(int* width) {
         }
         ImGui::Separator();
         // Rewinding lasts as long as the key is held, so the item only says how.
-        ImGui::MenuItem("Rewind", "hold Backspace", false, false);
+        ImGui::MenuItem("Rewind", ProgramKeyShortcut(KeyRewind, true), false, false);
         Item("Screenshot", CommandScreenshot, false, "F12");
         ImGui::EndMenu();
     }

@@ -23,8 +23,18 @@ bool DrawFileDialog();
 void OpenFileDialog();
 // The dialog's choice, handed to the shell in a later pass.
 void PostFileChosen(const char* path);
+// The Controls dialog, while open (returns true then: the game holds meanwhile). It takes
+// the key and button presses it waits for before anything else sees them.
+void OpenControlsDialog();
+bool DrawControlsDialog();
+bool ControlsDialogTakes(const SDL_Event& event);  // true: the event was the dialog's
+// Pause, rewind and the State menu's keys, as bound.
+void HandleProgramKey(const SDL_KeyboardEvent& key);
 
-uint32_t KeyCodeFromScancode(SDL_Scancode scancode);  // KeyCodeCount for keys the game ignores
+// Our code for any key a control may be bound to; KeyCodeCount for others (Escape too).
+uint32_t KeyCodeOfScancode(SDL_Scancode scancode);
+// The same for keys the bindings use now; KeyCodeCount for keys the game ignores.
+uint32_t KeyCodeFromScancode(SDL_Scancode scancode);
 
 // The Debug menu and its windows, beside the picture in a panel that widens the window, which
 // is then at least this tall where the screen has room.

@@ -21,6 +21,7 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
+#include "host/shell/settings.h"
 #include "host/shell/shell.h"
 
 namespace plexaro {
@@ -211,36 +212,9 @@ void ReleaseHeldKeys() {
     std::memset(state.pressedSinceFrame, 0, sizeof state.pressedSinceFrame);
 }
 
-// The State menu's keys: F1-F4 pick a slot, F5 saves, F7 loads, F12 takes a screenshot,
-// and Backspace rewinds while it is held; and P, the console's pause button.
-void HandleStateKey(const SDL_KeyboardEvent& key) {
-    if (key.keysym.scancode == SDL_SCANCODE_BACKSPACE) {
-        if (key.repeat) return;
-        // In a debug window's text field Backspace edits the text; the game stays put.
-        const bool typing = state.imgui && ImGui::GetIO().WantTextInput;
-        ShellSetRewinding(key.type == SDL_KEYDOWN && !typing);
-        return;
-    }
-    if (key.type != SDL_KEYDOWN || key.repeat) return;
-    switch (key.keysym.scancode) {
-        case SDL_SCANCODE_F1:
-        case SDL_SCANCODE_F2:
-        case SDL_SCANCODE_F3:
-        case SDL_SCANCODE_F4:
-            WindowPostCommand(CommandSlot1 + (key.keysym.scancode - SDL_SCANCODE_F1));
-            break;
-        case SDL_SCANCODE_F5: WindowPostCommand(CommandSaveState); break;
-        case SDL_SCANCODE_F7: WindowPostCommand(CommandLoadState); break;
-        case SDL_SCANCODE_F12: WindowPostCommand(CommandScreenshot); break;
-        case SDL_SCANCODE_P:
-            // The console's pause button, as Machine > Pause; a debug text field types it.
-            if (!state.imgui || !ImGui::GetIO().WantTextInput) WindowPostCommand(CommandPause);
-            break;
-        default: break;
-    }
-}
-
 void HandleEvent(const SDL_Event& event) {
+    // A key or button the Controls dialog is waiting for goes to it alone.
+    if (ControlsDialogTakes(event)) return;
     // Full screen gives ImGui nothing while its menu bar is up out of sight.
     if (state.imgui && (!Shell().FullScreenMode || state.menuRevealed)) GiveToImGui(event);
     switch (event.type) {
@@ -255,7 +229,7 @@ void HandleEvent(const SDL_Event& event) {
                 InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
                               event.type == SDL_KEYDOWN);
             }
-            HandleStateKey(event.key);
+            HandleProgramKey(event.key);
             // On the press: people and tools let go of Alt before Enter as often as after.
             if (event.type == SDL_KEYDOWN && !event.key.repeat &&
                 event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0) {
@@ -507,6 +481,7 @@ void WindowFinishFrame(bool fullScreen) {
             }
             if (!fullScreen) DrawDebugWindows();
             holding = DrawFileDialog() || holding;
+            holding = DrawControlsDialog() || holding;
             if (!Shell().cartridgeLoaded && !fullScreen) DrawBlankHint();
         }
         if (notice) DrawNotice(state.notice, fullScreen);
@@ -542,6 +517,9 @@ int RunDesktop(const PlayerOptions& options) {
     }
     // No controller support is no reason not to play with the keyboard.
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+    // What the command line chose wins for this run; the rest comes from the settings file.
+    const PlayerOptions run = ShellRunOptions(options, LoadSettings(SettingsPath()));
+    ApplyMachineOptions(run);
     ShellLoadFromCommandLine(options.cartridgePath);
     if (!OpenWindow()) {
         std::fprintf(stderr, "plexaro: can't open the window (%s)\n", SDL_GetError());
@@ -550,7 +528,7 @@ int RunDesktop(const PlayerOptions& options) {
         SDL_Quit();
         return 1;
     }
-    ShellStart(options.rgbMode, options.videoHardware);
+    ShellStart(run.rgbMode, run.videoHardware);
     if (AudioPlaying() && SDL_GetCurrentAudioDriver() != nullptr) {
         stats.sound = SDL_GetCurrentAudioDriver();
     }

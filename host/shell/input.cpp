@@ -1,5 +1,5 @@
-// The joypad mapping: which key or controller reading presses which control, in which order,
-// and whether the reset key is held.
+// The joypad mapping: which key or controller reading presses which control, as the
+// bindings say, and whether the program's held keys (reset, fast forward) are down.
 #include "host/shell/input.h"
 
 #include <cstring>
@@ -9,23 +9,10 @@
 namespace plexaro {
 namespace {
 
-struct KeyBinding {
-    uint32_t key;
-    uint32_t button;
-};
-
-// The order in which keys press their controls.
-constexpr KeyBinding KeyMap[] = {
-    {KeyLeftControl, JoypadButton1}, {KeyLeftShift, JoypadButton2}, {KeyUpArrow, JoypadUp},
-    {KeyDownArrow, JoypadDown},      {KeyLeftArrow, JoypadLeft},    {KeyRightArrow, JoypadRight},
-};
-constexpr KeyBinding Player2KeyMap[] = {
-    {KeyF, JoypadButton1}, {KeyG, JoypadButton2}, {KeyI, JoypadUp},
-    {KeyK, JoypadDown},    {KeyJ, JoypadLeft},    {KeyL, JoypadRight},
-};
-// The keys that work the program rather than the console.
-constexpr uint32_t FastForwardKey = KeySpace;
 constexpr void (*Press[PlayerCount])(uint32_t) = {PressJoypad, PressJoypad2};
+// The console's bit for each of the bindings' controls.
+constexpr uint32_t Joypad[PadControlCount] = {JoypadUp,    JoypadDown,    JoypadLeft,
+                                              JoypadRight, JoypadButton1, JoypadButton2};
 
 struct InputState {
     bool open;
@@ -33,9 +20,10 @@ struct InputState {
     bool held[KeyCodeCount];      // kept from the key events as they arrive
     bool snapshot[KeyCodeCount];  // what the last PollInput read
     JoystickReading joystick[PlayerCount];
+    Bindings bindings = DefaultBindings();
 };
 
-InputState input = {};
+InputState input;
 
 int Sign(int32_t value) {
     if (value > JoystickDeadZone) return 1;
@@ -68,11 +56,10 @@ int JoystickOpen() {
 void PollInput(int joystickPresent) {
     if (input.keyboardOpen) std::memcpy(input.snapshot, input.held, sizeof input.snapshot);
     ClearJoypad();
-    for (const KeyBinding& binding : KeyMap) {
-        if (KeyDown(binding.key)) PressJoypad(binding.button);
-    }
-    for (const KeyBinding& binding : Player2KeyMap) {
-        if (KeyDown(binding.key)) PressJoypad2(binding.button);
+    for (uint32_t player = 0; player < PlayerCount; ++player) {
+        for (uint32_t control = 0; control < PadControlCount; ++control) {
+            if (KeyDown(input.bindings.key[player][control])) Press[player](Joypad[control]);
+        }
     }
     if (joystickPresent != 1) return;
     for (uint32_t player = 0; player < PlayerCount; ++player) {
@@ -82,18 +69,45 @@ void PollInput(int joystickPresent) {
         if (JoystickAxisY(player) < 0) press(JoypadUp);
         if (JoystickAxisX(player) > 0) press(JoypadRight);
         if (JoystickAxisX(player) < 0) press(JoypadLeft);
-        if (JoystickButton(player, 0)) press(JoypadButton1);
-        if (JoystickButton(player, 1)) press(JoypadButton2);
+        for (uint32_t control = 0; control < PadControlCount; ++control) {
+            if (JoystickButton(player, input.bindings.button[player][control])) {
+                press(Joypad[control]);
+            }
+        }
     }
 }
 
 bool InputResetHeld() {
-    return KeyDown(KeyTab);
+    return KeyDown(input.bindings.programKey[KeyReset]);
 }
 
 // Read as it is now rather than from the snapshot: rewinding passes take no snapshot.
 bool InputFastForwardHeld() {
-    return input.keyboardOpen && input.held[FastForwardKey];
+    const uint32_t key = input.bindings.programKey[KeyFastForward];
+    return input.keyboardOpen && key < KeyCodeCount && input.held[key];
+}
+
+// A key that changes its control mid-press would otherwise stay held on the new one.
+void InputSetBindings(const Bindings& bindings) {
+    input.bindings = bindings;
+    InputReleaseKeys();
+}
+
+const Bindings& InputBindings() {
+    return input.bindings;
+}
+
+bool InputKeyBound(uint32_t code) {
+    if (code >= KeyCodeCount) return false;
+    for (const auto& player : input.bindings.key) {
+        for (uint32_t key : player) {
+            if (key == code) return true;
+        }
+    }
+    for (uint32_t key : input.bindings.programKey) {
+        if (key == code) return true;
+    }
+    return false;
 }
 
 void KeyboardClose() {
@@ -132,7 +146,7 @@ int JoystickAxisY(uint32_t player) {
 }
 
 bool JoystickButton(uint32_t player, uint32_t n) {
-    return player < PlayerCount && n < 2 && input.joystick[player].button[n];
+    return player < PlayerCount && n < JoystickButtonCount && input.joystick[player].button[n];
 }
 
 }  // namespace plexaro

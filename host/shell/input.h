@@ -1,8 +1,10 @@
 // Input: the keyboard and the first two game controllers, mapped onto the console's two
 // joypads, and the keyboard's reset and fast-forward keys, which input only reports: what
 // they do is the shell's.
-// Player 1 plays on the arrows, Left Ctrl and Left Shift and the first controller; player 2 on
-// I J K L, F and G and the second controller.
+// Which key or controller button works which control is the bindings' (bindings.h): by
+// default player 1 plays on the arrows, Left Ctrl and Left Shift and the first controller,
+// player 2 on I J K L, F and G and the second controller. A controller's stick and D-pad
+// always steer; its buttons work whatever controls they are bound to.
 //
 // Keys are named by PC set-1 scan codes (extended keys plus 0x80), whatever the platform
 // calls them: the platform layer translates its own key events into these codes. The
@@ -20,6 +22,8 @@
 #pragma once
 
 #include <cstdint>
+
+#include "host/shell/bindings.h"
 
 namespace plexaro {
 
@@ -48,9 +52,9 @@ inline constexpr int32_t JoystickAxisRange = 1024;
 inline constexpr int32_t JoystickDeadZone = JoystickAxisRange / 4;
 
 struct JoystickReading {
-    int32_t x;  // -1024 (left) .. 1024 (right)
-    int32_t y;  // -1024 (up) .. 1024 (down)
-    bool button[2];
+    int32_t x;                         // -1024 (left) .. 1024 (right)
+    int32_t y;                         // -1024 (up) .. 1024 (down)
+    bool button[JoystickButtonCount];  // numbered as bindings.h names them
 };
 
 int InputOpen();     // 1 on success
@@ -58,8 +62,12 @@ int KeyboardOpen();  // 1 on success
 // 1 when a controller is open for either player; call again when controllers come and go.
 int JoystickOpen();
 void PollInput(int joystickPresent);  // 1: the controllers are read too
-bool InputResetHeld();                // Tab was down at the last PollInput
+bool InputResetHeld();                // the reset key was down at the last PollInput
 bool InputFastForwardHeld();          // the fast-forward key is down now
+// The bindings in force; DefaultBindings() until set. Setting them lets go of every key.
+void InputSetBindings(const Bindings& bindings);
+const Bindings& InputBindings();
+bool InputKeyBound(uint32_t code);  // some control or program key is on it
 void KeyboardClose();
 void JoystickClose();
 void InputClose();

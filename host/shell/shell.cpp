@@ -3,6 +3,7 @@
 // input layers.
 #include "host/shell/shell.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/rewind.h"
+#include "host/shell/settings.h"
 #include "host/shell/snapshots.h"
 #include "host/shell/window.h"
 #include "machine/board.h"
@@ -136,6 +138,7 @@ const char* Load(const std::string& path) {
     if (error == nullptr) {
         shell.runningPath = path;
         MachineRestarted(ForgetHistory);
+        ShellRememberCartridge(path);
     }
     return error;
 }
@@ -305,7 +308,12 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
     shell.HardwareAccuracy = hardwareAccuracy == 1 ? 1 : 0;
     ShowLoadMessage(pendingLoadMessage);
     pendingLoadMessage.clear();
-    WindowPostCommand(CommandSize2);
+    // The settings file's; the sound latency goes to the audio stream here too once it
+    // takes one.
+    const Settings& saved = SavedSettings();
+    shell.LiveReload = saved.liveReload ? 1 : 0;
+    InputSetBindings(saved.bindings);
+    WindowPostCommand(CommandSize1 + std::clamp<uint32_t>(saved.windowScale, 1, 3) - 1);
 
     // The captions and texts of these boxes are the first version's, kept so that its
     // messages read as they always have.
@@ -417,6 +425,7 @@ void ShellCommand(uint32_t id) {
         case CommandDebugNextFrame: DebuggerRan(DebuggerRunToNextFrame()); break;
         default: break;
     }
+    ShellSettingsCommand(id);
 }
 
 void ShellFileChosen(const std::string& path) {
@@ -436,8 +445,10 @@ void ShellCheckReload() {
     }
     const char* error = LoadCartridge(shell.CartridgePath.c_str());
     if (error != nullptr) {
+        // Said over the picture: the game that was running goes on, and a box would stop it.
         reload.failed = now;
-        ShowLoadMessage(LoadMessage(shell.CartridgePath, error));
+        const std::string name = std::filesystem::path(shell.CartridgePath).filename().string();
+        Notice("reload failed: " + name + ": " + error);
         return;
     }
     shell.runningPath = shell.CartridgePath;

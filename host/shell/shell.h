@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "host/shell/bindings.h"
 #include "host/shell/display.h"
 
 namespace plexaro {
@@ -45,6 +46,8 @@ enum MenuCommand : uint32_t {
     CommandDebugStep = 40072,
     CommandDebugStepOver = 40073,
     CommandDebugNextFrame = 40074,
+    CommandRecent1 = 40080,  // to CommandRecent1 + 9: File > Recent, most recent first
+    CommandClearRecent = 40090,
 };
 
 inline constexpr const char* ProductName = "Plexaro";
@@ -110,6 +113,20 @@ void ShellCheckReload();
 // In slow motion every other pass holds the picture and plays its frame's sound on.
 bool ShellFramePass();
 void ShellShutdown();
+
+// The settings that stay (settings.h). The file's are read before start-up and taken by
+// ShellStart, except for what the command line chose for the run, which the caller passes
+// to ShellStart instead and which is never written back. Whatever the user changes is
+// written at once.
+struct PlayerOptions;
+struct Settings;
+// The run's options: the command line's where it gave them, else the settings file's.
+PlayerOptions ShellRunOptions(const PlayerOptions& options, const Settings& saved);
+void ShellSettingsCommand(uint32_t id);  // after each command: what it changed is kept
+void ShellRememberCartridge(const std::string& path);  // a cartridge loaded: first in Recent
+void ShellSetBindings(const Bindings& bindings);       // the Controls dialog's
+void ShellSetDialogFolder(const std::string& folder);  // the file dialog's last folder
+
 // How long a frame lasts when no sound card paces the loop: a sixtieth of a second in the
 // simple behaviour (735 samples), the console's 59,736 cycles in the hardware one.
 uint64_t ShellFrameNanoseconds();

@@ -63,6 +63,9 @@ until_seen() {
 
 tmp=$(mktemp -d)
 pids=""
+# Settings of the test's own: no run depends on, or changes, those of whoever runs the tests.
+XDG_CONFIG_HOME=$tmp/config
+export XDG_CONFIG_HOME
 cleanup() {
     for pid in $pids; do kill "$pid" 2>/dev/null || true; done
     rm -rf "$tmp"

@@ -1,0 +1,291 @@
+// The settings file: its keys, reading it line by line so that one bad line costs only what
+// it would have set, and writing it whole so that a crash mid-write never leaves half a file.
+#include "host/shell/settings.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace plexaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Larger than any file this program writes by far; beyond it the file is someone else's.
+constexpr uintmax_t MostBytes = 256 * 1024;
+
+struct SettingsFile {
+    std::string path;
+    Settings saved;
+    std::string lastWriteProblem;  // said once, until it changes
+};
+
+SettingsFile file;
+
+constexpr const char* PlayerPrefix[BindingPlayers] = {"p1_", "p2_"};
+constexpr const char* PadKeys[PadControlCount] = {"up",    "down",    "left",
+                                                  "right", "button1", "button2"};
+constexpr const char* ProgramKeys[ProgramKeyCount] = {"key_reset", "key_pause", "key_fast_forward",
+                                                      "key_rewind"};
+constexpr const char* LatencyNames[] = {"low", "normal", "safe"};
+
+std::string_view Trim(std::string_view text) {
+    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && space(text.front())) text.remove_prefix(1);
+    while (!text.empty() && space(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// A readable value: printable text only, so that junk never lands in a path or a name.
+bool Printable(std::string_view text) {
+    return std::none_of(text.begin(), text.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+// One "key = value" line into settings; empty when it was read, else why not.
+std::string ReadLine(std::string_view key, std::string_view value, Settings& settings) {
+    const bool named = !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    });
+    if (!named) return "not a 'key = value' line";
+    if (!Printable(value)) return "unreadable characters in the value of " + std::string(key);
+    const auto bad = [&] {
+        constexpr size_t Longest = 40;  // enough to recognise it by
+        const std::string shown(value.substr(0, Longest));
+        return "'" + shown + (value.size() > Longest ? "...'" : "'") + " is no value of " +
+               std::string(key);
+    };
+    if (key == "window_scale") {
+        if (value != "1" && value != "2" && value != "3") return bad();
+        settings.windowScale = static_cast<uint32_t>(value[0] - '0');
+    } else if (key == "rgb_mode") {
+        if (value != "565" && value != "555") return bad();
+        settings.rgbMode = value == "565" ? 1 : 0;
+    } else if (key == "video") {
+        if (value != "simple" && value != "hardware") return bad();
+        settings.videoHardware = value == "hardware" ? 1 : 0;
+    } else if (key == "sound_latency") {
+        const auto* found = std::find(std::begin(LatencyNames), std::end(LatencyNames), value);
+        if (found == std::end(LatencyNames)) return bad();
+        settings.soundLatency = static_cast<uint32_t>(found - std::begin(LatencyNames));
+    } else if (key == "live_reload") {
+        if (value != "on" && value != "off") return bad();
+        settings.liveReload = value == "on";
+    } else if (key == "last_folder") {
+        settings.lastFolder = value;
+    } else if (key == "recent") {
+        if (value.empty()) return bad();
+        if (settings.recent.size() >= RecentCount) return "more than ten recent cartridges";
+        settings.recent.emplace_back(value);
+    } else {
+        for (uint32_t which = 0; which < ProgramKeyCount; ++which) {
+            if (key != ProgramKeys[which]) continue;
+            const uint32_t code = KeyNamed(value);
+            if (code == NoSuchName) return bad();
+            BindProgramKey(settings.bindings, which, code);
+            return {};
+        }
+        for (uint32_t player = 0; player < BindingPlayers; ++player) {
+            if (key.substr(0, 3) != PlayerPrefix[player]) continue;
+            const std::string_view control = key.substr(3);
+            for (uint32_t pad = 0; pad < PadControlCount; ++pad) {
+                if (control == PadKeys[pad]) {
+                    const uint32_t code = KeyNamed(value);
+                    if (code == NoSuchName) return bad();
+                    BindKey(settings.bindings, player, pad, code);
+                    return {};
+                }
+                if (control == std::string(PadKeys[pad]) + "_button") {
+                    const uint32_t button = ButtonNamed(value);
+                    if (button == NoSuchName) return bad();
+                    BindButton(settings.bindings, player, pad, button);
+                    return {};
+                }
+            }
+        }
+        return "unknown key '" + std::string(key.substr(0, 40)) + "'";
+    }
+    return {};
+}
+
+// Said once for the whole file, whatever else was wrong in it.
+void Warn(const std::string& path, const SettingsProblem& problem) {
+    std::string where = path;
+    if (problem.line > 0) where += ":" + std::to_string(problem.line);
+    std::string more;
+    if (problem.count == 2) more = " (and 1 more line)";
+    if (problem.count > 2) more = " (and " + std::to_string(problem.count - 1) + " more lines)";
+    std::fprintf(stderr, "plexaro: %s: %s%s; using the defaults for what could not be read\n",
+                 where.c_str(), problem.what.c_str(), more.c_str());
+}
+
+// The file's bytes, or why there are none to read; a missing file is no problem.
+bool ReadFile(const std::string& path, std::string& text, std::string& problem) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (status.type() == fs::file_type::not_found) return false;
+    if (error) {
+        problem = error.message();
+        return false;
+    }
+    if (status.type() == fs::file_type::directory) {
+        problem = "a folder, not a settings file";
+        return false;
+    }
+    if (status.type() != fs::file_type::regular) {
+        problem = "not a regular file";
+        return false;
+    }
+    FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr) {
+        problem = std::strerror(errno);
+        return false;
+    }
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0 && text.size() <= MostBytes) {
+        text.append(buffer, got);
+    }
+    const bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (failed) {
+        problem = "can't be read";
+    } else if (text.size() > MostBytes) {
+        problem = "too long for a settings file";
+    }
+    return problem.empty();
+}
+
+}  // namespace
+
+std::string SettingsPath() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    // The desktop's rule: a relative XDG path is to be ignored.
+    if (config != nullptr && config[0] == '/') return std::string(config) + "/plexaro/settings.ini";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != 0) return std::string(home) + "/.config/plexaro/settings.ini";
+    return {};
+}
+
+std::string SettingsText(const Settings& settings) {
+    std::string text =
+        "# Plexaro's settings, written by Plexaro whenever one changes. Unknown keys and\n"
+        "# values out of range are reported and replaced by their defaults.\n";
+    const auto put = [&text](const std::string& key, std::string_view value) {
+        text += key + " = " + std::string(value) + "\n";
+    };
+    put("window_scale", std::to_string(settings.windowScale));
+    put("rgb_mode", settings.rgbMode == 1 ? "565" : "555");
+    put("video", settings.videoHardware == 1 ? "hardware" : "simple");
+    put("sound_latency", LatencyNames[std::min<uint32_t>(settings.soundLatency, LatencySafe)]);
+    put("live_reload", settings.liveReload ? "on" : "off");
+    put("last_folder", settings.lastFolder);
+    for (const std::string& path : settings.recent) put("recent", path);
+    const Bindings& bindings = settings.bindings;
+    for (uint32_t player = 0; player < BindingPlayers; ++player) {
+        for (uint32_t pad = 0; pad < PadControlCount; ++pad) {
+            const std::string key = std::string(PlayerPrefix[player]) + PadKeys[pad];
+            const char* name = KeyName(bindings.key[player][pad]);
+            const char* button = ButtonName(bindings.button[player][pad]);
+            put(key, name != nullptr ? name : "none");
+            put(key + "_button", button != nullptr ? button : "none");
+        }
+    }
+    for (uint32_t which = 0; which < ProgramKeyCount; ++which) {
+        const char* name = KeyName(bindings.programKey[which]);
+        put(ProgramKeys[which], name != nullptr ? name : "none");
+    }
+    return text;
+}
+
+Settings SettingsFromText(std::string_view text, SettingsProblem* problem) {
+    Settings settings;
+    SettingsProblem found{};
+    uint32_t number = 0;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        std::string_view line = Trim(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        ++number;
+        if (line.empty() || line[0] == '#' || line[0] == ';') continue;
+        const size_t equals = line.find('=');
+        std::string why;
+        if (equals == std::string_view::npos) {
+            why = "not a 'key = value' line";
+        } else {
+            why = ReadLine(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), settings);
+        }
+        if (why.empty()) continue;
+        if (found.count++ == 0) {
+            found.line = number;
+            found.what = why;
+        }
+    }
+    if (problem != nullptr) *problem = found;
+    return settings;
+}
+
+const Settings& LoadSettings(const std::string& path) {
+    file = {};
+    file.path = path;
+    if (path.empty()) return file.saved;
+    std::string text;
+    std::string unreadable;
+    if (ReadFile(path, text, unreadable)) {
+        SettingsProblem problem{};
+        file.saved = SettingsFromText(text, &problem);
+        if (problem.count > 0) Warn(path, problem);
+    } else if (!unreadable.empty()) {
+        Warn(path, {0, unreadable, 1});
+    }
+    return file.saved;
+}
+
+const Settings& SavedSettings() {
+    return file.saved;
+}
+
+bool StoreSettings(const Settings& changed) {
+    if (changed == file.saved) return true;
+    file.saved = changed;
+    if (file.path.empty()) return true;
+    const fs::path target(file.path);
+    const std::string temporary = file.path + ".new";
+    const std::string text = SettingsText(changed);
+    std::error_code error;
+    fs::create_directories(target.parent_path(), error);
+    std::string problem;
+    FILE* out = std::fopen(temporary.c_str(), "wb");
+    if (out == nullptr) {
+        problem = std::strerror(errno);
+    } else {
+        const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size() &&
+                             std::fflush(out) == 0 && fsync(fileno(out)) == 0;
+        if (std::fclose(out) != 0 || !written) problem = std::strerror(errno);
+        if (problem.empty() && std::rename(temporary.c_str(), file.path.c_str()) != 0) {
+            problem = std::strerror(errno);
+        }
+        if (!problem.empty()) std::remove(temporary.c_str());
+    }
+    if (!problem.empty() && problem != file.lastWriteProblem) {
+        std::fprintf(stderr, "plexaro: can't save the settings to %s: %s\n", file.path.c_str(),
+                     problem.c_str());
+    }
+    file.lastWriteProblem = problem;
+    return problem.empty();
+}
+
+void AddRecent(Settings& settings, const std::string& path) {
+    auto& recent = settings.recent;
+    recent.erase(std::remove(recent.begin(), recent.end(), path), recent.end());
+    recent.insert(recent.begin(), path);
+    if (recent.size() > RecentCount) recent.resize(RecentCount);
+}
+
+}  // namespace plexaro

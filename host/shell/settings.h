@@ -1,0 +1,65 @@
+// Settings that stay from one run to the next, in $XDG_CONFIG_HOME/plexaro/settings.ini
+// (else ~/.config/plexaro/settings.ini): one "key = value" a line, '#' starts a comment.
+//
+// A missing file gives the defaults. A line that can't be read (bad syntax, an unknown key,
+// a value out of range) keeps the default of what it would have set, and the load prints one
+// warning line naming the file and the first such line; a file that can't be read at all
+// gives every default. Nothing about it ever stops the program.
+//
+//     LoadSettings(SettingsPath());          // at start: the saved record
+//     Settings changed = SavedSettings(); changed.rgbMode = 0;
+//     StoreSettings(changed);                // written whole now, if anything changed
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/shell/bindings.h"
+
+namespace plexaro {
+
+enum SoundLatency : uint32_t { LatencyLow, LatencyNormal, LatencySafe };
+inline constexpr uint32_t RecentCount = 10;
+
+struct Settings {
+    uint32_t windowScale = 2;    // 1..3: the picture's size in the window
+    uint32_t rgbMode = 1;        // 1: RGB 565, 0: RGB 555
+    uint32_t videoHardware = 0;  // 1: the hardware video behaviour, 0: the simple one
+    uint32_t soundLatency = LatencyLow;
+    bool liveReload = true;
+    Bindings bindings = DefaultBindings();
+    std::string lastFolder;           // where the open-file dialog was last used
+    std::vector<std::string> recent;  // cartridges, most recent first, at most RecentCount
+    bool operator==(const Settings&) const = default;
+};
+
+// What the file can't give: the first line it couldn't read (0: the whole file) and why,
+// and how many lines it could not read.
+struct SettingsProblem {
+    uint32_t line;
+    std::string what;
+    uint32_t count;
+};
+
+// Empty when neither XDG_CONFIG_HOME nor HOME names a folder: nothing is then kept.
+std::string SettingsPath();
+
+// The text of a file, and the settings it gives (defaults for what it can't).
+std::string SettingsText(const Settings& settings);
+Settings SettingsFromText(std::string_view text, SettingsProblem* problem);
+
+// Reads the file at path (empty: none) into the saved record and returns it; one line on
+// stderr when something in it could not be read.
+const Settings& LoadSettings(const std::string& path);
+const Settings& SavedSettings();
+// Makes `changed` the saved record and writes the file whole (under a temporary name, then
+// renamed over it) when it differs from what was saved. False when the write failed, said
+// on stderr once for each new reason.
+bool StoreSettings(const Settings& changed);
+
+// Puts an already absolute cartridge path first in the list, once, keeping RecentCount.
+void AddRecent(Settings& settings, const std::string& path);
+
+}  // namespace plexaro
