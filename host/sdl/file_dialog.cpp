@@ -1,8 +1,8 @@
 // "Select a file": the open-file dialog, drawn with Dear ImGui inside the window over the
 // picture. It lists the folders and the cartridge images (.sg in any case) of one folder,
 // and takes a typed path too; the file chosen must exist. It opens in the running
-// cartridge's folder, else the last one it showed. A click selects an entry; a double click,
-// Enter or Open opens it.
+// cartridge's folder, else the last one it showed, else the one chosen from in an earlier
+// run. A click selects an entry; a double click, Enter or Open opens it.
 #include <imgui.h>
 
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/sdl/sdl_host.h"
+#include "host/shell/settings.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
 
@@ -100,6 +101,7 @@ void Choose(const std::string& text) {
         return;
     }
     Close();
+    ShellSetDialogFolder(dialog.folder.string());
     PostFileChosen(path.string().c_str());
 }
 
@@ -108,6 +110,8 @@ void Choose(const std::string& text) {
 void OpenFileDialog() {
     std::error_code error;
     fs::path start = dialog.folder.empty() ? fs::current_path(error) : dialog.folder;
+    const std::string& saved = SavedSettings().lastFolder;
+    if (dialog.folder.empty() && !saved.empty() && fs::is_directory(saved, error)) start = saved;
     const std::string& running = Shell().runningPath;
     if (!running.empty()) {
         const fs::path folder = fs::absolute(fs::path(running), error).parent_path();
