@@ -3,7 +3,7 @@
 # (Xvfb, with openbox as its window manager), driven by xdotool and looked at through
 # ImageMagick screenshots, against headless runs of the same demo cartridge.
 # Usage: desktop_test.sh BUILD_DIR CASE
-#   CASE: window | keys | fullscreen | size | debug | load | states | close | dummy | nodisplay
+#   CASE: window | keys | controls | fullscreen | size | debug | load | states | close | dummy | nodisplay
 #
 # Every wait has an end, so that a slow or busy machine gives a pass or a failure that says
 # what it was waiting for, well inside the test's time limit, and never a hang: a step that
@@ -253,6 +253,32 @@ keys)
         same_pixels "$window" "$marks" "$tmp/held-ref.png"
     xdo keyup Up keyup Control_L
     until_seen "the marks stayed lit" same_pixels "$window" "$marks" "$tmp/released-ref.png"
+    ;;
+controls)
+    start_x
+    start_plexaro
+    marks=96x16+400+$((16 + MENU_BAR))
+    reference 200% "up button1"
+    convert "$tmp/reference.png" -crop 96x16+400+16 +repage "$tmp/held-ref.png"
+    # Machine, then "Controls...", its last line; in the dialog, player 1's button 1 key, then
+    # Z for it, then Close.
+    xdo mousemove --window "$window" 75 8 sleep 0.3 click 1 sleep 0.5
+    xdo mousemove --window "$window" 90 110 sleep 0.3 click 1 sleep 0.5
+    xdo mousemove --window "$window" 138 173 sleep 0.3 click 1 sleep 0.3
+    xdo key z
+    xdo mousemove --window "$window" 168 297 sleep 0.3 click 1 sleep 0.3
+    grep -qx "p1_button1 = Z" "$XDG_CONFIG_HOME/plexaro/settings.ini" ||
+        fail "the new key is not in the settings: $(cat "$XDG_CONFIG_HOME/plexaro/settings.ini")"
+    grep -qx "recent = $(realpath "$demo")" "$XDG_CONFIG_HOME/plexaro/settings.ini" ||
+        fail "the cartridge is not in File > Recent's list"
+    # And it stays: the next run plays button 1 on Z.
+    kill -TERM "$plexaro"
+    until_seen "SIGTERM did not end it" ended
+    start_plexaro
+    xdo keydown Up keydown z
+    until_seen "Up and Z did not light the marks of up and button 1" \
+        same_pixels "$window" "$marks" "$tmp/held-ref.png"
+    xdo keyup Up keyup z
     ;;
 fullscreen)
     start_x

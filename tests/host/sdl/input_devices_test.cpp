@@ -43,6 +43,35 @@ TEST(SdlInput, OnlyTheLeftHandKeysTheArrowsAndPlayerTwosKeysPlay) {
     }
 }
 
+// The Controls dialog can bind any key SDL reports that has a name in the settings file, and
+// every named key can be pressed: the two tables agree, and no two keys share a code.
+TEST(SdlInput, EveryBindableKeyHasANameAndACodeOfItsOwn) {
+    bool seen[KeyCodeCount] = {};
+    for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
+        const uint32_t code = KeyCodeOfScancode(static_cast<SDL_Scancode>(scancode));
+        if (code == KeyCodeCount) continue;
+        ASSERT_LT(code, KeyCodeCount);
+        EXPECT_NE(KeyName(code), nullptr)
+            << SDL_GetScancodeName(static_cast<SDL_Scancode>(scancode));
+        EXPECT_FALSE(seen[code]) << SDL_GetScancodeName(static_cast<SDL_Scancode>(scancode));
+        seen[code] = true;
+    }
+    for (uint32_t code = 0; code < KeyCodeCount; ++code) {
+        if (KeyName(code) != nullptr) {
+            EXPECT_TRUE(seen[code]) << KeyName(code);
+        }
+    }
+    EXPECT_EQ(KeyCodeOfScancode(SDL_SCANCODE_ESCAPE), KeyCodeCount);  // it cancels a binding
+    // A key the bindings don't use plays no part until it is bound.
+    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_H), KeyCodeCount);
+    Bindings bindings = DefaultBindings();
+    BindKey(bindings, 0, PadUp, KeyCodeOfScancode(SDL_SCANCODE_H));
+    InputSetBindings(bindings);
+    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_H), 35u);
+    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_UP), KeyCodeCount);
+    InputSetBindings(DefaultBindings());
+}
+
 TEST(SdlInput, AVirtualControllerPlugsInPlaysAndLeaves) {
     ASSERT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
     EXPECT_FALSE(JoystickDeviceOpen(0));
@@ -74,6 +103,12 @@ TEST(SdlInput, AVirtualControllerPlugsInPlaysAndLeaves) {
     EXPECT_EQ(reading.x, JoystickAxisRange);
     EXPECT_EQ(reading.y, -JoystickAxisRange);
     EXPECT_TRUE(reading.button[0] && reading.button[1]);
+    // Every button is read by SDL's number, for the bindings: the D-pad's too.
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_Y, 1);
+    ASSERT_TRUE(read(reading));
+    EXPECT_TRUE(reading.button[3] && reading.button[SDL_CONTROLLER_BUTTON_DPAD_UP]);
+    EXPECT_FALSE(reading.button[SDL_CONTROLLER_BUTTON_X] ||
+                 reading.button[SDL_CONTROLLER_BUTTON_START]);
 
     SDL_JoystickClose(joystick);
     SDL_JoystickDetachVirtual(index);
