@@ -335,6 +335,23 @@ TEST_F(CoreTest, RefusesAnotherCartridgesStateOrADamagedOneAndKeepsRunning) {
     EXPECT_EQ(now, own) << "a refused state changes nothing";
 }
 
+// A state the player (or the desktop) saved, which has no buttons of ours after it.
+TEST_F(CoreTest, CarriesOnFromThePlayersState) {
+    const fs::path saved =
+        fs::temp_directory_path() / ("plexaro_retro_state_" + std::to_string(::getpid()));
+    const std::string busy = Cartridge("tests/busy.sg");
+    PlayerHashes(busy, 100, "", "--save-state '" + saved.string() + "'");
+    std::ifstream in(saved, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    Load("tests/busy.sg");
+    ASSERT_TRUE(core_.unserialize(bytes.data(), bytes.size()));
+    received.left.clear();
+    received.right.clear();
+    Run(50);
+    EXPECT_EQ(Output(), PlayerHashes(busy, 50, "", "--load-state '" + saved.string() + "'"));
+    fs::remove(saved);
+}
+
 TEST_F(CoreTest, RefusesBadGamesWithAMessageInTheLog) {
     const fs::path dir =
         fs::temp_directory_path() / ("plexaro_retro_bad_" + std::to_string(::getpid()));
