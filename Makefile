@@ -7,7 +7,7 @@ PREFIX    ?= /usr/local
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: all deps configure build test test-sanitize bench run install format clean \
-        web test-web bench-web fuzz
+        web test-web bench-web fuzz libretro test-libretro
 
 all: build
 
@@ -84,6 +84,20 @@ test-web: web
 # time to the first frame.
 bench-web: test-web
 	PLEXARO_BUILD=$(BUILD) PLEXARO_WEB=$(WEB) node tools/web_figures.js
+
+# The libretro core for RetroArch and other frontends, with the info file they read, copied to
+# build/libretro/ (the default build makes them too, under $(BUILD)/libretro/).
+LIBRETRO ?= build/libretro
+
+libretro: configure
+	cmake --build $(BUILD) -j $(JOBS) --target plexaro_libretro
+	@mkdir -p $(LIBRETRO)
+	cp $(BUILD)/libretro/plexaro_libretro.so $(BUILD)/libretro/plexaro_libretro.info $(LIBRETRO)/
+
+# The core through our own frontend, then in Debian's RetroArch under Xvfb (installed here).
+test-libretro: build libretro
+	@sh tools/bootstrap-libretro.sh
+	ctest --test-dir $(BUILD) --output-on-failure -R '^(libretro_core_test|CoreTest|RetroArch)\.'
 
 # The libFuzzer targets of fuzz/, built by Debian's clang with ASan and UBSan into build/fuzz/
 # (a project of their own: the native build never needs clang), then each run for

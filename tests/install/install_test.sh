@@ -51,6 +51,25 @@ for file in bin/plexaro share/applications/plexaro.desktop share/man/man6/plexar
     [ -f "$root/usr/$file" ] || fail "$file was not installed"
 done
 [ -x "$root/usr/bin/plexaro" ] || fail "bin/plexaro is not executable"
+
+# The libretro core and its info file where Debian's RetroArch looks for them.
+multiarch=$(gcc -print-multiarch 2>/dev/null || true)
+retro=$root/usr/lib/${multiarch:+$multiarch/}libretro/plexaro_libretro.so
+[ -f "$retro" ] || fail "the libretro core is not at ${retro#"$root"}"
+[ -f "$share/libretro/info/plexaro_libretro.info" ] || fail "the libretro core's info file was not installed"
+grep -q '^display_name = "Plexaro"$' "$share/libretro/info/plexaro_libretro.info" 2>/dev/null ||
+    fail "the installed info file does not name the core Plexaro"
+if [ -f /etc/retroarch.cfg ]; then
+    for key in libretro_directory libretro_info_path; do
+        dir=$(sed -n "s/^$key = \"\(.*\)\"/\1/p" /etc/retroarch.cfg)
+        case $key in
+            libretro_directory) file=plexaro_libretro.so ;;
+            *) file=plexaro_libretro.info ;;
+        esac
+        [ -z "$dir" ] || [ -f "$root/${dir%/}/$file" ] ||
+            fail "RetroArch's $key ($dir) does not hold the installed $file"
+    done
+fi
 case $("$root/usr/bin/plexaro" --version 2>&1) in
     "plexaro "[0-9]*) ;;
     *) fail "the installed plexaro does not print its version" ;;
