@@ -128,7 +128,7 @@ Line Take(std::string_view name, uint32_t address, bool constant) {
 
 // "ADDRESS LABEL ...", "BANK:ADDRESS LABEL", "LABEL = ADDRESS", "LABEL EQU ADDRESS",
 // "DEF LABEL ADDRESS".
-Line ParsePlainLine(std::string_view line) {
+Line ParsePlainLine(std::string_view line, bool map) {
     std::string_view rest = line;
     std::string_view first = NextWord(rest);
     std::string_view second = NextWord(rest);
@@ -145,6 +145,7 @@ Line ParsePlainLine(std::string_view line) {
     }
     if (second.ends_with(':')) second.remove_suffix(1);
     if (ParseValue(first, 16, value) && IsName(second)) return Take(second, value, false);
+    if (map) return Line::Known;  // its "_CODE = 0x0000" lines are the link's base addresses
     if (first.ends_with(':')) first.remove_suffix(1);
     if (second == "=" || second == "==" || second == "EQU" || second == "equ" || second == ".equ" ||
         second == ".EQU") {
@@ -224,7 +225,7 @@ SymbolLoadReport LoadSymbolText(std::string_view text) {
         const std::string_view line = Trim(text.substr(0, end));
         text.remove_prefix(std::min(end + 1, text.size()));
         if (line.empty() || line[0] == ';' || line[0] == '#' || line.starts_with("//")) continue;
-        if (ParsePlainLine(line) == Line::Unknown && !map) ++report.skipped;
+        if (ParsePlainLine(line, map) == Line::Unknown && !map) ++report.skipped;
     }
     report.added = static_cast<uint32_t>(table.labels.size() + table.constants.size() - before);
     return report;

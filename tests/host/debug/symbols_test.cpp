@@ -47,6 +47,7 @@ TEST(Symbols, LinkerFilesTakeLabelsAndLeaveAreaBookkeeping) {
         "     000000D4  _vdp_put                           hw\n"
         "     00000DDD  _main                              game\n"
         "     0000252C  l__CODE\n"
+        "_CODE = 0x0000\n"
         "     000010BC  _sound_silence                     sound\n";
     report = LoadSymbolText(map);
     EXPECT_EQ(report.added, 1u);
