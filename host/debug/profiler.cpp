@@ -32,6 +32,7 @@ struct ProfilerState {
     uint32_t windowFrames;
     ProfileTop top[MaxTop];  // the last completed second
     uint32_t topCount;
+    double busy;                    // of the last completed second
     uint8_t ran[MapperImageLimit];  // 1 where an instruction of the image started
 };
 
@@ -93,10 +94,11 @@ void Offer(const char* name, uint16_t address, uint64_t cycles, uint64_t calls,
 void CloseWindow() {
     profiler.topCount = 0;
     const double frameCycles = static_cast<double>(profiler.windowFrames * CyclesPerFrame());
+    uint64_t total = 0;
+    for (uint32_t a = 0; a < AddressCount; ++a) total += profiler.windowCycles[a];
+    profiler.busy = frameCycles > 0 ? static_cast<double>(total) / frameCycles : 0;
     if (LabelCount() > 0) {
         uint64_t named = 0;
-        uint64_t total = 0;
-        for (uint32_t a = 0; a < AddressCount; ++a) total += profiler.windowCycles[a];
         for (uint32_t i = 0; i < LabelCount(); ++i) {
             const SymbolSpan span = LabelSpan(i);
             if (span.name == nullptr) continue;
@@ -132,6 +134,7 @@ void ProfilerStart(bool profile, bool coverage) {
     profiler.frames = 0;
     profiler.windowFrames = 0;
     profiler.topCount = 0;
+    profiler.busy = 0;
     profiler.profile = profile;
     profiler.coverage = coverage;
     profiler.running = profile || coverage;
@@ -157,6 +160,10 @@ uint32_t ProfilerTopOfLastSecond(ProfileTop* rows, uint32_t capacity) {
     const uint32_t count = std::min(capacity, profiler.topCount);
     std::copy(profiler.top, profiler.top + count, rows);
     return count;
+}
+
+double ProfilerBusyShareOfLastSecond() {
+    return profiler.busy;
 }
 
 bool WriteProfileCsv(std::FILE* file) {

@@ -31,6 +31,9 @@ struct ProfileTop {
 };
 // The last completed second, most cycles first; returns how many rows it wrote.
 uint32_t ProfilerTopOfLastSecond(ProfileTop* rows, uint32_t capacity);
+// The share of the last second's frame cycles that instructions took; the rest the CPU spent
+// halted (waiting for the frame interrupt).
+double ProfilerBusyShareOfLastSecond();
 
 // The whole run. CSV: "symbol,address,cycles,percent,cycles_per_frame,calls", one row per
 // symbol (and "(no symbol)") when symbols are loaded, else one row per instruction address;

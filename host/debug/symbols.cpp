@@ -122,7 +122,7 @@ enum class Line { Added, Known, Unknown };
 Line Take(std::string_view name, uint32_t address, bool constant) {
     if (!IsName(name) || address > 0xFFFF) return Line::Unknown;
     if (IsBookkeeping(name)) return Line::Known;
-    Add(constant ? table.constants : table.labels, name, address);
+    Add(constant ? table.constants : table.labels, name, address);  // known already: kept once
     return Line::Added;
 }
 
@@ -219,15 +219,15 @@ SymbolLoadReport LoadSymbolText(std::string_view text) {
     // The linker's map: only its value/name lines matter, the rest is its layout.
     const bool map = text.find("ASxxxx Linker") != std::string_view::npos;
     SymbolLoadReport report{true, 0, 0};
-    const size_t before = table.labels.size() + table.constants.size();
     while (!text.empty()) {
         const size_t end = std::min(text.find('\n'), text.size());
         const std::string_view line = Trim(text.substr(0, end));
         text.remove_prefix(std::min(end + 1, text.size()));
         if (line.empty() || line[0] == ';' || line[0] == '#' || line.starts_with("//")) continue;
-        if (ParsePlainLine(line, map) == Line::Unknown && !map) ++report.skipped;
+        const Line parsed = ParsePlainLine(line, map);
+        if (parsed == Line::Added) ++report.added;
+        if (parsed == Line::Unknown && !map) ++report.skipped;
     }
-    report.added = static_cast<uint32_t>(table.labels.size() + table.constants.size() - before);
     return report;
 }
 

@@ -31,7 +31,7 @@ namespace plexaro {
 
 struct SymbolLoadReport {
     bool readable;     // false: the file could not be read (nothing else is set)
-    uint32_t added;    // symbols new to the table
+    uint32_t added;    // symbols the file gives (one the table knew already is kept once)
     uint32_t skipped;  // lines not understood, or naming no 16-bit address
 };
 

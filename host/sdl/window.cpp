@@ -542,6 +542,7 @@ int RunDesktop(const PlayerOptions& options) {
     }
     // No controller support is no reason not to play with the keyboard.
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+    ShellSetSymbolFiles(options.symbolPaths);
     ShellLoadFromCommandLine(options.cartridgePath);
     if (!OpenWindow()) {
         std::fprintf(stderr, "plexaro: can't open the window (%s)\n", SDL_GetError());

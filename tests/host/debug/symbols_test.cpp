@@ -50,7 +50,7 @@ TEST(Symbols, LinkerFilesTakeLabelsAndLeaveAreaBookkeeping) {
         "_CODE = 0x0000\n"
         "     000010BC  _sound_silence                     sound\n";
     report = LoadSymbolText(map);
-    EXPECT_EQ(report.added, 1u);
+    EXPECT_EQ(report.added, 3u);
     EXPECT_EQ(report.skipped, 0u);
     EXPECT_EQ(SymbolCount(), 4u);
 
