@@ -14,7 +14,7 @@
 namespace plexaro {
 namespace {
 
-constexpr uint32_t MaxOffset = 0x800;
+constexpr uint32_t MaxOffset = 0x200;  // past it, more likely a static function than the label's
 constexpr uintmax_t FileLimit = 16u << 20;
 constexpr uint32_t LowestEquate = 0x100;  // below: port numbers and small constants
 
@@ -299,7 +299,7 @@ const char* SymbolFor(uint16_t address, uint16_t& offset) {
     if (at == table.labels.begin()) return nullptr;
     const uint16_t base = (at - 1)->address;
     while (at != table.labels.begin() && (at - 1)->address == base) --at;
-    if (static_cast<uint32_t>(address - base) > MaxOffset || Region(base) != Region(address))
+    if (static_cast<uint32_t>(address - base) >= MaxOffset || Region(base) != Region(address))
         return nullptr;
     offset = static_cast<uint16_t>(address - base);
     return NameOf(*at);
@@ -404,7 +404,7 @@ SymbolSpan LabelSpan(uint32_t index) {
     if (index >= table.labels.size()) return {nullptr, 0, 0};
     const Symbol& symbol = table.labels[index];
     if (index > 0 && table.labels[index - 1].address == symbol.address) return {nullptr, 0, 0};
-    uint32_t last = RegionEnd(symbol.address);
+    uint32_t last = std::min(RegionEnd(symbol.address), symbol.address + MaxOffset - 1);
     for (uint32_t next = index + 1; next < table.labels.size(); ++next) {
         if (table.labels[next].address == symbol.address) continue;
         last = std::min<uint32_t>(last, table.labels[next].address - 1u);

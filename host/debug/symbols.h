@@ -47,7 +47,7 @@ std::vector<std::string> SymbolFilesBeside(const std::string& cartridgePath);
 void ClearSymbols();
 uint32_t SymbolCount();
 
-// The label at or before `address` (within 2 KB, never across 0x8000 or 0xC000), or an
+// The label at or before `address` (within 512 bytes, never across 0x8000 or 0xC000), or an
 // equate exactly at it; null when none. `offset` is how far the address lies past it.
 const char* SymbolFor(uint16_t address, uint16_t& offset);
 // "name" or "name+offset" (decimal offset), cut to fit; "" when no symbol names it.
@@ -65,7 +65,8 @@ bool ParseAddress(std::string_view text, uint16_t& address);
 size_t SymbolizeInstruction(const char* text, char* out, size_t size);
 
 // The labels in address order, for tables per function (the profiler, coverage): label i
-// spans from its address to the next label's, or to 0x8000, 0xC000 or the end of memory.
+// spans from its address to the next label's, 0x8000, 0xC000 or the end of memory, and
+// 512 bytes at most, as far as SymbolFor names addresses after it.
 // Of labels sharing an address only the first spans it; the others give a null name.
 struct SymbolSpan {
     const char* name;

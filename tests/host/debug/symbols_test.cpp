@@ -59,7 +59,7 @@ TEST(Symbols, LinkerFilesTakeLabelsAndLeaveAreaBookkeeping) {
     EXPECT_EQ(Named(0x0050), "");  // before the first label
     EXPECT_EQ(Named(0xC010), "_frame_count+16");
     EXPECT_EQ(Named(0x8000), "");          // a label never reaches into another region
-    EXPECT_EQ(Named(0x10BC + 0x801), "");  // nor further than 2 KB
+    EXPECT_EQ(Named(0x10BC + 0x201), "");  // nor further than 512 bytes
 }
 
 TEST(Symbols, AssemblerTableTakesAbsoluteLabelsAndRamEquates) {
@@ -167,8 +167,8 @@ TEST(Symbols, FilesBesideTheCartridgeAndSpans) {
     EXPECT_EQ(LabelSpan(0).first, 0x10);
     EXPECT_EQ(LabelSpan(0).last, 0x1F);
     EXPECT_EQ(LabelSpan(1).name, nullptr);  // b shares a's address
-    EXPECT_EQ(LabelSpan(2).last, 0x7FFF);   // the end of the cartridge's region
-    EXPECT_EQ(LabelSpan(3).last, 0xFFFF);
+    EXPECT_EQ(LabelSpan(2).last, 0x21F);  // as far as a label names addresses
+    EXPECT_EQ(LabelSpan(3).last, 0xC1FF);
 }
 
 }  // namespace
