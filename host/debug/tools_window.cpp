@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "host/debug/profiler.h"
@@ -130,16 +131,19 @@ void DrawProfilerWindow(bool* open) {
 }
 
 void DrawLoadSymbolsWindow(bool* open) {
-    if (!ImGui::Begin("Load symbols", open, ImGuiWindowFlags_AlwaysAutoResize)) {
+    if (!ImGui::Begin("Load symbols", open)) {
         ImGui::End();
         return;
     }
+    // Where the cartridge is: its symbol files are most likely beside it.
     if (tools.symbolsPath[0] == '\0' && !Shell().runningPath.empty()) {
+        const std::filesystem::path folder =
+            std::filesystem::path(Shell().runningPath).parent_path();
         std::snprintf(tools.symbolsPath, sizeof tools.symbolsPath, "%s",
-                      Shell().runningPath.c_str());
+                      (folder / "").string().c_str());
     }
     ImGui::TextUnformatted(".noi or .map (SDCC), .sym (sdasz80), or ADDRESS LABEL lines");
-    ImGui::SetNextItemWidth(420);
+    ImGui::SetNextItemWidth(std::max(200.0f, ImGui::GetContentRegionAvail().x - 140));
     const bool entered = ImGui::InputText("##symbols", tools.symbolsPath, sizeof tools.symbolsPath,
                                           ImGuiInputTextFlags_EnterReturnsTrue);
     ImGui::SameLine();

@@ -53,7 +53,16 @@ void Toggle(bool& window) {
 
 // Where each window opens the first time: video, sound and frame time down the panel beside
 // the picture, memory under the picture. After that they stay where they are put.
-enum Slot { VideoSlot, SoundSlot, FrameTimeSlot, MemorySlot, CpuSlot, ToolSlot };
+enum Slot {
+    VideoSlot,
+    SoundSlot,
+    FrameTimeSlot,
+    MemorySlot,
+    CpuSlot,
+    ProfilerSlot,
+    WatchSlot,
+    SymbolsSlot
+};
 constexpr float PanelSlotsHeight = 716;  // the video, sound and frame time windows, stacked
 
 void Place(Slot slot) {
@@ -74,7 +83,10 @@ void Place(Slot slot) {
         case VideoSlot: break;
         case SoundSlot: at.y += 438 * fit, size.y = 160 * fit; break;
         case FrameTimeSlot: at.y += 606 * fit, size.y = 110 * fit; break;
-        case ToolSlot: size.y = 300 * fit; break;  // over the video window's place
+        // The tools stack over the video, sound and frame time windows' places.
+        case ProfilerSlot: size.y = 300 * fit; break;
+        case WatchSlot: at.y += 308 * fit, size.y = 280 * fit; break;
+        case SymbolsSlot: at.y += 596 * fit, size.y = 120 * fit; break;
         case CpuSlot:
         case MemorySlot:
             at = ImVec2(Margin, static_cast<float>(picture.bottom) + Margin);
@@ -372,15 +384,15 @@ void DrawDebugWindows() {
     if (debug.memory) MemoryWindow();
     if (debug.frameTime) FrameTimeWindow();
     if (debug.watch) {
-        Place(ToolSlot);
+        Place(WatchSlot);
         DrawWatchWindow(&debug.watch);
     }
     if (debug.profiler) {
-        Place(ToolSlot);
+        Place(ProfilerSlot);
         DrawProfilerWindow(&debug.profiler);
     }
     if (debug.loadSymbols) {
-        Place(ToolSlot);
+        Place(SymbolsSlot);
         DrawLoadSymbolsWindow(&debug.loadSymbols);
     }
     // Counting only while its window is open: closed, frames take the plain path again.
