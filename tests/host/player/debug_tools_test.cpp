@@ -73,10 +73,12 @@ TEST(DebugTools, WatchesPrintEachHit) {
     EXPECT_EQ(run.status, 0) << run.err;
     const auto lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 3u) << run.out;
-    EXPECT_EQ(lines[0], "watch out:0x7f=0x9f: frame 11 line 107: pc 0x008f (start+39) out 0x9f "
-                        "to port 0x7f");
-    EXPECT_EQ(lines[1], "watch w:FRAME=0x03: frame 12 line 193: pc 0x0042 wrote 0x03 to 0xc000 "
-                        "(FRAME)");
+    EXPECT_EQ(lines[0],
+              "watch out:0x7f=0x9f: frame 11 line 107: pc 0x008f (start+39) out 0x9f "
+              "to port 0x7f");
+    EXPECT_EQ(lines[1],
+              "watch w:FRAME=0x03: frame 12 line 193: pc 0x0042 wrote 0x03 to 0xc000 "
+              "(FRAME)");
     run = Play(dir, "--watch x:0xc000");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("a watch's kind is r, w, rw, in, out or io, not 'x'"),
@@ -115,6 +117,19 @@ TEST(DebugTools, ProfileAndCoverage) {
     EXPECT_NE(coverage.find("\nregisters                                 0          8\n"),
               std::string::npos);  // the table of register values is data
     EXPECT_NE(coverage.find("0x015d-0x0164      8 bytes  registers"), std::string::npos);
+    testing::RemoveScratch(dir);
+}
+
+TEST(DebugTools, WithSymbolsTheTraceNamesEachInstructionsPlace) {
+    const auto dir = testing::MakeScratch("trace");
+    const Outcome run = Play(dir, "--frames 1 --trace " + (dir / "t.txt").string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto lines = Lines(ReadText(dir / "t.txt"));
+    ASSERT_GT(lines.size(), 5u);
+    EXPECT_EQ(lines[3].substr(0, 67),
+              "000000 000 022 0006                      c3 68 00     jp start    ");
+    EXPECT_EQ(lines[5].substr(0, 60),
+              "000000 000 042 006b start+3              06 08        ld b, ");
     testing::RemoveScratch(dir);
 }
 
