@@ -126,7 +126,7 @@ TEST(DebugTools, WithSymbolsTheTraceNamesEachInstructionsPlace) {
     ASSERT_EQ(run.status, 0) << run.err;
     const auto lines = Lines(ReadText(dir / "t.txt"));
     ASSERT_GT(lines.size(), 5u);
-    EXPECT_EQ(lines[3].substr(0, 67),
+    EXPECT_EQ(lines[3].substr(0, 66),
               "000000 000 022 0006                      c3 68 00     jp start    ");
     EXPECT_EQ(lines[5].substr(0, 60),
               "000000 000 042 006b start+3              06 08        ld b, ");
