@@ -131,8 +131,8 @@ void Reset() {
     MachineRestarted(ForgetHistory);
 }
 
-// A cartridge's labels: the files beside it, then those the command line names. Said over
-// the picture once the window is up; a file that gives nothing says so too.
+// A cartridge's labels: the files beside it, then those the command line names. What they
+// gave (a file that gives nothing says so too) is said over the picture once the window is up.
 void LoadSymbolsFor(const std::string& cartridge) {
     ClearSymbols();
     std::vector<std::string> files = SymbolFilesBeside(cartridge);
@@ -144,7 +144,6 @@ void LoadSymbolsFor(const std::string& cartridge) {
         const std::string line = DescribeSymbolLoad(name, LoadSymbolFile(path));
         said += (said.empty() ? "" : "; ") + line;
     }
-    if (!said.empty() && windowReady) Notice(said);
 }
 
 // Every load goes through here, so that live reload compares against the file it read. A
@@ -157,6 +156,7 @@ const char* Load(const std::string& path) {
         shell.runningPath = path;
         MachineRestarted(ForgetHistory);
         LoadSymbolsFor(path);
+        if (!symbolsSaid.empty() && windowReady) Notice(symbolsSaid);
     }
     return error;
 }
@@ -475,9 +475,10 @@ void ShellCheckReload() {
     }
     shell.runningPath = shell.CartridgePath;
     MachineRestarted(ForgetHistory);
+    LoadSymbolsFor(shell.CartridgePath);  // the build that wrote the image wrote its labels too
     reload.loaded = now;
     reload.pending = {};
-    Notice("reloaded");
+    Notice(symbolsSaid.empty() ? "reloaded" : "reloaded; " + symbolsSaid);
     ShowLoadMessage(LoadMessage(shell.CartridgePath, nullptr));  // a build grown too long
 }
 
