@@ -1,5 +1,7 @@
 // The memory map: page tables for fetch, read and write, and the region lists that serve
 // pages a region covers only in part.
+#include <bit>
+
 #include "cpu/z80_state.h"
 
 namespace plexaro::z80 {
@@ -187,6 +189,73 @@ void SetOutHandler(OutHandler handler) {
 
 void SetRetiHandler(RetiHandler handler) {
     core.reti = handler;
+}
+
+namespace {
+
+struct PageWatch {
+    AccessObserver observer;
+    detail::PageSlot<ReadHandler> read[PageCount];  // what the routed pages mapped before
+    detail::PageSlot<WriteHandler> write[PageCount];
+    uint64_t readRouted[PageCount / 64];
+    uint64_t writeRouted[PageCount / 64];
+};
+
+PageWatch watch = {};
+
+uint32_t WatchedRead(uint32_t address) {
+    const auto& slot = watch.read[address >> 8];
+    const uint32_t value =
+        (slot.handler == nullptr ? slot.memory[address] : slot.handler(address)) & 0xFF;
+    watch.observer(address, value, false);
+    return value;
+}
+
+void WatchedWrite(uint32_t address, uint32_t value) {
+    watch.observer(address, value & 0xFF, true);
+    const auto& slot = watch.write[address >> 8];
+    if (slot.handler == nullptr) {
+        slot.memory[address] = static_cast<uint8_t>(value);
+    } else {
+        slot.handler(address, value);
+    }
+}
+
+}  // namespace
+
+void WatchPages(const uint64_t* reads, const uint64_t* writes, AccessObserver observer) {
+    UnwatchPages();
+    if (observer == nullptr) return;
+    watch.observer = observer;
+    for (uint32_t word = 0; word < PageCount / 64; ++word) {
+        for (uint64_t bits = reads[word]; bits != 0; bits &= bits - 1) {
+            const uint32_t page = word * 64 + static_cast<uint32_t>(std::countr_zero(bits));
+            watch.read[page] = core.read[page];
+            core.read[page] = {&WatchedRead, nullptr};
+        }
+        for (uint64_t bits = writes[word]; bits != 0; bits &= bits - 1) {
+            const uint32_t page = word * 64 + static_cast<uint32_t>(std::countr_zero(bits));
+            watch.write[page] = core.write[page];
+            core.write[page] = {&WatchedWrite, nullptr};
+        }
+        watch.readRouted[word] = reads[word];
+        watch.writeRouted[word] = writes[word];
+    }
+}
+
+void UnwatchPages() {
+    for (uint32_t word = 0; word < PageCount / 64; ++word) {
+        for (uint64_t bits = watch.readRouted[word]; bits != 0; bits &= bits - 1) {
+            const uint32_t page = word * 64 + static_cast<uint32_t>(std::countr_zero(bits));
+            if (core.read[page].handler == &WatchedRead) core.read[page] = watch.read[page];
+        }
+        for (uint64_t bits = watch.writeRouted[word]; bits != 0; bits &= bits - 1) {
+            const uint32_t page = word * 64 + static_cast<uint32_t>(std::countr_zero(bits));
+            if (core.write[page].handler == &WatchedWrite) core.write[page] = watch.write[page];
+        }
+        watch.readRouted[word] = 0;
+        watch.writeRouted[word] = 0;
+    }
 }
 
 }  // namespace plexaro::z80

@@ -135,6 +135,16 @@ void AddWaitCycles(int32_t n);  // the elapsed count grows by n, the budget does
 int32_t TakePendingCycles();
 void AddPendingCycles(int32_t n);
 
+// A debugger's watch on data reads and writes (opcode fetches are not data). WatchPages routes
+// every read of the 256-byte pages set in `reads` and every write of those set in `writes`
+// (256 bits each: bit n%64 of word n/64 is page n) through `observer` and then on to what the
+// page maps; UnwatchPages puts back each page still routed, and leaves a page the program
+// remapped meanwhile (a mapper's bank switch) as the program left it. Meant around single
+// Steps: a watched page is slower, never different.
+using AccessObserver = void (*)(uint32_t address, uint32_t value, bool write);
+void WatchPages(const uint64_t* reads, const uint64_t* writes, AccessObserver observer);
+void UnwatchPages();
+
 uint32_t GetRegister(uint32_t index);
 void SetRegister(uint32_t index, uint32_t value);
 

@@ -64,6 +64,40 @@ constexpr OptionSpec Options[] = {
          o.tracePath = value;
          return std::string();
      }},
+    {"--symbols", "FILE", false,
+     "labels for the debugger, trace and profiler (repeatable);\n"
+     "GAME.noi, .map and .sym beside GAME.sg load by themselves",
+     [](const char* value, PlayerOptions& o) {
+         o.symbolPaths.push_back(value);
+         return std::string();
+     }},
+    {"--break", "LABEL|ADDR", true,
+     "stop there (repeatable): print the registers and\n"
+     "the last 16 instructions, end the run (status 0)",
+     [](const char* value, PlayerOptions& o) {
+         o.breaks.push_back(value);
+         return std::string();
+     }},
+    {"--watch", "SPEC", true,
+     "print each hit (repeatable): KIND:WHERE[=VALUE],\n"
+     "KIND r, w, rw, in, out or io, WHERE an address,\n"
+     "range or label: w:0xC000-0xC0FF  out:0xBE=0x40",
+     [](const char* value, PlayerOptions& o) {
+         o.watches.push_back(value);
+         return std::string();
+     }},
+    {"--profile", "FILE", true, "write the cycles spent per symbol (or address)\nas CSV",
+     [](const char* value, PlayerOptions& o) {
+         o.profilePath = value;
+         return std::string();
+     }},
+    {"--coverage", "FILE", true,
+     "write which bytes of the cartridge ran as\n"
+     "instructions, per symbol, and the ranges never run",
+     [](const char* value, PlayerOptions& o) {
+         o.coveragePath = value;
+         return std::string();
+     }},
     {"--rgb", "565|555", false, "pixel format (default 565), the window's starting RGB mode",
      [](const char* value, PlayerOptions& o) {
          const std::string_view mode = value;

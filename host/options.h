@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace plexaro {
 
@@ -18,14 +19,19 @@ inline constexpr uint64_t DefaultHeadlessFrames = 600;
 struct PlayerOptions {
     bool headless = false;
     uint64_t frames = DefaultHeadlessFrames;
-    std::string screenshotPath;  // empty: no screenshot
-    std::string wavPath;         // empty: no WAV file
-    std::string inputPath;       // empty: no input script
-    std::string saveStatePath;   // empty: no state saved at the end
-    std::string loadStatePath;   // empty: the run starts at power-on
-    std::string tracePath;       // empty: no instruction trace
-    uint32_t rgbMode = 1;        // 1: RGB 565, 0: RGB 555 (as SelectRgbMode takes it)
-    bool rgbGiven = false;       // --rgb was on the command line: it beats the settings file
+    std::string screenshotPath;            // empty: no screenshot
+    std::string wavPath;                   // empty: no WAV file
+    std::string inputPath;                 // empty: no input script
+    std::string saveStatePath;             // empty: no state saved at the end
+    std::string loadStatePath;             // empty: the run starts at power-on
+    std::string tracePath;                 // empty: no instruction trace
+    std::vector<std::string> symbolPaths;  // --symbols, each loaded besides those found
+    std::vector<std::string> breaks;       // --break: labels or addresses, resolved once loaded
+    std::vector<std::string> watches;      // --watch specs (host/debug/watches.h)
+    std::string profilePath;               // empty: no profile
+    std::string coveragePath;              // empty: no coverage
+    uint32_t rgbMode = 1;                  // 1: RGB 565, 0: RGB 555 (as SelectRgbMode takes it)
+    bool rgbGiven = false;                 // --rgb was given: it beats the settings file
     uint32_t videoHardware = 0;  // 1: hardware, 0: simple (as SelectVideoBehaviour takes it)
     bool videoGiven = false;     // --video was given: it beats a state's and the settings'
     uint32_t board = 0;          // as SelectBoard takes it: 0 is auto

@@ -1,8 +1,11 @@
 // The debugger's stepped frames: RunFrame's lines taken one instruction at a time, with a
-// check before each, and the position kept so a frame stopped in the middle can go on.
+// check before each, and the position kept so a frame stopped in the middle can go on; the
+// watchpoints' pages and ports are routed past their checks only around those steps.
 #include "machine/debugger.h"
 
+#include <algorithm>
 #include <bit>
+#include <utility>
 
 #include "cpu/z80.h"
 #include "machine/machine_internal.h"
@@ -36,6 +39,17 @@ struct DebuggerState {
     uint32_t stepOverPc;
     uint32_t stepOverSp;
     DebugTraceHook trace;
+    DebugCycleHook cycles;
+
+    Watchpoint watches[MaxWatchpoints];
+    uint32_t watchCount;
+    uint64_t readPages[4];  // the pages some watchpoint reads or writes, for the core
+    uint64_t writePages[4];
+    bool portsWatched;
+    uint16_t instructionPc;  // the instruction in progress
+    bool hitPending;         // it has met a watchpoint
+    WatchHit lastHit;
+    DebugWatchHook watchHook;
 };
 
 DebuggerState state = {};
@@ -56,6 +70,71 @@ bool AtFrameStart() {
     return state.line == 0 && !state.lineBegun;
 }
 
+void Met(uint32_t kind, uint32_t address, uint32_t value) {
+    for (uint32_t i = 0; i < state.watchCount; ++i) {
+        Watchpoint& watch = state.watches[i];
+        if ((watch.kinds & kind) == 0 || address < watch.first || address > watch.last) continue;
+        if (watch.matchValue && watch.value != value) continue;
+        ++watch.hits;
+        const WatchHit hit{i,
+                           kind,
+                           static_cast<uint16_t>(address),
+                           static_cast<uint8_t>(value),
+                           state.instructionPc,
+                           DebuggerPosition()};
+        if (!state.hitPending) state.lastHit = hit;  // the first of the instruction stops it
+        state.hitPending = true;
+        if (state.watchHook != nullptr) state.watchHook(hit);
+    }
+}
+
+void SeeAccess(uint32_t address, uint32_t value, bool write) {
+    Met(write ? WatchWrite : WatchRead, address, value);
+}
+
+uint32_t WatchedPortIn(uint32_t port) {
+    const uint32_t value = ConsolePortIn(port) & 0xFF;
+    Met(WatchIn, port & 0xFF, value);
+    return value;
+}
+
+void WatchedPortOut(uint32_t port, uint32_t value) {
+    Met(WatchOut, port & 0xFF, value & 0xFF);
+    ConsolePortOut(port, value);
+}
+
+void Rewatch() {
+    for (uint64_t& word : state.readPages) word = 0;
+    for (uint64_t& word : state.writePages) word = 0;
+    state.portsWatched = false;
+    for (uint32_t i = 0; i < state.watchCount; ++i) {
+        const Watchpoint& watch = state.watches[i];
+        if (watch.kinds & (WatchIn | WatchOut)) state.portsWatched = true;
+        for (uint32_t page = watch.first >> 8; page <= static_cast<uint32_t>(watch.last >> 8);
+             ++page) {
+            if (watch.kinds & WatchRead) state.readPages[page / 64] |= uint64_t{1} << (page % 64);
+            if (watch.kinds & WatchWrite) state.writePages[page / 64] |= uint64_t{1} << (page % 64);
+        }
+    }
+}
+
+// z80::Step with the watched pages and ports routed past the watchpoints.
+uint32_t WatchedStep(int32_t left) {
+    if (state.watchCount == 0) return z80::Step(left);
+    z80::WatchPages(state.readPages, state.writePages, SeeAccess);
+    if (state.portsWatched) {
+        z80::SetInHandler(WatchedPortIn);
+        z80::SetOutHandler(WatchedPortOut);
+    }
+    const uint32_t spent = z80::Step(left);
+    z80::UnwatchPages();
+    if (state.portsWatched) {
+        z80::SetInHandler(ConsolePortIn);
+        z80::SetOutHandler(ConsolePortOut);
+    }
+    return spent;
+}
+
 // One instruction at the current position; true when it ended the frame.
 bool ExecuteOne() {
     if (!state.lineBegun) {
@@ -70,8 +149,11 @@ bool ExecuteOne() {
     const auto lineStart = state.line * static_cast<uint32_t>(LineCycles());
     SetSoundClock(lineStart + static_cast<uint32_t>(state.budget - state.left));
     const int32_t before = state.left;
-    state.left -= static_cast<int32_t>(z80::Step(state.left));
+    state.instructionPc = static_cast<uint16_t>(pc);
+    const uint32_t spent = WatchedStep(state.left);
+    state.left -= static_cast<int32_t>(spent);
     StopSoundClock();
+    if (state.cycles != nullptr) state.cycles(static_cast<uint16_t>(pc), spent);
     // Responses waiting from between runs (a pause pressed while stopped), which Step leaves
     // waiting: the line owes them to the next.
     state.owedToNextLine += z80::TakePendingCycles();
@@ -112,7 +194,13 @@ DebugResult RunStepped() {
             }
             if (Armed(pc)) return Stop(DebugBreakpoint);
         }
-        if (ExecuteOne()) return DebugFrameEnded;
+        const bool frameEnded = ExecuteOne();
+        if (state.hitPending) {
+            state.hitPending = false;
+            Stop(DebugWatchpoint);
+            if (!frameEnded) return DebugWatchpoint;
+        }
+        if (frameEnded) return DebugFrameEnded;
     }
 }
 
@@ -171,7 +259,8 @@ uint32_t DebuggerListBreakpoints(uint16_t* addresses, uint32_t capacity) {
 DebugResult DebuggerRunFrame() {
     if (state.stopped) return DebugIdle;
     if (ConsoleMemory() == nullptr) return DebugFrameEnded;  // as RunFrame: nothing to run
-    if (state.armedCount == 0 && !state.stepOverArmed && state.trace == nullptr && AtFrameStart()) {
+    if (state.armedCount == 0 && !state.stepOverArmed && state.trace == nullptr &&
+        state.cycles == nullptr && state.watchCount == 0 && AtFrameStart()) {
         RunFrame();
         ++state.frame;
         return DebugFrameEnded;
@@ -184,6 +273,7 @@ DebugResult DebuggerStep() {
     if (ConsoleMemory() == nullptr) return DebugStepped;
     const bool frameEnded = ExecuteOne();
     Stop(DebugStepped);
+    state.hitPending = false;  // a step stops anyway; the hit is counted and kept
     return frameEnded ? DebugFrameEnded : DebugStepped;
 }
 
@@ -235,6 +325,53 @@ void DebuggerResetPosition() {
 
 void DebuggerSetTraceHook(DebugTraceHook hook) {
     state.trace = hook;
+}
+
+void DebuggerSetCycleHook(DebugCycleHook hook) {
+    state.cycles = hook;
+}
+
+bool DebuggerAddWatchpoint(const Watchpoint& watch) {
+    if (state.watchCount == MaxWatchpoints) return false;
+    Watchpoint& added = state.watches[state.watchCount++];
+    added = watch;
+    if (added.first > added.last) std::swap(added.first, added.last);
+    if (added.kinds & (WatchIn | WatchOut)) {  // ports: their low byte
+        added.kinds &= WatchIn | WatchOut;
+        added.first &= 0xFF;
+        added.last = static_cast<uint16_t>(std::min<uint32_t>(added.last, 0xFF));
+    }
+    added.hits = 0;
+    Rewatch();
+    return true;
+}
+
+void DebuggerRemoveWatchpoint(uint32_t index) {
+    if (index >= state.watchCount) return;
+    for (uint32_t i = index; i + 1 < state.watchCount; ++i) state.watches[i] = state.watches[i + 1];
+    --state.watchCount;
+    Rewatch();
+}
+
+void DebuggerClearWatchpoints() {
+    state.watchCount = 0;
+    Rewatch();
+}
+
+uint32_t DebuggerWatchpointCount() {
+    return state.watchCount;
+}
+
+Watchpoint DebuggerGetWatchpoint(uint32_t index) {
+    return index < state.watchCount ? state.watches[index] : Watchpoint{};
+}
+
+WatchHit DebuggerLastWatchHit() {
+    return state.lastHit;
+}
+
+void DebuggerSetWatchHook(DebugWatchHook hook) {
+    state.watchHook = hook;
 }
 
 }  // namespace plexaro

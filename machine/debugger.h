@@ -2,8 +2,9 @@
 // resuming in the middle of a frame, stepping one instruction, stepping over a call, and a
 // hook called before every instruction.
 //
-// While nothing is armed (no breakpoint, no step over under way, no trace hook) and the
-// machine sits at the start of a frame, DebuggerRunFrame is RunFrame itself, so the core's
+// While nothing is armed (no breakpoint or watchpoint, no step over under way, no trace or
+// cycle hook) and the machine sits at the start of a frame, DebuggerRunFrame is RunFrame
+// itself, so the core's
 // fast loop is untouched. Otherwise frames run one instruction at a time (z80::Step), with
 // the same lines, the same drawing and interrupts and the same cycle accounting as RunFrame:
 // each line runs until its budget (227 cycles plus the interrupt responses owed to it) is
@@ -39,6 +40,7 @@ enum DebugResult : uint32_t {
     DebugBreakpoint = 1,  // stopped before the instruction at an armed address
     DebugStepped = 2,     // stopped after a step, or where a step over came back
     DebugIdle = 3,        // DebuggerRunFrame while stopped: nothing ran
+    DebugWatchpoint = 4,  // stopped after an instruction that met a watchpoint
 };
 
 // Where the machine is: frames completed through the debugger (or RunFrame under it), the
@@ -51,6 +53,48 @@ struct DebugPosition {
 
 // Called before each instruction of a stepped frame, with the registers as they are then.
 using DebugTraceHook = void (*)(const DebugPosition& position);
+
+// Watchpoints: data reads or writes of an address range, or the program's IN or OUT on a
+// range of ports (0-255: the console decodes the low byte), each only when the byte read or
+// written is `value` if matchValue is set. A hit is counted, passed to the hit hook, and stops
+// the machine after the instruction that made it (DebugWatchpoint; when that instruction
+// ended the frame, DebugFrameEnded comes first and the machine is stopped after it). Opcode
+// fetches are not reads; the stack pushes of an interrupt taken between lines are not seen.
+enum WatchKind : uint32_t {
+    WatchRead = 1,
+    WatchWrite = 2,
+    WatchIn = 4,
+    WatchOut = 8,
+};
+struct Watchpoint {
+    uint32_t kinds;  // WatchRead and/or WatchWrite, or WatchIn and/or WatchOut
+    uint16_t first;  // address or port
+    uint16_t last;   // inclusive
+    bool matchValue;
+    uint8_t value;
+    uint64_t hits;  // counted by the debugger
+};
+struct WatchHit {
+    uint32_t watch;  // its index
+    uint32_t kind;   // the one WatchKind that happened
+    uint16_t address;
+    uint8_t value;
+    uint16_t pc;  // the instruction that made it
+    DebugPosition position;
+};
+inline constexpr uint32_t MaxWatchpoints = 32;
+bool DebuggerAddWatchpoint(const Watchpoint& watch);  // false when all are in use
+void DebuggerRemoveWatchpoint(uint32_t index);        // the later ones move down
+void DebuggerClearWatchpoints();
+uint32_t DebuggerWatchpointCount();
+Watchpoint DebuggerGetWatchpoint(uint32_t index);
+WatchHit DebuggerLastWatchHit();  // the hit of the last stop by a watchpoint
+using DebugWatchHook = void (*)(const WatchHit& hit);
+void DebuggerSetWatchHook(DebugWatchHook hook);  // every hit as it happens, or null
+// Called after each instruction of a stepped frame with its address and the cycles it took,
+// for a profiler. While one is set, every frame runs stepped.
+using DebugCycleHook = void (*)(uint16_t pc, uint32_t cycles);
+void DebuggerSetCycleHook(DebugCycleHook hook);
 
 // Breakpoints: any of the 65536 addresses, checked before an instruction starts there.
 void DebuggerAddBreakpoint(uint16_t address);

@@ -1,6 +1,7 @@
 // The CPU window of the Debug menu, drawn with Dear ImGui: registers and flags (editable
-// while stopped), the disassembly around PC with breakpoints, and Run, Stop, Step, Step over
-// and Next frame, which the shell carries out. With no breakpoint armed, frames run through
+// while stopped), the disassembly around PC with its labels and breakpoints (typed as an
+// address or a label), and Run, Stop, Step, Step over and Next frame, which the shell
+// carries out. With no breakpoint armed, frames run through
 // the normal fast path.
 #include <imgui.h>
 
@@ -9,6 +10,7 @@
 
 #include "cpu/disassemble.h"
 #include "cpu/z80.h"
+#include "host/debug/symbols.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
@@ -24,7 +26,8 @@ constexpr int LinesBeforePc = 5;
 constexpr uint32_t MaxBreakpointsShown = 64;
 
 struct CpuWindowState {
-    char breakpoint[8];
+    char breakpoint[64];
+    bool unknown;  // the last breakpoint typed named nothing
 };
 
 CpuWindowState cpu = {};
@@ -111,8 +114,12 @@ void Controls(bool stopped) {
     if (ImGui::Button("Next frame")) WindowPostCommand(CommandDebugNextFrame);
     const DebugPosition at = DebuggerPosition();
     ImGui::SameLine();
-    ImGui::Text("%s  frame %llu line %u cycle %u", stopped ? "stopped" : "running",
-                static_cast<unsigned long long>(at.frame), at.line, at.cycle);
+    char where[SymbolTextSize] = "";
+    if (stopped)
+        FormatSymbol(static_cast<uint16_t>(z80::GetRegister(z80::RegPC)), where, sizeof where);
+    ImGui::Text("%s%s%s  frame %llu line %u cycle %u", stopped ? "stopped" : "running",
+                where[0] != 0 ? " at " : "", where, static_cast<unsigned long long>(at.frame),
+                at.line, at.cycle);
 }
 
 // The board and, on the mapper, the page each slot shows.
@@ -138,9 +145,16 @@ void Listing(const uint8_t* memory) {
             n += static_cast<uint32_t>(
                 std::snprintf(bytes + n, sizeof bytes - n, "%02X ", memory[(at + i) & 0xFFFF]));
         }
-        char row[96];
+        // A label of its own line, as in the source; the instruction names its addresses.
+        uint16_t offset = 0;
+        const char* label = SymbolFor(at, offset);
+        if (label != nullptr && offset == 0) ImGui::TextDisabled("            %s:", label);
+        char named[64];
+        SymbolizeInstruction(text, named, sizeof named);
+        char row[128];
         std::snprintf(row, sizeof row, "%c %c %04X  %-12s %s",
-                      DebuggerHasBreakpoint(at) ? '*' : ' ', at == pc ? '>' : ' ', at, bytes, text);
+                      DebuggerHasBreakpoint(at) ? '*' : ' ', at == pc ? '>' : ' ', at, bytes,
+                      named);
         ImGui::PushID(line);
         // A click arms or disarms a breakpoint on the line.
         if (ImGui::Selectable(row, at == pc)) DebuggerToggleBreakpoint(at);
@@ -151,21 +165,32 @@ void Listing(const uint8_t* memory) {
 }
 
 void Breakpoints() {
-    ImGui::SetNextItemWidth(60);
-    const bool entered = ImGui::InputText(
-        "##address", cpu.breakpoint, sizeof cpu.breakpoint,
-        ImGuiInputTextFlags_CharsHexadecimal | ImGuiInputTextFlags_EnterReturnsTrue);
+    ImGui::SetNextItemWidth(140);
+    const bool entered =
+        ImGui::InputTextWithHint("##address", "address or label", cpu.breakpoint,
+                                 sizeof cpu.breakpoint, ImGuiInputTextFlags_EnterReturnsTrue);
     ImGui::SameLine();
     if ((ImGui::Button("Add breakpoint") || entered) && cpu.breakpoint[0] != 0) {
-        DebuggerAddBreakpoint(static_cast<uint16_t>(std::strtoul(cpu.breakpoint, nullptr, 16)));
-        cpu.breakpoint[0] = 0;
+        uint16_t address = 0;
+        cpu.unknown = !ParseAddress(cpu.breakpoint, address);
+        if (!cpu.unknown) {
+            DebuggerAddBreakpoint(address);
+            cpu.breakpoint[0] = 0;
+        }
+    }
+    if (cpu.unknown) {
+        ImGui::SameLine();
+        ImGui::TextColored(ImVec4(1, 0.5f, 0.4f, 1), "no such label or address");
     }
     uint16_t armed[MaxBreakpointsShown];
     const uint32_t count = DebuggerListBreakpoints(armed, MaxBreakpointsShown);
     for (uint32_t i = 0; i < count; ++i) {
-        char label[24];
-        std::snprintf(label, sizeof label, "%04X x", armed[i]);
-        if (i % 8 != 0) ImGui::SameLine();
+        char name[SymbolTextSize];
+        FormatSymbol(armed[i], name, sizeof name);
+        char label[SymbolTextSize + 16];
+        std::snprintf(label, sizeof label, "%04X%s%s x##%u", armed[i], name[0] != 0 ? " " : "",
+                      name, i);
+        if (i % 4 != 0) ImGui::SameLine();
         if (ImGui::SmallButton(label)) DebuggerRemoveBreakpoint(armed[i]);
     }
 }

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/debug/profiler.h"
+#include "host/debug/symbols.h"
 #include "host/debug/views.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
@@ -27,12 +29,12 @@ constexpr uint32_t Thirds = 3;
 constexpr uint32_t MemoryColumns = 16;
 
 struct DebugState {
-    bool cpu, video, sound, memory, frameTime;
+    bool cpu, video, sound, memory, frameTime, watch, profiler, loadSymbols;
     bool outlineSprites;
     SDL_Texture* patterns[Thirds];
     uint32_t pixels[PatternImageSize * PatternImageSize];
     FrameTimes times;
-    char jump[8];
+    char jump[64];
     char pokeAddress[8], pokeValue[4];
     int jumpRow;  // -1: no jump asked for
 };
@@ -40,7 +42,8 @@ struct DebugState {
 DebugState debug = {};
 
 bool AnyOpen() {
-    return debug.cpu || debug.video || debug.sound || debug.memory || debug.frameTime;
+    return debug.cpu || debug.video || debug.sound || debug.memory || debug.frameTime ||
+           debug.watch || debug.profiler || debug.loadSymbols;
 }
 
 void Toggle(bool& window) {
@@ -50,7 +53,16 @@ void Toggle(bool& window) {
 
 // Where each window opens the first time: video, sound and frame time down the panel beside
 // the picture, memory under the picture. After that they stay where they are put.
-enum Slot { VideoSlot, SoundSlot, FrameTimeSlot, MemorySlot, CpuSlot };
+enum Slot {
+    VideoSlot,
+    SoundSlot,
+    FrameTimeSlot,
+    MemorySlot,
+    CpuSlot,
+    ProfilerSlot,
+    WatchSlot,
+    SymbolsSlot
+};
 constexpr float PanelSlotsHeight = 716;  // the video, sound and frame time windows, stacked
 
 void Place(Slot slot) {
@@ -71,6 +83,10 @@ void Place(Slot slot) {
         case VideoSlot: break;
         case SoundSlot: at.y += 438 * fit, size.y = 160 * fit; break;
         case FrameTimeSlot: at.y += 606 * fit, size.y = 110 * fit; break;
+        // The tools stack over the video, sound and frame time windows' places.
+        case ProfilerSlot: size.y = 300 * fit; break;
+        case WatchSlot: at.y += 308 * fit, size.y = 280 * fit; break;
+        case SymbolsSlot: at.y += 596 * fit, size.y = 120 * fit; break;
         case CpuSlot:
         case MemorySlot:
             at = ImVec2(Margin, static_cast<float>(picture.bottom) + Margin);
@@ -238,6 +254,17 @@ void PokeRow() {
     }
 }
 
+// The first label that names an address of the row exactly, or "".
+constexpr int LabelWidth = 14;
+const char* RowLabel(uint32_t start) {
+    for (uint32_t i = 0; i < MemoryColumns; ++i) {
+        uint16_t offset = 0;
+        const char* name = SymbolFor(static_cast<uint16_t>(start + i), offset);
+        if (name != nullptr && offset == 0) return name;
+    }
+    return "";
+}
+
 void MemoryWindow() {
     Place(MemorySlot);
     if (!ImGui::Begin("Memory", &debug.memory)) {
@@ -246,11 +273,11 @@ void MemoryWindow() {
     }
     const uint8_t* memory = ConsoleMemory();
     ImGui::SetNextItemWidth(80);
-    if (ImGui::InputText(
-            "go to (hex)", debug.jump, sizeof debug.jump,
-            ImGuiInputTextFlags_CharsHexadecimal | ImGuiInputTextFlags_EnterReturnsTrue)) {
-        debug.jumpRow = static_cast<int>(std::strtoul(debug.jump, nullptr, 16) & 0xFFFF) /
-                        static_cast<int>(MemoryColumns);
+    uint16_t target = 0;
+    if (ImGui::InputText("go to (hex or label)", debug.jump, sizeof debug.jump,
+                         ImGuiInputTextFlags_EnterReturnsTrue) &&
+        ParseAddress(debug.jump, target)) {
+        debug.jumpRow = target / static_cast<int>(MemoryColumns);
     }
     const bool stopped = DebuggerStopped();
     if (stopped) PokeRow();
@@ -278,11 +305,12 @@ void MemoryWindow() {
                 for (uint32_t i = 0; i < MemoryColumns; ++i) {
                     std::snprintf(text + 3 * i, sizeof text - 3 * i, "%02X ", bytes[i]);
                 }
-                ImGui::Text("%04X  %s %s", start, text, ascii);
+                ImGui::Text("%04X %-*.*s %s %s", start, LabelWidth, LabelWidth, RowLabel(start),
+                            text, ascii);
                 continue;
             }
             // Stopped, a RAM byte is a button: a click puts it in the write-to-RAM fields.
-            ImGui::Text("%04X ", start);
+            ImGui::Text("%04X %-*.*s", start, LabelWidth, LabelWidth, RowLabel(start));
             for (uint32_t i = 0; i < MemoryColumns; ++i) {
                 char label[16];
                 std::snprintf(label, sizeof label, "%02X##%04X", bytes[i], start + i);
@@ -335,7 +363,10 @@ void DrawDebugMenu() {
     if (ImGui::MenuItem("Sound", nullptr, debug.sound)) Toggle(debug.sound);
     if (ImGui::MenuItem("Memory", nullptr, debug.memory)) Toggle(debug.memory);
     if (ImGui::MenuItem("Frame time", nullptr, debug.frameTime)) Toggle(debug.frameTime);
+    if (ImGui::MenuItem("Watch", nullptr, debug.watch)) Toggle(debug.watch);
+    if (ImGui::MenuItem("Profiler", nullptr, debug.profiler)) Toggle(debug.profiler);
     ImGui::Separator();
+    if (ImGui::MenuItem("Load symbols...", nullptr, debug.loadSymbols)) Toggle(debug.loadSymbols);
     if (ImGui::MenuItem("Live reload", nullptr, Shell().LiveReload == 1)) {
         WindowPostCommand(CommandLiveReload);
     }
@@ -352,6 +383,26 @@ void DrawDebugWindows() {
     if (debug.sound) SoundWindow();
     if (debug.memory) MemoryWindow();
     if (debug.frameTime) FrameTimeWindow();
+    if (debug.watch) {
+        Place(WatchSlot);
+        DrawWatchWindow(&debug.watch);
+    }
+    if (debug.profiler) {
+        Place(ProfilerSlot);
+        DrawProfilerWindow(&debug.profiler);
+    }
+    if (debug.loadSymbols) {
+        Place(SymbolsSlot);
+        DrawLoadSymbolsWindow(&debug.loadSymbols);
+    }
+    // Counting only while its window is open: closed, frames take the plain path again.
+    if (debug.profiler != ProfilerRunning()) {
+        if (debug.profiler) {
+            ProfilerStart(true, false);
+        } else {
+            ProfilerStop();
+        }
+    }
     // A window closed by its own button gives its room back.
     if (open && !AnyOpen()) WindowRelayout();
 }

@@ -7,6 +7,10 @@
 #include <filesystem>
 #include <vector>
 
+#include "cpu/z80.h"
+#include "host/debug/profiler.h"
+#include "host/debug/symbols.h"
+#include "host/debug/watches.h"
 #include "host/media.h"
 #include "host/player/input_script.h"
 #include "host/player/trace.h"
@@ -61,7 +65,9 @@ bool OutputsAreSafe(const PlayerOptions& options) {
     } outputs[] = {{"--wav", options.wavPath},
                    {"--screenshot", options.screenshotPath},
                    {"--save-state", options.saveStatePath},
-                   {"--trace", options.tracePath}};
+                   {"--trace", options.tracePath},
+                   {"--profile", options.profilePath},
+                   {"--coverage", options.coveragePath}};
     const struct {
         const char* what;
         const std::string& path;
@@ -85,6 +91,99 @@ bool OutputsAreSafe(const PlayerOptions& options) {
         }
     }
     return true;
+}
+
+bool UsesDebugger(const PlayerOptions& options) {
+    return !options.tracePath.empty() || !options.breaks.empty() || !options.watches.empty() ||
+           !options.profilePath.empty() || !options.coveragePath.empty();
+}
+
+// The files beside the cartridge, then those named; a named one that can't be read is an error.
+bool LoadSymbols(const PlayerOptions& options) {
+    ClearSymbols();
+    for (const std::string& path : SymbolFilesBeside(options.cartridgePath)) {
+        std::fprintf(stderr, "plexaro: symbols: %s\n",
+                     DescribeSymbolLoad(path, LoadSymbolFile(path)).c_str());
+    }
+    for (const std::string& path : options.symbolPaths) {
+        const SymbolLoadReport report = LoadSymbolFile(path);
+        std::fprintf(stderr, "plexaro: symbols: %s\n", DescribeSymbolLoad(path, report).c_str());
+        if (!report.readable) return false;
+    }
+    return true;
+}
+
+bool ArmBreaksAndWatches(const PlayerOptions& options) {
+    DebuggerClearBreakpoints();
+    DebuggerClearWatchpoints();
+    for (const std::string& where : options.breaks) {
+        uint16_t address = 0;
+        if (!ParseAddress(where, address)) {
+            std::fprintf(stderr, "plexaro: --break %s: no such symbol or address\n", where.c_str());
+            return false;
+        }
+        DebuggerAddBreakpoint(address);
+    }
+    for (const std::string& spec : options.watches) {
+        Watchpoint watch{};
+        std::string error;
+        if (!ParseWatchSpec(spec, watch, error)) {
+            std::fprintf(stderr, "plexaro: --watch: %s\n", error.c_str());
+            return false;
+        }
+        if (!DebuggerAddWatchpoint(watch)) {
+            std::fprintf(stderr, "plexaro: --watch: at most %u watches\n", MaxWatchpoints);
+            return false;
+        }
+    }
+    return true;
+}
+
+uint64_t hitFrameBase;  // the run's first frame, for the hits' frame numbers
+
+void PrintHit(const WatchHit& hit) {
+    WatchHit counted = hit;
+    counted.position.frame += hitFrameBase;
+    char line[192];
+    FormatWatchHit(counted, line, sizeof line);
+    std::printf("watch %s: %s\n", DescribeWatchpoint(DebuggerGetWatchpoint(hit.watch)).c_str(),
+                line);
+}
+
+void PrintBreak(uint64_t frame) {
+    const auto r = [](uint32_t index) { return z80::GetRegister(index); };
+    const uint16_t pc = static_cast<uint16_t>(r(z80::RegPC));
+    char label[SymbolTextSize];
+    FormatSymbol(pc, label, sizeof label);
+    const DebugPosition at = DebuggerPosition();
+    std::printf("break at 0x%04x%s%s (frame %" PRIu64 ", line %u, cycle %u)\n", pc,
+                label[0] != '\0' ? " " : "", label, frame, at.line, at.cycle);
+    std::printf("AF=%04x BC=%04x DE=%04x HL=%04x IX=%04x IY=%04x SP=%04x PC=%04x\n", r(z80::RegAF),
+                r(z80::RegBC), r(z80::RegDE), r(z80::RegHL), r(z80::RegIX), r(z80::RegIY),
+                r(z80::RegSP), pc);
+    std::printf("AF'=%04x BC'=%04x DE'=%04x HL'=%04x I=%02x R=%02x IM=%u IFF1=%u IFF2=%u\n",
+                r(z80::RegAltAF), r(z80::RegAltBC), r(z80::RegAltDE), r(z80::RegAltHL),
+                r(z80::RegIR) >> 8, r(z80::RegIR) & 0xFF, r(z80::RegIM), r(z80::RegIFF1),
+                r(z80::RegIFF2));
+    std::printf("the last instructions, oldest first:\n");
+    WriteTraceHistory(stdout);
+}
+
+// Opens a file the run writes at its end, so that a bad path fails before the run.
+std::FILE* OpenReport(const std::string& path, const char* what) {
+    if (path.empty()) return nullptr;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        std::fprintf(stderr, "plexaro: %s: can't create the %s\n", path.c_str(), what);
+    return file;
+}
+
+bool CloseReport(std::FILE* file, const std::string& path, bool written, const char* what) {
+    if (file == nullptr) return true;
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed) return true;
+    std::fprintf(stderr, "plexaro: %s: can't write the %s\n", path.c_str(), what);
+    return false;
 }
 
 void ApplyInput(const FrameInput& input, uint32_t rgbMode) {
@@ -131,6 +230,11 @@ int RunHeadless(const PlayerOptions& options) {
     }
     SelectRgbMode(options.rgbMode);
     SelectVideoBehaviour(options.videoHardware);  // kept through the script's resets
+    const bool debugging = UsesDebugger(options);
+    if (debugging && (!LoadSymbols(options) || !ArmBreaksAndWatches(options))) {
+        ShutdownMachine();
+        return ExitUsage;
+    }
 
     WavFile wav{};
     if (!options.wavPath.empty()) {
@@ -162,22 +266,51 @@ int RunHeadless(const PlayerOptions& options) {
         if (options.videoGiven) SelectVideoBehaviour(options.videoHardware);
     }
     const bool tracing = !options.tracePath.empty();
-    if (tracing && !TraceOpen(options.tracePath.c_str(), firstFrame)) {
-        std::fprintf(stderr, "plexaro: %s: can't create the trace\n", options.tracePath.c_str());
+    std::FILE* profile = OpenReport(options.profilePath, "profile");
+    std::FILE* coverage = OpenReport(options.coveragePath, "coverage");
+    if ((tracing && !TraceOpen(options.tracePath.c_str(), firstFrame)) ||
+        (profile == nullptr && !options.profilePath.empty()) ||
+        (coverage == nullptr && !options.coveragePath.empty())) {
+        if (tracing)
+            std::fprintf(stderr, "plexaro: %s: can't create the trace\n",
+                         options.tracePath.c_str());
+        TraceClose();
+        if (profile != nullptr) std::fclose(profile);
+        if (coverage != nullptr) std::fclose(coverage);
         if (wav.file != nullptr) CloseWav(wav);
         ShutdownMachine();
         return ExitFailure;
     }
+    if (!options.breaks.empty()) TraceKeepHistory(true, firstFrame);
+    hitFrameBase = firstFrame;
+    DebuggerSetWatchHook(options.watches.empty() ? nullptr : PrintHit);
+    if (profile != nullptr || coverage != nullptr)
+        ProfilerStart(profile != nullptr, coverage != nullptr);
+    DebuggerResume();
 
     uint64_t audioHash = FnvOffsetBasis;
     const auto start = std::chrono::steady_clock::now();
+    uint64_t framesRun = 0;
+    bool broke = false;
     for (uint64_t frame = firstFrame; frame < firstFrame + options.frames; ++frame) {
         ApplyInput(ScriptInputForFrame(script, frame), options.rgbMode);
-        if (tracing) {
-            DebuggerRunFrame();  // the trace's hook sees every instruction
+        if (debugging) {
+            // Hooks see every instruction; a watchpoint's hit is printed and the run goes on.
+            DebugResult result;
+            while ((result = DebuggerRunFrame()) != DebugFrameEnded && result != DebugBreakpoint) {
+                DebuggerResume();
+            }
+            if (result == DebugBreakpoint) {
+                PrintBreak(frame);
+                broke = true;
+                break;
+            }
+            DebuggerResume();  // a hit on the frame's last instruction stopped it
+            ProfilerFrameEnded();
         } else {
             RunFrame();
         }
+        ++framesRun;
         const int16_t* samples = MakeSoundFrame();
         const uint32_t count = SoundFrameSamples();  // 735, or 735 and 736 in the hardware one
         if (wav.file != nullptr) AppendWav(wav, samples, count);
@@ -187,9 +320,26 @@ int RunHeadless(const PlayerOptions& options) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     int status = ExitSuccess;
-    if (!options.saveStatePath.empty()) {
+    if (!options.breaks.empty() && !broke) {
+        std::fprintf(stderr, "plexaro: no breakpoint was reached in %" PRIu64 " frames\n",
+                     framesRun);
+    }
+    ProfilerStop();
+    TraceKeepHistory(false, 0);
+    DebuggerSetWatchHook(nullptr);
+    if (!CloseReport(profile, options.profilePath, profile != nullptr && WriteProfileCsv(profile),
+                     "profile") ||
+        !CloseReport(coverage, options.coveragePath, coverage != nullptr && WriteCoverage(coverage),
+                     "coverage")) {
+        status = ExitFailure;
+    }
+    // A state is made between frames; a breakpoint stopped the run inside one.
+    if (broke && !options.saveStatePath.empty()) {
+        std::fprintf(stderr, "plexaro: %s: not written: the run stopped inside a frame\n",
+                     options.saveStatePath.c_str());
+    } else if (!options.saveStatePath.empty()) {
         std::vector<uint8_t> state(MachineStateSize());
-        SaveMachineState(firstFrame + options.frames, state.data());
+        SaveMachineState(firstFrame + framesRun, state.data());
         if (!WriteWholeFile(options.saveStatePath, state.data(), state.size())) {
             std::fprintf(stderr, "plexaro: %s: can't write the save state\n",
                          options.saveStatePath.c_str());
@@ -213,16 +363,20 @@ int RunHeadless(const PlayerOptions& options) {
         status = ExitFailure;
     }
 
-    const double fps = wall > 0 ? static_cast<double>(options.frames) / wall : 0.0;
-    std::printf("frames: %" PRIu64 "  wall: %.3f s  fps: %.1f  speed: %.1fx real time\n",
-                options.frames, wall, fps,
-                fps / (SelectedVideoBehaviour() == 1 ? HardwareFps : SimpleFps));
+    const double fps = wall > 0 ? static_cast<double>(framesRun) / wall : 0.0;
+    std::printf("frames: %" PRIu64 "  wall: %.3f s  fps: %.1f  speed: %.1fx real time\n", framesRun,
+                wall, fps, fps / (SelectedVideoBehaviour() == 1 ? HardwareFps : SimpleFps));
     if (options.hash) {
         const uint64_t frameHash =
             pixels != nullptr ? HashFrame(FnvOffsetBasis, pixels, RecordedRowStride()) : 0;
         std::printf("frame hash: 0x%016" PRIx64 "\n", frameHash);
         std::printf("audio hash: 0x%016" PRIx64 "\n", audioHash);
     }
+    // The debugger as an in-process caller found it: nothing armed, running.
+    DebuggerClearBreakpoints();
+    DebuggerClearWatchpoints();
+    DebuggerResetPosition();
+    DebuggerResume();
     ShutdownMachine();
     return status;
 }

@@ -5,24 +5,35 @@
 //     000000 000 000 0000 31 00 c4     ld sp, #0xc400             AF=0040 BC=0000 DE=0000
 //         HL=0000 IX=ffff IY=ffff SP=0000                          (all on one line)
 //
-// Frame, line (0-261) and the cycles spent in the line are decimal; the rest is hex. While
-// a trace is open, frames run stepped through the debugger (DebuggerRunFrame).
+// Frame, line (0-261) and the cycles spent in the line are decimal; the rest is hex. With
+// symbols loaded, a label+offset column follows PC and the instruction names its addresses.
+// While a trace is open, frames run stepped through the debugger (DebuggerRunFrame).
+//
+// The history (for --break) keeps the last instructions' positions without a file.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "machine/debugger.h"
 
 namespace plexaro {
 
-inline constexpr size_t TraceLineSize = 128;  // room for one line and its terminating zero
+inline constexpr size_t TraceLineSize = 192;  // room for one line and its terminating zero
 
 // Creates the file and installs the debugger's hook; false if the file can't be created.
 // Frames are numbered on from firstFrame (a run started from a state counts on from it).
 bool TraceOpen(const char* path, uint64_t firstFrame);
 // Removes the hook and closes the file; false if some of the trace couldn't be written.
 bool TraceClose();
+// Keeps the last TraceHistorySize instructions from now on (installing the hook if no trace
+// is open), or stops keeping them.
+inline constexpr uint32_t TraceHistorySize = 16;
+void TraceKeepHistory(bool keep, uint64_t firstFrame);
+// The kept instructions, oldest first, one line each: frame, line, cycle, PC, label, bytes
+// and text as the trace writes them (without registers: those are the ones of now).
+void WriteTraceHistory(std::FILE* file);
 // The line for the instruction at PC, with the registers as they are now, ending in '\n'.
 // Returns its length.
 size_t FormatTraceLine(const DebugPosition& position, char* line, size_t size);

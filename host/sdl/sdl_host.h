@@ -41,6 +41,9 @@ uint32_t KeyCodeFromScancode(SDL_Scancode scancode);
 inline constexpr int DebugPanelHeight = 760;
 void DrawDebugMenu();
 void DrawCpuWindow(bool* open);
+void DrawWatchWindow(bool* open);
+void DrawProfilerWindow(bool* open);  // counts only while open
+void DrawLoadSymbolsWindow(bool* open);
 void DrawDebugWindows();
 int DebugPanelWidth();  // 0 while no debug window is open
 void DebugRecordFrame(float emulateMilliseconds, float presentMilliseconds);

@@ -520,6 +520,7 @@ int RunDesktop(const PlayerOptions& options) {
     // What the command line chose wins for this run; the rest comes from the settings file.
     const PlayerOptions run = ShellRunOptions(options, LoadSettings(SettingsPath()));
     ApplyMachineOptions(run);
+    ShellSetSymbolFiles(options.symbolPaths);
     ShellLoadFromCommandLine(options.cartridgePath);
     if (!OpenWindow()) {
         std::fprintf(stderr, "plexaro: can't open the window (%s)\n", SDL_GetError());

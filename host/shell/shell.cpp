@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "host/debug/profiler.h"
+#include "host/debug/symbols.h"
 #include "host/options.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
@@ -41,7 +43,9 @@ ShellState Initial() {
 ShellState shell = Initial();
 // A message about the command line's cartridge waits here until the window exists.
 std::string pendingLoadMessage;
-bool windowReady;  // start-up went through: the window can be drawn
+bool windowReady;                      // start-up went through: the window can be drawn
+std::vector<std::string> symbolFiles;  // --symbols
+std::string symbolsSaid;               // what the last load of symbols found
 
 // What a build changes when it rewrites a cartridge: the file's time and size.
 struct FileStamp {
@@ -129,6 +133,21 @@ void Reset() {
     MachineRestarted(ForgetHistory);
 }
 
+// A cartridge's labels: the files beside it, then those the command line names. What they
+// gave (a file that gives nothing says so too) is said over the picture once the window is up.
+void LoadSymbolsFor(const std::string& cartridge) {
+    ClearSymbols();
+    std::vector<std::string> files = SymbolFilesBeside(cartridge);
+    files.insert(files.end(), symbolFiles.begin(), symbolFiles.end());
+    std::string& said = symbolsSaid;
+    said.clear();
+    for (const std::string& path : files) {
+        const std::string name = std::filesystem::path(path).filename().string();
+        const std::string line = DescribeSymbolLoad(name, LoadSymbolFile(path));
+        said += (said.empty() ? "" : "; ") + line;
+    }
+}
+
 // Every load goes through here, so that live reload compares against the file it read. A
 // failed load leaves the running machine as it was.
 const char* Load(const std::string& path) {
@@ -139,6 +158,8 @@ const char* Load(const std::string& path) {
         shell.runningPath = path;
         MachineRestarted(ForgetHistory);
         ShellRememberCartridge(path);
+        LoadSymbolsFor(path);
+        if (!symbolsSaid.empty() && windowReady) Notice(symbolsSaid);
     }
     return error;
 }
@@ -215,6 +236,7 @@ void StateCommand(uint32_t id) {
 // rewind, and its sound made, so that the sound chip keeps step with the frames.
 void FrameEnded() {
     ++shell.framesRun;
+    ProfilerFrameEnded();  // nothing unless the Profiler window is open
     SnapshotsFrameEnded(shell.framesRun);
     shell.lastSound = MakeSoundFrame();
     shell.lastSoundSamples = SoundFrameSamples();
@@ -249,7 +271,7 @@ bool PlayFrame() {
     // With no breakpoint armed this is RunFrame; a breakpoint stops mid-frame, and the
     // picture drawn so far is shown while the machine waits.
     const DebugResult result = DebuggerRunFrame();
-    if (result == DebugBreakpoint) StopSound();
+    if (result == DebugBreakpoint || result == DebugWatchpoint) StopSound();
     if (result != DebugFrameEnded) return false;
     FrameEnded();
     return true;
@@ -284,6 +306,16 @@ void PlayHeldSound() {
 
 const ShellState& Shell() {
     return shell;
+}
+
+void ShellSetSymbolFiles(const std::vector<std::string>& paths) {
+    symbolFiles = paths;
+}
+
+std::string ShellLoadSymbols(const std::string& path) {
+    const std::string line = DescribeSymbolLoad(path, LoadSymbolFile(path));
+    Notice(line);
+    return line;
 }
 
 void ShellLoadFromCommandLine(const std::string& text) {
@@ -343,6 +375,7 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
         shell.exitStatus = 1;
     }
     windowReady = started;
+    if (started && !symbolsSaid.empty()) Notice(symbolsSaid);  // the command line's cartridge's
     return started;
 }
 
@@ -453,9 +486,10 @@ void ShellCheckReload() {
     }
     shell.runningPath = shell.CartridgePath;
     MachineRestarted(ForgetHistory);
+    LoadSymbolsFor(shell.CartridgePath);  // the build that wrote the image wrote its labels too
     reload.loaded = now;
     reload.pending = {};
-    Notice("reloaded");
+    Notice(symbolsSaid.empty() ? "reloaded" : "reloaded; " + symbolsSaid);
     ShowLoadMessage(LoadMessage(shell.CartridgePath, nullptr));  // a build grown too long
 }
 

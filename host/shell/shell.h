@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "host/shell/bindings.h"
 #include "host/shell/display.h"
@@ -97,6 +98,11 @@ void ShellLoadFromCommandLine(const std::string& text);
 bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy);
 void ShellCommand(uint32_t id);
 void ShellFileChosen(const std::string& path);  // "Load rom"'s or a dropped file
+// The symbol files the command line names (--symbols): loaded with every cartridge, after the
+// ones found beside it (game.noi, game.map, game.sym). Call before the first load.
+void ShellSetSymbolFiles(const std::vector<std::string>& paths);
+// Debug > Load symbols: adds a file's symbols now; returns its one-line outcome, also noticed.
+std::string ShellLoadSymbols(const std::string& path);
 void ShellMinimised();
 void ShellRestored();
 void ShellMoved();

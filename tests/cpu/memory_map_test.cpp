@@ -244,5 +244,50 @@ TEST(MemoryMap, OperandAddressesWrapAtSixteenBits) {
     EXPECT_EQ(test::Reg(z80::RegHL), 0x2A34u);  // high byte from 0x0000, the opcode
 }
 
+std::vector<std::pair<uint32_t, uint32_t>> seen;
+uint8_t bank[0x100];
+
+// A write that remaps its page while the page is watched, as a mapper's register does.
+void Remapping(uint32_t, uint32_t) {
+    z80::MapReadPages(0x4000, 0x40FF, bank);
+}
+
+TEST(MemoryMap, WatchedPagesPassEveryAccessOnAndGoBackAsTheyWere) {
+    BeginWithFetch();
+    z80::MapReadPages(0x0000, 0xFFFF, memory);
+    z80::MapWritePages(0x8000, 0xFFFF, memory + 0x8000);
+    z80::MapRead(0x4000, 0x4000, z80::MapHandled, z80::RegionData{.read = &LoggingRead});
+    z80::MapWrite(0x7000, 0x7000, z80::MapHandled, z80::RegionData{.write = &Remapping});
+    Finish();
+    memory[0x8001] = 0x5A;
+    uint64_t reads[4] = {};
+    uint64_t writes[4] = {};
+    for (uint32_t page : {0x40, 0x70, 0x80}) reads[page / 64] |= uint64_t{1} << (page % 64);
+    for (uint32_t page : {0x70, 0x80}) writes[page / 64] |= uint64_t{1} << (page % 64);
+    seen.clear();
+    readAddresses.clear();
+    const auto observe = [](uint32_t address, uint32_t value, bool write) {
+        seen.emplace_back(address | (write ? 0x10000 : 0), value);
+    };
+    z80::WatchPages(reads, writes, observe);
+    EXPECT_EQ(ReadVia(0x8001), 0x5Au);  // a direct page, read through
+    EXPECT_EQ(ReadVia(0x4000), 0x00u);  // a partial page: its handler still answers
+    WriteVia(0x8002, 0x77);
+    EXPECT_EQ(memory[0x8002], 0x77);
+    ASSERT_EQ(readAddresses.size(), 1u);
+    const std::vector<std::pair<uint32_t, uint32_t>> expected = {
+        {0x8001, 0x5A}, {0x4000, 0x00}, {0x18002, 0x77}};
+    EXPECT_EQ(seen, expected);
+
+    WriteVia(0x7000, 1);  // remaps page 0x40 while it is watched
+    z80::UnwatchPages();
+    bank[0] = 0x99;
+    EXPECT_EQ(ReadVia(0x4000), 0x99u);  // the program's new page stays
+    seen.clear();
+    EXPECT_EQ(ReadVia(0x8001), 0x5Au);
+    WriteVia(0x8003, 1);
+    EXPECT_TRUE(seen.empty());  // unwatched: nothing passes the observer
+}
+
 }  // namespace
 }  // namespace plexaro

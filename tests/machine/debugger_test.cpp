@@ -192,5 +192,82 @@ TEST(Debugger, BreakpointsListInAddressOrder) {
     EXPECT_FALSE(DebuggerHasBreakpoint(0xFFFF));
 }
 
+std::vector<WatchHit> hits;
+
+// busy.s's handler: IN of the status port at 0x3C, ld hl, (FRAME) at 0x3E, inc hl, then
+// ld (FRAME), hl at 0x42 writes both bytes of the frame count at 0xC000.
+TEST(Debugger, WatchpointsStopAfterTheirInstructionAndChangeNothing) {
+    const std::string busy = testing::CartridgePath("busy");
+    const uint64_t plain = PlainFrames(busy, Frames);
+    Load(busy);
+    DebuggerClearWatchpoints();
+    ASSERT_TRUE(DebuggerAddWatchpoint({WatchIn, 0xBF, 0xBF, false, 0, 0}));
+    ASSERT_TRUE(DebuggerAddWatchpoint({WatchRead, 0xC000, 0xC000, false, 0, 0}));
+    ASSERT_TRUE(DebuggerAddWatchpoint({WatchWrite, 0xC001, 0xC000, false, 0, 0}));  // swapped ends
+    ASSERT_TRUE(DebuggerAddWatchpoint({WatchWrite, 0xC000, 0xC000, true, 5, 0}));
+    hits.clear();
+    DebuggerSetWatchHook([](const WatchHit& hit) { hits.push_back(hit); });
+    Digest digest;
+    std::vector<WatchHit> stops;
+    for (int i = 0; i < Frames;) {
+        const DebugResult result = DebuggerRunFrame();
+        if (result == DebugFrameEnded) {
+            digest.AddFrame();
+            ++i;
+        } else {
+            ASSERT_EQ(result, DebugWatchpoint);
+            stops.push_back(DebuggerLastWatchHit());
+            if (stops.size() <= 3) {  // stopped after the instruction, before the next
+                static constexpr uint16_t After[] = {0x3E, 0x41, 0x45};
+                EXPECT_EQ(Reg(z80::RegPC), After[stops.size() - 1]);
+            }
+        }
+        DebuggerResume();
+    }
+    DebuggerSetWatchHook(nullptr);
+    digest.AddMachine();
+    EXPECT_EQ(digest.hash, plain);
+
+    ASSERT_GE(stops.size(), 3u);
+    EXPECT_EQ(stops[0].kind, WatchIn);
+    EXPECT_EQ(stops[0].pc, 0x3C);
+    EXPECT_EQ(stops[1].kind, WatchRead);
+    EXPECT_EQ(stops[1].address, 0xC000);
+    EXPECT_EQ(stops[2].kind, WatchWrite);
+    EXPECT_EQ(stops[2].pc, 0x42);
+    EXPECT_EQ(stops[2].value, 1);  // the first frame counted
+    // Every hit counted and seen: each handler writes both bytes and reads the low one (the
+    // main loop reads it too); the value match meets only one of the writes.
+    const uint64_t handlers = DebuggerGetWatchpoint(2).hits / 2;
+    EXPECT_EQ(DebuggerGetWatchpoint(2).hits % 2, 0u);
+    EXPECT_GT(handlers, uint64_t(Frames / 2));
+    EXPECT_GE(DebuggerGetWatchpoint(0).hits, handlers);
+    EXPECT_GE(DebuggerGetWatchpoint(1).hits, handlers);
+    EXPECT_EQ(DebuggerGetWatchpoint(3).hits, 1u);
+    uint64_t total = 0;
+    for (uint32_t i = 0; i < DebuggerWatchpointCount(); ++i) total += DebuggerGetWatchpoint(i).hits;
+    EXPECT_EQ(hits.size(), total);
+
+    DebuggerRemoveWatchpoint(0);
+    EXPECT_EQ(DebuggerWatchpointCount(), 3u);
+    EXPECT_EQ(DebuggerGetWatchpoint(0).kinds, uint32_t{WatchRead});
+    DebuggerClearWatchpoints();
+    EXPECT_EQ(DebuggerRunFrame(), DebugFrameEnded);  // nothing armed: the plain path again
+}
+
+uint64_t cyclesSeen;
+
+TEST(Debugger, TheCycleHookSeesEveryCycleOfTheFrame) {
+    Load(testing::CartridgePath("busy"));
+    for (int i = 0; i < 3; ++i) RunFrame();
+    cyclesSeen = 0;
+    DebuggerSetCycleHook([](uint16_t, uint32_t cycles) { cyclesSeen += cycles; });
+    ASSERT_EQ(DebuggerRunFrame(), DebugFrameEnded);
+    DebuggerSetCycleHook(nullptr);
+    // Each line runs its 227 cycles and its last instruction may run past (23 at most).
+    EXPECT_GE(cyclesSeen, uint64_t{LinesPerFrame} * CyclesPerLine);
+    EXPECT_LT(cyclesSeen, uint64_t{LinesPerFrame} * (CyclesPerLine + 23));
+}
+
 }  // namespace
 }  // namespace plexaro

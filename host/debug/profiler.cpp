@@ -1,0 +1,266 @@
+// The profiler's counts per instruction address, kept in fixed tables so that counting and
+// the once-a-second top list allocate nothing, and the writers of its CSV and of coverage.
+#include "host/debug/profiler.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstring>
+#include <vector>
+
+#include "cpu/disassemble.h"
+#include "host/debug/symbols.h"
+#include "machine/board.h"
+#include "machine/debugger.h"
+#include "machine/machine.h"
+
+namespace plexaro {
+namespace {
+
+constexpr uint32_t AddressCount = 0x10000;
+constexpr uint32_t MaxTop = 32;
+constexpr const char* NoSymbol = "(no symbol)";
+
+struct ProfilerState {
+    bool running;
+    bool profile;
+    bool coverage;
+    uint64_t cycles[AddressCount];  // the whole run
+    uint64_t runs[AddressCount];
+    uint64_t frames;
+    uint32_t windowCycles[AddressCount];  // the second in progress
+    uint32_t windowRuns[AddressCount];
+    uint32_t windowFrames;
+    ProfileTop top[MaxTop];  // the last completed second
+    uint32_t topCount;
+    double busy;                    // of the last completed second
+    uint8_t ran[MapperImageLimit];  // 1 where an instruction of the image started
+};
+
+ProfilerState profiler;
+
+uint64_t CyclesPerFrame() {
+    return uint64_t{LinesPerFrame} * static_cast<uint64_t>(LineCycles());
+}
+
+size_t ImageLength() {
+    const uint64_t file = LoadedFileSize();
+    const size_t image = RomImageLength();
+    return file > 0 && file < image ? static_cast<size_t>(file) : image;
+}
+
+// Where the instruction at `pc` sits in the cartridge image, or -1 outside it.
+int64_t ImageOffset(uint16_t pc) {
+    int64_t offset = pc;
+    if (CurrentBoard() == BoardMapper) {
+        const uint32_t slot = pc / MapperPageSize;
+        if (slot > 2 || ConsoleRamAt(pc)) return -1;
+        offset =
+            static_cast<int64_t>(CurrentPages().page[slot] * MapperPageSize + pc % MapperPageSize);
+    }
+    return offset < static_cast<int64_t>(ImageLength()) ? offset : -1;
+}
+
+void Count(uint16_t pc, uint32_t cycles) {
+    if (profiler.profile) {
+        profiler.cycles[pc] += cycles;
+        ++profiler.runs[pc];
+        profiler.windowCycles[pc] += cycles;
+        ++profiler.windowRuns[pc];
+    }
+    if (profiler.coverage) {
+        const int64_t offset = ImageOffset(pc);
+        if (offset >= 0) profiler.ran[offset] = 1;
+    }
+}
+
+// Keeps the MaxTop rows with the most cycles, most first.
+void Offer(const char* name, uint16_t address, uint64_t cycles, uint64_t calls,
+           double frameCycles) {
+    if (cycles == 0) return;
+    uint32_t at = profiler.topCount;
+    while (at > 0 && profiler.top[at - 1].cycles < cycles) --at;
+    if (at >= MaxTop) return;
+    const uint32_t end = std::min(profiler.topCount + 1, MaxTop);
+    for (uint32_t i = end - 1; i > at; --i) profiler.top[i] = profiler.top[i - 1];
+    ProfileTop& row = profiler.top[at];
+    std::snprintf(row.name, sizeof row.name, "%s", name);
+    row.address = address;
+    row.cycles = cycles;
+    row.share = frameCycles > 0 ? static_cast<double>(cycles) / frameCycles : 0;
+    row.calls = calls;
+    profiler.topCount = end;
+}
+
+void CloseWindow() {
+    profiler.topCount = 0;
+    const double frameCycles = static_cast<double>(profiler.windowFrames * CyclesPerFrame());
+    uint64_t total = 0;
+    for (uint32_t a = 0; a < AddressCount; ++a) total += profiler.windowCycles[a];
+    profiler.busy = frameCycles > 0 ? static_cast<double>(total) / frameCycles : 0;
+    if (LabelCount() > 0) {
+        uint64_t named = 0;
+        for (uint32_t i = 0; i < LabelCount(); ++i) {
+            const SymbolSpan span = LabelSpan(i);
+            if (span.name == nullptr) continue;
+            uint64_t sum = 0;
+            for (uint32_t a = span.first; a <= span.last; ++a) sum += profiler.windowCycles[a];
+            named += sum;
+            Offer(span.name, span.first, sum, profiler.windowRuns[span.first], frameCycles);
+        }
+        Offer(NoSymbol, 0, total - named, 0, frameCycles);
+    } else {
+        for (uint32_t a = 0; a < AddressCount; ++a) {
+            char name[8];
+            std::snprintf(name, sizeof name, "0x%04x", a);
+            if (profiler.windowCycles[a] != 0) {
+                Offer(name, static_cast<uint16_t>(a), profiler.windowCycles[a],
+                      profiler.windowRuns[a], frameCycles);
+            }
+        }
+    }
+    std::memset(profiler.windowCycles, 0, sizeof profiler.windowCycles);
+    std::memset(profiler.windowRuns, 0, sizeof profiler.windowRuns);
+    profiler.windowFrames = 0;
+}
+
+}  // namespace
+
+void ProfilerStart(bool profile, bool coverage) {
+    std::memset(profiler.cycles, 0, sizeof profiler.cycles);
+    std::memset(profiler.runs, 0, sizeof profiler.runs);
+    std::memset(profiler.windowCycles, 0, sizeof profiler.windowCycles);
+    std::memset(profiler.windowRuns, 0, sizeof profiler.windowRuns);
+    std::memset(profiler.ran, 0, sizeof profiler.ran);
+    profiler.frames = 0;
+    profiler.windowFrames = 0;
+    profiler.topCount = 0;
+    profiler.busy = 0;
+    profiler.profile = profile;
+    profiler.coverage = coverage;
+    profiler.running = profile || coverage;
+    DebuggerSetCycleHook(profiler.running ? Count : nullptr);
+}
+
+void ProfilerStop() {
+    profiler.running = false;
+    DebuggerSetCycleHook(nullptr);
+}
+
+bool ProfilerRunning() {
+    return profiler.running;
+}
+
+void ProfilerFrameEnded() {
+    if (!profiler.running) return;
+    ++profiler.frames;
+    if (++profiler.windowFrames == FramesPerProfileWindow) CloseWindow();
+}
+
+uint32_t ProfilerTopOfLastSecond(ProfileTop* rows, uint32_t capacity) {
+    const uint32_t count = std::min(capacity, profiler.topCount);
+    std::copy(profiler.top, profiler.top + count, rows);
+    return count;
+}
+
+double ProfilerBusyShareOfLastSecond() {
+    return profiler.busy;
+}
+
+bool WriteProfileCsv(std::FILE* file) {
+    struct Row {
+        std::string name;
+        uint16_t address;
+        uint64_t cycles;
+        uint64_t calls;
+    };
+    std::vector<Row> rows;
+    uint64_t total = 0;
+    for (uint32_t a = 0; a < AddressCount; ++a) total += profiler.cycles[a];
+    if (LabelCount() > 0) {
+        uint64_t named = 0;
+        for (uint32_t i = 0; i < LabelCount(); ++i) {
+            const SymbolSpan span = LabelSpan(i);
+            if (span.name == nullptr) continue;
+            uint64_t sum = 0;
+            for (uint32_t a = span.first; a <= span.last; ++a) sum += profiler.cycles[a];
+            named += sum;
+            rows.push_back({span.name, span.first, sum, profiler.runs[span.first]});
+        }
+        rows.push_back({NoSymbol, 0, total - named, 0});
+    } else {
+        for (uint32_t a = 0; a < AddressCount; ++a) {
+            if (profiler.cycles[a] == 0) continue;
+            char name[SymbolTextSize];
+            FormatSymbol(static_cast<uint16_t>(a), name, sizeof name);
+            rows.push_back({name, static_cast<uint16_t>(a), profiler.cycles[a], profiler.runs[a]});
+        }
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const Row& a, const Row& b) { return a.cycles > b.cycles; });
+    std::fprintf(file, "symbol,address,cycles,percent,cycles_per_frame,calls\n");
+    const double frames = profiler.frames > 0 ? static_cast<double>(profiler.frames) : 1.0;
+    for (const Row& row : rows) {
+        // Names come from files we don't control: keep a comma or quote from breaking the row.
+        std::string name = row.name;
+        if (name.find_first_of(",\"") != std::string::npos) {
+            std::string quoted = "\"";
+            for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+            name = quoted + "\"";
+        }
+        std::fprintf(
+            file, "%s,0x%04x,%" PRIu64 ",%.2f,%.1f,%" PRIu64 "\n", name.c_str(), row.address,
+            row.cycles,
+            total > 0 ? 100.0 * static_cast<double>(row.cycles) / static_cast<double>(total) : 0.0,
+            static_cast<double>(row.cycles) / frames, row.calls);
+    }
+    return std::ferror(file) == 0;
+}
+
+bool WriteCoverage(std::FILE* file) {
+    const size_t length = ImageLength();
+    const uint8_t* image = RomImage();
+    std::vector<uint8_t> covered(length, 0);
+    for (size_t offset = 0; offset < length && image != nullptr; ++offset) {
+        if (profiler.ran[offset] == 0) continue;
+        char text[z80::DisassemblyTextSize];
+        const uint32_t size =
+            z80::Disassemble(image + offset, static_cast<uint32_t>(length - offset),
+                             static_cast<uint16_t>(offset), text, sizeof text);
+        for (uint32_t i = 0; i < std::max(size, 1u) && offset + i < length; ++i) {
+            covered[offset + i] = 1;
+        }
+    }
+    const size_t ran = static_cast<size_t>(std::count(covered.begin(), covered.end(), 1));
+    std::fprintf(file, "coverage: %zu of %zu bytes of the cartridge ran as instructions (%.1f%%)\n",
+                 ran, length,
+                 length > 0 ? 100.0 * static_cast<double>(ran) / static_cast<double>(length) : 0.0);
+    if (LabelCount() > 0) {
+        std::fprintf(file, "\n%-32s %10s %10s\n", "symbol", "executed", "bytes");
+        for (uint32_t i = 0; i < LabelCount(); ++i) {
+            const SymbolSpan span = LabelSpan(i);
+            if (span.name == nullptr || span.first >= length) continue;
+            const size_t last = std::min<size_t>(span.last, length - 1);
+            const size_t executed = static_cast<size_t>(
+                std::count(covered.begin() + span.first,
+                           covered.begin() + static_cast<std::ptrdiff_t>(last) + 1, 1));
+            std::fprintf(file, "%-32s %10zu %10zu\n", span.name, executed, last - span.first + 1);
+        }
+    }
+    std::fprintf(file, "\nnever run:\n");
+    for (size_t start = 0; start < length;) {
+        if (covered[start] != 0) {
+            ++start;
+            continue;
+        }
+        size_t end = start;
+        while (end + 1 < length && covered[end + 1] == 0) ++end;
+        char name[SymbolTextSize] = "";
+        if (start <= 0xFFFF) FormatSymbol(static_cast<uint16_t>(start), name, sizeof name);
+        std::fprintf(file, "0x%04zx-0x%04zx %6zu bytes%s%s\n", start, end, end - start + 1,
+                     name[0] != '\0' ? "  " : "", name);
+        start = end + 1;
+    }
+    return std::ferror(file) == 0;
+}
+
+}  // namespace plexaro

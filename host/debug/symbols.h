@@ -1,0 +1,79 @@
+// The program's own names for addresses: labels read from the files an assembler or SDCC's
+// linker writes, so that the debugger, the trace and the profiler can say `_draw_level+3`
+// where they would say 0x1a2f, and a breakpoint can be typed as a name.
+//
+// Files understood, line by line, whatever their extension:
+// - SDCC's linker: the .noi file ("DEF _main 0xDDD") and the .map file (its value/name
+//   lines; its area lengths l__* and starts s__* are bookkeeping and not taken);
+// - sdasz80's symbol table (.sym, written by -s): labels of absolute areas, and equates of
+//   0x0100 and above (RAM variables); labels of relocatable areas need the linker's files;
+// - plain listings: "ADDRESS LABEL" (hex, "$1234", "0x1234", "1234h", "BANK:ADDRESS") and
+//   "LABEL = ADDRESS" / "LABEL EQU ADDRESS" (with $, 0x, # or h for hex, else decimal).
+// Blank and comment lines are ignored; other lines are skipped and counted.
+//
+//     const SymbolLoadReport report = LoadSymbolFile("game.noi");
+//     std::puts(DescribeSymbolLoad("game.noi", report).c_str());
+//     uint16_t offset = 0;
+//     if (const char* name = SymbolFor(pc, offset)) ...       // "_main", offset 3
+//     char text[SymbolTextSize];
+//     FormatSymbol(pc, text, sizeof text);                    // "_main+3", or "" for none
+//
+// Lookups never allocate: they are made for every traced instruction.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plexaro {
+
+struct SymbolLoadReport {
+    bool readable;     // false: the file could not be read (nothing else is set)
+    uint32_t added;    // symbols the file gives (one the table knew already is kept once)
+    uint32_t skipped;  // lines not understood, or naming no 16-bit address
+};
+
+// Adds a file's symbols to the table. Files are read whole; a file over 16 MB is not read.
+SymbolLoadReport LoadSymbolFile(const std::string& path);
+SymbolLoadReport LoadSymbolText(std::string_view text);
+// One line for the user: "game.noi: 42 symbols", "... (3 lines not understood)", or
+// "game.noi: no symbols found (...)", "game.noi: can't read the file".
+std::string DescribeSymbolLoad(const std::string& path, const SymbolLoadReport& report);
+// The files beside a cartridge with its base name that exist: game.sg -> game.noi,
+// game.map, game.sym (any of them, in that order).
+std::vector<std::string> SymbolFilesBeside(const std::string& cartridgePath);
+void ClearSymbols();
+uint32_t SymbolCount();
+
+// The label at or before `address` (within 512 bytes, never across 0x8000 or 0xC000), or an
+// equate exactly at it; null when none. `offset` is how far the address lies past it.
+const char* SymbolFor(uint16_t address, uint16_t& offset);
+// "name" or "name+offset" (decimal offset), cut to fit; "" when no symbol names it.
+// Returns the length written.
+inline constexpr size_t SymbolTextSize = 48;
+size_t FormatSymbol(uint16_t address, char* text, size_t size);
+// A symbol's address by its exact name, or with SDCC's leading underscore left off.
+bool SymbolAddress(std::string_view name, uint16_t& address);
+// What a user types for an address: a symbol ("main", "loop+3", "tbl-1") or a number
+// ("0x1a2f", "$1a2f", "1a2fh", "1a2f": hex). A name that is a symbol wins over hex digits.
+bool ParseAddress(std::string_view text, uint16_t& address);
+// A disassembled instruction with its addresses named: "call 0x1234" -> "call _draw",
+// "jp nz, 0x0105" -> "jp nz, loop+3", "ld a, (0xc000)" -> "ld a, (_frame)". Immediates
+// ("#0x1234") are named only by a symbol exactly at them. Returns the length written.
+size_t SymbolizeInstruction(const char* text, char* out, size_t size);
+
+// The labels in address order, for tables per function (the profiler, coverage): label i
+// spans from its address to the next label's, 0x8000, 0xC000 or the end of memory, and
+// 512 bytes at most, as far as SymbolFor names addresses after it.
+// Of labels sharing an address only the first spans it; the others give a null name.
+struct SymbolSpan {
+    const char* name;
+    uint16_t first;
+    uint16_t last;  // inclusive
+};
+uint32_t LabelCount();
+SymbolSpan LabelSpan(uint32_t index);
+
+}  // namespace plexaro

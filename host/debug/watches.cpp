@@ -1,0 +1,155 @@
+// Watchpoint specs parsed and written back, and hits as a line of text.
+#include "host/debug/watches.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "host/debug/symbols.h"
+
+namespace plexaro {
+namespace {
+
+struct KindName {
+    std::string_view name;
+    uint32_t kinds;
+};
+constexpr KindName Kinds[] = {{"r", WatchRead}, {"w", WatchWrite}, {"rw", WatchRead | WatchWrite},
+                              {"in", WatchIn},  {"out", WatchOut}, {"io", WatchIn | WatchOut}};
+
+bool ParseByte(std::string_view text, uint8_t& value) {
+    uint16_t wide = 0;
+    const bool hexNotation = text.starts_with("0x") || text.starts_with("0X") ||
+                             text.starts_with('$') || text.ends_with('h') || text.ends_with('H');
+    if (hexNotation) {
+        if (!ParseAddress(text, wide)) return false;
+    } else {
+        if (text.empty() || text.size() > 3) return false;
+        for (char c : text) {
+            if (c < '0' || c > '9') return false;
+            wide = static_cast<uint16_t>(wide * 10 + (c - '0'));
+        }
+    }
+    if (wide > 0xFF) return false;
+    value = static_cast<uint8_t>(wide);
+    return true;
+}
+
+bool ParseRange(std::string_view where, uint16_t& first, uint16_t& last) {
+    if (const size_t dots = where.find(".."); dots != std::string_view::npos) {
+        return ParseAddress(where.substr(0, dots), first) &&
+               ParseAddress(where.substr(dots + 2), last) && first <= last;
+    }
+    // FIRST-LAST, unless that reads as a symbol minus an offset.
+    if (const size_t dash = where.rfind('-'); dash != std::string_view::npos && dash > 0) {
+        uint16_t a = 0;
+        uint16_t b = 0;
+        if (ParseAddress(where.substr(0, dash), a) && ParseAddress(where.substr(dash + 1), b) &&
+            a <= b) {
+            first = a;
+            last = b;
+            return true;
+        }
+    }
+    if (!ParseAddress(where, first)) return false;
+    last = first;
+    return true;
+}
+
+std::string Place(uint16_t address, bool port) {
+    char text[SymbolTextSize + 16];
+    if (port) {
+        std::snprintf(text, sizeof text, "0x%02x", address);
+        return text;
+    }
+    char name[SymbolTextSize];
+    uint16_t offset = 0;
+    if (SymbolFor(address, offset) != nullptr && offset == 0) {
+        FormatSymbol(address, name, sizeof name);
+        return name;
+    }
+    std::snprintf(text, sizeof text, "0x%04x", address);
+    return text;
+}
+
+}  // namespace
+
+bool ParseWatchSpec(std::string_view spec, Watchpoint& watch, std::string& error) {
+    const std::string quoted = "'" + std::string(spec) + "'";
+    const size_t colon = spec.find(':');
+    if (colon == std::string_view::npos) {
+        error = "a watch is KIND:WHERE[=VALUE] (r, w, rw, in, out or io), not " + quoted;
+        return false;
+    }
+    watch = {};
+    const std::string_view kind = spec.substr(0, colon);
+    for (const KindName& k : Kinds) {
+        if (k.name == kind) watch.kinds = k.kinds;
+    }
+    if (watch.kinds == 0) {
+        error = "a watch's kind is r, w, rw, in, out or io, not '" + std::string(kind) + "'";
+        return false;
+    }
+    std::string_view where = spec.substr(colon + 1);
+    if (const size_t equals = where.find('='); equals != std::string_view::npos) {
+        if (!ParseByte(where.substr(equals + 1), watch.value)) {
+            error = "a watch's value is a byte (0x40, $40 or 64), in " + quoted;
+            return false;
+        }
+        watch.matchValue = true;
+        where = where.substr(0, equals);
+    }
+    if (!ParseRange(where, watch.first, watch.last)) {
+        error = "no address, range or known symbol in " + quoted;
+        return false;
+    }
+    if ((watch.kinds & (WatchIn | WatchOut)) && watch.last > 0xFF) {
+        error = "ports are 0x00 to 0xff, in " + quoted;
+        return false;
+    }
+    return true;
+}
+
+std::string DescribeWatchpoint(const Watchpoint& watch) {
+    std::string text;
+    for (const KindName& k : Kinds) {
+        if (k.kinds == watch.kinds) text = k.name;
+    }
+    const bool port = (watch.kinds & (WatchIn | WatchOut)) != 0;
+    text += ":" + Place(watch.first, port);
+    if (watch.last != watch.first) text += ".." + Place(watch.last, port);
+    if (watch.matchValue) {
+        char value[8];
+        std::snprintf(value, sizeof value, "=0x%02x", watch.value);
+        text += value;
+    }
+    return text;
+}
+
+size_t FormatWatchHit(const WatchHit& hit, char* text, size_t size) {
+    char pc[SymbolTextSize];
+    char address[SymbolTextSize];
+    FormatSymbol(hit.pc, pc, sizeof pc);
+    int written = 0;
+    const char* head = "frame %" PRIu64 " line %u: pc 0x%04x%s%s%s ";
+    const char* open = pc[0] != '\0' ? " (" : "";
+    const char* close = pc[0] != '\0' ? ")" : "";
+    char prefix[96];
+    std::snprintf(prefix, sizeof prefix, head, hit.position.frame, hit.position.line, hit.pc, open,
+                  pc, close);
+    if (hit.kind == WatchIn || hit.kind == WatchOut) {
+        written = std::snprintf(text, size, "%s%s 0x%02x %s port 0x%02x", prefix,
+                                hit.kind == WatchIn ? "in" : "out", hit.value,
+                                hit.kind == WatchIn ? "from" : "to", hit.address);
+    } else {
+        FormatSymbol(hit.address, address, sizeof address);
+        written =
+            std::snprintf(text, size, "%s%s 0x%02x %s 0x%04x%s%s%s", prefix,
+                          hit.kind == WatchRead ? "read" : "wrote", hit.value,
+                          hit.kind == WatchRead ? "from" : "to", hit.address,
+                          address[0] != '\0' ? " (" : "", address, address[0] != '\0' ? ")" : "");
+    }
+    if (written < 0 || size == 0) return 0;
+    return static_cast<size_t>(written) < size ? static_cast<size_t>(written) : size - 1;
+}
+
+}  // namespace plexaro

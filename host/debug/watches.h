@@ -1,0 +1,33 @@
+// Watchpoints as text, for the command line (--watch) and the Watch window: one spec per
+// watchpoint, and one line per hit.
+//
+// Spec: KIND:WHERE[=VALUE]
+//   KIND   r, w or rw (memory reads, writes, both), in, out or io (port IN, OUT, both)
+//   WHERE  an address or a range FIRST..LAST (or FIRST-LAST), each a number (0xC000, $C000,
+//          C000h, C000: hex) or a symbol (_frame_count, buffer+16)
+//   VALUE  only when the byte read or written is this one (0x40, $40, 40h; bare: decimal)
+// Examples: w:0xC000-0xC0FF   out:0xBE=0x40   rw:_frame_count   in:0xDC
+//
+//     Watchpoint watch;
+//     std::string error;
+//     if (!ParseWatchSpec("w:_score.._score+1", watch, error)) fail(error);
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "machine/debugger.h"
+
+namespace plexaro {
+
+// False, with what is wrong in `error`, for a spec that does not parse; addresses may name
+// symbols already loaded.
+bool ParseWatchSpec(std::string_view spec, Watchpoint& watch, std::string& error);
+// The spec back, with symbols where they name an end exactly: "w:_score..0xc101=5".
+std::string DescribeWatchpoint(const Watchpoint& watch);
+// "frame 12 line 200: pc 0x0042 (irq+10) wrote 0x05 to 0xc000 (_frame_count)"; for ports
+// "out 0x40 to port 0xbe". Ends without a newline. Returns the length written.
+size_t FormatWatchHit(const WatchHit& hit, char* text, size_t size);
+
+}  // namespace plexaro
