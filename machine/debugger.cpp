@@ -2,9 +2,11 @@
 // check before each, and the position kept so a frame stopped in the middle can go on.
 #include "machine/debugger.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "cpu/z80.h"
+#include "machine/checks.h"
 #include "machine/machine_internal.h"
 
 namespace plexaro {
@@ -66,6 +68,10 @@ bool ExecuteOne() {
     }
     const uint32_t pc = Pc();
     if (state.trace != nullptr) state.trace(DebuggerPosition());
+    const bool checking = ChecksEnabled();
+    if (checking) {
+        ChecksBeforeInstruction(pc, state.line, static_cast<uint32_t>(state.budget - state.left));
+    }
     // The sound chip's writes find their cycle as in RunFrame's Run of the whole line.
     const auto lineStart = state.line * static_cast<uint32_t>(LineCycles());
     SetSoundClock(lineStart + static_cast<uint32_t>(state.budget - state.left));
@@ -86,6 +92,9 @@ bool ExecuteOne() {
         state.owedToNextLine += halted ? (before & HaltLeftMask) - HaltCycles : state.left;
     }
     z80::AddPendingCycles(state.owedToNextLine);
+    // The line took its budget, or more when its last instruction ran past the end.
+    if (checking)
+        ChecksLineEnding(state.line, static_cast<uint32_t>(state.budget - std::min(state.left, 0)));
     FinishLine(state.line);
     state.lineBegun = false;
     if (++state.line < LinesPerFrame) return false;
@@ -171,7 +180,8 @@ uint32_t DebuggerListBreakpoints(uint16_t* addresses, uint32_t capacity) {
 DebugResult DebuggerRunFrame() {
     if (state.stopped) return DebugIdle;
     if (ConsoleMemory() == nullptr) return DebugFrameEnded;  // as RunFrame: nothing to run
-    if (state.armedCount == 0 && !state.stepOverArmed && state.trace == nullptr && AtFrameStart()) {
+    if (state.armedCount == 0 && !state.stepOverArmed && state.trace == nullptr &&
+        !ChecksEnabled() && AtFrameStart()) {
         RunFrame();
         ++state.frame;
         return DebugFrameEnded;
