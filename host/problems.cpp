@@ -78,8 +78,9 @@ void PrintWarnings(std::FILE* out) {
         for (uint32_t i = 0; i < count; ++i) sum += ChecksWarning(i).count;
         return sum;
     }();
-    std::fprintf(out, "plexaro: %" PRIu32 " warning%s (%" PRIu64 " occurrences):\n", count,
-                 count == 1 ? "" : "s", ChecksOccurrences());
+    const uint64_t occurrences = ChecksOccurrences();
+    std::fprintf(out, "plexaro: %" PRIu32 " warning%s (%" PRIu64 " occurrence%s):\n", count,
+                 count == 1 ? "" : "s", occurrences, occurrences == 1 ? "" : "s");
     for (uint32_t i = 0; i < count; ++i) {
         const CheckWarning w = ChecksWarning(i);
         const std::string detail = WarningDetail(w);

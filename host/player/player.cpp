@@ -146,7 +146,10 @@ int CheckExpectations(const PlayerOptions& options, const uint16_t* pixels, uint
         }
     }
     if (options.expectNoWarnings && ChecksOccurrences() > 0) {
-        std::fprintf(stderr, "plexaro: warnings were expected to be none\n");
+        const CheckWarning first = ChecksWarning(0);
+        std::fprintf(stderr,
+                     "plexaro: warnings were expected to be none, and the first is %s: %s\n",
+                     WarningPlace(first).c_str(), CheckKindTitle(first.kind));
         status = ExitMismatch;
     }
     return status;

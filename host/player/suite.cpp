@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -77,11 +78,11 @@ std::string Reason(const CaseRun& run) {
     if (run.status < 0) return "ended by a signal";
     std::istringstream in(run.messages);
     for (std::string line; std::getline(in, line);) {
-        if (line.starts_with("plexaro: ") && line.find("warning") == std::string::npos) {
+        // Not the header of the warnings' list ("plexaro: 3 warnings ..."), which says no why.
+        if (line.starts_with("plexaro: ") && !std::isdigit(static_cast<unsigned char>(line[9]))) {
             return line.substr(9);
         }
     }
-    if (run.status == ExitMismatch) return "warnings were expected to be none";
     return "exit status " + std::to_string(run.status);
 }
 
