@@ -1,6 +1,7 @@
 // The Debug menu and its windows, drawn with Dear ImGui beside the picture: the video chip
 // (registers, pattern tables, sprites, the name table under the mouse), the sound chip,
-// the console's memory and the time each frame takes. All are off until chosen.
+// the console's memory, the time each frame takes and the problems the checks find. All are
+// off until chosen.
 #include <SDL.h>
 #include <imgui.h>
 
@@ -15,6 +16,7 @@
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
 #include "machine/board.h"
+#include "machine/checks.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
 
@@ -27,7 +29,7 @@ constexpr uint32_t Thirds = 3;
 constexpr uint32_t MemoryColumns = 16;
 
 struct DebugState {
-    bool cpu, video, sound, memory, frameTime;
+    bool cpu, video, sound, memory, frameTime, problems;
     bool outlineSprites;
     SDL_Texture* patterns[Thirds];
     uint32_t pixels[PatternImageSize * PatternImageSize];
@@ -40,7 +42,8 @@ struct DebugState {
 DebugState debug = {};
 
 bool AnyOpen() {
-    return debug.cpu || debug.video || debug.sound || debug.memory || debug.frameTime;
+    return debug.cpu || debug.video || debug.sound || debug.memory || debug.frameTime ||
+           debug.problems;
 }
 
 void Toggle(bool& window) {
@@ -50,7 +53,7 @@ void Toggle(bool& window) {
 
 // Where each window opens the first time: video, sound and frame time down the panel beside
 // the picture, memory under the picture. After that they stay where they are put.
-enum Slot { VideoSlot, SoundSlot, FrameTimeSlot, MemorySlot, CpuSlot };
+enum Slot { VideoSlot, SoundSlot, FrameTimeSlot, MemorySlot, CpuSlot, ProblemsSlot };
 constexpr float PanelSlotsHeight = 716;  // the video, sound and frame time windows, stacked
 
 void Place(Slot slot) {
@@ -72,6 +75,7 @@ void Place(Slot slot) {
         case SoundSlot: at.y += 438 * fit, size.y = 160 * fit; break;
         case FrameTimeSlot: at.y += 606 * fit, size.y = 110 * fit; break;
         case CpuSlot:
+        case ProblemsSlot:
         case MemorySlot:
             at = ImVec2(Margin, static_cast<float>(picture.bottom) + Margin);
             size =
@@ -80,6 +84,11 @@ void Place(Slot slot) {
             if (size.y < 160) size.y = 160;
             // The CPU and memory windows share the room under the picture, one a little lower.
             if (slot == MemorySlot) at.y += 24, size.y -= 24;
+            // Problems has long lines: it takes the whole width, the panel's too.
+            if (slot == ProblemsSlot) {
+                at.y += 48, size.y -= 48;
+                size.x = std::max(size.x, static_cast<float>(windowWidth) - 2 * Margin);
+            }
             break;
     }
     ImGui::SetNextWindowPos(at, ImGuiCond_FirstUseEver);
@@ -335,6 +344,7 @@ void DrawDebugMenu() {
     if (ImGui::MenuItem("Sound", nullptr, debug.sound)) Toggle(debug.sound);
     if (ImGui::MenuItem("Memory", nullptr, debug.memory)) Toggle(debug.memory);
     if (ImGui::MenuItem("Frame time", nullptr, debug.frameTime)) Toggle(debug.frameTime);
+    if (ImGui::MenuItem("Problems", nullptr, debug.problems)) Toggle(debug.problems);
     ImGui::Separator();
     if (ImGui::MenuItem("Live reload", nullptr, Shell().LiveReload == 1)) {
         WindowPostCommand(CommandLiveReload);
@@ -352,6 +362,12 @@ void DrawDebugWindows() {
     if (debug.sound) SoundWindow();
     if (debug.memory) MemoryWindow();
     if (debug.frameTime) FrameTimeWindow();
+    if (debug.problems) {
+        if (!ChecksEnabled()) ProblemsWindowOpened();
+        Place(ProblemsSlot);
+        DrawProblemsWindow(&debug.problems);
+    }
+    if (!debug.problems && ChecksEnabled()) ProblemsWindowClosed();
     // A window closed by its own button gives its room back.
     if (open && !AnyOpen()) WindowRelayout();
 }

@@ -31,6 +31,10 @@ uint32_t KeyCodeFromScancode(SDL_Scancode scancode);  // KeyCodeCount for keys t
 inline constexpr int DebugPanelHeight = 760;
 void DrawDebugMenu();
 void DrawCpuWindow(bool* open);
+// The checks run while the Problems window is open: opening starts them afresh.
+void DrawProblemsWindow(bool* open);
+void ProblemsWindowOpened();
+void ProblemsWindowClosed();
 void DrawDebugWindows();
 int DebugPanelWidth();  // 0 while no debug window is open
 void DebugRecordFrame(float emulateMilliseconds, float presentMilliseconds);
