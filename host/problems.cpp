@@ -17,7 +17,9 @@ constexpr const char* Advice[CheckKindCount] = {
     "Set the stack pointer inside RAM before interrupts are enabled, and make sure calls and "
     "pushes cannot grow the stack below the RAM's start.",
     "The console shows only four sprites on a line; the others vanish there. Move sprites "
-    "apart, or cycle their order each frame so they flicker instead of vanishing.",
+    "apart, or cycle their order each frame so they flicker instead of vanishing. A sprite "
+    "table left at zero holds 32 sprites at the top of the screen: end the table with 0xD0 "
+    "in the Y byte after the last sprite used.",
     "Read the status port (0xBF) in the frame interrupt's handler: until it is read the "
     "interrupt stays requested and the handler is entered again as soon as it returns.",
 };
