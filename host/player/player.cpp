@@ -125,9 +125,15 @@ int CheckExpectations(const PlayerOptions& options, const uint16_t* pixels, uint
         if (pixels != nullptr) FrameToRgb(pixels, RecordedRowStride(), options.rgbMode, rgb.data());
         const PictureResult picture = ComparePicture(options.expectScreenshotPath, rgb.data());
         if (!picture.readable) {
-            std::fprintf(stderr, "plexaro: %s: can't read the expected picture (a PNG)\n", path);
+            std::fprintf(stderr,
+                         "plexaro: %s: can't read the expected picture (a PNG); the last frame's "
+                         "hash is 0x%016" PRIx64 "\n",
+                         path, frameHash);
         } else if (!picture.sameSize) {
-            std::fprintf(stderr, "plexaro: %s: the expected picture is not 256x192\n", path);
+            std::fprintf(stderr,
+                         "plexaro: %s: the expected picture is not 256x192; the last frame's hash "
+                         "is 0x%016" PRIx64 "\n",
+                         path, frameHash);
         } else if (picture.differing > 0) {
             std::fprintf(stderr,
                          "plexaro: %s: %" PRIu32
