@@ -2,13 +2,13 @@
 // resuming in the middle of a frame, stepping one instruction, stepping over a call, and a
 // hook called before every instruction.
 //
-// While nothing is armed (no breakpoint, no step over under way, no trace hook, the checks off) and
-// the machine sits at the start of a frame, DebuggerRunFrame is RunFrame itself, so the core's fast
-// loop is untouched. Otherwise frames run one instruction at a time (z80::Step), with the same
-// lines, the same drawing and interrupts and the same cycle accounting as RunFrame: each line runs
-// until its budget (227 cycles plus the interrupt responses owed to it) is spent or a HALT ends it,
-// exactly where RunFrame's Run(227) would end it, so a stepped frame gives the same picture, sound
-// and registers.
+// While nothing is armed (no breakpoint, no step over under way, no trace hook, no checks)
+// and the machine sits at the start of a frame, DebuggerRunFrame is RunFrame itself, so the
+// core's fast loop is untouched. Otherwise frames run one instruction at a time (z80::Step), with
+// the same lines, the same drawing and interrupts and the same cycle accounting as RunFrame:
+// each line runs until its budget (227 cycles plus the interrupt responses owed to it) is
+// spent or a HALT ends it, exactly where RunFrame's Run(227) would end it, so a stepped frame
+// gives the same picture, sound and registers.
 //
 // The host calls DebuggerRunFrame once per frame in place of RunFrame, and shows a new
 // picture and plays a sound frame whenever a call returns DebugFrameEnded:
