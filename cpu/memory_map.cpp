@@ -174,6 +174,18 @@ void MapWrite(uint32_t start, uint32_t end, uint32_t method, RegionData data) {
     }
 }
 
+void MapReadHandlerPages(uint32_t start, uint32_t end, ReadHandler handler) {
+    const PageRange pages = WholePages(start, end);
+    for (uint32_t page = pages.first; page <= pages.last; ++page)
+        core.read[page] = {handler, nullptr};
+}
+
+void MapWriteHandlerPages(uint32_t start, uint32_t end, WriteHandler handler) {
+    const PageRange pages = WholePages(start, end);
+    for (uint32_t page = pages.first; page <= pages.last; ++page)
+        core.write[page] = {handler, nullptr};
+}
+
 void EndMemoryMap() {
     CloseList(core.readRegions, &RegionData::read, &UnmappedRead);
     CloseList(core.writeRegions, &RegionData::write, &UnmappedWrite);

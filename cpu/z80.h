@@ -91,6 +91,10 @@ void MapWritePages(uint32_t start, uint32_t end, uint8_t* memory);
 void MapRead(uint32_t start, uint32_t end, uint32_t method, RegionData data);
 void MapWrite(uint32_t start, uint32_t end, uint32_t method, RegionData data);
 void EndMemoryMap();
+// Whole pages handed to a handler without a region, at any time: for a tool that watches
+// every data access and passes each on itself. Fetches stay as they are.
+void MapReadHandlerPages(uint32_t start, uint32_t end, ReadHandler handler);
+void MapWriteHandlerPages(uint32_t start, uint32_t end, WriteHandler handler);
 
 // Port hooks. IN A,(n) and OUT (n),A pass A:n; the (C) forms pass BC; the block forms pass C.
 void SetInHandler(InHandler handler);

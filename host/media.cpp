@@ -106,9 +106,13 @@ bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>& 
 bool WritePng(const char* path, const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode) {
     std::vector<uint8_t> rgb(VdpScreenWidth * VdpVisibleLines * 3);
     FrameToRgb(pixels, rowStride, rgbMode, rgb.data());
+    return WriteRgbPng(path, rgb.data());
+}
+
+bool WriteRgbPng(const char* path, const uint8_t* rgb) {
     const std::string temporary = TemporaryNameFor(path);
-    const bool written = stbi_write_png(temporary.c_str(), VdpScreenWidth, VdpVisibleLines, 3,
-                                        rgb.data(), VdpScreenWidth * 3) != 0;
+    const bool written = stbi_write_png(temporary.c_str(), VdpScreenWidth, VdpVisibleLines, 3, rgb,
+                                        VdpScreenWidth * 3) != 0;
     return Finish(written, temporary, path);
 }
 

@@ -27,6 +27,7 @@ uint64_t HashSamples(uint64_t hash, const int16_t* samples, size_t count);
 // PixelToRgb gives it back. rgbMode: 1 for RGB 565, 0 for RGB 555.
 void FrameToRgb(const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode, uint8_t* rgb);
 bool WritePng(const char* path, const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode);
+bool WriteRgbPng(const char* path, const uint8_t* rgb);  // 256x192 RGB triples, as FrameToRgb
 
 // A 44100 Hz, 16-bit, mono PCM WAV file, written as it goes; the sizes in its header are
 // filled in by CloseWav. A write failure is remembered and reported by CloseWav.

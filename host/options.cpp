@@ -168,6 +168,49 @@ constexpr OptionSpec Options[] = {
          o.hash = true;
          return std::string();
      }},
+    {"--warnings", nullptr, true,
+     "check for bugs only the console shows (much slower); at the\n"
+     "end, print each warning once per place on stderr",
+     [](const char*, PlayerOptions& o) {
+         o.warnings = true;
+         return std::string();
+     }},
+    {"--expect-hash", "HASH", true, "exit 3 unless the last frame has this hash (as --hash prints)",
+     [](const char* value, PlayerOptions& o) {
+         std::string_view text = value;
+         if (text.starts_with("0x") || text.starts_with("0X")) text.remove_prefix(2);
+         const char* end = text.data() + text.size();
+         auto [stop, error] = std::from_chars(text.data(), end, o.expectHash, 16);
+         if (error != std::errc() || stop != end || text.empty()) {
+             return "--expect-hash takes a hexadecimal hash, not '" + std::string(value) + "'";
+         }
+         o.expectHashGiven = true;
+         return std::string();
+     }},
+    {"--expect-screenshot", "FILE", true,
+     "exit 3 unless the last frame is this PNG, pixel for pixel;\n"
+     "differing pixels are marked red in FILE.diff.png",
+     [](const char* value, PlayerOptions& o) {
+         o.expectScreenshotPath = value;
+         return std::string();
+     }},
+    {"--expect-no-warnings", nullptr, true, "as --warnings, and exit 3 if there were any",
+     [](const char*, PlayerOptions& o) {
+         o.expectNoWarnings = true;
+         return std::string();
+     }},
+    {"--suite", "FILE", true,
+     "run the cases a suite file lists, in parallel; one line\n"
+     "per case on stdout, exit 3 if any failed",
+     [](const char* value, PlayerOptions& o) {
+         o.suitePath = value;
+         return std::string();
+     }},
+    {"--junit", "FILE", true, "with --suite: write the results as JUnit XML",
+     [](const char* value, PlayerOptions& o) {
+         o.junitPath = value;
+         return std::string();
+     }},
     {"--stats", nullptr, false,
      "(window) when it closes, print the frames run, the frame\n"
      "rate, the time to the first frame and the renderer used",
@@ -270,6 +313,9 @@ std::string ParseOptions(int count, const char* const* words, PlayerOptions& opt
 
     if (!options.headless && !firstHeadlessOnly.empty()) {
         return std::string(firstHeadlessOnly) + " only works with --headless";
+    }
+    if (!options.junitPath.empty() && options.suitePath.empty()) {
+        return "--junit only works with --suite";
     }
     options.cartridgePath.clear();
     for (int first = i; i < count; ++i) {

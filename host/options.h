@@ -38,7 +38,14 @@ struct PlayerOptions {
     uint32_t powerOnRam = 0;     // as SelectPowerOnRam takes it: 0 is the behaviour's own
     uint32_t powerOnSeed = 0x5EED;
     bool hash = false;
-    bool stats = false;  // the window prints its frame figures when it closes
+    bool warnings = false;          // the checks on, their summary on stderr at the end
+    bool expectNoWarnings = false;  // exit 3 if the checks found anything
+    bool expectHashGiven = false;
+    uint64_t expectHash = 0;           // the last frame's, as --hash prints it
+    std::string expectScreenshotPath;  // empty: no picture to compare the last frame with
+    std::string suitePath;             // empty: one run, not a suite
+    std::string junitPath;             // empty: no JUnit report of the suite
+    bool stats = false;                // the window prints its frame figures when it closes
     bool help = false;
     bool version = false;
     std::string cartridgePath;  // empty when no words follow the options

@@ -67,7 +67,7 @@ void SetChunks(uint32_t start, uint32_t end, const uint8_t* memory, bool writabl
 
 // Shows a slot's page (or, for slot 2 with 0xFFFC bit 3 set, a bank of cartridge RAM) to the
 // CPU. Only page pointers change, so it is cheap enough for every register write.
-void MapSlot(uint32_t slot) {
+void MapSlotPages(uint32_t slot) {
     const uint32_t base = slot * MapperPageSize;
     const uint32_t end = base + MapperPageSize - 1;
     if (slot == 2 && (board.control & CartridgeRamInSlot2)) {
@@ -86,6 +86,11 @@ void MapSlot(uint32_t slot) {
     z80::MapReadPages(first, end, const_cast<uint8_t*>(page));  // reads only
     if (slot == 2) z80::MapWritePages(base, end, board.sink);   // dropped, as by ROM
     SetChunks(first, end + 1, page, false);
+}
+
+void MapSlot(uint32_t slot) {
+    MapSlotPages(slot);
+    ChecksMapChanged();
 }
 
 uint8_t* RamFor(uint32_t address) {
@@ -143,7 +148,7 @@ void LayOutChunks() {
         SetChunks(a, a + ChunkSize, board.ram1k ? m + ConsoleRamStart : m + a, true);
     }
     if (board.kind == BoardMapper) {
-        for (uint32_t slot = 0; slot < 3; ++slot) MapSlot(slot);
+        for (uint32_t slot = 0; slot < 3; ++slot) MapSlotPages(slot);
         SetChunks(0, FixedStart, board.image, false);
     }
 }
@@ -179,13 +184,14 @@ void BuildMap() {
     }
     if (board.kind == BoardMapper) {
         z80::MapWritePages(Ram8kStart, CartridgeTop - 1, board.sink);
-        if (board.control & CartridgeRamInSlot2) MapSlot(2);
+        if (board.control & CartridgeRamInSlot2) MapSlotPages(2);
         z80::MapWrite(RegisterPage, 0xFFFF, z80::MapHandled,
                       z80::RegionData{.write = &MapperWrite});
     }
     z80::EndMemoryMap();
     z80::SetInHandler(ConsolePortIn);
     z80::SetOutHandler(ConsolePortOut);
+    ChecksMapChanged();
 }
 
 void Begin(uint8_t* memory, const uint8_t* image, size_t length, uint64_t fileSize) {
@@ -280,6 +286,7 @@ void BuildBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t f
     CopyRom();
     if (image == nullptr) {
         BuildMap();
+        ChecksRamStarted(false);
         return;
     }
     // The RAM's power-on bytes; the flat board's RAM starts with the image's upper 8 KB.
@@ -294,6 +301,7 @@ void BuildBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t f
     if (board.kind == BoardRam8k) FillPowerOn(memory + Ram8kStart, Ram8kEnd - Ram8kStart);
     if (board.kind == BoardMapper) FillPowerOn(memory + Ram8kStart, MapperCartridgeRam);
     BuildMap();
+    ChecksRamStarted(false);
 }
 
 BoardRecord SaveBoard() {
@@ -312,6 +320,27 @@ void RestoreBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t
     LayOutChunks();
     CopyRom();
     BuildMap();
+    ChecksRamStarted(true);
+}
+
+void BoardWrite(uint32_t address, uint32_t value) {
+    address &= 0xFFFF;
+    if (board.kind == BoardMapper && address >= RegisterPage) {
+        MapperWrite(address, value);
+    } else {
+        PokeConsoleRam(address, static_cast<uint8_t>(value));
+    }
+}
+
+int32_t ConsoleRamIndex(uint32_t address) {
+    address &= 0xFFFF;
+    if (board.memory == nullptr || !board.writable[address / ChunkSize]) return -1;
+    return static_cast<int32_t>(board.chunk[address / ChunkSize] + address % ChunkSize -
+                                board.memory);
+}
+
+void RebuildBoardMap() {
+    if (ConsoleMemory() != nullptr) BuildMap();
 }
 
 }  // namespace plexaro

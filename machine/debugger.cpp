@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cpu/z80.h"
+#include "machine/checks.h"
 #include "machine/machine_internal.h"
 
 namespace plexaro {
@@ -145,6 +146,10 @@ bool ExecuteOne() {
     }
     const uint32_t pc = Pc();
     if (state.trace != nullptr) state.trace(DebuggerPosition());
+    const bool checking = ChecksEnabled();
+    if (checking) {
+        ChecksBeforeInstruction(pc, state.line, static_cast<uint32_t>(state.budget - state.left));
+    }
     // The sound chip's writes find their cycle as in RunFrame's Run of the whole line.
     const auto lineStart = state.line * static_cast<uint32_t>(LineCycles());
     SetSoundClock(lineStart + static_cast<uint32_t>(state.budget - state.left));
@@ -168,6 +173,9 @@ bool ExecuteOne() {
         state.owedToNextLine += halted ? (before & HaltLeftMask) - HaltCycles : state.left;
     }
     z80::AddPendingCycles(state.owedToNextLine);
+    // The line took its budget, or more when its last instruction ran past the end.
+    if (checking)
+        ChecksLineEnding(state.line, static_cast<uint32_t>(state.budget - std::min(state.left, 0)));
     FinishLine(state.line);
     state.lineBegun = false;
     if (++state.line < LinesPerFrame) return false;
@@ -260,7 +268,8 @@ DebugResult DebuggerRunFrame() {
     if (state.stopped) return DebugIdle;
     if (ConsoleMemory() == nullptr) return DebugFrameEnded;  // as RunFrame: nothing to run
     if (state.armedCount == 0 && !state.stepOverArmed && state.trace == nullptr &&
-        state.cycles == nullptr && state.watchCount == 0 && AtFrameStart()) {
+        state.cycles == nullptr && state.watchCount == 0 &&
+        !ChecksEnabled() && AtFrameStart()) {
         RunFrame();
         ++state.frame;
         return DebugFrameEnded;

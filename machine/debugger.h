@@ -3,9 +3,9 @@
 // hook called before every instruction.
 //
 // While nothing is armed (no breakpoint or watchpoint, no step over under way, no trace or
-// cycle hook) and the machine sits at the start of a frame, DebuggerRunFrame is RunFrame
-// itself, so the core's
-// fast loop is untouched. Otherwise frames run one instruction at a time (z80::Step), with
+// cycle hook, no checks) and the machine sits at the start of a frame, DebuggerRunFrame is
+// RunFrame itself, so the core's fast loop is untouched. Otherwise frames run one instruction
+// at a time (z80::Step), with
 // the same lines, the same drawing and interrupts and the same cycle accounting as RunFrame:
 // each line runs until its budget (227 cycles plus the interrupt responses owed to it) is
 // spent or a HALT ends it, exactly where RunFrame's Run(227) would end it, so a stepped frame

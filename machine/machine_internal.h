@@ -37,6 +37,22 @@ void RestoreBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t
                   const BoardRecord& record);
 BoardRecord SaveBoard();
 void RestoreBoardState(const BoardRecord& record);  // onto the console memory block
+// For the checks, which stand in for the page tables while they watch: what a CPU data write
+// does at an address (registers included), the index in the console memory block of the RAM
+// byte an address reaches (-1 where the CPU sees ROM), and the page tables laid again.
+void BoardWrite(uint32_t address, uint32_t value);
+int32_t ConsoleRamIndex(uint32_t address);
+void RebuildBoardMap();
+
+// The checks (checks.cpp), told by the board whenever it has rewritten the page tables, and
+// when the RAM starts afresh: at power-on and reset, or from a save state (restored).
+void ChecksMapChanged();
+void ChecksRamStarted(bool restored);
+// And by the debugger's stepped frames, while they are on: before each instruction (its
+// line and the cycles spent in the line so far), and as each line ends, before it is drawn,
+// with the cycles that passed in it.
+void ChecksBeforeInstruction(uint32_t pc, uint32_t line, uint32_t cycle);
+void ChecksLineEnding(uint32_t line, uint32_t cycles);
 
 // The frame's sound (sound_frame.cpp). RunFrame and the debugger's stepped frames say at
 // which cycle of the frame each Run or Step begins, so that a write to the sound chip during

@@ -1,6 +1,7 @@
 // The Debug menu and its windows, drawn with Dear ImGui beside the picture: the video chip
 // (registers, pattern tables, sprites, the name table under the mouse), the sound chip,
-// the console's memory and the time each frame takes. All are off until chosen.
+// the console's memory, the time each frame takes and the problems the checks find. All are
+// off until chosen.
 #include <SDL.h>
 #include <imgui.h>
 
@@ -17,6 +18,7 @@
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
 #include "machine/board.h"
+#include "machine/checks.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
 
@@ -29,7 +31,7 @@ constexpr uint32_t Thirds = 3;
 constexpr uint32_t MemoryColumns = 16;
 
 struct DebugState {
-    bool cpu, video, sound, memory, frameTime, watch, profiler, loadSymbols;
+    bool cpu, video, sound, memory, frameTime, watch, profiler, loadSymbols, problems;
     bool outlineSprites;
     SDL_Texture* patterns[Thirds];
     uint32_t pixels[PatternImageSize * PatternImageSize];
@@ -43,7 +45,7 @@ DebugState debug = {};
 
 bool AnyOpen() {
     return debug.cpu || debug.video || debug.sound || debug.memory || debug.frameTime ||
-           debug.watch || debug.profiler || debug.loadSymbols;
+           debug.watch || debug.profiler || debug.loadSymbols || debug.problems;
 }
 
 void Toggle(bool& window) {
@@ -61,7 +63,8 @@ enum Slot {
     CpuSlot,
     ProfilerSlot,
     WatchSlot,
-    SymbolsSlot
+    SymbolsSlot,
+    ProblemsSlot
 };
 constexpr float PanelSlotsHeight = 716;  // the video, sound and frame time windows, stacked
 
@@ -88,6 +91,7 @@ void Place(Slot slot) {
         case WatchSlot: at.y += 308 * fit, size.y = 280 * fit; break;
         case SymbolsSlot: at.y += 596 * fit, size.y = 120 * fit; break;
         case CpuSlot:
+        case ProblemsSlot:
         case MemorySlot:
             at = ImVec2(Margin, static_cast<float>(picture.bottom) + Margin);
             size =
@@ -96,6 +100,11 @@ void Place(Slot slot) {
             if (size.y < 160) size.y = 160;
             // The CPU and memory windows share the room under the picture, one a little lower.
             if (slot == MemorySlot) at.y += 24, size.y -= 24;
+            // Problems has long lines: it takes the whole width, the panel's too.
+            if (slot == ProblemsSlot) {
+                at.y += 48, size.y -= 48;
+                size.x = std::max(size.x, static_cast<float>(windowWidth) - 2 * Margin);
+            }
             break;
     }
     ImGui::SetNextWindowPos(at, ImGuiCond_FirstUseEver);
@@ -365,6 +374,7 @@ void DrawDebugMenu() {
     if (ImGui::MenuItem("Frame time", nullptr, debug.frameTime)) Toggle(debug.frameTime);
     if (ImGui::MenuItem("Watch", nullptr, debug.watch)) Toggle(debug.watch);
     if (ImGui::MenuItem("Profiler", nullptr, debug.profiler)) Toggle(debug.profiler);
+    if (ImGui::MenuItem("Problems", nullptr, debug.problems)) Toggle(debug.problems);
     ImGui::Separator();
     if (ImGui::MenuItem("Load symbols...", nullptr, debug.loadSymbols)) Toggle(debug.loadSymbols);
     if (ImGui::MenuItem("Live reload", nullptr, Shell().LiveReload == 1)) {
@@ -403,6 +413,12 @@ void DrawDebugWindows() {
             ProfilerStop();
         }
     }
+    if (debug.problems) {
+        if (!ChecksEnabled()) ProblemsWindowOpened();
+        Place(ProblemsSlot);
+        DrawProblemsWindow(&debug.problems);
+    }
+    if (!debug.problems && ChecksEnabled()) ProblemsWindowClosed();
     // A window closed by its own button gives its room back.
     if (open && !AnyOpen()) WindowRelayout();
 }

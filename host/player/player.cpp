@@ -12,8 +12,12 @@
 #include "host/debug/symbols.h"
 #include "host/debug/watches.h"
 #include "host/media.h"
+#include "host/player/expect.h"
 #include "host/player/input_script.h"
+#include "host/player/suite.h"
 #include "host/player/trace.h"
+#include "host/problems.h"
+#include "machine/checks.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
 #include "machine/state.h"
@@ -59,10 +63,13 @@ bool SamePlace(const std::string& a, const std::string& b) {
 // What a run writes must never be what it reads, nor each other. (Saving a state over the
 // one the run started from is fine: that is carrying on.)
 bool OutputsAreSafe(const PlayerOptions& options) {
+    const std::string diffPath =
+        options.expectScreenshotPath.empty() ? "" : DiffPathFor(options.expectScreenshotPath);
     const struct {
         const char* option;
         const std::string& path;
     } outputs[] = {{"--wav", options.wavPath},
+                   {"--expect-screenshot's difference picture", diffPath},
                    {"--screenshot", options.screenshotPath},
                    {"--save-state", options.saveStatePath},
                    {"--trace", options.tracePath},
@@ -72,7 +79,8 @@ bool OutputsAreSafe(const PlayerOptions& options) {
         const char* what;
         const std::string& path;
     } inputs[] = {{"the cartridge", options.cartridgePath},
-                  {"the input script", options.inputPath}};
+                  {"the input script", options.inputPath},
+                  {"the expected picture", options.expectScreenshotPath}};
     for (const auto& output : outputs) {
         if (output.path.empty()) continue;
         for (const auto& input : inputs) {
@@ -200,9 +208,62 @@ void ApplyInput(const FrameInput& input, uint32_t rgbMode) {
     for (uint32_t press = 0; press < input.pauses; ++press) PressPauseButton();
 }
 
+// What the run was expected to show: ExitSuccess, or ExitMismatch after saying what differed.
+int CheckExpectations(const PlayerOptions& options, const uint16_t* pixels, uint64_t frameHash) {
+    int status = ExitSuccess;
+    if (options.expectHashGiven && frameHash != options.expectHash) {
+        std::fprintf(stderr,
+                     "plexaro: the last frame's hash is 0x%016" PRIx64
+                     ", not the expected 0x%016" PRIx64 "\n",
+                     frameHash, options.expectHash);
+        status = ExitMismatch;
+    }
+    if (!options.expectScreenshotPath.empty()) {
+        const char* path = options.expectScreenshotPath.c_str();
+        std::vector<uint8_t> rgb(size_t{VdpScreenWidth} * VdpVisibleLines * 3);
+        if (pixels != nullptr) FrameToRgb(pixels, RecordedRowStride(), options.rgbMode, rgb.data());
+        const PictureResult picture = ComparePicture(options.expectScreenshotPath, rgb.data());
+        if (!picture.readable) {
+            std::fprintf(stderr,
+                         "plexaro: %s: can't read the expected picture (a PNG); the last frame's "
+                         "hash is 0x%016" PRIx64 "\n",
+                         path, frameHash);
+        } else if (!picture.sameSize) {
+            std::fprintf(stderr,
+                         "plexaro: %s: the expected picture is not 256x192; the last frame's hash "
+                         "is 0x%016" PRIx64 "\n",
+                         path, frameHash);
+        } else if (picture.differing > 0) {
+            std::fprintf(stderr,
+                         "plexaro: %s: %" PRIu32
+                         " pixels of the last frame differ (its hash is 0x%016" PRIx64 ")\n",
+                         path, picture.differing, frameHash);
+        }
+        if (picture.differing > 0) {
+            status = ExitMismatch;
+            const std::string diff = DiffPathFor(options.expectScreenshotPath);
+            if (picture.diffWritten) {
+                std::fprintf(stderr, "plexaro: %s marks them in red\n", diff.c_str());
+            } else {
+                std::fprintf(stderr, "plexaro: %s: can't write the difference picture\n",
+                             diff.c_str());
+            }
+        }
+    }
+    if (options.expectNoWarnings && ChecksOccurrences() > 0) {
+        const CheckWarning first = ChecksWarning(0);
+        std::fprintf(stderr,
+                     "plexaro: warnings were expected to be none, and the first is %s: %s\n",
+                     WarningPlace(first).c_str(), CheckKindTitle(first.kind));
+        status = ExitMismatch;
+    }
+    return status;
+}
+
 }  // namespace
 
 int RunHeadless(const PlayerOptions& options) {
+    if (!options.suitePath.empty()) return RunSuite(options);
     if (!OutputsAreSafe(options)) return ExitUsage;
     InputScript script;
     if (!options.inputPath.empty() && !ReadScript(options.inputPath, script)) return ExitUsage;
@@ -212,6 +273,10 @@ int RunHeadless(const PlayerOptions& options) {
     }
 
     ApplyMachineOptions(options);  // the first load already on the chosen board and RAM
+    // On before the load, so that the RAM counts as unwritten from power-on.
+    const bool checking = options.warnings || options.expectNoWarnings;
+    ChecksClear();
+    ChecksEnable(checking);
     if (const char* error = InitMachine(HeadlessRowStride)) {
         std::fprintf(stderr, "plexaro: %s\n", error);
         return ExitFailure;
@@ -265,6 +330,7 @@ int RunHeadless(const PlayerOptions& options) {
         // A state brings back the behaviour it was made in, unless the command line says.
         if (options.videoGiven) SelectVideoBehaviour(options.videoHardware);
     }
+    ChecksSetFrame(firstFrame);
     const bool tracing = !options.tracePath.empty();
     std::FILE* profile = OpenReport(options.profilePath, "profile");
     std::FILE* coverage = OpenReport(options.coveragePath, "coverage");
@@ -294,7 +360,7 @@ int RunHeadless(const PlayerOptions& options) {
     bool broke = false;
     for (uint64_t frame = firstFrame; frame < firstFrame + options.frames; ++frame) {
         ApplyInput(ScriptInputForFrame(script, frame), options.rgbMode);
-        if (debugging) {
+        if (debugging || checking) {
             // Hooks see every instruction; a watchpoint's hit is printed and the run goes on.
             DebugResult result;
             while ((result = DebuggerRunFrame()) != DebugFrameEnded && result != DebugBreakpoint) {
@@ -366,12 +432,16 @@ int RunHeadless(const PlayerOptions& options) {
     const double fps = wall > 0 ? static_cast<double>(framesRun) / wall : 0.0;
     std::printf("frames: %" PRIu64 "  wall: %.3f s  fps: %.1f  speed: %.1fx real time\n", framesRun,
                 wall, fps, fps / (SelectedVideoBehaviour() == 1 ? HardwareFps : SimpleFps));
+    const uint64_t frameHash =
+        pixels != nullptr ? HashFrame(FnvOffsetBasis, pixels, RecordedRowStride()) : 0;
     if (options.hash) {
-        const uint64_t frameHash =
-            pixels != nullptr ? HashFrame(FnvOffsetBasis, pixels, RecordedRowStride()) : 0;
         std::printf("frame hash: 0x%016" PRIx64 "\n", frameHash);
         std::printf("audio hash: 0x%016" PRIx64 "\n", audioHash);
     }
+    if (checking) PrintWarnings(stderr);
+    const int expected = CheckExpectations(options, pixels, frameHash);
+    if (status == ExitSuccess) status = expected;
+    ChecksEnable(false);
     // The debugger as an in-process caller found it: nothing armed, running.
     DebuggerClearBreakpoints();
     DebuggerClearWatchpoints();

@@ -11,8 +11,9 @@
 namespace plexaro {
 
 inline constexpr int ExitSuccess = 0;
-inline constexpr int ExitFailure = 1;  // the cartridge or an output file failed
-inline constexpr int ExitUsage = 2;    // the command line or the input script is wrong
+inline constexpr int ExitFailure = 1;   // the cartridge or an output file failed
+inline constexpr int ExitUsage = 2;     // the command line or the input script is wrong
+inline constexpr int ExitMismatch = 3;  // the run did not show what --expect-* said it would
 
 // Messages go to stderr prefixed "plexaro: ", the report to stdout.
 int RunHeadless(const PlayerOptions& options);

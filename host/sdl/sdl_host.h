@@ -44,6 +44,10 @@ void DrawCpuWindow(bool* open);
 void DrawWatchWindow(bool* open);
 void DrawProfilerWindow(bool* open);  // counts only while open
 void DrawLoadSymbolsWindow(bool* open);
+// The checks run while the Problems window is open: opening starts them afresh.
+void DrawProblemsWindow(bool* open);
+void ProblemsWindowOpened();
+void ProblemsWindowClosed();
 void DrawDebugWindows();
 int DebugPanelWidth();  // 0 while no debug window is open
 void DebugRecordFrame(float emulateMilliseconds, float presentMilliseconds);

@@ -125,6 +125,15 @@ find_window() {
     [ -n "$window" ]
 }
 
+# A check for until_seen: an ImGui title bar (blue) across the window below the picture.
+title_bar_under_picture() {
+    look "$window" 1000x1+40+$((384 + MENU_BAR + 64)) "$tmp/bar.png" || { seen="no screenshot"; return 1; }
+    seen=$(convert "$tmp/bar.png" -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.b)]' info:)
+    red=${seen% *}
+    blue=${seen#* }
+    [ "$blue" -gt $((red + 40)) ]
+}
+
 # Window geometry as WIDTHxHEIGHT.
 size_of() {
     timeout "$STEP" xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: //p'
@@ -346,6 +355,17 @@ debug)
     xdo mousemove --window "$window" 300 48 sleep 0.3 click 1
     until_seen "the debug panel did not open" size_is 1112x760
     until_seen "the widened window is not on the screen" on_screen
+    ;;
+problems)
+    start_x
+    start_plexaro "$build/cartridges/tests/busy.sg"
+    # Debug, then "Problems", its eighth line: the panel opens, and under the picture the
+    # window, whose blue title bar spans the width. The screenshot is kept to be looked at.
+    xdo mousemove --window "$window" 290 8 sleep 0.3 click 1 sleep 0.5
+    xdo mousemove --window "$window" 300 153 sleep 0.3 click 1
+    until_seen "the debug panel did not open" size_is 1112x760
+    until_seen "no Problems window under the picture" title_bar_under_picture
+    look "$window" 1112x760+0+0 "$build/desktop-problems.png" || true
     ;;
 load)
     start_x

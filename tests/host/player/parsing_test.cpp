@@ -52,6 +52,31 @@ TEST(CommandLine, OptionsThenThePathWords) {
     EXPECT_EQ(o.powerOnRam, 2u);
 }
 
+// What a CI job asks of a run: expectations, warnings, suites.
+TEST(CommandLine, Expectations) {
+    PlayerOptions o;
+    ASSERT_EQ(Parse({"--headless", "--expect-hash", "0x3595EE32bc933ebc", "--expect-screenshot",
+                     "a.png", "--expect-no-warnings", "g"},
+                    o),
+              "");
+    EXPECT_TRUE(o.expectHashGiven && o.expectNoWarnings && !o.warnings);
+    EXPECT_EQ(o.expectHash, 0x3595EE32BC933EBCu);
+    EXPECT_EQ(o.expectScreenshotPath, "a.png");
+    ASSERT_EQ(Parse({"--headless", "--expect-hash", "1f", "--warnings", "g"}, o), "");
+    EXPECT_EQ(o.expectHash, 0x1Fu);
+    EXPECT_TRUE(o.warnings);
+    ASSERT_EQ(Parse({"--headless", "--suite", "s.txt", "--junit", "r.xml"}, o), "");
+    EXPECT_EQ(o.suitePath + " " + o.junitPath, "s.txt r.xml");
+    for (const auto& bad : std::vector<std::vector<const char*>>{
+             {"--headless", "--expect-hash", "0x", "g"},
+             {"--headless", "--expect-hash", "12345678123456781", "g"},  // 65 bits
+             {"--headless", "--expect-hash", "-1", "g"},
+             {"--headless", "--junit", "r.xml", "g"},
+             {"--warnings", "g"}}) {
+        EXPECT_NE(Parse(bad, o), "") << bad[1];
+    }
+}
+
 TEST(CommandLine, UsageErrors) {
     const std::vector<std::vector<const char*>> bad = {
         {"--fullscreen", "g.sg"},
