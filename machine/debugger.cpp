@@ -268,8 +268,7 @@ DebugResult DebuggerRunFrame() {
     if (state.stopped) return DebugIdle;
     if (ConsoleMemory() == nullptr) return DebugFrameEnded;  // as RunFrame: nothing to run
     if (state.armedCount == 0 && !state.stepOverArmed && state.trace == nullptr &&
-        state.cycles == nullptr && state.watchCount == 0 &&
-        !ChecksEnabled() && AtFrameStart()) {
+        state.cycles == nullptr && state.watchCount == 0 && !ChecksEnabled() && AtFrameStart()) {
         RunFrame();
         ++state.frame;
         return DebugFrameEnded;

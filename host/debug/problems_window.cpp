@@ -6,7 +6,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "host/problems.h"
+#include "host/debug/problems.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"

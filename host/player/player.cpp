@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cpu/z80.h"
+#include "host/debug/problems.h"
 #include "host/debug/profiler.h"
 #include "host/debug/symbols.h"
 #include "host/debug/watches.h"
@@ -16,7 +17,6 @@
 #include "host/player/input_script.h"
 #include "host/player/suite.h"
 #include "host/player/trace.h"
-#include "host/problems.h"
 #include "machine/checks.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
@@ -295,7 +295,7 @@ int RunHeadless(const PlayerOptions& options) {
     }
     SelectRgbMode(options.rgbMode);
     SelectVideoBehaviour(options.videoHardware);  // kept through the script's resets
-    const bool debugging = UsesDebugger(options);
+    const bool debugging = UsesDebugger(options) || options.warnings;  // warnings name labels too
     if (debugging && (!LoadSymbols(options) || !ArmBreaksAndWatches(options))) {
         ShutdownMachine();
         return ExitUsage;

@@ -10,7 +10,7 @@
 
 namespace plexaro {
 
-// Where a place in the program is named: "0x1234" (a label where one is known).
+// Where a place in the program is named: "0x1234", or "0x1234 draw+3" where symbols name it.
 std::string CodeAddressText(uint16_t address);
 // "0x0123" or "-" for a warning of no one instruction.
 std::string WarningPlace(const CheckWarning& warning);

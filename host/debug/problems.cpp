@@ -1,7 +1,9 @@
 // The checks' warnings in words.
-#include "host/problems.h"
+#include "host/debug/problems.h"
 
 #include <cinttypes>
+
+#include "host/debug/symbols.h"
 
 namespace plexaro {
 namespace {
@@ -27,8 +29,14 @@ constexpr const char* Advice[CheckKindCount] = {
 }  // namespace
 
 std::string CodeAddressText(uint16_t address) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", address);
+    char label[64];
+    char text[80];
+    // The address first, so rows line up; the label after it when symbols name the place.
+    if (FormatSymbol(address, label, sizeof label) > 0) {
+        std::snprintf(text, sizeof text, "0x%04X %s", address, label);
+    } else {
+        std::snprintf(text, sizeof text, "0x%04X", address);
+    }
     return text;
 }
 
