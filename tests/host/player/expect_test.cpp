@@ -109,9 +109,10 @@ TEST(Expect, Warnings) {
     const Outcome listed =
         Play(dir, "--headless --frames 10 --warnings --input left.txt " + problems);
     EXPECT_EQ(listed.status, 0);
-    EXPECT_NE(listed.err.find("plexaro: 1 warning (1 occurrence):\n  0x0088: Write to ROM: at "
-                              "0x1000; 1 time, first in frame 0, line "),
-              std::string::npos)
+    EXPECT_NE(
+        listed.err.find("plexaro: 1 warning (1 occurrence):\n  0x0088 start+32: Write to ROM: at "
+                        "0x1000; 1 time, first in frame 0, line "),
+        std::string::npos)
         << listed.err;
     const Outcome failed =
         Play(dir, "--headless --frames 10 --expect-no-warnings --input left.txt " + problems);
