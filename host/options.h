@@ -31,7 +31,8 @@ struct PlayerOptions {
     uint32_t powerOnRam = 0;     // as SelectPowerOnRam takes it: 0 is the behaviour's own
     uint32_t powerOnSeed = 0x5EED;
     bool hash = false;
-    bool stats = false;  // the window prints its frame figures when it closes
+    bool stats = false;           // the window prints its frame figures when it closes
+    uint32_t audioLatencyMs = 0;  // --audio-latency; 0: not given (the default, Low)
     bool help = false;
     bool version = false;
     std::string cartridgePath;  // empty when no words follow the options

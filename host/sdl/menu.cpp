@@ -5,6 +5,7 @@
 #include <imgui_internal.h>
 
 #include "host/sdl/sdl_host.h"
+#include "host/shell/audio.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
 #include "machine/board.h"
@@ -34,6 +35,16 @@ bool DrawMenuBar(int* width) {
         ImGui::Separator();
         Item("Fast forward", CommandFastForward, shell.FastForward == 1, "hold Space");
         Item("Slow motion (\xC2\xBD speed)", CommandSlowMotion, shell.SlowMotion == 1);
+        ImGui::Separator();
+        // How far the sound runs behind the picture; Safe for machines that crackle on Low.
+        if (ImGui::BeginMenu("Sound latency")) {
+            static constexpr const char* Latencies[] = {"Low (45 ms)", "Normal (100 ms)",
+                                                        "Safe (200 ms)"};
+            for (uint32_t which = 0; which < SoundLatencyCount; ++which) {
+                Item(Latencies[which], CommandSoundLatencyLow + which, AudioLatency() == which);
+            }
+            ImGui::EndMenu();
+        }
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Video")) {

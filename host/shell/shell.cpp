@@ -410,6 +410,14 @@ void ShellCommand(uint32_t id) {
             Notice(std::string("board ") + BoardName(id - CommandBoardAuto) +
                    " from the next reset");
             break;
+        case CommandSoundLatencyLow:
+        case CommandSoundLatencyLow + 1:
+        case CommandSoundLatencyLow + 2:
+            // The device opens again with its buffer to match, and starts from silence.
+            AudioSetLatency(static_cast<SoundLatency>(id - CommandSoundLatencyLow));
+            SayAudioError();
+            Notice(std::string("sound latency ") + SoundLatencyName(AudioLatency()));
+            break;
         case CommandDebugRun: DebuggerResume(); break;
         case CommandDebugStop: DebuggerStop(); break;
         case CommandDebugStep: DebuggerRan(DebuggerStep()); break;

@@ -45,6 +45,7 @@ enum MenuCommand : uint32_t {
     CommandDebugStep = 40072,
     CommandDebugStepOver = 40073,
     CommandDebugNextFrame = 40074,
+    CommandSoundLatencyLow = 40080,  // to CommandSoundLatencyLow + 2: a SoundLatency each
 };
 
 inline constexpr const char* ProductName = "Plexaro";

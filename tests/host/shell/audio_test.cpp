@@ -20,6 +20,7 @@ void OpenCard(uint32_t cursor, uint32_t step) {
     fake::card.cursor = cursor;
     fake::card.step = step;
     AudioClose();
+    AudioSetLatency(SoundLatencySafe);  // the whole ring, slot by slot
     AudioOpen();
     ASSERT_TRUE(AudioPlaying());
 }
