@@ -14,12 +14,6 @@
 namespace plexaro {
 namespace {
 
-// SDL's dummy driver times itself in whole milliseconds per chunk: a chunk of 1024 samples
-// keeps it within 0.3% of the true rate, and one of exactly 10 ms is true to it, where the
-// short chunks of the low latencies (5.8 or 11.6 ms, taken as 5 or 11) would run it 16% or 5%
-// fast. So that it paces like a sound card, it gets one of those two.
-constexpr Uint16 DummyLargeChunk = 1024;
-constexpr Uint16 DummyShortChunk = 441;
 // Our own code for a device that stopped (unplugged, or its server went away).
 constexpr uint32_t DeviceStopped = 1;
 
@@ -35,6 +29,12 @@ struct AudioDevice {
     std::atomic<uint32_t> chunkLength;
     std::atomic<uint64_t> chunkTime;
     uint64_t nextByte;  // the audio thread's own: where the next chunk starts
+    // SDL's dummy driver plays nothing, and times its chunks by sleeping a whole number of
+    // milliseconds each: short chunks run it fast by up to a sixth, and a busy machine that
+    // wakes it late slows it by as much. Its cursor follows the clock instead, as a card's
+    // crystal would.
+    bool byClock;
+    uint64_t openedAt;
     char error[256];
 };
 
@@ -71,10 +71,6 @@ bool AudioDeviceOpen(uint32_t bufferBytes, uint32_t& deviceSamples) {
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 1;
     wanted.samples = static_cast<Uint16>(deviceSamples);
-    const char* driver = SDL_GetCurrentAudioDriver();
-    if (driver != nullptr && std::strcmp(driver, "dummy") == 0) {
-        wanted.samples = deviceSamples >= DummyLargeChunk ? DummyLargeChunk : DummyShortChunk;
-    }
     wanted.callback = Play;
     SDL_AudioSpec obtained{};
     // No changes allowed: SDL converts to whatever the card really takes.
@@ -91,6 +87,9 @@ bool AudioDeviceOpen(uint32_t bufferBytes, uint32_t& deviceSamples) {
     device.chunkStart.store(0);
     device.chunkLength.store(0);
     device.chunkTime.store(0);
+    const char* driver = SDL_GetCurrentAudioDriver();
+    device.byClock = driver != nullptr && std::strcmp(driver, "dummy") == 0;
+    device.openedAt = SDL_GetPerformanceCounter();
     SDL_PauseAudioDevice(device.id, 0);
     return true;
 }
@@ -99,6 +98,14 @@ uint32_t AudioDevicePlayCursor(uint64_t& cursor) {
     if (device.id == 0 || SDL_GetAudioDeviceStatus(device.id) == SDL_AUDIO_STOPPED) {
         std::snprintf(device.error, sizeof device.error, "The sound device stopped playing.");
         return DeviceStopped;
+    }
+    if (device.byClock) {
+        const uint64_t elapsed = SDL_GetPerformanceCounter() - device.openedAt;
+        const uint64_t frequency = SDL_GetPerformanceFrequency();
+        const uint64_t samples = elapsed / frequency * AudioSampleRate +
+                                 elapsed % frequency * AudioSampleRate / frequency;
+        cursor = samples * sizeof(int16_t);
+        return 0;
     }
     const uint64_t time = device.chunkTime.load(std::memory_order_acquire);
     const uint64_t start = device.chunkStart.load(std::memory_order_relaxed);

@@ -28,6 +28,7 @@ constexpr double MaxDeviation = 0.005;
 // standing off it; gains for a critically damped loop of about seven seconds.
 constexpr double ProportionalGain = MaxDeviation;
 constexpr double IntegralGain = ProportionalGain * ProportionalGain / 4;
+constexpr double CardDeadBand = 0.5;  // slots
 // At most a frame's samples stretched by the deviation, and the resampler's own delay line.
 constexpr uint32_t MaxOutputSamples = 1024;
 
@@ -191,11 +192,13 @@ void WriteWholeRing(const int16_t* frame, uint32_t samples) {
 
 // How much to stretch the next frame, from how far the queue stands off its target.
 double Steer(uint64_t fill) {
-    const double error =
-        (static_cast<double>(Target()) - static_cast<double>(fill)) / AudioSlotBytes;
+    double error = (static_cast<double>(Target()) - static_cast<double>(fill)) / AudioSlotBytes;
+    // Paced by the card, the wait holds the queue at its target and the ratio at 1: a frame
+    // a little late is caught up by the next one's shorter wait, and stretching it would only
+    // slow the game. Only a queue well below its target (a display that holds the loop back)
+    // is steered, and with no integral, which would learn the odd late frame.
+    if (!pacedByDisplay) error = std::max(0.0, error - CardDeadBand);
     double correction = ProportionalGain * error;
-    // Paced by the card, the wait holds the queue at its target and the ratio at 1: an
-    // integral there would only learn the lateness of the odd frame, and slow the game.
     if (pacedByDisplay) {
         stream.integral =
             std::clamp(stream.integral + IntegralGain * error, -MaxDeviation, MaxDeviation);
@@ -230,9 +233,10 @@ uint32_t Resample(const int16_t* frame, uint32_t samples, double ratio) {
 void WriteSteered(const int16_t* frame, uint32_t samples) {
     uint64_t played = 0;
     if (!Cursor(played)) return;
-    if (played + stream.deviceBytes > stream.writePos) {
-        // The card has taken, or is about to take, what was never written: start again a
-        // target's length ahead of it, over the silence.
+    if (!stream.started || played + stream.deviceBytes > stream.writePos) {
+        // The first frame since the start goes a target's length ahead of the card, over the
+        // silence; so does one that finds the card has taken, or is about to take, what was
+        // never written.
         if (stream.started) ++figures.underruns;
         stream.writePos = played + Target();
     }
@@ -324,8 +328,7 @@ void AudioOpen() {
         int error = 0;
         stream.resampler = src_new(SRC_SINC_FASTEST, 1, &error);
     }
-    // The card starts on silence; the first frame is queued a target's length after it.
-    stream.writePos = Target();
+    stream.started = false;  // the card starts on silence
 }
 
 bool AudioPlaying() {
@@ -354,9 +357,6 @@ void AudioRestart() {
     AudioSilence();
     if (!stream.open) return;
     stream.writeOffset = 0;
-    uint64_t played = 0;
-    if (!Cursor(played)) return;
-    stream.writePos = played + Target();
     stream.started = false;
     if (stream.resampler != nullptr) src_reset(stream.resampler);
 }

@@ -115,8 +115,15 @@ uint32_t AudioDevicePlayCursor(uint64_t& played) {
 uint32_t AudioDeviceWrite(uint32_t offset, const uint8_t* bytes, uint32_t count) {
     ++fake::card.writes;
     fake::card.lastWriteOffset = offset;
-    for (uint32_t i = 0; i < count; ++i) {
-        fake::card.buffer[(offset + i) % AudioBufferBytes] = bytes ? bytes[i] : 0;
+    for (uint32_t done = 0; done < count;) {
+        const uint32_t at = (offset + done) % AudioBufferBytes;
+        const uint32_t run = std::min(count - done, AudioBufferBytes - at);
+        if (bytes != nullptr) {
+            std::memcpy(fake::card.buffer + at, bytes + done, run);
+        } else {
+            std::memset(fake::card.buffer + at, 0, run);
+        }
+        done += run;
     }
     return 0;
 }
