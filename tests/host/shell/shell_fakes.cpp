@@ -114,7 +114,7 @@ uint32_t AudioDevicePlayCursor(uint64_t& played) {
 }
 uint32_t AudioDeviceWrite(uint32_t offset, const uint8_t* bytes, uint32_t count) {
     ++fake::card.writes;
-    fake::card.lastWriteOffset = offset;
+    if (bytes != nullptr) fake::card.lastWriteOffset = offset;
     for (uint32_t done = 0; done < count;) {
         const uint32_t at = (offset + done) % AudioBufferBytes;
         const uint32_t run = std::min(count - done, AudioBufferBytes - at);
