@@ -233,19 +233,23 @@ uint32_t Resample(const int16_t* frame, uint32_t samples, double ratio) {
 void WriteSteered(const int16_t* frame, uint32_t samples) {
     uint64_t played = 0;
     if (!Cursor(played)) return;
-    if (!stream.started || played + stream.deviceBytes > stream.writePos) {
-        // The first frame since the start goes a target's length ahead of the card, over the
-        // silence; so does one that finds the card has taken, or is about to take, what was
-        // never written.
-        if (stream.started) ++figures.underruns;
-        stream.writePos = played + Target();
-    }
     uint64_t lastPlayed = played;
     uint32_t stalled = 0;
     bool waited = false;
-    while (stream.writePos - played > stream.waitAbove) {
-        const uint64_t over = stream.writePos - played - stream.waitAbove;
-        const uint32_t wait = static_cast<uint32_t>(over / BytesPerMillisecond) + 1;
+    bool fresh = !stream.started;
+    for (;;) {
+        // The first frame since the start goes a target's length ahead of the card, over the
+        // silence; so does one that finds the card has taken, or is about to take, what was
+        // never written (the program was held up, or a wait overslept).
+        if (fresh || played + stream.deviceBytes > stream.writePos) {
+            if (!fresh) ++figures.underruns;
+            stream.writePos = played + Target();
+            fresh = false;
+        }
+        const uint64_t fill = stream.writePos - played;
+        if (fill <= stream.waitAbove) break;
+        const uint32_t wait =
+            static_cast<uint32_t>((fill - stream.waitAbove) / BytesPerMillisecond) + 1;
         if (waited) stalled = played == lastPlayed ? stalled + wait : 0;
         if (stalled >= StallMilliseconds) {
             ++figures.overruns;

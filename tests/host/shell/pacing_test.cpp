@@ -221,6 +221,22 @@ TEST(Pacing, AStallRunsDryIntoSilenceAndTheLeadComesBack) {
     EXPECT_LT(AudioStatistics().latencyMax, 50);
 }
 
+// A wait that sleeps far longer than asked (a busy machine) finds the card past everything
+// written: one underrun, and the frame goes at the lead again instead of waiting forever.
+TEST(Pacing, AnOversleptWaitIsAnUnderrunNotAHang) {
+    Simulate(144, true, Card, SoundLatencyLow, 1);
+    ASSERT_EQ(Pacing(), PaceByCard);
+    int16_t frame[AudioFrameSamples];
+    for (int16_t& sample : frame) sample = 8000;
+    AudioWriteFrame(frame, AudioFrameSamples);  // the queue is now over the lead: the next waits
+    const int waits = fake::card.waits;
+    fake::card.oversleep = 200 * Millisecond;
+    AudioWriteFrame(frame, AudioFrameSamples);
+    EXPECT_EQ(fake::card.waits, waits + 1);
+    EXPECT_EQ(AudioStatistics().underruns, 1u);
+    EXPECT_LT(AudioStatistics().latencyMax, 50);
+}
+
 TEST(Pacing, EachLatencyOpensTheCardWithItsOwnChunkAndMillisecondsPickTheNearest) {
     fake::Reset();
     fake::card.present = true;

@@ -130,7 +130,8 @@ uint32_t AudioDeviceWrite(uint32_t offset, const uint8_t* bytes, uint32_t count)
 void AudioDeviceWait(uint32_t milliseconds) {
     ++fake::card.waits;
     if (fake::card.rate > 0) {
-        fake::AdvanceCard(uint64_t{milliseconds} * 1'000'000);
+        fake::AdvanceCard(uint64_t{milliseconds} * 1'000'000 + fake::card.oversleep);
+        fake::card.oversleep = 0;
         return;
     }
     fake::card.cursor += fake::card.step;

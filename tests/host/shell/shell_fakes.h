@@ -49,6 +49,7 @@ struct SoundCard {
     uint64_t chunksTaken;
     uint64_t dryChunks;
     uint64_t wetChunks;  // chunks with sound throughout
+    uint64_t oversleep;  // added to the next wait of the clocked card, then cleared
 };
 
 struct Controller {
