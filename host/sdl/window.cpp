@@ -1,7 +1,7 @@
 // The desktop program on SDL: start-up, the window with its renderer and Dear ImGui, the
 // main loop, and how SDL's events reach the shell. Each pass handles one waiting event, or
-// else runs one frame; the audio stream's wait paces the frames, or a 60 Hz clock when
-// there is no sound.
+// else runs one frame; a 60 Hz display's vsync, the audio stream's wait or a 60 Hz clock
+// paces the frames (frame_clock.cpp chooses).
 #include "host/shell/window.h"
 
 #include <SDL.h>

@@ -70,17 +70,20 @@ const char* PacingName(PacingMode mode) {
 }
 
 void PacingFrameShown(uint64_t now) {
+    // A picture replaced within half a refresh means presents no longer wait for one.
+    bool early = false;
     if (state.lastShown != 0 && now > state.lastShown) {
         const auto interval = static_cast<double>(now - state.lastShown);
         ++figures.judged;
         if (interval > 1.5 * state.periodNanoseconds) ++figures.shownTwice;
-        if (interval < 0.5 * state.periodNanoseconds) ++figures.skipped;
+        early = interval < 0.5 * state.periodNanoseconds;
+        if (early) ++figures.skipped;
     }
     state.lastShown = now;
 
     const AudioFigures& audio = AudioStatistics();
     const bool trouble =
-        audio.underruns != state.lastUnderruns || audio.overruns != state.lastOverruns;
+        early || audio.underruns != state.lastUnderruns || audio.overruns != state.lastOverruns;
     state.lastUnderruns = audio.underruns;
     state.lastOverruns = audio.overruns;
     state.troubleBits =

@@ -31,8 +31,8 @@ const char* PacingName(PacingMode mode);  // "timer", "card", "display"
 
 // A pass showed one new frame at `now`. Counts frames shown twice (the picture stood for
 // more than one and a half frame times) and skipped (less than half of one), and gives the
-// pace to the card when a display that paced stops holding it: when the ring ran dry or full
-// in several of the last sixty frames.
+// pace to the card (or the timer) when a display that paced stops holding it: when the ring
+// ran dry or full, or a picture was skipped, in several of the last sixty frames.
 void PacingFrameShown(uint64_t nowNanoseconds);
 // A pass that ran no frame, or many: the next interval is not judged.
 void PacingGap();

@@ -221,6 +221,26 @@ TEST(Pacing, AStallRunsDryIntoSilenceAndTheLeadComesBack) {
     EXPECT_LT(AudioStatistics().latencyMax, 50);
 }
 
+// Without a card only the pictures tell: presents that stop waiting for the refresh hand the
+// pace to the timer.
+TEST(Pacing, WithoutACardADisplayThatStopsHoldingTheFramesGivesThePaceToTheTimer) {
+    fake::Reset();
+    AudioClose();
+    AudioOpen();
+    ASSERT_FALSE(AudioPlaying());
+    uint64_t intervals[ProbeCount];
+    Intervals(60, intervals);
+    PacingStart(PacingChoose(intervals, ProbeCount, false), 60);
+    ASSERT_EQ(Pacing(), PaceByDisplay);
+    uint64_t now = Millisecond;
+    for (int frame = 0; frame < 600; ++frame) PacingFrameShown(now += 16'666'667);
+    EXPECT_EQ(Pacing(), PaceByDisplay);
+    for (int frame = 0; frame < 60 && Pacing() == PaceByDisplay; ++frame) {
+        PacingFrameShown(now += 3 * Millisecond);
+    }
+    EXPECT_EQ(Pacing(), PaceByTimer);
+}
+
 // A wait that sleeps far longer than asked (a busy machine) finds the card past everything
 // written: one underrun, and the frame goes at the lead again instead of waiting forever.
 TEST(Pacing, AnOversleptWaitIsAnUnderrunNotAHang) {
