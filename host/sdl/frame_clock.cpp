@@ -20,7 +20,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int MaxFramesBehind = 3;
 constexpr double BurstFrames = 12;  // the sound buffer's slots
 constexpr double BurstRate = 61;    // frames a second the budget refills by
-constexpr int ProbePresents = 14;
+constexpr int ProbePresents = 10;
 constexpr int ProbeSettle = 2;  // the first presents may return at once, queued or not
 // The rate is taken from the second second on, past the sound buffer's first fill.
 constexpr uint64_t SteadyFrame = 60;

@@ -8,7 +8,7 @@ namespace plexaro {
 
 // When the program starts: what the time to the first frame counts from.
 void FrameClockStart();
-// Presents a dozen black pictures back to back to see whether vsync holds them at 60 Hz, and
+// Presents ten black pictures back to back to see whether vsync holds them at 60 Hz, and
 // chooses what paces the frames. Once the window and the sound are open, and again when the
 // window goes to another display or in or out of full screen.
 void FrameClockChoosePacing(SDL_Renderer* renderer);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "host/shell/audio.h"
@@ -15,6 +16,13 @@ namespace {
 
 constexpr uint64_t Millisecond = 1'000'000;
 constexpr uint32_t ProbeCount = 12;
+
+// A frame of a steady level: a card that runs dry plays zeros, which tell.
+const int16_t* Tone() {
+    static int16_t frame[AudioMaxFrameSamples];
+    if (frame[0] == 0) std::fill(frame, frame + AudioMaxFrameSamples, int16_t{8000});
+    return frame;
+}
 
 void Intervals(double hz, uint64_t* intervals) {
     for (uint32_t i = 0; i < ProbeCount; ++i) intervals[i] = static_cast<uint64_t>(1e9 / hz);
@@ -47,8 +55,6 @@ Outcome Simulate(double displayHz, bool vsync, double cardHz, SoundLatency laten
     AudioClearStatistics();
     PacingClearStatistics();
 
-    int16_t frame[AudioMaxFrameSamples];
-    for (int16_t& sample : frame) sample = 8000;
     const double refresh = 1e9 / displayHz;
     uint32_t noise = 12345;
     // The rates are counted from ten seconds in to the end, both just after a frame's write,
@@ -68,7 +74,7 @@ Outcome Simulate(double displayHz, bool vsync, double cardHz, SoundLatency laten
                 refresh);
             fake::AdvanceCard(next - fake::card.now);
         }
-        AudioWriteFrame(frame, frameSamples);
+        AudioWriteFrame(Tone(), frameSamples);
         PacingFrameShown(fake::card.now);
         ++frames;
     }
@@ -180,11 +186,9 @@ TEST(Pacing, ThePaceIsChosenFromThePresentsIntervals) {
 TEST(Pacing, ADisplayThatStopsHoldingTheFramesGivesThePaceToTheCard) {
     Outcome run = Simulate(60, true, Card, SoundLatencyLow, 5);
     ASSERT_EQ(run.mode, PaceByDisplay);
-    int16_t frame[AudioFrameSamples];
-    for (int16_t& sample : frame) sample = 8000;
     for (int pass = 0; pass < 60 && Pacing() == PaceByDisplay; ++pass) {
         fake::AdvanceCard(2 * Millisecond);
-        AudioWriteFrame(frame, AudioFrameSamples);
+        AudioWriteFrame(Tone(), AudioFrameSamples);
         PacingFrameShown(fake::card.now);
     }
     EXPECT_EQ(Pacing(), PaceByCard);
@@ -193,7 +197,7 @@ TEST(Pacing, ADisplayThatStopsHoldingTheFramesGivesThePaceToTheCard) {
     EXPECT_GT(overruns, 0u);
     for (int pass = 0; pass < 600; ++pass) {
         fake::AdvanceCard(2 * Millisecond);
-        AudioWriteFrame(frame, AudioFrameSamples);
+        AudioWriteFrame(Tone(), AudioFrameSamples);
         PacingFrameShown(fake::card.now);
     }
     EXPECT_EQ(AudioStatistics().overruns, overruns);  // waiting is the card's pace now
@@ -214,9 +218,7 @@ TEST(Pacing, AStallRunsDryIntoSilenceAndTheLeadComesBack) {
     for (uint32_t i = 0; i < 4 * 256 * 2; ++i) {
         ASSERT_EQ(silent[(played + i) % AudioBufferBytes], 0) << i;
     }
-    int16_t frame[AudioFrameSamples];
-    for (int16_t& sample : frame) sample = 8000;
-    AudioWriteFrame(frame, AudioFrameSamples);
+    AudioWriteFrame(Tone(), AudioFrameSamples);
     EXPECT_EQ(AudioStatistics().underruns, 1u);
     EXPECT_LT(AudioStatistics().latencyMax, 50);
 }
@@ -246,12 +248,10 @@ TEST(Pacing, WithoutACardADisplayThatStopsHoldingTheFramesGivesThePaceToTheTimer
 TEST(Pacing, AnOversleptWaitIsAnUnderrunNotAHang) {
     Simulate(144, true, Card, SoundLatencyLow, 1);
     ASSERT_EQ(Pacing(), PaceByCard);
-    int16_t frame[AudioFrameSamples];
-    for (int16_t& sample : frame) sample = 8000;
-    AudioWriteFrame(frame, AudioFrameSamples);  // the queue is now over the lead: the next waits
+    AudioWriteFrame(Tone(), AudioFrameSamples);  // the queue is now over the lead: the next waits
     const int waits = fake::card.waits;
     fake::card.oversleep = 200 * Millisecond;
-    AudioWriteFrame(frame, AudioFrameSamples);
+    AudioWriteFrame(Tone(), AudioFrameSamples);
     EXPECT_EQ(fake::card.waits, waits + 1);
     EXPECT_EQ(AudioStatistics().underruns, 1u);
     EXPECT_LT(AudioStatistics().latencyMax, 50);
