@@ -18,8 +18,10 @@ using Clock = std::chrono::steady_clock;
 // Further behind than this (a message box was open, the machine was busy), the clock starts
 // afresh instead of running frames back to back to catch up.
 constexpr int MaxFramesBehind = 3;
-constexpr double BurstFrames = 12;  // the sound buffer's slots
-constexpr double BurstRate = 61;    // frames a second the budget refills by
+// At most the sound ring's lead in frames: a dozen in Safe, three at the shorter latencies.
+constexpr double SafeBurstFrames = 12;
+constexpr double ShortBurstFrames = 3;
+constexpr double BurstRate = 61;  // frames a second the budget refills by
 constexpr int ProbePresents = 10;
 constexpr int ProbeSettle = 2;  // the first presents may return at once, queued or not
 // The rate is taken from the second second on, past the sound buffer's first fill.
@@ -46,16 +48,17 @@ void WaitForTick() {
 }
 
 // The sound card's wait paces frames, but right after the buffer is restarted it may let a
-// few through at once, and while Tab holds the console in reset it is restarted on every
-// pass: frames would then run as fast as the machine can; a display's vsync may stop holding
-// presents. A budget that fills a little faster than real time, and holds at most a buffer's
-// worth, keeps the burst and stops the race without ever holding back a card or a display
+// few through at once (a dozen in Safe), and while Tab holds the console in reset it is restarted
+// on every pass: frames would then run as fast as the machine can; a display's vsync may stop
+// holding presents. A budget that fills a little faster than real time, and holds at most a
+// buffer's worth, keeps the burst and stops the race without ever holding back a card or a display
 // that runs a touch fast.
 void LimitBurst() {
     const Clock::time_point now = Clock::now();
     const double seconds = std::chrono::duration<double>(now - clock.burstChecked).count();
     clock.burstChecked = now;
-    clock.burstFrames = std::min(BurstFrames, clock.burstFrames + seconds * BurstRate);
+    const double most = AudioLatency() == SoundLatencySafe ? SafeBurstFrames : ShortBurstFrames;
+    clock.burstFrames = std::min(most, clock.burstFrames + seconds * BurstRate);
     if (clock.burstFrames < 1) {
         const auto wait = std::chrono::duration<double>((1 - clock.burstFrames) / BurstRate);
         std::this_thread::sleep_for(wait);
