@@ -8,7 +8,7 @@
 //   slot, so the writer stays 10 to 11 slots (about 170 ms) ahead and the card's clock sets
 //   the frame rate: 60 per second for 735-sample frames, the console's 59.92 for the others,
 //   every sample played just as it was made.
-// - Low and Normal: a frame waits while more than a short lead (about 30 or 85 ms) is
+// - Low and Normal: a frame waits while more than a short lead (about 40 or 90 ms) is
 //   queued. Each frame is resampled by a ratio within 0.5 % of 1, steered by how much is
 //   queued, so that the queue holds its level although the card's clock and the display's
 //   never quite agree. When the display paces the frames (vsync at 60 Hz) the queue is held
