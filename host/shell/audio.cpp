@@ -28,7 +28,8 @@ constexpr double MaxDeviation = 0.005;
 // standing off it; gains for a critically damped loop of about seven seconds.
 constexpr double ProportionalGain = MaxDeviation;
 constexpr double IntegralGain = ProportionalGain * ProportionalGain / 4;
-constexpr double CardDeadBand = 0.5;  // slots
+// Paced by the card, how far (in slots) the queue may fall short before it is steered.
+constexpr double CardDeadBand = 0.5;
 // At most a frame's samples stretched by the deviation, and the resampler's own delay line.
 constexpr uint32_t MaxOutputSamples = 1024;
 
@@ -40,8 +41,12 @@ struct LatencyShape {
 
 // Low stays under 50 ms from a frame's write to its first sample heard, with 12 ms of room
 // under the lead for the display's pace to wobble in; Normal is the common 100 ms.
+// Safe keeps the card's chunk of the first versions and none of the rest: it is the whole
+// ring, as it always was.
 constexpr LatencyShape Shapes[] = {
-    {256, 45, 12}, {512, 100, 20}, {1024, 0, 0},  // Safe: the whole ring, as it always was
+    {256, 45, 12},   // Low
+    {512, 100, 20},  // Normal
+    {1024, 0, 0},    // Safe
 };
 
 struct AudioStream {
@@ -323,9 +328,12 @@ void AudioOpen() {
     stream.deviceBytes = deviceSamples * 2;
     figures.deviceSamples = deviceSamples;
     const double deviceMilliseconds = deviceSamples * 1000.0 / AudioSampleRate;
-    stream.waitAbove = EvenBytes(shape.totalMilliseconds - deviceMilliseconds);
-    stream.displayTarget =
-        EvenBytes(shape.totalMilliseconds - deviceMilliseconds - shape.displayBelow);
+    // A card that insists on a long chunk of its own stretches the latency rather than run dry.
+    stream.waitAbove = std::max<uint64_t>(EvenBytes(shape.totalMilliseconds - deviceMilliseconds),
+                                          stream.deviceBytes + AudioSlotBytes);
+    stream.displayTarget = std::max<uint64_t>(
+        EvenBytes(shape.totalMilliseconds - deviceMilliseconds - shape.displayBelow),
+        stream.deviceBytes + AudioSlotBytes / 2);
     stream.ratio = 1;
     stream.integral = 0;
     if (latency != SoundLatencySafe) {

@@ -272,6 +272,22 @@ TEST(Pacing, EachLatencyOpensTheCardWithItsOwnChunkAndMillisecondsPickTheNearest
     AudioClose();
     AudioSetLatency(SoundLatencyLow);
 
+    // A card that takes 4096 samples at a time whatever it is asked: the lead grows to hold
+    // it, and the sound flows.
+    fake::Reset();
+    fake::card.present = true;
+    fake::card.rate = Card;
+    fake::card.insistsOnSamples = 4096;
+    AudioOpen();
+    AudioClearStatistics();
+    for (int frame = 0; frame < 600; ++frame) {
+        fake::AdvanceCard(2 * Millisecond);
+        AudioWriteFrame(Tone(), AudioFrameSamples);
+    }
+    EXPECT_EQ(AudioStatistics().underruns, 0u);
+    EXPECT_EQ(fake::card.dryChunks, 0u);
+    AudioClose();
+
     EXPECT_EQ(SoundLatencyFromMilliseconds(40), SoundLatencyLow);
     EXPECT_EQ(SoundLatencyFromMilliseconds(75), SoundLatencyLow);
     EXPECT_EQ(SoundLatencyFromMilliseconds(100), SoundLatencyNormal);

@@ -97,6 +97,7 @@ void DisplayRelease() {}
 void DisplayReportError(const char*, const char*) {}
 
 bool AudioDeviceOpen(uint32_t, uint32_t& deviceSamples) {
+    if (fake::card.insistsOnSamples != 0) deviceSamples = fake::card.insistsOnSamples;
     fake::card.deviceSamples = deviceSamples;
     return fake::card.present;
 }

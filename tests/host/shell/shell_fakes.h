@@ -39,8 +39,9 @@ struct SoundCard {
     uint32_t step;      // how far each wait moves the cursor on (0: it is stuck)
     uint32_t failCode;  // returned by the next cursor query, then cleared
     int waits, writes;
-    uint32_t lastWriteOffset;  // where the last sound (not silence) was written
-    uint32_t deviceSamples;    // the chunk it was opened with
+    uint32_t lastWriteOffset;   // where the last sound (not silence) was written
+    uint32_t deviceSamples;     // the chunk it was opened with
+    uint32_t insistsOnSamples;  // a chunk it takes whatever it is asked for (0: none)
     // A card with a clock (rate > 0): it takes a chunk at the start of each chunk's time, at
     // `rate` samples a second of `now`, and a wait moves `now` on. A chunk that holds a zero
     // sample where sound was written before is counted as heard dry.
