@@ -211,9 +211,24 @@ constexpr OptionSpec Options[] = {
          o.junitPath = value;
          return std::string();
      }},
+    {"--audio-latency", "MS", false,
+     "(window) the sound's lead over the picture: up to 75 is\n"
+     "Low (45 ms, the default), up to 150 Normal (100 ms), more\n"
+     "Safe (200 ms), as in Machine > Sound latency",
+     [](const char* value, PlayerOptions& o) {
+         uint64_t milliseconds = 0;
+         if (!ParseCount(value, milliseconds) || milliseconds == 0 || milliseconds > 1000) {
+             return "--audio-latency takes milliseconds from 1 to 1000, not '" +
+                    std::string(value) + "'";
+         }
+         o.audioLatencyMs = static_cast<uint32_t>(milliseconds);
+         return std::string();
+     }},
     {"--stats", nullptr, false,
      "(window) when it closes, print the frames run, the frame\n"
-     "rate, the time to the first frame and the renderer used",
+     "rate, the time to the first frame, the renderer used, and\n"
+     "the sound's latency, resampling ratio, underruns, overruns\n"
+     "and the frames shown twice or skipped",
      [](const char*, PlayerOptions& o) {
          o.stats = true;
          return std::string();

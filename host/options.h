@@ -46,6 +46,7 @@ struct PlayerOptions {
     std::string suitePath;             // empty: one run, not a suite
     std::string junitPath;             // empty: no JUnit report of the suite
     bool stats = false;                // the window prints its frame figures when it closes
+    uint32_t audioLatencyMs = 0;       // --audio-latency; 0: not given (the default, Low)
     bool help = false;
     bool version = false;
     std::string cartridgePath;  // empty when no words follow the options

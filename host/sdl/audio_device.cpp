@@ -14,10 +14,6 @@
 namespace plexaro {
 namespace {
 
-// SDL asks for sound in chunks of this many samples (23 ms). SDL's dummy driver times itself
-// in whole milliseconds per power-of-two chunk, and this size keeps it within 0.3% of the
-// true rate, so that it paces like a sound card.
-constexpr Uint16 DeviceSamples = 1024;
 // Our own code for a device that stopped (unplugged, or its server went away).
 constexpr uint32_t DeviceStopped = 1;
 
@@ -26,13 +22,19 @@ struct AudioDevice {
     bool startedSubsystem;
     uint32_t bytes;
     uint8_t buffer[AudioBufferBytes];
-    // The chunk SDL took last: where it starts, and when. The card plays it over the next
-    // 23 ms, so the play cursor is placed by the time since, as a card reports it, and
+    // The chunk SDL took last: where it starts, and when. The card plays it over the chunk's
+    // own length, so the play cursor is placed by the time since, as a card reports it, and
     // frames are released evenly instead of two at a time.
-    std::atomic<uint32_t> chunkStart;
+    std::atomic<uint64_t> chunkStart;  // counted from the device's opening
     std::atomic<uint32_t> chunkLength;
     std::atomic<uint64_t> chunkTime;
-    uint32_t nextByte;  // the audio thread's own: where the next chunk starts
+    uint64_t nextByte;  // the audio thread's own: where the next chunk starts
+    // SDL's dummy driver plays nothing, and times its chunks by sleeping a whole number of
+    // milliseconds each: short chunks run it fast by up to a sixth, and a busy machine that
+    // wakes it late slows it by as much. Its cursor follows the clock instead, as a card's
+    // crystal would.
+    bool byClock;
+    uint64_t openedAt;
     char error[256];
 };
 
@@ -40,9 +42,9 @@ AudioDevice device;
 
 // SDL's audio thread, holding the device lock that AudioDeviceWrite also takes.
 void Play(void*, Uint8* out, int length) {
-    const uint32_t start = device.nextByte;
+    const uint64_t start = device.nextByte;
     const uint32_t taken = static_cast<uint32_t>(length);
-    uint32_t cursor = start;
+    uint32_t cursor = static_cast<uint32_t>(start % device.bytes);
     while (length > 0) {
         const uint32_t run = std::min(static_cast<uint32_t>(length), device.bytes - cursor);
         std::memcpy(out, device.buffer + cursor, run);
@@ -50,7 +52,7 @@ void Play(void*, Uint8* out, int length) {
         length -= static_cast<int>(run);
         cursor = (cursor + run) % device.bytes;
     }
-    device.nextByte = cursor;
+    device.nextByte = start + taken;
     device.chunkStart.store(start, std::memory_order_relaxed);
     device.chunkLength.store(taken, std::memory_order_relaxed);
     device.chunkTime.store(SDL_GetPerformanceCounter(), std::memory_order_release);
@@ -58,7 +60,7 @@ void Play(void*, Uint8* out, int length) {
 
 }  // namespace
 
-bool AudioDeviceOpen(uint32_t bufferBytes) {
+bool AudioDeviceOpen(uint32_t bufferBytes, uint32_t& deviceSamples) {
     if (bufferBytes == 0 || bufferBytes > sizeof device.buffer) return false;
     if (SDL_WasInit(SDL_INIT_AUDIO) == 0) {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -68,7 +70,7 @@ bool AudioDeviceOpen(uint32_t bufferBytes) {
     wanted.freq = static_cast<int>(AudioSampleRate);
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 1;
-    wanted.samples = DeviceSamples;
+    wanted.samples = static_cast<Uint16>(deviceSamples);
     wanted.callback = Play;
     SDL_AudioSpec obtained{};
     // No changes allowed: SDL converts to whatever the card really takes.
@@ -79,22 +81,34 @@ bool AudioDeviceOpen(uint32_t bufferBytes) {
         return false;
     }
     device.bytes = bufferBytes;
+    deviceSamples = obtained.samples;
     std::memset(device.buffer, 0, sizeof device.buffer);
     device.nextByte = 0;
     device.chunkStart.store(0);
     device.chunkLength.store(0);
     device.chunkTime.store(0);
+    const char* driver = SDL_GetCurrentAudioDriver();
+    device.byClock = driver != nullptr && std::strcmp(driver, "dummy") == 0;
+    device.openedAt = SDL_GetPerformanceCounter();
     SDL_PauseAudioDevice(device.id, 0);
     return true;
 }
 
-uint32_t AudioDevicePlayCursor(uint32_t& cursor) {
+uint32_t AudioDevicePlayCursor(uint64_t& cursor) {
     if (device.id == 0 || SDL_GetAudioDeviceStatus(device.id) == SDL_AUDIO_STOPPED) {
         std::snprintf(device.error, sizeof device.error, "The sound device stopped playing.");
         return DeviceStopped;
     }
+    if (device.byClock) {
+        const uint64_t elapsed = SDL_GetPerformanceCounter() - device.openedAt;
+        const uint64_t frequency = SDL_GetPerformanceFrequency();
+        const uint64_t samples = elapsed / frequency * AudioSampleRate +
+                                 elapsed % frequency * AudioSampleRate / frequency;
+        cursor = samples * sizeof(int16_t);
+        return 0;
+    }
     const uint64_t time = device.chunkTime.load(std::memory_order_acquire);
-    const uint32_t start = device.chunkStart.load(std::memory_order_relaxed);
+    const uint64_t start = device.chunkStart.load(std::memory_order_relaxed);
     const uint32_t length = device.chunkLength.load(std::memory_order_relaxed);
     uint64_t played = 0;
     if (time != 0 && length >= sizeof(int16_t)) {
@@ -103,7 +117,7 @@ uint32_t AudioDevicePlayCursor(uint32_t& cursor) {
         // Never past the chunk: a card that stopped asking must look stopped.
         played = std::min<uint64_t>(played, length - sizeof(int16_t));
     }
-    cursor = (start + static_cast<uint32_t>(played)) % device.bytes;
+    cursor = start + played;
     return 0;
 }
 

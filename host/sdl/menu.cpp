@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "host/sdl/sdl_host.h"
+#include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
@@ -81,6 +82,15 @@ bool DrawMenuBar(int* width) {
         Item("Slow motion (\xC2\xBD speed)", CommandSlowMotion, shell.SlowMotion == 1);
         ImGui::Separator();
         if (ImGui::MenuItem("Controls...")) OpenControlsDialog();
+        // How far the sound runs behind the picture; Safe for machines that crackle on Low.
+        if (ImGui::BeginMenu("Sound latency")) {
+            static constexpr const char* Latencies[] = {"Low (45 ms)", "Normal (100 ms)",
+                                                        "Safe (200 ms)"};
+            for (uint32_t which = 0; which < SoundLatencyCount; ++which) {
+                Item(Latencies[which], CommandSoundLatencyLow + which, AudioLatency() == which);
+            }
+            ImGui::EndMenu();
+        }
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Video")) {

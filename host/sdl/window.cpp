@@ -1,7 +1,7 @@
 // The desktop program on SDL: start-up, the window with its renderer and Dear ImGui, the
 // main loop, and how SDL's events reach the shell. Each pass handles one waiting event, or
-// else runs one frame; the audio stream's wait paces the frames, or a 60 Hz clock when
-// there is no sound.
+// else runs one frame; a 60 Hz display's vsync, the audio stream's wait or a 60 Hz clock
+// paces the frames (frame_clock.cpp chooses).
 #include "host/shell/window.h"
 
 #include <SDL.h>
@@ -15,9 +15,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "host/sdl/desktop.h"
+#include "host/sdl/frame_clock.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
@@ -28,11 +28,6 @@ namespace plexaro {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-// Further behind than this (a message box was open, the machine was busy), the clock starts
-// afresh instead of running frames back to back to catch up.
-constexpr int MaxFramesBehind = 3;
-constexpr double BurstFrames = 12;  // the sound buffer's slots
-constexpr double BurstRate = 61;    // frames a second the budget refills by
 constexpr int StartWidth = 512;
 constexpr int StartHeight = 384;
 constexpr float FontPixels = 13.0f;
@@ -60,9 +55,8 @@ struct WindowState {
     bool pressedSinceFrame[SDL_NUM_SCANCODES];  // given to ImGui since its last frame
     SDL_Event heldReleases[HeldReleases];
     uint32_t heldReleaseCount;
-    Clock::time_point nextTick;
-    Clock::time_point burstChecked;
-    double burstFrames;  // frames that may still run ahead of real time
+    bool probePending;  // the window changed display or full screen: pacing is chosen again
+    int lastFullScreen;
 };
 
 WindowState state = {};
@@ -178,6 +172,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_MAXIMIZED: ShellRestored(); break;
         case SDL_WINDOWEVENT_MOVED: ShellMoved(); break;
+        case SDL_WINDOWEVENT_DISPLAY_CHANGED: state.probePending = true; break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
             // Keys are only seen with the focus: one held as it left would stay down forever.
             InputReleaseKeys();
@@ -263,35 +258,6 @@ void HandleEvent(const SDL_Event& event) {
     }
 }
 
-// Sleeps until the next frame is due, counted from a fixed start so that the rate never
-// drifts.
-void WaitForTick() {
-    const Clock::duration period = std::chrono::nanoseconds(ShellFrameNanoseconds());
-    const Clock::time_point now = Clock::now();
-    if (now - state.nextTick > MaxFramesBehind * period) state.nextTick = now;
-    state.nextTick += period;
-    std::this_thread::sleep_until(state.nextTick);
-}
-
-// The sound card's wait paces frames, but right after the buffer is restarted it lets a
-// dozen through at once, and while Tab holds the console in reset it is restarted on every
-// pass: frames would then run as fast as the machine can. A budget that fills a little
-// faster than real time, and holds at most a buffer's worth, keeps the burst and stops the
-// race without ever holding back a card that runs a touch fast.
-void LimitBurst() {
-    const Clock::time_point now = Clock::now();
-    const double seconds = std::chrono::duration<double>(now - state.burstChecked).count();
-    state.burstChecked = now;
-    state.burstFrames = std::min(BurstFrames, state.burstFrames + seconds * BurstRate);
-    if (state.burstFrames < 1) {
-        const auto wait = std::chrono::duration<double>((1 - state.burstFrames) / BurstRate);
-        std::this_thread::sleep_for(wait);
-        state.burstFrames = 1;
-        state.burstChecked = Clock::now();
-    }
-    state.burstFrames -= 1;
-}
-
 // A window that grows (the debug panel opened beside the picture, a larger size) stays
 // inside the screen's usable area, frame included: it moves left and up as far as it needs.
 // Where even that is not enough, the debug panel gets what room there is (its windows scroll),
@@ -333,42 +299,6 @@ bool MenuRevealed() {
     int y = 0;
     SDL_GetMouseState(nullptr, &y);
     return y < (state.menuRevealed ? state.menuBarHeight : RevealEdge);
-}
-
-// --stats: what the run looked like, for people measuring the program. The rate is taken
-// from the second second on, past the sound buffer's first fill.
-struct RunStats {
-    Clock::time_point started, firstFrame, steadyFrame, lastFrame;
-    const char* sound;
-};
-constexpr uint64_t SteadyFrame = 60;
-
-void CountFrame(RunStats& stats) {
-    const uint64_t frames = Shell().framesRun;
-    stats.lastFrame = Clock::now();
-    // At least, not exactly: a fast-forward pass runs many frames.
-    if (frames >= 1 && stats.firstFrame == stats.started) stats.firstFrame = Clock::now();
-    if (frames >= SteadyFrame && stats.steadyFrame == stats.started) {
-        stats.steadyFrame = Clock::now();
-    }
-}
-
-void PrintStats(const RunStats& stats) {
-    using Seconds = std::chrono::duration<double>;
-    const uint64_t frames = Shell().framesRun;
-    const double wall = Seconds(stats.lastFrame - stats.firstFrame).count();
-    const double steady = Seconds(stats.lastFrame - stats.steadyFrame).count();
-    const double first = Seconds(stats.firstFrame - stats.started).count() * 1000;
-    SDL_RendererInfo info{};
-    if (state.renderer == nullptr || SDL_GetRendererInfo(state.renderer, &info) != 0) {
-        info.name = "none";
-    }
-    std::printf(
-        "frames: %llu  wall: %.3f s  fps: %.2f  first frame: %.1f ms  renderer: %s  "
-        "sound: %s\n",
-        static_cast<unsigned long long>(frames), frames > 0 ? wall : 0.0,
-        frames > SteadyFrame ? static_cast<double>(frames - SteadyFrame) / steady : 0.0,
-        frames > 0 ? first : 0.0, info.name, stats.sound);
 }
 
 }  // namespace
@@ -505,8 +435,8 @@ void WindowFinishFrame(bool fullScreen) {
 }
 
 int RunDesktop(const PlayerOptions& options) {
-    const Clock::time_point started = Clock::now();
-    RunStats stats{started, started, started, started, "none"};
+    FrameClockStart();
+    const char* sound = "none";
     std::string reason;
     if (!StartVideo(reason)) {
         std::fprintf(stderr,
@@ -529,12 +459,15 @@ int RunDesktop(const PlayerOptions& options) {
         SDL_Quit();
         return 1;
     }
+    // The command line's choice, else the settings file's (ShellRunOptions filled it in).
+    if (run.audioLatencyMs != 0) AudioSetLatency(SoundLatencyFromMilliseconds(run.audioLatencyMs));
     ShellStart(run.rgbMode, run.videoHardware);
     if (AudioPlaying() && SDL_GetCurrentAudioDriver() != nullptr) {
-        stats.sound = SDL_GetCurrentAudioDriver();
+        sound = SDL_GetCurrentAudioDriver();
     }
-    state.nextTick = Clock::now();
-    Clock::time_point nextReloadCheck = state.nextTick + ReloadCheckPeriod;
+    if (!Shell().quitting) FrameClockChoosePacing(state.renderer);
+    state.lastFullScreen = Shell().FullScreenMode;
+    Clock::time_point nextReloadCheck = Clock::now() + ReloadCheckPeriod;
     while (!Shell().quitting) {
         SDL_Event event;
         if (Clock::now() >= nextReloadCheck) {
@@ -546,22 +479,20 @@ int RunDesktop(const PlayerOptions& options) {
         } else if (Shell().EmulationActive != 1) {
             SDL_WaitEventTimeout(nullptr, 100);  // minimised: nothing to do until it returns
         } else {
-            const bool paced = ShellFramePass();
-            CountFrame(stats);
-            DebugRecordFrame(Shell().emulateMilliseconds, Shell().presentMilliseconds);
-            if (Shell().fastForwarding) {
-                // The pass ran a tick's worth of frames: the next goes at once, and play
-                // resumes on the clock from wherever fast forward let go of it.
-                state.nextTick = Clock::now();
-            } else if (paced) {
-                LimitBurst();
-                state.nextTick = Clock::now();
-            } else {
-                WaitForTick();
+            // Another display, or full screen in or out, may have another refresh rate; the
+            // sound stopped meanwhile starts again from silence.
+            if (state.probePending || Shell().FullScreenMode != state.lastFullScreen) {
+                state.probePending = false;
+                state.lastFullScreen = Shell().FullScreenMode;
+                FrameClockChoosePacing(state.renderer);
+                ShellMoved();
             }
+            const bool paced = ShellFramePass();
+            DebugRecordFrame(Shell().emulateMilliseconds, Shell().presentMilliseconds);
+            FrameClockAfterPass(paced);
         }
     }
-    if (options.stats) PrintStats(stats);
+    if (options.stats) FrameClockPrintStats(state.renderer, sound);
     const int status = Shell().exitStatus;
     ShellShutdown();
     DestroyWindow();

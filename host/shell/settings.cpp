@@ -183,7 +183,7 @@ std::string SettingsText(const Settings& settings) {
     put("window_scale", std::to_string(settings.windowScale));
     put("rgb_mode", settings.rgbMode == 1 ? "565" : "555");
     put("video", settings.videoHardware == 1 ? "hardware" : "simple");
-    put("sound_latency", LatencyNames[std::min<uint32_t>(settings.soundLatency, LatencySafe)]);
+    put("sound_latency", LatencyNames[std::min<uint32_t>(settings.soundLatency, SoundLatencySafe)]);
     put("live_reload", settings.liveReload ? "on" : "off");
     put("last_folder", settings.lastFolder);
     for (const std::string& path : settings.recent) put("recent", path);

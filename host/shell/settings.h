@@ -16,18 +16,18 @@
 #include <string_view>
 #include <vector>
 
+#include "host/shell/audio.h"
 #include "host/shell/bindings.h"
 
 namespace plexaro {
 
-enum SoundLatency : uint32_t { LatencyLow, LatencyNormal, LatencySafe };
 inline constexpr uint32_t RecentCount = 10;
 
 struct Settings {
-    uint32_t windowScale = 2;    // 1..3: the picture's size in the window
-    uint32_t rgbMode = 1;        // 1: RGB 565, 0: RGB 555
-    uint32_t videoHardware = 0;  // 1: the hardware video behaviour, 0: the simple one
-    uint32_t soundLatency = LatencyLow;
+    uint32_t windowScale = 2;                 // 1..3: the picture's size in the window
+    uint32_t rgbMode = 1;                     // 1: RGB 565, 0: RGB 555
+    uint32_t videoHardware = 0;               // 1: the hardware video behaviour, 0: the simple one
+    uint32_t soundLatency = SoundLatencyLow;  // a SoundLatency
     bool liveReload = true;
     Bindings bindings = DefaultBindings();
     std::string lastFolder;           // where the open-file dialog was last used

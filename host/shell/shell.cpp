@@ -340,8 +340,7 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
     shell.HardwareAccuracy = hardwareAccuracy == 1 ? 1 : 0;
     ShowLoadMessage(pendingLoadMessage);
     pendingLoadMessage.clear();
-    // The settings file's; the sound latency goes to the audio stream here too once it
-    // takes one.
+    // The settings file's (its sound latency reached the audio stream with the run's options).
     const Settings& saved = SavedSettings();
     shell.LiveReload = saved.liveReload ? 1 : 0;
     InputSetBindings(saved.bindings);
@@ -450,6 +449,14 @@ void ShellCommand(uint32_t id) {
             SelectBoard(id - CommandBoardAuto);
             Notice(std::string("board ") + BoardName(id - CommandBoardAuto) +
                    " from the next reset");
+            break;
+        case CommandSoundLatencyLow:
+        case CommandSoundLatencyLow + 1:
+        case CommandSoundLatencyLow + 2:
+            // The device opens again with its buffer to match, and starts from silence.
+            AudioSetLatency(static_cast<SoundLatency>(id - CommandSoundLatencyLow));
+            SayAudioError();
+            Notice(std::string("sound latency ") + SoundLatencyName(AudioLatency()));
             break;
         case CommandDebugRun: DebuggerResume(); break;
         case CommandDebugStop: DebuggerStop(); break;

@@ -49,6 +49,7 @@ enum MenuCommand : uint32_t {
     CommandDebugNextFrame = 40074,
     CommandRecent1 = 40080,  // to CommandRecent1 + 9: File > Recent, most recent first
     CommandClearRecent = 40090,
+    CommandSoundLatencyLow = 40095,  // to CommandSoundLatencyLow + 2: a SoundLatency each
 };
 
 inline constexpr const char* ProductName = "Plexaro";

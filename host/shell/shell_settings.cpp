@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/options.h"
+#include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
@@ -24,6 +25,11 @@ PlayerOptions ShellRunOptions(const PlayerOptions& options, const Settings& save
     PlayerOptions run = options;
     if (!run.rgbGiven) run.rgbMode = saved.rgbMode;
     if (!run.videoGiven) run.videoHardware = saved.videoHardware;
+    // The milliseconds each choice stands for, as --audio-latency would give them.
+    constexpr uint32_t LatencyMilliseconds[SoundLatencyCount] = {45, 100, 200};
+    if (run.audioLatencyMs == 0 && saved.soundLatency < SoundLatencyCount) {
+        run.audioLatencyMs = LatencyMilliseconds[saved.soundLatency];
+    }
     return run;
 }
 
@@ -45,6 +51,9 @@ void ShellSettingsCommand(uint32_t id) {
         case CommandRgb555: changed.rgbMode = shell.RgbMode == 1 ? 1 : 0; break;
         case CommandHardwareAccuracy: changed.videoHardware = shell.HardwareAccuracy == 1; break;
         case CommandLiveReload: changed.liveReload = shell.LiveReload == 1; break;
+        case CommandSoundLatencyLow:
+        case CommandSoundLatencyLow + 1:
+        case CommandSoundLatencyLow + 2: changed.soundLatency = AudioLatency(); break;
         case CommandClearRecent: changed.recent.clear(); break;
         default: return;
     }

@@ -3,7 +3,8 @@
 # (Xvfb, with openbox as its window manager), driven by xdotool and looked at through
 # ImageMagick screenshots, against headless runs of the same demo cartridge.
 # Usage: desktop_test.sh BUILD_DIR CASE
-#   CASE: window | keys | controls | fullscreen | size | debug | load | states | close | dummy | nodisplay
+#   CASE: window | keys | controls | fullscreen | size | debug | problems | load | states |
+#         close | dummy | sound | nodisplay
 #
 # Every wait has an end, so that a slow or busy machine gives a pass or a failure that says
 # what it was waiting for, well inside the test's time limit, and never a hang: a step that
@@ -432,6 +433,36 @@ dummy)
     status=0
     wait "$plexaro" || status=$?
     [ "$status" = 0 ] || fail "SIGTERM ended it with status $status: $(cat "$tmp/err")"
+    ;;
+sound)
+    # --stats's sound figures. Xvfb's software renderer has no vsync, so the card paces the
+    # frames; Low hears a frame's first sample within 50 ms of the frame, and Safe is the whole
+    # ring as it always was.
+    start_x
+    for latency in low safe; do
+        option=""
+        [ "$latency" = safe ] && option="--audio-latency 200"
+        # shellcheck disable=SC2086
+        SDL_AUDIODRIVER=dummy "$program" --stats $option -- "$demo" >"$tmp/out" 2>"$tmp/err" &
+        plexaro=$!
+        pids="$pids $plexaro"
+        until_seen "no window titled Plexaro appeared" find_window
+        sleep 3
+        kill -TERM "$plexaro"
+        until_seen "SIGTERM did not end it" ended
+        wait "$plexaro" || fail "SIGTERM ended it with an error: $(cat "$tmp/err")"
+        line=$(grep '^pacing: ' "$tmp/out") || fail "no sound figures: $(cat "$tmp/out")"
+        case $latency in
+        low) expect="pacing: card  sound latency: low (device 256 samples)" most=50 ;;
+        *) expect="pacing: card  sound latency: safe (device 1024 samples)" most=230 ;;
+        esac
+        case $line in
+        "$expect"*) ;;
+        *) fail "$latency: $line" ;;
+        esac
+        max=$(echo "$line" | sed -n 's/.* max \([0-9]*\)\.[0-9] ms.*/\1/p')
+        [ -n "$max" ] && [ "$max" -lt "$most" ] || fail "$latency: latency over $most ms: $line"
+    done
     ;;
 nodisplay)
     for driver in x11 ""; do

@@ -50,6 +50,9 @@ TEST(CommandLine, OptionsThenThePathWords) {
     ASSERT_EQ(Parse({"--board", "auto", "--power-on-ram", "pattern", "g"}, o), "");
     EXPECT_EQ(o.board, 0u);
     EXPECT_EQ(o.powerOnRam, 2u);
+    EXPECT_EQ(o.audioLatencyMs, 0u);  // not given: the window's default
+    ASSERT_EQ(Parse({"--audio-latency", "100", "g"}, o), "");
+    EXPECT_EQ(o.audioLatencyMs, 100u);
 }
 
 // What a CI job asks of a run: expectations, warnings, suites.
@@ -97,6 +100,8 @@ TEST(CommandLine, UsageErrors) {
         {"--headless=yes"},
         {"--trace", "t.txt", "g.sg"},  // headless only
         {"--headless", "--trace"},
+        {"--audio-latency", "0", "g.sg"},
+        {"--audio-latency", "50ms", "g.sg"},
     };
     for (const auto& words : bad) {
         PlayerOptions o;

@@ -20,6 +20,7 @@ void OpenCard(uint32_t cursor, uint32_t step) {
     fake::card.cursor = cursor;
     fake::card.step = step;
     AudioClose();
+    AudioSetLatency(SoundLatencySafe);  // the whole ring, slot by slot
     AudioOpen();
     ASSERT_TRUE(AudioPlaying());
 }
@@ -107,6 +108,55 @@ TEST(AudioStream, AStuckCardDropsTheFrameInsteadOfHanging) {
     EXPECT_GT(fake::card.waits, 0);
     EXPECT_TRUE(SlotHolds(0, 0));
     EXPECT_TRUE(AudioPlaying());
+}
+
+// Low latency on a card with a clock: the first frame after a start goes a lead's length
+// ahead of the card, the next straight after it, and behind what is written the ring is silent,
+// so a card that ran on would play nothing rather than the ring's last round.
+TEST(AudioStream, LowLatencyQueuesALeadAheadOfTheCardAndSilenceAfterIt) {
+    fake::Reset();
+    fake::card.present = true;
+    fake::card.rate = AudioSampleRate;
+    AudioClose();
+    AudioSetLatency(SoundLatencyLow);
+    AudioOpen();
+    ASSERT_EQ(fake::card.deviceSamples, 256u);
+    AudioClearStatistics();
+    constexpr uint64_t Millisecond = 1'000'000;
+    for (int round = 0; round < 2; ++round) {
+        std::memset(fake::card.buffer, 0x55, sizeof fake::card.buffer);  // an old round
+        AudioRestart();
+        EXPECT_TRUE(std::all_of(fake::card.buffer, fake::card.buffer + AudioBufferBytes,
+                                [](uint8_t b) { return b == 0; }));
+        fake::AdvanceCard(100 * Millisecond);
+        uint64_t played = 0;
+        AudioDevicePlayCursor(played);
+        Write(0x10);
+        // 45 ms from the write to the first sample heard, of which the card's chunk is 5.8.
+        const uint32_t lead = (fake::card.lastWriteOffset + AudioBufferBytes -
+                               static_cast<uint32_t>(played % AudioBufferBytes)) %
+                              AudioBufferBytes;
+        EXPECT_NEAR(lead / 88.2 + 256 / 44.1, 45, 0.1);
+        const uint32_t first = fake::card.lastWriteOffset;
+        fake::AdvanceCard(16 * Millisecond);
+        Write(0x20);
+        const uint32_t gap =
+            (fake::card.lastWriteOffset + AudioBufferBytes - first) % AudioBufferBytes;
+        // Less the resampler's delay line, which holds back a few dozen samples of the first.
+        EXPECT_NEAR(gap, AudioSlotBytes, 128u);
+        // After the second frame (and its resampler's tail), silence to two chunks before the
+        // card.
+        AudioDevicePlayCursor(played);
+        const uint32_t silentFrom =
+            (fake::card.lastWriteOffset + AudioSlotBytes + 16) % AudioBufferBytes;
+        const uint32_t silentTo =
+            static_cast<uint32_t>((played + AudioBufferBytes - 2 * 512) % AudioBufferBytes);
+        for (uint32_t at = silentFrom; at != silentTo; at = (at + 1) % AudioBufferBytes) {
+            ASSERT_EQ(fake::card.buffer[at], 0) << round << " " << at;
+        }
+    }
+    EXPECT_EQ(AudioStatistics().underruns, 0u);
+    AudioClose();
 }
 
 TEST(AudioStream, AnErrorIsToldOnceByNameThenEverythingIsQuiet) {

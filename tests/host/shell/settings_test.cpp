@@ -62,7 +62,7 @@ TEST_F(SettingsFile, MissingGivesDefaultsAndAChangeWritesItWholeAndItReadsBack) 
     changed.windowScale = 3;
     changed.rgbMode = 0;
     changed.videoHardware = 1;
-    changed.soundLatency = LatencySafe;
+    changed.soundLatency = SoundLatencySafe;
     changed.liveReload = false;
     changed.lastFolder = "/games/sg 1000";
     AddRecent(changed, "/games/a.sg");

@@ -23,6 +23,27 @@ void Reset() {
     controller2 = {};
 }
 
+void AdvanceCard(uint64_t nanoseconds) {
+    const uint64_t end = card.now + nanoseconds;
+    const double chunk = card.deviceSamples;
+    for (;;) {
+        const auto due =
+            static_cast<uint64_t>(static_cast<double>(card.chunksTaken) * chunk * 1e9 / card.rate);
+        if (due > end) break;
+        const uint64_t first = card.chunksTaken * card.deviceSamples * 2;
+        bool dry = false;
+        for (uint64_t i = 0; i < uint64_t{card.deviceSamples} * 2; i += 2) {
+            const uint8_t* sample = card.buffer + (first + i) % AudioBufferBytes;
+            dry = dry || (sample[0] == 0 && sample[1] == 0);
+        }
+        // Dry only once sound has flowed: the card starts on silence.
+        if (dry && card.wetChunks > 0) ++card.dryChunks;
+        if (!dry) ++card.wetChunks;
+        ++card.chunksTaken;
+    }
+    card.now = end;
+}
+
 }  // namespace fake
 
 void WindowShowMessage(const char* caption, const char* text, MessageKind) {
@@ -75,26 +96,48 @@ void DisplayPresentBlank(uint16_t, Rect) {
 void DisplayRelease() {}
 void DisplayReportError(const char*, const char*) {}
 
-bool AudioDeviceOpen(uint32_t) {
+bool AudioDeviceOpen(uint32_t, uint32_t& deviceSamples) {
+    if (fake::card.insistsOnSamples != 0) deviceSamples = fake::card.insistsOnSamples;
+    fake::card.deviceSamples = deviceSamples;
     return fake::card.present;
 }
-uint32_t AudioDevicePlayCursor(uint32_t& cursor) {
+uint32_t AudioDevicePlayCursor(uint64_t& played) {
     const uint32_t code = fake::card.failCode;
     fake::card.failCode = 0;
-    cursor = fake::card.cursor;
+    if (fake::card.rate > 0) {
+        const auto samples =
+            static_cast<uint64_t>(static_cast<double>(fake::card.now) * fake::card.rate / 1e9);
+        played = samples * 2;
+    } else {
+        played = fake::card.laps * AudioBufferBytes + fake::card.cursor;
+    }
     return code;
 }
 uint32_t AudioDeviceWrite(uint32_t offset, const uint8_t* bytes, uint32_t count) {
     ++fake::card.writes;
-    fake::card.lastWriteOffset = offset;
-    for (uint32_t i = 0; i < count; ++i) {
-        fake::card.buffer[(offset + i) % AudioBufferBytes] = bytes ? bytes[i] : 0;
+    if (bytes != nullptr) fake::card.lastWriteOffset = offset;
+    for (uint32_t done = 0; done < count;) {
+        const uint32_t at = (offset + done) % AudioBufferBytes;
+        const uint32_t run = std::min(count - done, AudioBufferBytes - at);
+        if (bytes != nullptr) {
+            std::memcpy(fake::card.buffer + at, bytes + done, run);
+        } else {
+            std::memset(fake::card.buffer + at, 0, run);
+        }
+        done += run;
     }
     return 0;
 }
-void AudioDeviceWait(uint32_t) {
+void AudioDeviceWait(uint32_t milliseconds) {
     ++fake::card.waits;
-    fake::card.cursor = (fake::card.cursor + fake::card.step) % AudioBufferBytes;
+    if (fake::card.rate > 0) {
+        fake::AdvanceCard(uint64_t{milliseconds} * 1'000'000 + fake::card.oversleep);
+        fake::card.oversleep = 0;
+        return;
+    }
+    fake::card.cursor += fake::card.step;
+    if (fake::card.cursor >= AudioBufferBytes) ++fake::card.laps;
+    fake::card.cursor %= AudioBufferBytes;
 }
 const char* AudioDeviceErrorText() {
     return nullptr;

@@ -35,10 +35,22 @@ struct SoundCard {
     bool present;
     uint8_t buffer[AudioBufferBytes];
     uint32_t cursor;
+    uint64_t laps;      // times the cursor went round the buffer
     uint32_t step;      // how far each wait moves the cursor on (0: it is stuck)
     uint32_t failCode;  // returned by the next cursor query, then cleared
     int waits, writes;
-    uint32_t lastWriteOffset;
+    uint32_t lastWriteOffset;   // where the last sound (not silence) was written
+    uint32_t deviceSamples;     // the chunk it was opened with
+    uint32_t insistsOnSamples;  // a chunk it takes whatever it is asked for (0: none)
+    // A card with a clock (rate > 0): it takes a chunk at the start of each chunk's time, at
+    // `rate` samples a second of `now`, and a wait moves `now` on. A chunk that holds a zero
+    // sample where sound was written before is counted as heard dry.
+    double rate;
+    uint64_t now;  // nanoseconds
+    uint64_t chunksTaken;
+    uint64_t dryChunks;
+    uint64_t wetChunks;  // chunks with sound throughout
+    uint64_t oversleep;  // added to the next wait of the clocked card, then cleared
 };
 
 struct Controller {
@@ -53,5 +65,7 @@ extern Controller controller;   // player 1's
 extern Controller controller2;  // player 2's
 
 void Reset();  // every fake back to its first state
+// Moves the clocked card's time on, taking the chunks that fall due.
+void AdvanceCard(uint64_t nanoseconds);
 
 }  // namespace plexaro::fake

@@ -440,6 +440,7 @@ AfterRestart PlayThenRestart(Restart restart) {
     fake::card.present = true;
     fake::card.step = AudioSlotBytes;
     AudioClose();
+    AudioSetLatency(SoundLatencySafe);  // the whole ring, slot by slot
     ShellLoadFromCommandLine(testing::CartridgePath("busy"));
     EXPECT_TRUE(ShellStart(0, 0));
     for (int pass = 0; pass < 20; ++pass) ShellFramePass();

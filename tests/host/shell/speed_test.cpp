@@ -23,6 +23,7 @@ protected:
         fake::card.present = card;
         fake::card.step = AudioSlotBytes;
         AudioClose();
+        AudioSetLatency(SoundLatencySafe);  // the whole ring, slot by slot
         ShellLoadFromCommandLine(testing::CartridgePath("busy"));
         ASSERT_TRUE(ShellStart(1, 0));
     }
