@@ -150,15 +150,20 @@ TEST(SettingsPath, FollowsTheDesktopsConfigFolder) {
 // --rgb and --video decide this run and never reach the file; what the user changes does,
 // and File > Recent lists the cartridges that really ran.
 TEST_F(SettingsFile, TheCommandLineWinsForTheRunAndRecentFollowsWhatRuns) {
-    Write(path, "rgb_mode = 555\nvideo = hardware\nwindow_scale = 3\nlive_reload = off\n");
+    Write(path,
+          "rgb_mode = 555\nvideo = hardware\nwindow_scale = 3\nlive_reload = off\n"
+          "sound_latency = safe\n");
     EXPECT_EQ(Load(), "");
     PlayerOptions options;
-    const char* words[] = {"--rgb", "565", "--video", "simple"};
-    ASSERT_EQ(ParseOptions(4, words, options), "");
+    const char* words[] = {"--rgb", "565", "--video", "simple", "--audio-latency", "40"};
+    ASSERT_EQ(ParseOptions(6, words, options), "");
     const PlayerOptions run = ShellRunOptions(options, SavedSettings());
     EXPECT_EQ(run.rgbMode, 1u);
     EXPECT_EQ(run.videoHardware, 0u);
-    EXPECT_EQ(ShellRunOptions(PlayerOptions{}, SavedSettings()).rgbMode, 0u);
+    EXPECT_EQ(SoundLatencyFromMilliseconds(run.audioLatencyMs), SoundLatencyLow);
+    const PlayerOptions fromFile = ShellRunOptions(PlayerOptions{}, SavedSettings());
+    EXPECT_EQ(fromFile.rgbMode, 0u);
+    EXPECT_EQ(SoundLatencyFromMilliseconds(fromFile.audioLatencyMs), SoundLatencySafe);
 
     fake::Reset();
     const std::string busy = fs::absolute(testing::CartridgePath("busy")).lexically_normal();
@@ -185,6 +190,8 @@ TEST_F(SettingsFile, TheCommandLineWinsForTheRunAndRecentFollowsWhatRuns) {
     EXPECT_NE(Read(path).find("rgb_mode = 565\n"), std::string::npos);
     ShellCommand(CommandClearRecent);
     EXPECT_TRUE(SavedSettings().recent.empty());
+    ShellCommand(CommandSoundLatencyLow + 1);  // Normal
+    EXPECT_NE(Read(path).find("sound_latency = normal\n"), std::string::npos);
     ShellShutdown();
     Load();
     EXPECT_TRUE(SavedSettings().recent.empty());
