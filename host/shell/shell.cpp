@@ -43,9 +43,8 @@ ShellState Initial() {
 ShellState shell = Initial();
 // A message about the command line's cartridge waits here until the window exists.
 std::string pendingLoadMessage;
-bool windowReady;                      // start-up went through: the window can be drawn
-std::vector<std::string> symbolFiles;  // --symbols
-std::string symbolsSaid;               // what the last load of symbols found
+bool windowReady;         // start-up went through: the window can be drawn
+std::string symbolsSaid;  // what the last load of symbols found
 
 // What a build changes when it rewrites a cartridge: the file's time and size.
 struct FileStamp {
@@ -133,21 +132,6 @@ void Reset() {
     MachineRestarted(ForgetHistory);
 }
 
-// A cartridge's labels: the files beside it, then those the command line names. What they
-// gave (a file that gives nothing says so too) is said over the picture once the window is up.
-void LoadSymbolsFor(const std::string& cartridge) {
-    ClearSymbols();
-    std::vector<std::string> files = SymbolFilesBeside(cartridge);
-    files.insert(files.end(), symbolFiles.begin(), symbolFiles.end());
-    std::string& said = symbolsSaid;
-    said.clear();
-    for (const std::string& path : files) {
-        const std::string name = std::filesystem::path(path).filename().string();
-        const std::string line = DescribeSymbolLoad(name, LoadSymbolFile(path));
-        said += (said.empty() ? "" : "; ") + line;
-    }
-}
-
 // Every load goes through here, so that live reload compares against the file it read. A
 // failed load leaves the running machine as it was.
 const char* Load(const std::string& path) {
@@ -158,7 +142,7 @@ const char* Load(const std::string& path) {
         shell.runningPath = path;
         MachineRestarted(ForgetHistory);
         ShellRememberCartridge(path);
-        LoadSymbolsFor(path);
+        symbolsSaid = ShellLoadSymbolsFor(path);
         if (!symbolsSaid.empty() && windowReady) Notice(symbolsSaid);
     }
     return error;
@@ -306,10 +290,6 @@ void PlayHeldSound() {
 
 const ShellState& Shell() {
     return shell;
-}
-
-void ShellSetSymbolFiles(const std::vector<std::string>& paths) {
-    symbolFiles = paths;
 }
 
 std::string ShellLoadSymbols(const std::string& path) {
@@ -493,7 +473,8 @@ void ShellCheckReload() {
     }
     shell.runningPath = shell.CartridgePath;
     MachineRestarted(ForgetHistory);
-    LoadSymbolsFor(shell.CartridgePath);  // the build that wrote the image wrote its labels too
+    symbolsSaid = ShellLoadSymbolsFor(
+        shell.CartridgePath);  // the build that wrote the image wrote its labels too
     reload.loaded = now;
     reload.pending = {};
     Notice(symbolsSaid.empty() ? "reloaded" : "reloaded; " + symbolsSaid);

@@ -102,6 +102,10 @@ void ShellFileChosen(const std::string& path);  // "Load rom"'s or a dropped fil
 // The symbol files the command line names (--symbols): loaded with every cartridge, after the
 // ones found beside it (game.noi, game.map, game.sym). Call before the first load.
 void ShellSetSymbolFiles(const std::vector<std::string>& paths);
+// A cartridge's labels, in place of those before: the files beside it, then the command
+// line's. Returns what they gave in one line ("" when there were no files); a file that gives
+// nothing says so too.
+std::string ShellLoadSymbolsFor(const std::string& cartridge);
 // Debug > Load symbols: adds a file's symbols now; returns its one-line outcome, also noticed.
 std::string ShellLoadSymbols(const std::string& path);
 void ShellMinimised();
