@@ -187,7 +187,7 @@ void Breakpoints() {
     for (uint32_t i = 0; i < count; ++i) {
         char name[SymbolTextSize];
         FormatSymbol(armed[i], name, sizeof name);
-        char label[SymbolTextSize + 16];
+        char label[SymbolTextSize + 24];  // the address, the name, " x##" and the index
         std::snprintf(label, sizeof label, "%04X%s%s x##%u", armed[i], name[0] != 0 ? " " : "",
                       name, i);
         if (i % 4 != 0) ImGui::SameLine();
