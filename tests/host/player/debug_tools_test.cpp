@@ -2,11 +2,10 @@
 // writes beside it: a breakpoint by label, watchpoints, the profile and coverage, and a
 // plain run that loads no symbols at all.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <sstream>
 
+#include "tests/host/player/run_program.h"
 #include "tests/machine/test_cartridges.h"
 
 namespace plexaro {
@@ -14,24 +13,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using testing::Outcome;
+using testing::ReadText;
 
-std::string ReadText(const fs::path& path) {
-    const std::vector<uint8_t> bytes = testing::ReadBytes(path.string());
-    return {bytes.begin(), bytes.end()};
-}
-
+// Headless runs of busy.sg.
 Outcome Play(const fs::path& dir, const std::string& arguments) {
-    const std::string command = "timeout 20 " + std::string(PLEXARO_BINARY_DIR) +
-                                "/host/plexaro --headless " + arguments + " " +
-                                testing::CartridgePath("busy") + " >" + (dir / "out").string() +
-                                " 2>" + (dir / "err").string();
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir / "out"), ReadText(dir / "err")};
+    return testing::RunProgram(dir,
+                               "--headless " + arguments + " " + testing::CartridgePath("busy"));
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -1,12 +1,11 @@
 // The program run headless as a CI job runs it: expected hashes and pictures, the checks'
 // warnings, and suites of cases with their JUnit report.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "host/player/suite.h"
+#include "tests/host/player/run_program.h"
 #include "tests/machine/test_cartridges.h"
 
 #pragma GCC diagnostic push
@@ -24,28 +23,12 @@ namespace {
 using testing::CartridgePath;
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using testing::Outcome;
+using testing::ReadText;
+using testing::WriteText;
 
-std::string ReadText(const fs::path& path) {
-    const std::vector<uint8_t> bytes = testing::ReadBytes(path.string());
-    return {bytes.begin(), bytes.end()};
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-    testing::WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
-}
-
-// Runs the program in `dir` with these words (none of them may need quoting).
 Outcome Play(const fs::path& dir, const std::string& words) {
-    const std::string command = "cd '" + dir.string() + "' && timeout 60 '" + PLEXARO_BINARY_DIR +
-                                "/host/plexaro' " + words + " >run.out 2>run.err";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir / "run.out"),
-            ReadText(dir / "run.err")};
+    return testing::RunProgram(dir, words);
 }
 
 std::string FrameHash(const std::string& out) {

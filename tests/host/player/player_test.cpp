@@ -2,17 +2,16 @@
 // WAV it writes, its report and hashes, its messages and exit statuses.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <set>
 
 #include "host/media.h"
 #include "machine/board.h"
 #include "machine/machine.h"
 #include "machine/state.h"
+#include "tests/host/player/run_program.h"
 #include "tests/machine/test_cartridges.h"
 #include "video/vdp.h"
 
@@ -31,40 +30,13 @@ namespace {
 using testing::CartridgePath;
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using testing::Outcome;
+using testing::ReadText;
 
-std::string Quote(const std::string& word) {
-    std::string quoted = "'";
-    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadText(const fs::path& path) {
-    const std::vector<uint8_t> bytes = testing::ReadBytes(path.string());
-    return {bytes.begin(), bytes.end()};
-}
-
-// Runs the program in `dir`, each word one argument; its output is captured outside `dir`.
 Outcome Play(const fs::path& dir, const std::vector<std::string>& words) {
-    const fs::path capture = dir.string() + ".out";
-    fs::create_directories(capture);
-    // A run that hangs is killed and fails with status 124, instead of holding up the suite.
-    std::string command = "cd " + Quote(dir.string()) + " && timeout 20 " +
-                          Quote(std::string(PLEXARO_BINARY_DIR) + "/host/plexaro");
-    for (const std::string& word : words) command += " " + Quote(word);
-    command += " >" + Quote((capture / "out").string()) + " 2>" + Quote((capture / "err").string());
-    const int raw = std::system(command.c_str());
-    Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(capture / "out"),
-                    ReadText(capture / "err")};
-    testing::RemoveScratch(capture);
-    return outcome;
+    return testing::RunProgram(dir, words);
 }
 
-// Whether `out` starts with the report line in its exact number formats.
 bool HasReport(const std::string& out, unsigned long long frames) {
     unsigned long long n = 0;
     double wall = 0, fps = 0, speed = 0;
