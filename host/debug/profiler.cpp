@@ -91,33 +91,44 @@ void Offer(const char* name, uint16_t address, uint64_t cycles, uint64_t calls,
     profiler.topCount = end;
 }
 
-void CloseWindow() {
-    profiler.topCount = 0;
-    const double frameCycles = static_cast<double>(profiler.windowFrames * CyclesPerFrame());
+// The rows of a table of counts: each symbol's cycles and calls, then what no symbol covers;
+// without symbols, each address that ran, named by the caller (name is null then).
+template <typename Count, typename Visit>
+uint64_t ForEachRow(const Count* cycles, const Count* runs, Visit visit) {
     uint64_t total = 0;
-    for (uint32_t a = 0; a < AddressCount; ++a) total += profiler.windowCycles[a];
-    profiler.busy = frameCycles > 0 ? static_cast<double>(total) / frameCycles : 0;
+    for (uint32_t a = 0; a < AddressCount; ++a) total += cycles[a];
     if (LabelCount() > 0) {
         uint64_t named = 0;
         for (uint32_t i = 0; i < LabelCount(); ++i) {
             const SymbolSpan span = LabelSpan(i);
             if (span.name == nullptr) continue;
             uint64_t sum = 0;
-            for (uint32_t a = span.first; a <= span.last; ++a) sum += profiler.windowCycles[a];
+            for (uint32_t a = span.first; a <= span.last; ++a) sum += cycles[a];
             named += sum;
-            Offer(span.name, span.first, sum, profiler.windowRuns[span.first], frameCycles);
+            visit(span.name, span.first, sum, uint64_t{runs[span.first]});
         }
-        Offer(NoSymbol, 0, total - named, 0, frameCycles);
+        visit(NoSymbol, uint16_t{0}, total - named, uint64_t{0});
     } else {
         for (uint32_t a = 0; a < AddressCount; ++a) {
-            char name[8];
-            std::snprintf(name, sizeof name, "0x%04x", a);
-            if (profiler.windowCycles[a] != 0) {
-                Offer(name, static_cast<uint16_t>(a), profiler.windowCycles[a],
-                      profiler.windowRuns[a], frameCycles);
+            if (cycles[a] != 0) {
+                visit(nullptr, static_cast<uint16_t>(a), uint64_t{cycles[a]}, uint64_t{runs[a]});
             }
         }
     }
+    return total;
+}
+
+void CloseWindow() {
+    profiler.topCount = 0;
+    const double frameCycles = static_cast<double>(profiler.windowFrames * CyclesPerFrame());
+    const uint64_t total =
+        ForEachRow(profiler.windowCycles, profiler.windowRuns,
+                   [&](const char* name, uint16_t address, uint64_t cycles, uint64_t calls) {
+                       char hex[8];
+                       std::snprintf(hex, sizeof hex, "0x%04x", address);
+                       Offer(name != nullptr ? name : hex, address, cycles, calls, frameCycles);
+                   });
+    profiler.busy = frameCycles > 0 ? static_cast<double>(total) / frameCycles : 0;
     std::memset(profiler.windowCycles, 0, sizeof profiler.windowCycles);
     std::memset(profiler.windowRuns, 0, sizeof profiler.windowRuns);
     profiler.windowFrames = 0;
@@ -174,27 +185,11 @@ bool WriteProfileCsv(std::FILE* file) {
         uint64_t calls;
     };
     std::vector<Row> rows;
-    uint64_t total = 0;
-    for (uint32_t a = 0; a < AddressCount; ++a) total += profiler.cycles[a];
-    if (LabelCount() > 0) {
-        uint64_t named = 0;
-        for (uint32_t i = 0; i < LabelCount(); ++i) {
-            const SymbolSpan span = LabelSpan(i);
-            if (span.name == nullptr) continue;
-            uint64_t sum = 0;
-            for (uint32_t a = span.first; a <= span.last; ++a) sum += profiler.cycles[a];
-            named += sum;
-            rows.push_back({span.name, span.first, sum, profiler.runs[span.first]});
-        }
-        rows.push_back({NoSymbol, 0, total - named, 0});
-    } else {
-        for (uint32_t a = 0; a < AddressCount; ++a) {
-            if (profiler.cycles[a] == 0) continue;
-            char name[SymbolTextSize];
-            FormatSymbol(static_cast<uint16_t>(a), name, sizeof name);
-            rows.push_back({name, static_cast<uint16_t>(a), profiler.cycles[a], profiler.runs[a]});
-        }
-    }
+    const uint64_t total =
+        ForEachRow(profiler.cycles, profiler.runs,
+                   [&](const char* name, uint16_t address, uint64_t cycles, uint64_t calls) {
+                       rows.push_back({name != nullptr ? name : "", address, cycles, calls});
+                   });
     std::stable_sort(rows.begin(), rows.end(),
                      [](const Row& a, const Row& b) { return a.cycles > b.cycles; });
     std::fprintf(file, "symbol,address,cycles,percent,cycles_per_frame,calls\n");
