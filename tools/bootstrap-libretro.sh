@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs Debian's RetroArch, which `make test-libretro` runs the libretro core in. Kept apart
 # from the native list because RetroArch and what it pulls in are large and only this test
-# needs them. Does nothing when it is present.
+# needs them. Under Xvfb it draws through Mesa's software OpenGL, named so that a machine
+# without it gets it too. Does nothing when they are present.
 set -eu
-exec sh "$(dirname "$0")/bootstrap.sh" retroarch
+exec sh "$(dirname "$0")/bootstrap.sh" retroarch libgl1-mesa-dri
