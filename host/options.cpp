@@ -78,7 +78,7 @@ constexpr OptionSpec Options[] = {
          o.breaks.push_back(value);
          return std::string();
      }},
-    {"--watch", "SPEC", true,
+    {"--watch", "WATCH", true,
      "print each hit (repeatable): KIND:WHERE[=VALUE],\n"
      "KIND r, w, rw, in, out or io, WHERE an address,\n"
      "range or label: w:0xC000-0xC0FF  out:0xBE=0x40",

@@ -27,7 +27,7 @@ struct PlayerOptions {
     std::string tracePath;                 // empty: no instruction trace
     std::vector<std::string> symbolPaths;  // --symbols, each loaded besides those found
     std::vector<std::string> breaks;       // --break: labels or addresses, resolved once loaded
-    std::vector<std::string> watches;      // --watch specs (host/debug/watches.h)
+    std::vector<std::string> watches;      // --watch texts (host/debug/watches.h)
     std::string profilePath;               // empty: no profile
     std::string coveragePath;              // empty: no coverage
     uint32_t rgbMode = 1;                  // 1: RGB 565, 0: RGB 555 (as SelectRgbMode takes it)

@@ -1,4 +1,4 @@
-// The Debug menu's tool windows, drawn with Dear ImGui: Watch (watchpoints typed as specs,
+// The Debug menu's tool windows, drawn with Dear ImGui: Watch (watchpoints typed as text,
 // their hit counts and the last hit), Profiler (the top functions of the last second) and
 // Load symbols (a file's path typed in).
 #include <imgui.h>
@@ -23,7 +23,7 @@ namespace {
 constexpr uint32_t ProfileRows = 16;
 
 struct ToolWindows {
-    char spec[96];
+    char text[96];
     std::string watchProblem;
     char symbolsPath[1024];
     std::string symbolsOutcome;
@@ -41,17 +41,17 @@ void DrawWatchWindow(bool* open) {
     }
     ImGui::SetNextItemWidth(220);
     const bool entered =
-        ImGui::InputTextWithHint("##spec", "w:0xC000..0xC0FF  out:0xBE=0x40", tools.spec,
-                                 sizeof tools.spec, ImGuiInputTextFlags_EnterReturnsTrue);
+        ImGui::InputTextWithHint("##watch", "w:0xC000..0xC0FF  out:0xBE=0x40", tools.text,
+                                 sizeof tools.text, ImGuiInputTextFlags_EnterReturnsTrue);
     ImGui::SameLine();
-    if ((ImGui::Button("Add watch") || entered) && tools.spec[0] != '\0') {
+    if ((ImGui::Button("Add watch") || entered) && tools.text[0] != '\0') {
         Watchpoint watch{};
-        if (!ParseWatchSpec(tools.spec, watch, tools.watchProblem)) {
+        if (!ParseWatch(tools.text, watch, tools.watchProblem)) {
         } else if (!DebuggerAddWatchpoint(watch)) {
             tools.watchProblem = "all " + std::to_string(MaxWatchpoints) + " watches are in use";
         } else {
             tools.watchProblem.clear();
-            tools.spec[0] = '\0';
+            tools.text[0] = '\0';
         }
     }
     if (!tools.watchProblem.empty()) {

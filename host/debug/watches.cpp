@@ -1,4 +1,4 @@
-// Watchpoint specs parsed and written back, and hits as a line of text.
+// Watchpoints parsed from text and written back, and hits as a line of text.
 #include "host/debug/watches.h"
 
 #include <cinttypes>
@@ -73,15 +73,15 @@ std::string Place(uint16_t address, bool port) {
 
 }  // namespace
 
-bool ParseWatchSpec(std::string_view spec, Watchpoint& watch, std::string& error) {
-    const std::string quoted = "'" + std::string(spec) + "'";
-    const size_t colon = spec.find(':');
+bool ParseWatch(std::string_view text, Watchpoint& watch, std::string& error) {
+    const std::string quoted = "'" + std::string(text) + "'";
+    const size_t colon = text.find(':');
     if (colon == std::string_view::npos) {
         error = "a watch is KIND:WHERE[=VALUE] (r, w, rw, in, out or io), not " + quoted;
         return false;
     }
     watch = {};
-    const std::string_view kind = spec.substr(0, colon);
+    const std::string_view kind = text.substr(0, colon);
     for (const KindName& k : Kinds) {
         if (k.name == kind) watch.kinds = k.kinds;
     }
@@ -89,7 +89,7 @@ bool ParseWatchSpec(std::string_view spec, Watchpoint& watch, std::string& error
         error = "a watch's kind is r, w, rw, in, out or io, not '" + std::string(kind) + "'";
         return false;
     }
-    std::string_view where = spec.substr(colon + 1);
+    std::string_view where = text.substr(colon + 1);
     if (const size_t equals = where.find('='); equals != std::string_view::npos) {
         if (!ParseByte(where.substr(equals + 1), watch.value)) {
             error = "a watch's value is a byte (0x40, $40 or 64), in " + quoted;

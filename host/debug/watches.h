@@ -1,7 +1,7 @@
-// Watchpoints as text, for the command line (--watch) and the Watch window: one spec per
+// Watchpoints as text, for the command line (--watch) and the Watch window: one watchpoint per
 // watchpoint, and one line per hit.
 //
-// Spec: KIND:WHERE[=VALUE]
+// Written: KIND:WHERE[=VALUE]
 //   KIND   r, w or rw (memory reads, writes, both), in, out or io (port IN, OUT, both)
 //   WHERE  an address or a range FIRST..LAST (or FIRST-LAST), each a number (0xC000, $C000,
 //          C000h, C000: hex) or a symbol (_frame_count, buffer+16)
@@ -10,7 +10,7 @@
 //
 //     Watchpoint watch;
 //     std::string error;
-//     if (!ParseWatchSpec("w:_score.._score+1", watch, error)) fail(error);
+//     if (!ParseWatch("w:_score.._score+1", watch, error)) fail(error);
 #pragma once
 
 #include <cstddef>
@@ -21,10 +21,10 @@
 
 namespace plexaro {
 
-// False, with what is wrong in `error`, for a spec that does not parse; addresses may name
+// False, with what is wrong in `error`, for text that does not parse; addresses may name
 // symbols already loaded.
-bool ParseWatchSpec(std::string_view spec, Watchpoint& watch, std::string& error);
-// The spec back, with symbols where they name an end exactly: "w:_score..0xc101=5".
+bool ParseWatch(std::string_view text, Watchpoint& watch, std::string& error);
+// The text back, with symbols where they name an end exactly: "w:_score..0xc101=5".
 std::string DescribeWatchpoint(const Watchpoint& watch);
 // "frame 12 line 200: pc 0x0042 (irq+10) wrote 0x05 to 0xc000 (_frame_count)"; for ports
 // "out 0x40 to port 0xbe". Ends without a newline. Returns the length written.

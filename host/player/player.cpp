@@ -132,10 +132,10 @@ bool ArmBreaksAndWatches(const PlayerOptions& options) {
         }
         DebuggerAddBreakpoint(address);
     }
-    for (const std::string& spec : options.watches) {
+    for (const std::string& text : options.watches) {
         Watchpoint watch{};
         std::string error;
-        if (!ParseWatchSpec(spec, watch, error)) {
+        if (!ParseWatch(text, watch, error)) {
             std::fprintf(stderr, "plexaro: --watch: %s\n", error.c_str());
             return false;
         }

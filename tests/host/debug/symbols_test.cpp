@@ -172,34 +172,34 @@ TEST(Symbols, FilesBesideTheCartridgeAndSpans) {
     EXPECT_EQ(LabelSpan(3).last, 0xC1FF);
 }
 
-TEST(Symbols, WatchSpecsReadRangesLabelsAndValues) {
+TEST(Symbols, WatchesReadRangesLabelsAndValues) {
     ClearSymbols();
     LoadSymbolText("DEF _buf 0xC100\nDEF _score 0xC010\n");
     Watchpoint watch{};
     std::string error;
-    ASSERT_TRUE(ParseWatchSpec("w:0xC000-0xC0FF", watch, error)) << error;
+    ASSERT_TRUE(ParseWatch("w:0xC000-0xC0FF", watch, error)) << error;
     EXPECT_EQ(watch.kinds, uint32_t{WatchWrite});
     EXPECT_EQ(watch.first, 0xC000);
     EXPECT_EQ(watch.last, 0xC0FF);
     EXPECT_FALSE(watch.matchValue);
-    ASSERT_TRUE(ParseWatchSpec("rw:_buf.._buf+15=0x40", watch, error)) << error;
+    ASSERT_TRUE(ParseWatch("rw:_buf.._buf+15=0x40", watch, error)) << error;
     EXPECT_EQ(watch.kinds, uint32_t{WatchRead | WatchWrite});
     EXPECT_EQ(watch.first, 0xC100);
     EXPECT_EQ(watch.last, 0xC10F);
     EXPECT_TRUE(watch.matchValue);
     EXPECT_EQ(watch.value, 0x40);
     EXPECT_EQ(DescribeWatchpoint(watch), "rw:_buf..0xc10f=0x40");
-    ASSERT_TRUE(ParseWatchSpec("r:_buf-1", watch, error));  // a label minus an offset
+    ASSERT_TRUE(ParseWatch("r:_buf-1", watch, error));  // a label minus an offset
     EXPECT_EQ(watch.first, 0xC0FF);
     EXPECT_EQ(watch.last, 0xC0FF);
-    ASSERT_TRUE(ParseWatchSpec("io:0xbe..0xbf=64", watch, error));
+    ASSERT_TRUE(ParseWatch("io:0xbe..0xbf=64", watch, error));
     EXPECT_EQ(watch.kinds, uint32_t{WatchIn | WatchOut});
     EXPECT_EQ(watch.value, 64);
     EXPECT_EQ(DescribeWatchpoint(watch), "io:0xbe..0xbf=0x40");
 
     for (const char* bad : {"0xC000", "x:0xC000", "w:nowhere", "w:0xC000=256",
                             "w:0xC000=", "out:0x100", "w:0xC0FF..0xC000"}) {
-        EXPECT_FALSE(ParseWatchSpec(bad, watch, error)) << bad;
+        EXPECT_FALSE(ParseWatch(bad, watch, error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
 
