@@ -11,6 +11,9 @@ using namespace detail;
 namespace {
 
 constexpr int32_t EiCost = 4;
+// How far a chain of EIs may run past the budget before the run ends inside it: longer than
+// any real program's chain, short enough that a run still ends within a few lines.
+constexpr int32_t EiChainOverdraw = 1024;
 constexpr uint32_t HaltCycleMask = 3;  // HALT leaves CyclesLeft at (CyclesLeft AND 3) - 4
 constexpr int32_t HaltCycles = 4;
 
@@ -288,6 +291,13 @@ uint32_t Run(int32_t cycles) {
                     counters.savedCyclesLeft = c.left;
                 } else {
                     counters.savedCyclesLeft -= counters.windowCost;
+                    // A chain of EIs no program writes (memory full of 0xFB) would keep the
+                    // window open for ever: end the run inside it, this EI charged below.
+                    if (counters.savedCyclesLeft < -EiChainOverdraw) {
+                        c.left = counters.savedCyclesLeft;
+                        counters.eiWindow = 0;
+                        break;
+                    }
                 }
                 counters.eiWindow = 1;
                 counters.windowCost = EiCost;
