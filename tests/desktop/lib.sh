@@ -1,0 +1,230 @@
+# What every desktop case shares: an X server of the test's own (Xvfb, with openbox as its
+# window manager), the program started on it, xdotool with bounded waits, and ImageMagick looks
+# at the window compared with headless runs of the same cartridge. Sourced by the case scripts
+# after they set $build.
+#
+# Every wait has an end, so that a slow or busy machine gives a pass or a failure that says
+# what it was waiting for, well inside the test's time limit, and never a hang: a step that
+# waits on the X server, the window manager or the program (xdotool's --sync included) gets
+# STEP seconds, and a look at the window is taken again until it shows what is expected or
+# LOOK seconds have gone by.
+
+program=$build/host/plexaro
+demo=$build/cartridges/demo/demo.sg
+SKIP=77
+MENU_BAR=19
+STEP=10
+LOOK=10
+
+need() {
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIPPED: $tool is not installed"
+            exit $SKIP
+        fi
+    done
+}
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+# xdotool, given STEP seconds.
+xdo() {
+    timeout "$STEP" xdotool "$@" || fail "xdotool $* did not finish in $STEP s"
+}
+
+# Gives a window the keyboard, asking again while the window manager is slow to let it.
+focus() {
+    for _ in 1 2 3 4 5; do
+        timeout 2 xdotool windowfocus --sync "$1" 2>/dev/null && return 0
+    done
+    fail "window $1 did not take the keyboard focus"
+}
+
+# until_seen WHAT CHECK [ARGS]: runs CHECK until it succeeds or LOOK seconds have gone by,
+# then fails with WHAT and what the last check saw ($seen).
+until_seen() {
+    what=$1
+    shift
+    seen=""
+    deadline=$(($(date +%s) + LOOK))
+    while ! "$@"; do
+        [ "$(date +%s)" -lt "$deadline" ] || fail "$what${seen:+ ($seen)}"
+        sleep 0.3
+    done
+}
+
+tmp=$(mktemp -d)
+pids=""
+# Settings of the test's own: no run depends on, or changes, those of whoever runs the tests.
+XDG_CONFIG_HOME=$tmp/config
+export XDG_CONFIG_HOME
+cleanup() {
+    for pid in $pids; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$tmp"
+}
+trap cleanup EXIT INT TERM
+
+# An X server on a display number it picks itself, and a window manager: full screen and
+# closing a window go through the window manager, as on any desktop.
+start_x() {
+    need Xvfb openbox xdotool xwininfo import convert compare identify
+    # Under AddressSanitizer: the X server's software GL driver keeps memory it never frees,
+    # and is unloaded before the leak check could name it. Our own code's leaks are checked
+    # by the dummy case, which draws without GL.
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
+    export ASAN_OPTIONS
+    exec 3>"$tmp/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+    pids="$pids $!"
+    exec 3>&-
+    for _ in $(seq $((STEP * 10))); do
+        [ -s "$tmp/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
+    DISPLAY=:$(cat "$tmp/display")
+    export DISPLAY
+    openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
+    pids="$pids $!"
+    sleep 0.5
+    # The window manager is up once it names its window on the root (xprop, where installed).
+    if command -v xprop >/dev/null 2>&1; then
+        until_seen "openbox did not start" wm_running
+    fi
+}
+
+wm_running() {
+    seen="it said: $(cat "$tmp/openbox.log")"
+    timeout "$STEP" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"
+}
+
+# Starts the program on a cartridge (the demo unless one is named) and waits for its window;
+# sets $plexaro and $window.
+start_plexaro() {
+    SDL_AUDIODRIVER=dummy "$program" -- "${1:-$demo}" >"$tmp/out" 2>"$tmp/err" &
+    plexaro=$!
+    pids="$pids $plexaro"
+    # Looked for again and again rather than waited for with --sync: a window that goes while
+    # xdotool walks the window tree (SDL may make its window twice) ends xdotool with BadWindow.
+    until_seen "no window titled Plexaro appeared" find_window
+    focus "$window"
+    sleep 1  # past the demo's first frames, on its title screen
+}
+
+find_window() {
+    window=$(timeout "$STEP" xdotool search --onlyvisible --name '^Plexaro$' 2>/dev/null | head -1)
+    seen="the program said: $(cat "$tmp/err")"
+    [ -n "$window" ]
+}
+
+# A check for until_seen: an ImGui title bar (blue) across the window below the picture.
+title_bar_under_picture() {
+    look "$window" 1000x1+40+$((384 + MENU_BAR + 64)) "$tmp/bar.png" || { seen="no screenshot"; return 1; }
+    seen=$(convert "$tmp/bar.png" -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.b)]' info:)
+    red=${seen% *}
+    blue=${seen#* }
+    [ "$blue" -gt $((red + 40)) ]
+}
+
+# Window geometry as WIDTHxHEIGHT.
+size_of() {
+    timeout "$STEP" xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: //p'
+}
+
+# Checks for until_seen: the window's size, and the window inside the 1280x1024 screen.
+size_is() {
+    seen=$(size_of "$window")
+    [ "$seen" = "$1" ]
+}
+on_screen() {
+    seen=$(timeout "$STEP" xdotool getwindowgeometry "$window" | tr '\n' ' ')
+    echo "$seen" |
+        sed -n 's/.*Position: \([0-9-]*\),\([0-9-]*\).*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2 \3 \4/p' | {
+        read -r x y width height || return 1
+        [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + width)) -le 1280 ] && [ $((y + height)) -le 1024 ]
+    }
+}
+
+# The headless program's picture after 120 frames, scaled by $1, holding the controls of $2.
+reference() {
+    printf '0-119 %s\n' "${2:-}" >"$tmp/script"
+    [ -n "${2:-}" ] || : >"$tmp/script"
+    timeout "$STEP" "$program" --headless --frames 120 --input "$tmp/script" \
+        --screenshot "$tmp/ref.png" -- "$demo" >/dev/null || fail "the headless reference run failed"
+    convert "$tmp/ref.png" -scale "$1" "$tmp/reference.png"
+}
+
+# How many pixels of two pictures differ by more than a shade; a great many when they can't
+# be compared (a screenshot of another size, or none).
+differing() {
+    status=0
+    count=$(compare -metric AE -fuzz 6% "$1" "$2" null: 2>&1) || status=$?
+    if [ "$status" -gt 1 ]; then
+        echo 999999999
+    else
+        awk -v n="$count" 'BEGIN { printf "%d\n", n }'
+    fi
+}
+
+# look WINDOW CROP FILE: a screenshot of part of a window ("root": the whole screen).
+look() {
+    timeout "$STEP" import -window "$1" -crop "$2" +repage "$3" 2>/dev/null
+}
+
+# Checks for until_seen, on a fresh screenshot of CROP of the window (or of the screen for
+# "root") in $tmp/picture.png. The title screen's sprites move, so a picture is the headless
+# one when all but a twentieth of it matches; a check of marks wants every pixel.
+same_picture() {  # WINDOW CROP REFERENCE
+    look "$1" "$2" "$tmp/picture.png" || { seen="no screenshot"; return 1; }
+    count=$(differing "$tmp/picture.png" "$3")
+    total=$(identify -format '%[fx:w*h]' "$3")
+    seen="$count of $total pixels differ from the headless picture"
+    [ "$count" -lt $((total / 20)) ]
+}
+same_pixels() {  # WINDOW CROP REFERENCE
+    look "$1" "$2" "$tmp/picture.png" || { seen="no screenshot"; return 1; }
+    count=$(differing "$tmp/picture.png" "$3")
+    seen="$count pixels differ"
+    [ "$count" = 0 ]
+}
+changed_from() {  # WINDOW CROP EARLIER
+    look "$1" "$2" "$tmp/picture.png" || { seen="no screenshot"; return 1; }
+    [ "$(differing "$tmp/picture.png" "$3")" -gt 0 ]
+}
+
+# More checks for until_seen.
+find_box() {
+    box=$(timeout "$STEP" xwininfo -root -tree |
+        sed -n 's/^ *\(0x[0-9a-f]*\) "Plexaro load error".*/\1/p' | head -1)
+    seen="the program said: $(cat "$tmp/err")"
+    [ -n "$box" ]
+}
+black() {  # WINDOW CROP
+    look "$1" "$2" "$tmp/picture.png" || { seen="no screenshot"; return 1; }
+    seen="brightest $(convert "$tmp/picture.png" -format '%[fx:int(255*maxima)]' info:)"
+    [ "$seen" = "brightest 0" ]
+}
+title_has_notice() {
+    seen=$(timeout "$STEP" xdotool getwindowname "$window")
+    case $seen in "Plexaro - "*) return 0 ;; esac
+    return 1
+}
+wider_than() {  # WIDTH HEIGHT: the window is wider than WIDTH and at least HEIGHT tall
+    seen=$(size_of "$window")
+    [ "${seen%x*}" -gt "$1" ] && [ "${seen#*x}" -ge "$2" ]
+}
+menu_bar_at() {  # WINDOW X Y: ImGui's grey strip there
+    look "$1" "1x1+$2+$3" "$tmp/picture.png" || { seen="no screenshot"; return 1; }
+    seen="red $(convert "$tmp/picture.png" -format '%[fx:int(255*r)]' info:)"
+    [ "${seen#red }" -gt 20 ] && [ "${seen#red }" -lt 90 ]
+}
+screenshot_written() {
+    [ "$(identify -format %wx%h "$1" 2>/dev/null)" = 256x192 ]
+}
+ended() {
+    ! kill -0 "$plexaro" 2>/dev/null
+}
+
