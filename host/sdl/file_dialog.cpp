@@ -1,6 +1,6 @@
 // "Select a file": the open-file dialog, drawn with Dear ImGui inside the window over the
-// picture. It lists the folders and the cartridge images (.sg in any case) of one folder,
-// and takes a typed path too; the file chosen must exist. It opens in the running
+// picture. It lists the folders and the cartridge images (.sg, .sc, .bin in any case) of one
+// folder, and takes a typed path too; the file chosen must exist. It opens in the running
 // cartridge's folder, else the last one it showed, else the one chosen from in an earlier
 // run. A click selects an entry; a double click, Enter or Open opens it.
 #include <imgui.h>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/sdl/sdl_host.h"
+#include "host/shell/notices.h"
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
@@ -25,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* Title = "Select a file";
-constexpr const char* FilterName = "Sega SG1000 (*.SG)";
+constexpr const char* FilterName = "Sega SG-1000 (*.sg, *.sc, *.bin)";
 
 struct Entry {
     std::string name;
@@ -43,13 +44,6 @@ struct FileDialog {
 };
 
 FileDialog dialog = {};
-
-bool IsCartridgeName(const fs::path& path) {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".sg";
-}
 
 void List(const fs::path& folder) {
     std::error_code error;
@@ -69,7 +63,7 @@ void List(const fs::path& folder) {
         std::error_code kind;
         if (it->is_directory(kind)) {
             dialog.entries.push_back({name, true});
-        } else if (IsCartridgeName(it->path())) {
+        } else if (HasCartridgeName(it->path().string())) {
             dialog.entries.push_back({name, false});
         }
     }

@@ -87,6 +87,7 @@ uint32_t KeyCodeOfScancode(SDL_Scancode scancode) {
         case SDL_SCANCODE_RCTRL: return 0x9D;
         case SDL_SCANCODE_KP_DIVIDE: return 0xB5;
         case SDL_SCANCODE_RALT: return 0xB8;
+        case SDL_SCANCODE_PAUSE: return 0xC5;
         case SDL_SCANCODE_HOME: return 0xC7;
         case SDL_SCANCODE_UP: return KeyUpArrow;
         case SDL_SCANCODE_PAGEUP: return 0xC9;

@@ -11,6 +11,7 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
+#include "host/shell/notices.h"
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
@@ -62,8 +63,16 @@ void RecentMenu() {
 
 }  // namespace
 
+void CloseMenus(bool restoreFocus) {
+    if (ImGui::GetCurrentContext() == nullptr || GImGui->OpenPopupStack.Size == 0) return;
+    ImGui::ClosePopupToLevel(0, restoreFocus);
+}
+
 bool DrawMenuBar(int* width) {
     const ShellState& shell = Shell();
+    // Escape closes an open menu, as on any desktop (ImGui's own keyboard navigation, which
+    // would, is off: the game's keys are not the menus').
+    if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) CloseMenus(true);
     if (!ImGui::BeginMainMenuBar()) return false;
     if (ImGui::BeginMenu("File")) {
         Item("Load rom", CommandLoadRom);
@@ -80,6 +89,9 @@ bool DrawMenuBar(int* width) {
         Item("Fast forward", CommandFastForward, shell.FastForward == 1,
              ProgramKeyShortcut(KeyFastForward, true));
         Item("Slow motion (\xC2\xBD speed)", CommandSlowMotion, shell.SlowMotion == 1);
+        // The emulator's own standstill: the console's pause button above is the game's.
+        Item("Pause emulation", CommandPauseEmulation, shell.EmulationPaused == 1,
+             ProgramKeyShortcut(KeyPauseEmulation, false));
         ImGui::Separator();
         if (ImGui::MenuItem("Controls...")) OpenControlsDialog();
         // How far the sound runs behind the picture; Safe for machines that crackle on Low.
@@ -121,7 +133,7 @@ bool DrawMenuBar(int* width) {
     // A command on the bar itself, not a menu. A click on the bar leaves open a menu that was
     // open, which would then stand over the picture behind the About box.
     if (ImGui::MenuItem("About")) {
-        ImGui::ClosePopupToLevel(0, true);
+        CloseMenus(true);
         WindowPostCommand(CommandAbout);
     }
     if (ImGui::BeginMenu("State")) {
@@ -162,6 +174,52 @@ void DrawNotice(const char* text, bool fullScreen) {
                         ImVec2(at.x + size.x + Pad, at.y + size.y + Pad), IM_COL32(0, 0, 0, 190),
                         3.0f);
     draw->AddText(at, IM_COL32(255, 255, 255, 255), text);
+}
+
+void DrawSpeedMark(uint32_t mark, bool fullScreen) {
+    const ImVec2 screen = ImGui::GetIO().DisplaySize;
+    const Rect area =
+        fullScreen ? Rect{0, 0, static_cast<int32_t>(screen.x), static_cast<int32_t>(screen.y)}
+                   : WindowPictureRect();
+    static constexpr const char* Words[] = {"", "fast", "slow", "rewind", "paused"};
+    const char* word = Words[mark < MarkPaused ? mark : MarkPaused];
+    constexpr float Pad = 4, Glyph = 12;
+    const ImVec2 text = ImGui::CalcTextSize(word);
+    const float width = Glyph + Pad + text.x;
+    const ImVec2 at(static_cast<float>(area.right) - width - 3 * Pad,
+                    static_cast<float>(area.top) + 2 * Pad);
+    ImDrawList* draw = ImGui::GetForegroundDrawList();
+    draw->AddRectFilled(ImVec2(at.x - Pad, at.y - Pad),
+                        ImVec2(at.x + width + Pad, at.y + Glyph + Pad), IM_COL32(0, 0, 0, 190),
+                        3.0f);
+    const ImU32 white = IM_COL32(255, 255, 255, 255);
+    const float top = at.y + 1, bottom = at.y + Glyph - 1, middle = at.y + Glyph / 2;
+    const float half = Glyph / 2;
+    // The signs of a player's buttons: >> fast, > slow, << rewind, || paused.
+    switch (mark) {
+        case MarkFastForward:
+        case MarkRewind:
+            for (float x : {at.x, at.x + half}) {
+                if (mark == MarkFastForward) {
+                    draw->AddTriangleFilled(ImVec2(x, top), ImVec2(x + half, middle),
+                                            ImVec2(x, bottom), white);
+                } else {
+                    draw->AddTriangleFilled(ImVec2(x + half, top), ImVec2(x + half, bottom),
+                                            ImVec2(x, middle), white);
+                }
+            }
+            break;
+        case MarkSlowMotion:
+            draw->AddTriangleFilled(ImVec2(at.x + 2, top), ImVec2(at.x + Glyph - 2, middle),
+                                    ImVec2(at.x + 2, bottom), white);
+            break;
+        default:
+            draw->AddRectFilled(ImVec2(at.x + 2, top), ImVec2(at.x + 5, bottom), white);
+            draw->AddRectFilled(ImVec2(at.x + Glyph - 5, top), ImVec2(at.x + Glyph - 2, bottom),
+                                white);
+            break;
+    }
+    draw->AddText(ImVec2(at.x + Glyph + Pad, at.y + (Glyph - text.y) / 2), white, word);
 }
 
 void DrawBlankHint() {

@@ -14,10 +14,21 @@ int MenuBarHeight();           // pixels above the picture area in windowed mode
 // The menu bar, with its check marks from the shell's state; a chosen item is posted.
 // Returns true while one of its menus is open; width is set to the pixels its titles take.
 bool DrawMenuBar(int* width);
+// Closes every open menu; nothing when none is open (ImGui asserts when asked to close more
+// menus than are open, and Debian builds it with its assertions on).
+void CloseMenus(bool restoreFocus);
+// The menu map for tests (menu_map.cpp): commands counted as posted and as handled, and the
+// frame's menus written out when PLEXARO_MENU_MAP names a file.
+void MenuMapCommandPosted();
+void MenuMapCommandHandled();
+void MenuMapFrameEnded(bool holding);
 // Over the picture: the hint of an empty window, and a notice (at the foot of the screen
 // in full screen).
 void DrawBlankHint();
 void DrawNotice(const char* text, bool fullScreen);
+// The mark of fast forward, slow motion, rewind or the emulation paused, in the picture's
+// top right corner (the screen's in full screen).
+void DrawSpeedMark(uint32_t mark, bool fullScreen);
 // The open-file dialog, while open. Returns true while it is open.
 bool DrawFileDialog();
 void OpenFileDialog();

@@ -21,6 +21,7 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
+#include "host/shell/notices.h"
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
 
@@ -239,7 +240,7 @@ void HandleEvent(const SDL_Event& event) {
             return;
         case SDL_DROPFILE:
             if (event.drop.file != nullptr) {
-                ShellFileChosen(event.drop.file);
+                ShellFileDropped(event.drop.file);
                 SDL_free(event.drop.file);
             }
             return;
@@ -249,6 +250,7 @@ void HandleEvent(const SDL_Event& event) {
     }
     if (event.type == state.commandEvent) {
         ShellCommand(static_cast<uint32_t>(event.user.code));
+        MenuMapCommandHandled();
     } else if (event.type == state.shellEvent) {
         if (event.user.code == FileChosen) {
             ShellFileChosen(state.chosenPath);
@@ -330,6 +332,21 @@ void WindowShowMessage(const char* caption, const char* text, MessageKind kind) 
     }
 }
 
+bool WindowAsk(const char* caption, const char* text) {
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "Keep playing"},
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Load"},
+    };
+    const SDL_MessageBoxData box = {
+        SDL_MESSAGEBOX_WARNING, state.window, caption, text, 2, buttons, nullptr};
+    int chosen = 0;
+    if (SDL_ShowMessageBox(&box, &chosen) != 0) {
+        std::fprintf(stderr, "plexaro: %s: %s (no box to ask in: not loaded)\n", caption, text);
+        return false;
+    }
+    return chosen == 1;
+}
+
 void WindowSetClientSize(int32_t width, int32_t height) {
     state.pictureWidth = width;
     state.pictureHeight = height;
@@ -364,6 +381,7 @@ void WindowShowCursor(bool shown) {
 }
 
 void WindowPostCommand(uint32_t id) {
+    MenuMapCommandPosted();
     SDL_Event event{};
     event.type = state.commandEvent;
     event.user.code = static_cast<Sint32>(id);
@@ -383,7 +401,8 @@ void WindowFinishFrame(bool fullScreen) {
     const bool revealed = fullScreen && MenuRevealed();
     const bool menus = !fullScreen || revealed;
     const bool notice = state.notice[0] != 0 && Clock::now() < state.noticeUntil;
-    if (menus || notice) {
+    const SpeedMark mark = ShellSpeedMark();
+    if (menus || notice || mark != MarkNone) {
         // Full screen draws on a small logical screen that SDL scales up; the menus are drawn
         // at the screen's own pixels, where ImGui has the pointer.
         if (fullScreen) SDL_RenderSetLogicalSize(state.renderer, 0, 0);
@@ -401,7 +420,7 @@ void WindowFinishFrame(bool fullScreen) {
         bool holding = false;
         if (menus) {
             // A menu left open when full screen began was let go then: it does not come back.
-            if (revealed && !state.menuRevealed) ImGui::ClosePopupToLevel(0, false);
+            if (revealed && !state.menuRevealed) CloseMenus(false);
             ReleaseHeldKeys();
             int menuBarWidth = 0;
             holding = DrawMenuBar(&menuBarWidth);
@@ -415,6 +434,7 @@ void WindowFinishFrame(bool fullScreen) {
             if (!Shell().cartridgeLoaded && !fullScreen) DrawBlankHint();
         }
         if (notice) DrawNotice(state.notice, fullScreen);
+        if (mark != MarkNone) DrawSpeedMark(mark, fullScreen);
         ImGui::Render();
         ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
         if (fullScreen) SDL_RenderSetLogicalSize(state.renderer, FullScreenWidth, FullScreenHeight);
@@ -427,6 +447,7 @@ void WindowFinishFrame(bool fullScreen) {
         PostShellEvent(HoldOff);
         state.holding = false;
     }
+    MenuMapFrameEnded(state.holding);
     if (fullScreen && revealed != state.menuRevealed) {
         SDL_ShowCursor(revealed ? SDL_ENABLE : SDL_DISABLE);
     }

@@ -103,6 +103,7 @@ constexpr KeyEntry Keys[] = {
     {0x9D, "Right Ctrl"},
     {0xB5, "Keypad /"},
     {0xB8, "Right Alt"},
+    {0xC5, "Pause"},
     {0xC7, "Home"},
     {0xC8, "Up"},
     {0xC9, "Page Up"},
@@ -127,7 +128,7 @@ constexpr const char* Buttons[JoystickButtonCount] = {
 constexpr const char* PadControlNames[PadControlCount] = {"Up",    "Down",     "Left",
                                                           "Right", "Button 1", "Button 2"};
 constexpr const char* ProgramKeyNames[ProgramKeyCount] = {"Reset", "Pause", "Fast forward",
-                                                          "Rewind"};
+                                                          "Rewind", "Pause emulation"};
 
 bool SameName(std::string_view a, const char* b) {
     std::string_view other(b);
@@ -153,10 +154,11 @@ Bindings DefaultBindings() {
         bindings.key[1][control] = Player2[control];
         bindings.button[0][control] = bindings.button[1][control] = PadButtons[control];
     }
-    bindings.programKey[KeyReset] = 15;        // Tab
-    bindings.programKey[KeyPause] = 25;        // P
-    bindings.programKey[KeyFastForward] = 57;  // Space
-    bindings.programKey[KeyRewind] = 14;       // Backspace
+    bindings.programKey[KeyReset] = 15;             // Tab
+    bindings.programKey[KeyPause] = 25;             // P
+    bindings.programKey[KeyFastForward] = 57;       // Space
+    bindings.programKey[KeyRewind] = 14;            // Backspace
+    bindings.programKey[KeyPauseEmulation] = 0xC5;  // Pause (Break)
     return bindings;
 }
 

@@ -17,9 +17,10 @@ inline constexpr uint32_t BindingPlayers = 2;
 // The controls of one joypad, in the order the dialog and the file list them.
 enum PadControl : uint32_t { PadUp, PadDown, PadLeft, PadRight, PadButton1, PadButton2 };
 inline constexpr uint32_t PadControlCount = 6;
-// The keys that work the program rather than the console.
-enum ProgramKey : uint32_t { KeyReset, KeyPause, KeyFastForward, KeyRewind };
-inline constexpr uint32_t ProgramKeyCount = 4;
+// The keys that work the program rather than the console (KeyPause is the console's pause
+// button; KeyPauseEmulation stops the emulator itself).
+enum ProgramKey : uint32_t { KeyReset, KeyPause, KeyFastForward, KeyRewind, KeyPauseEmulation };
+inline constexpr uint32_t ProgramKeyCount = 5;
 
 inline constexpr uint32_t JoystickButtonCount = 16;
 inline constexpr uint32_t Unbound = 0xFFFF;  // a control without a key or button
@@ -32,7 +33,8 @@ struct Bindings {
 };
 
 // Player 1: the arrows, Left Ctrl and Left Shift; player 2: I J K L, F and G; both: the
-// D-pad, A and B. Tab resets, P pauses, Space fast-forwards, Backspace rewinds.
+// D-pad, A and B. Tab resets, P pauses, Space fast-forwards, Backspace rewinds, Pause (Break)
+// pauses the emulation.
 Bindings DefaultBindings();
 
 // Binding a key takes it from every other control (either player's, or a program key).

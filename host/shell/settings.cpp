@@ -32,7 +32,7 @@ constexpr const char* PlayerPrefix[BindingPlayers] = {"p1_", "p2_"};
 constexpr const char* PadKeys[PadControlCount] = {"up",    "down",    "left",
                                                   "right", "button1", "button2"};
 constexpr const char* ProgramKeys[ProgramKeyCount] = {"key_reset", "key_pause", "key_fast_forward",
-                                                      "key_rewind"};
+                                                      "key_rewind", "key_pause_emulation"};
 constexpr const char* LatencyNames[] = {"low", "normal", "safe"};
 
 std::string_view Trim(std::string_view text) {

@@ -14,6 +14,7 @@
 #include "host/options.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
+#include "host/shell/notices.h"
 #include "host/shell/rewind.h"
 #include "host/shell/settings.h"
 #include "host/shell/snapshots.h"
@@ -43,6 +44,7 @@ ShellState Initial() {
 ShellState shell = Initial();
 // A message about the command line's cartridge waits here until the window exists.
 std::string pendingLoadMessage;
+bool pendingLoadFailed;
 bool windowReady;         // start-up went through: the window can be drawn
 std::string symbolsSaid;  // what the last load of symbols found
 
@@ -58,18 +60,8 @@ struct ReloadState {
     FileStamp loaded;   // the file as it was when the running cartridge was read
     FileStamp pending;  // a change seen at the last check, waiting to settle
     FileStamp failed;   // a version that would not load: said once, not retried
-    uint32_t titleSeconds;
 };
 ReloadState reload = {};
-constexpr uint32_t NoticeSeconds = 3;
-
-// A word in the title bar for a few seconds, and over the picture (where full screen shows
-// it too): what just happened, without a box to dismiss.
-void Notice(const std::string& text) {
-    WindowSetTitle((std::string(ProductName) + " - " + text).c_str());
-    WindowShowNotice(text.c_str());
-    reload.titleSeconds = NoticeSeconds;
-}
 
 FileStamp StampOf(const std::string& path) {
     std::error_code error;
@@ -117,13 +109,17 @@ enum RewindHistory : uint32_t { ForgetHistory, KeepHistory };
 //   last frames don't loop on and the new one's first frame isn't queued behind them;
 // - the palette is made again in the chosen pixel format: a load makes it in RGB 565, and a
 //   reset clears the backdrop register but not the palette entry drawn from it;
-// - the menu's video behaviour follows the machine's, which a state brings with it.
+// - the menu's video behaviour follows the machine's, which a state brings with it;
+// - the console's pause button was last pressed before the console now running began, so
+//   Machine > Pause is unchecked, and the title names the game that runs now.
 void MachineRestarted(RewindHistory history) {
     DebuggerResetPosition();
     if (history == ForgetHistory) SnapshotsForget();
     StopSound();
     SelectRgbMode(static_cast<uint32_t>(shell.RgbMode));
     shell.HardwareAccuracy = static_cast<int>(SelectedVideoBehaviour());
+    if (history == ForgetHistory) shell.PauseChecked = 0;
+    ShellTitleFollowGame();
 }
 
 // The menu's Reset and the held Tab alike.
@@ -143,23 +139,17 @@ const char* Load(const std::string& path) {
         MachineRestarted(ForgetHistory);
         ShellRememberCartridge(path);
         symbolsSaid = ShellLoadSymbolsFor(path);
-        if (!symbolsSaid.empty() && windowReady) Notice(symbolsSaid);
+        if (!symbolsSaid.empty() && windowReady) ShellNotice(symbolsSaid);
     }
     return error;
 }
 
-// What a load ended with, as a box would show it, naming the file as the headless player
-// does; empty when there is nothing to say.
-std::string LoadMessage(const std::string& path, const char* error) {
-    if (error != nullptr) return path + ": " + error;
-    char text[LoadWarningSize];
-    if (TruncatedLoadWarning(text, sizeof text) == nullptr) return {};
-    return path + " " + text;
-}
-
-void ShowLoadMessage(const std::string& message) {
+// Only a cartridge that could not load stops play with a box; a warning is said over the
+// picture while the game plays.
+void ShowLoadMessage(const std::string& message, bool failed) {
     if (message.empty()) return;
-    StopSound();  // the box holds the loop, loaded or not
+    if (!failed) return ShellNotice(message);
+    StopSound();  // the box holds the loop
     Box("Plexaro load error", message.c_str(), MessageWarning);
 }
 
@@ -196,7 +186,7 @@ void StateCommand(uint32_t id) {
         if (!problem.empty()) {
             Box("Plexaro screenshot error", problem.c_str(), MessageWarning);
         } else {
-            Notice("screenshot " + std::filesystem::path(written).filename().string());
+            ShellNotice("screenshot " + FileNameOf(written));
         }
         return;
     }
@@ -205,15 +195,16 @@ void StateCommand(uint32_t id) {
     const std::string problem = id == CommandSaveState
                                     ? SaveSlot(shell.runningPath, shell.stateSlot, frame)
                                     : LoadSlot(shell.runningPath, shell.stateSlot, &frame);
+    if (SlotIsEmpty(problem)) return ShellNotice("slot " + slot + " is empty");
     if (!problem.empty()) {
-        Box("Plexaro state error", problem.c_str(), MessageWarning);
+        Box("Plexaro state error", WithoutStatesFolder(problem).c_str(), MessageWarning);
         return;
     }
     if (id == CommandLoadState) {
         shell.framesRun = frame;
         MachineRestarted(ForgetHistory);
     }
-    Notice((id == CommandSaveState ? "state " + slot + " saved" : "state " + slot + " loaded"));
+    ShellNotice(id == CommandSaveState ? "state " + slot + " saved" : "state " + slot + " loaded");
 }
 
 // However a frame reached its end, by play or by the debugger's buttons: counted, kept for
@@ -294,7 +285,7 @@ const ShellState& Shell() {
 
 std::string ShellLoadSymbols(const std::string& path) {
     const std::string line = DescribeSymbolLoad(path, LoadSymbolFile(path));
-    Notice(line);
+    ShellNotice(line);
     return line;
 }
 
@@ -308,6 +299,7 @@ void ShellLoadFromCommandLine(const std::string& text) {
     shell.cartridgeLoaded = true;
     const char* error = Load(shell.CartridgePath);
     pendingLoadMessage = LoadMessage(shell.CartridgePath, error);
+    pendingLoadFailed = error != nullptr;
     if (error != nullptr && NamesAnOption(text)) {
         std::string hint = OptionsFirstHint;
         hint[0] = 'O';  // a sentence of its own in the box
@@ -318,7 +310,8 @@ void ShellLoadFromCommandLine(const std::string& text) {
 bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
     shell.RgbMode = rgbMode == 0 ? 0 : 1;
     shell.HardwareAccuracy = hardwareAccuracy == 1 ? 1 : 0;
-    ShowLoadMessage(pendingLoadMessage);
+    WindowSetTitle(GameTitle(shell.runningPath).c_str());
+    ShowLoadMessage(pendingLoadMessage, pendingLoadFailed);
     pendingLoadMessage.clear();
     // The settings file's (its sound latency reached the audio stream with the run's options).
     const Settings& saved = SavedSettings();
@@ -354,7 +347,8 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
         shell.exitStatus = 1;
     }
     windowReady = started;
-    if (started && !symbolsSaid.empty()) Notice(symbolsSaid);  // the command line's cartridge's
+    if (started && !symbolsSaid.empty())
+        ShellNotice(symbolsSaid);  // the command line's cartridge's
     return started;
 }
 
@@ -363,10 +357,10 @@ void ShellCommand(uint32_t id) {
         case CommandLoadRom: WindowOpenFileDialog(); break;
         case CommandFreeRom:
             FreeMachine();
-            MachineRestarted(ForgetHistory);
             shell.cartridgeLoaded = false;
             shell.CartridgePath.clear();
             shell.runningPath.clear();
+            MachineRestarted(ForgetHistory);
             break;
         case CommandQuit: ShellShutdown(); break;
         case CommandFullscreen:
@@ -404,6 +398,10 @@ void ShellCommand(uint32_t id) {
             if (shell.SlowMotion == 1) shell.FastForward = 0;
             shell.slowHeld = true;  // so the next pass runs a frame
             break;
+        case CommandPauseEmulation:
+            shell.EmulationPaused = 1 - shell.EmulationPaused;
+            StopSound();  // held silent; play starts again from silence
+            break;
         case CommandSaveState:
         case CommandLoadState:
         case CommandScreenshot: StateCommand(id); break;
@@ -412,7 +410,7 @@ void ShellCommand(uint32_t id) {
         case CommandSlot1 + 2:
         case CommandSlot1 + 3:
             shell.stateSlot = id - CommandSlot1;
-            Notice("slot " + std::to_string(shell.stateSlot + 1));
+            ShellNotice("slot " + std::to_string(shell.stateSlot + 1));
             break;
         case CommandHardwareAccuracy:
             // The video chip's from the next line drawn, the RAM's from the next reset or
@@ -427,8 +425,8 @@ void ShellCommand(uint32_t id) {
         case CommandBoardAuto + 4:
             // From the next reset or load.
             SelectBoard(id - CommandBoardAuto);
-            Notice(std::string("board ") + BoardName(id - CommandBoardAuto) +
-                   " from the next reset");
+            ShellNotice(std::string("board ") + BoardName(id - CommandBoardAuto) +
+                        " from the next reset");
             break;
         case CommandSoundLatencyLow:
         case CommandSoundLatencyLow + 1:
@@ -436,7 +434,7 @@ void ShellCommand(uint32_t id) {
             // The device opens again with its buffer to match, and starts from silence.
             AudioSetLatency(static_cast<SoundLatency>(id - CommandSoundLatencyLow));
             SayAudioError();
-            Notice(std::string("sound latency ") + SoundLatencyName(AudioLatency()));
+            ShellNotice(std::string("sound latency ") + SoundLatencyName(AudioLatency()));
             break;
         case CommandDebugRun: DebuggerResume(); break;
         case CommandDebugStop: DebuggerStop(); break;
@@ -451,11 +449,12 @@ void ShellCommand(uint32_t id) {
 void ShellFileChosen(const std::string& path) {
     shell.CartridgePath = path;
     shell.cartridgeLoaded = true;
-    ShowLoadMessage(LoadMessage(shell.CartridgePath, Load(shell.CartridgePath)));
+    const char* error = Load(shell.CartridgePath);
+    ShowLoadMessage(LoadMessage(shell.CartridgePath, error), error != nullptr);
 }
 
 void ShellCheckReload() {
-    if (reload.titleSeconds > 0 && --reload.titleSeconds == 0) WindowSetTitle(ProductName);
+    ShellTitleTick();
     if (shell.LiveReload != 1 || !shell.cartridgeLoaded) return;
     const FileStamp now = StampOf(shell.CartridgePath);
     if (now == reload.loaded || now == reload.failed || !now.exists) return;
@@ -467,8 +466,7 @@ void ShellCheckReload() {
     if (error != nullptr) {
         // Said over the picture: the game that was running goes on, and a box would stop it.
         reload.failed = now;
-        const std::string name = std::filesystem::path(shell.CartridgePath).filename().string();
-        Notice("reload failed: " + name + ": " + error);
+        ShellNotice("reload failed: " + FileNameOf(shell.CartridgePath) + ": " + error);
         return;
     }
     shell.runningPath = shell.CartridgePath;
@@ -477,8 +475,8 @@ void ShellCheckReload() {
         shell.CartridgePath);  // the build that wrote the image wrote its labels too
     reload.loaded = now;
     reload.pending = {};
-    Notice(symbolsSaid.empty() ? "reloaded" : "reloaded; " + symbolsSaid);
-    ShowLoadMessage(LoadMessage(shell.CartridgePath, nullptr));  // a build grown too long
+    ShellNotice(symbolsSaid.empty() ? "reloaded" : "reloaded; " + symbolsSaid);
+    ShowLoadMessage(LoadMessage(shell.CartridgePath, nullptr), false);  // a build grown too long
 }
 
 void ShellMinimised() {
@@ -521,7 +519,8 @@ void ShellControllersChanged() {
 bool ShellFramePass() {
     if (shell.quitting || shell.EmulationActive != 1) return false;
     FollowFastForwardKey();
-    const bool fast = shell.cartridgeLoaded && !shell.holding && !shell.rewinding &&
+    const bool held = shell.holding || shell.EmulationPaused == 1;
+    const bool fast = shell.cartridgeLoaded && !held && !shell.rewinding &&
                       (shell.fastForwardHeld || shell.FastForward == 1);
     // In and out of fast forward alike the buffer starts again from silence at its first slot:
     // going in, so that it does not loop its last frames; coming out, so that the first frame
@@ -529,11 +528,11 @@ bool ShellFramePass() {
     if (fast != shell.fastForwarding) {
         StopSound();
         // Said only when the player changed the speed, not when a menu merely paused it.
-        if (!shell.holding) Notice(fast ? "fast forward" : "normal speed");
+        if (!held) ShellNotice(fast ? "fast forward" : "normal speed");
     }
     shell.fastForwarding = fast;
     bool paced = false;
-    if (shell.holding) {
+    if (held) {
         Present();
     } else if (shell.rewinding && shell.cartridgeLoaded) {
         // One frame back per pass, at the pace of play.

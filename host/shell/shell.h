@@ -39,8 +39,9 @@ enum MenuCommand : uint32_t {
     CommandLoadState = 40061,
     CommandSlot1 = 40062,  // to CommandSlot1 + 3
     CommandScreenshot = 40066,
-    CommandFastForward = 40067,  // toggles; holding the fast-forward key does it too
-    CommandSlowMotion = 40068,   // half speed
+    CommandFastForward = 40067,     // toggles; holding the fast-forward key does it too
+    CommandSlowMotion = 40068,      // half speed
+    CommandPauseEmulation = 40069,  // the emulator stands still: not the console's pause button
     // The CPU window's buttons: carried out between frames, like the menus' commands.
     CommandDebugRun = 40070,
     CommandDebugStop = 40071,
@@ -74,6 +75,7 @@ struct ShellState {
     bool rewinding;        // Backspace is held
     int FastForward;       // the menu's "Fast forward" is checked
     int SlowMotion;        // the menu's "Slow motion" is checked
+    int EmulationPaused;   // "Pause emulation": no frames, no sound, the picture held
     bool fastForwardHeld;  // the fast-forward key is held, and went down after Backspace
     bool fastForwarding;   // the last pass ran ahead of real time: the caller must not wait
     bool slowHeld;         // slow motion: the last pass held its frame instead of running one

@@ -16,6 +16,8 @@ enum MessageKind : uint32_t { MessageWarning, MessagePlain };
 
 // A modal box over the window; returns when the user has dismissed it.
 void WindowShowMessage(const char* caption, const char* text, MessageKind kind);
+// A modal question with a yes and a no; true for yes. No where no box can be shown.
+bool WindowAsk(const char* caption, const char* text);
 // Resizes the window so that its picture area is width x height (the menu bar sits above).
 void WindowSetClientSize(int32_t width, int32_t height);
 Rect WindowPictureRect();  // where the picture goes now, in the window's coordinates

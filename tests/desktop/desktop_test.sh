@@ -16,7 +16,9 @@ window)
     start_x
     start_plexaro
     reference 200%
-    [ "$(timeout "$STEP" xdotool getwindowname "$window")" = "Plexaro" ] || fail "the title is not Plexaro"
+    # The title names the game that runs, by its file's name.
+    [ "$(timeout "$STEP" xdotool getwindowname "$window")" = "Plexaro - demo" ] ||
+        fail "the title is not 'Plexaro - demo'"
     until_seen "the window is not 512x$((384 + MENU_BAR))" size_is "512x$((384 + MENU_BAR))"
     until_seen "the picture at size x 2" \
         same_picture "$window" 512x384+0+$MENU_BAR "$tmp/reference.png"

@@ -115,7 +115,7 @@ start_plexaro() {
 }
 
 find_window() {
-    window=$(timeout "$STEP" xdotool search --onlyvisible --name '^Plexaro$' 2>/dev/null | head -1)
+    window=$(timeout "$STEP" xdotool search --onlyvisible --name '^Plexaro( - .*)?$' 2>/dev/null | head -1)
     seen="the program said: $(cat "$tmp/err")"
     [ -n "$window" ]
 }
@@ -207,9 +207,9 @@ black() {  # WINDOW CROP
     seen="brightest $(convert "$tmp/picture.png" -format '%[fx:int(255*maxima)]' info:)"
     [ "$seen" = "brightest 0" ]
 }
-title_has_notice() {
+title_has_notice() {  # after the game's name: "Plexaro - demo - state 2 saved"
     seen=$(timeout "$STEP" xdotool getwindowname "$window")
-    case $seen in "Plexaro - "*) return 0 ;; esac
+    case $seen in "Plexaro - "*" - "*) return 0 ;; esac
     return 1
 }
 wider_than() {  # WIDTH HEIGHT: the window is wider than WIDTH and at least HEIGHT tall

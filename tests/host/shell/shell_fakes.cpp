@@ -49,6 +49,10 @@ void AdvanceCard(uint64_t nanoseconds) {
 void WindowShowMessage(const char* caption, const char* text, MessageKind) {
     fake::window.messages.push_back(std::string(caption) + "|" + text);
 }
+bool WindowAsk(const char* caption, const char* text) {
+    fake::window.messages.push_back(std::string(caption) + "|" + text);
+    return fake::window.answer;
+}
 void WindowSetClientSize(int32_t width, int32_t height) {
     fake::window.width = width;
     fake::window.height = height;

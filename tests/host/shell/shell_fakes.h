@@ -14,7 +14,8 @@
 namespace plexaro::fake {
 
 struct Window {
-    std::vector<std::string> messages;  // "caption|text"
+    std::vector<std::string> messages;  // "caption|text", boxes and questions alike
+    bool answer;                        // what the next questions are answered
     std::vector<uint32_t> posted;       // commands posted, oldest first
     std::vector<std::string> notices;   // lines shown over the picture
     int32_t width, height;              // the last picture-area size asked for
