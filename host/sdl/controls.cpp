@@ -180,9 +180,9 @@ bool DrawControlsDialog() {
         }
         ImGui::Separator();
         if (ImGui::BeginTable("program", 4, Flags)) {
-            ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthFixed, 90);
+            ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthFixed, 110);
             ImGui::TableSetupColumn("");
-            ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthFixed, 90);
+            ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthFixed, 110);
             ImGui::TableSetupColumn("");
             for (uint32_t which = 0; which < ProgramKeyCount; ++which) {
                 ImGui::TableNextColumn();

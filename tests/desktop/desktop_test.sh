@@ -11,14 +11,19 @@ build=$1
 case=$2
 . "$(dirname "$0")/lib.sh"
 
+title_is() {
+    seen=$(timeout "$STEP" xdotool getwindowname "$window")
+    [ "$seen" = "$1" ]
+}
+
 case $case in
 window)
     start_x
     start_plexaro
     reference 200%
-    # The title names the game that runs, by its file's name.
-    [ "$(timeout "$STEP" xdotool getwindowname "$window")" = "Plexaro - demo" ] ||
-        fail "the title is not 'Plexaro - demo'"
+    # The title names the game that runs, by its file's name (once the notice of its symbols
+    # has gone).
+    until_seen "the title is not 'Plexaro - demo'" title_is "Plexaro - demo"
     until_seen "the window is not 512x$((384 + MENU_BAR))" size_is "512x$((384 + MENU_BAR))"
     until_seen "the picture at size x 2" \
         same_picture "$window" 512x384+0+$MENU_BAR "$tmp/reference.png"
@@ -49,13 +54,13 @@ controls)
     marks=96x16+400+$((16 + MENU_BAR))
     reference 200% "up button1"
     convert "$tmp/reference.png" -crop 96x16+400+16 +repage "$tmp/held-ref.png"
-    # Machine, then "Controls...", its last line; in the dialog, player 1's button 1 key, then
+    # Machine, then "Controls...", its sixth line; in the dialog, player 1's button 1 key, then
     # Z for it, then Close.
     xdo mousemove --window "$window" 75 8 sleep 0.3 click 1 sleep 0.5
-    xdo mousemove --window "$window" 90 110 sleep 0.3 click 1 sleep 0.5
+    xdo mousemove --window "$window" 90 126 sleep 0.3 click 1 sleep 0.5
     xdo mousemove --window "$window" 138 173 sleep 0.3 click 1 sleep 0.3
     xdo key z
-    xdo mousemove --window "$window" 168 297 sleep 0.3 click 1 sleep 0.3
+    xdo mousemove --window "$window" 168 320 sleep 0.3 click 1 sleep 0.3
     grep -qx "p1_button1 = Z" "$XDG_CONFIG_HOME/plexaro/settings.ini" ||
         fail "the new key is not in the settings: $(cat "$XDG_CONFIG_HOME/plexaro/settings.ini")"
     grep -qx "recent = $(realpath "$demo")" "$XDG_CONFIG_HOME/plexaro/settings.ini" ||
