@@ -39,6 +39,19 @@ launch() {  # [CARTRIDGE]
     opened=0
 }
 
+# until_seen, looking every twentieth of a second: the walk waits for a frame or two at
+# every step, and there are hundreds of steps.
+soon() {
+    what=$1
+    shift
+    seen=""
+    deadline=$(($(date +%s) + LOOK))
+    while ! "$@"; do
+        [ "$(date +%s)" -lt "$deadline" ] || fail "$what${seen:+ ($seen)}"
+        sleep 0.05
+    done
+}
+
 # The map's state line: state NAME prints its number.
 state() {
     sed -n "1s/.* $1=\([0-9]*\).*/\1/p" "$map"
@@ -76,6 +89,10 @@ alive() {
 
 # point PATH [click]: the pointer to the middle of what PATH names, clicked if asked.
 point() {
+    case $1 in
+    *" > "*) soon "$1 is not drawn" drawn "$1" ;;
+    *) reveal "$1" ;;
+    esac
     # shellcheck disable=SC2046
     set -- "$1" "${2:-}" $(entry "$1")
     [ $# -ge 6 ] || fail "$1 is not drawn"
@@ -89,14 +106,14 @@ point() {
 reveal() {  # TITLE
     drawn "$1" && return 0
     xdo mousemove --window "$window" 4 0
-    until_seen "the menu bar did not come down for $1" drawn "$1"
+    soon "the menu bar did not come down for $1" drawn "$1"
 }
 
 open_menu() {
     title=${1%% > *}
     reveal "$title"
     point "$title" click
-    until_seen "menu $title did not open" shows_children "$title"
+    soon "menu $title did not open" shows_children "$title"
     opened=$((opened + 1))
     reached=$title
     rest=${1#"$title"}
@@ -106,7 +123,7 @@ open_menu() {
         rest=${rest#"$step"}
         reached="$reached > $step"
         point "$reached"
-        until_seen "submenu $reached did not open" shows_children "$reached"
+        soon "submenu $reached did not open" shows_children "$reached"
         opened=$((opened + 1))
     done
 }
@@ -137,11 +154,18 @@ settle() {
             if state_is holding 0; then return 0; fi
             # Open two looks running: Escape, as a person closes a dialog or a menu.
             open_polls=$((open_polls + 1))
-            [ $((open_polls % 3)) = 2 ] && xdo key Escape
+            [ $((open_polls % 4)) = 2 ] && xdo key Escape
         fi
         [ "$(date +%s)" -lt "$deadline" ] || fail "still open after $doing: $(cat "$map")"
-        sleep 0.1
+        sleep 0.05
     done
+}
+
+enter_full_screen() {
+    focus "$window"
+    xdo key alt+Return
+    soon "full screen did not begin" state_is fullscreen 1
+    until_seen "the window did not fill the screen" size_is 1280x1024
 }
 
 # Back to the mode under test, if the item clicked left it.
@@ -149,21 +173,20 @@ restore_mode() {
     if [ "$mode" = fullscreen ]; then
         state_is fullscreen 1 && return 0
         focus "$window"
-        xdo key alt+Return
-        until_seen "full screen did not come back" state_is fullscreen 1
+        enter_full_screen
         return 0
     fi
     if state_is fullscreen 1; then
         focus "$window"
         xdo key alt+Return
-        until_seen "full screen did not end" state_is fullscreen 0
+        soon "full screen did not end" state_is fullscreen 0
     fi
     want=${mode#x}
     state_is size "$want" && return 0
     [ -n "${size_item:-}" ] || fail "no Size x $want item was seen to go back to $mode"
     open_menu "${size_item% > *}"
     point "$size_item" click
-    until_seen "$size_item did not give size $want" state_is size "$want"
+    soon "$size_item did not give size $want" state_is size "$want"
     settle
 }
 
@@ -214,7 +237,7 @@ walk_menu() {
 walk() {  # WHAT [CARTRIDGE]
     run_name=$1
     launch "${2:-}"
-    [ "$mode" != fullscreen ] || { xdo key alt+Return; until_seen "no full screen" state_is fullscreen 1; }
+    [ "$mode" != fullscreen ] || enter_full_screen
     # Escape closes an open menu (and in full screen, closes only the menu).
     xdo mousemove --window "$window" 4 0
     until_seen "the menu bar did not come down" shows_children ""
