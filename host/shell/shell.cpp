@@ -347,8 +347,7 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
         shell.exitStatus = 1;
     }
     windowReady = started;
-    if (started && !symbolsSaid.empty())
-        ShellNotice(symbolsSaid);  // the command line's cartridge's
+    if (started && !symbolsSaid.empty()) ShellNotice(symbolsSaid);  // the command line's game's
     return started;
 }
 

@@ -142,16 +142,19 @@ settle() {
     open_polls=0
     while :; do
         alive
-        if box_shown; then
+        # posted=N handled=N holding=0|1 ...: the program's own words, as shell variables.
+        eval "$(sed -n '1s/^state //p' "$map")"
+        # A box holds the program inside the command that opened it.
+        if [ "$posted" != "$handled" ] && box_shown; then
+            echo "$doing" >>"$tmp/boxes"
             focus "$box"
             xdo key Return
             sleep 0.2
             focus "$window"
             continue
         fi
-        posted=$(state posted)
-        if [ "$posted" = "$(state handled)" ]; then
-            if state_is holding 0; then return 0; fi
+        if [ "$posted" = "$handled" ]; then
+            [ "$holding" = 0 ] && return 0
             # Open two looks running: Escape, as a person closes a dialog or a menu.
             open_polls=$((open_polls + 1))
             [ $((open_polls % 4)) = 2 ] && xdo key Escape
@@ -247,6 +250,7 @@ walk() {  # WHAT [CARTRIDGE]
     until_seen "Escape did not close $first" state_is holding 0
     [ "$mode" != fullscreen ] || state_is fullscreen 1 || fail "Escape on a menu left full screen"
     : >"$tmp/last"
+    : >"$tmp/boxes"
     echo "0 0" >"$tmp/counts"
     # The titles as drawn; the bar's own items (About) are clicked like the others.
     children "" listing >"$tmp/titles"
@@ -286,7 +290,9 @@ walk() {  # WHAT [CARTRIDGE]
     wait "$plexaro" || status=$?
     [ "$status" = 0 ] || fail "$run_name: ended with status $status: $(cat "$tmp/err")"
     if grep -qi "assert" "$tmp/err"; then fail "$run_name: $(cat "$tmp/err")"; fi
-    echo "$mode $run_name: $clicked items clicked, $opened menus opened"
+    echo "$mode $run_name: $clicked items clicked, $opened menus opened," \
+        "$(wc -l <"$tmp/boxes") boxes closed"
+    rm -f "$tmp/boxes"
 }
 
 need wmctrl
