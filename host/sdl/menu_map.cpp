@@ -10,7 +10,7 @@
 // Without the variable they only pass the call on, and nothing is allocated.
 //
 // The file, one line each, fields separated by tabs:
-//     state posted=N handled=N holding=0|1 fullscreen=0|1 size=1|2|3 cartridge=0|1
+//     state posted=N handled=N holding=0|1 fullscreen=0|1 size=1|2|3 cartridge=0|1 width=W height=H
 //     menu|item  enabled=0|1  X  Y  WIDTH  HEIGHT  Title > Submenu > Label
 // A menu's rectangle is its title or line in its parent; X, Y are the window's pixels.
 #include <imgui.h>
@@ -108,12 +108,16 @@ void MenuMapCommandHandled() {
 void MenuMapFrameEnded(bool holding) {
     if (!Mapping()) return;
     const ShellState& shell = Shell();
-    char line[160];
+    int width = 0, height = 0;  // where the menus may be drawn: the window's pixels
+    if (HostRenderer() != nullptr) SDL_GetRendererOutputSize(HostRenderer(), &width, &height);
+    char line[200];
     std::snprintf(line, sizeof line,
-                  "state posted=%llu handled=%llu holding=%d fullscreen=%d size=%u cartridge=%d\n",
+                  "state posted=%llu handled=%llu holding=%d fullscreen=%d size=%u cartridge=%d "
+                  "width=%d height=%d\n",
                   static_cast<unsigned long long>(map.posted),
                   static_cast<unsigned long long>(map.handled), holding ? 1 : 0,
-                  shell.FullScreenMode, shell.sizeChecked, shell.cartridgeLoaded ? 1 : 0);
+                  shell.FullScreenMode, shell.sizeChecked, shell.cartridgeLoaded ? 1 : 0, width,
+                  height);
     std::string text = line;
     for (const MapEntry& entry : map.entries) {
         std::snprintf(line, sizeof line, "%s\tenabled=%d\t%d\t%d\t%d\t%d\t",

@@ -96,6 +96,10 @@ point() {
     # shellcheck disable=SC2046
     set -- "$1" "${2:-}" $(entry "$1")
     [ $# -ge 6 ] || fail "$1 is not drawn"
+    # A line past the window's edge can't be reached by a person either.
+    eval "$(sed -n '1s/^state //p' "$map")"
+    [ $(($3 + $5 / 2)) -lt "$width" ] && [ $(($4 + $6 / 2)) -lt "$height" ] ||
+        fail "$1 is drawn at ($3,$4), outside the ${width}x$height window"
     xdo mousemove --window "$window" $(($3 + $5 / 2)) $(($4 + $6 / 2))
     [ "$2" = click ] && xdo sleep 0.05 click 1
     return 0
@@ -112,7 +116,18 @@ reveal() {  # TITLE
 open_menu() {
     title=${1%% > *}
     reveal "$title"
-    point "$title" click
+    # A click can be lost while the desktop is busy (the X server, the window manager taking
+    # back the focus from a box): the title is clicked again, twice at most, if its menu stays
+    # closed for two seconds.
+    for _ in 1 2 3; do
+        point "$title" click
+        polls=0
+        while ! shows_children "$title" && [ $polls -lt 40 ]; do
+            sleep 0.05
+            polls=$((polls + 1))
+        done
+        shows_children "$title" && break
+    done
     soon "menu $title did not open" shows_children "$title"
     opened=$((opened + 1))
     reached=$title
