@@ -6,7 +6,6 @@
 #include <imgui.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
