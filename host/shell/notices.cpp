@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <map>
 
 #include "host/shell/shell.h"
 #include "host/shell/snapshots.h"
@@ -21,6 +22,7 @@ struct Title {
 };
 
 Title title = {ProductName, 0};
+std::map<std::string, int> slotPauseMarks;  // by slot file, for the slots saved in this run
 
 }  // namespace
 
@@ -80,6 +82,12 @@ std::string WithoutStatesFolder(const std::string& problem) {
         text.erase(at, folder.size());
     }
     return text;
+}
+
+int SlotPauseMark(const std::string& slotFile, bool saved, int checked) {
+    if (saved) return slotPauseMarks[slotFile] = checked;
+    const auto kept = slotPauseMarks.find(slotFile);
+    return kept != slotPauseMarks.end() ? kept->second : 0;
 }
 
 void ShellFileDropped(const std::string& path) {

@@ -35,6 +35,11 @@ bool SlotIsEmpty(const std::string& problem);
 // A problem's text with the states folder left out of any path in it.
 std::string WithoutStatesFolder(const std::string& problem);
 
+// Machine > Pause's check mark as it was when a slot's file was saved in this run: saving
+// (saved true) keeps `checked` and returns it; loading returns what was kept, or 0 for a file
+// saved before this run (the console's own state does not record it).
+int SlotPauseMark(const std::string& slotFile, bool saved, int checked);
+
 // A dropped file replaces the running game only if it is named as a cartridge or the player
 // says so when asked.
 void ShellFileDropped(const std::string& path);

@@ -200,10 +200,12 @@ void StateCommand(uint32_t id) {
         Box("Plexaro state error", WithoutStatesFolder(problem).c_str(), MessageWarning);
         return;
     }
+    const std::string file = SlotPath(shell.runningPath, shell.stateSlot);
     if (id == CommandLoadState) {
         shell.framesRun = frame;
         MachineRestarted(ForgetHistory);
     }
+    shell.PauseChecked = SlotPauseMark(file, id == CommandSaveState, shell.PauseChecked);
     ShellNotice(id == CommandSaveState ? "state " + slot + " saved" : "state " + slot + " loaded");
 }
 

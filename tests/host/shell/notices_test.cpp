@@ -79,8 +79,9 @@ TEST_F(ShellNotices, AnEmptySlotIsANoticeAndABrokenOneABoxNamingTheFile) {
     EXPECT_EQ(box.find(dir.string()), std::string::npos) << box;
 }
 
-// The console's pause button was pressed in a console that a reset, a load or a state replaced.
-TEST_F(ShellNotices, ThePauseMarkIsClearedByEveryRestart) {
+// The console's pause button was pressed in a console that a reset, a load or a state replaced;
+// a state brings back the mark it was saved with.
+TEST_F(ShellNotices, ThePauseMarkFollowsRestartsAndStates) {
     ShellFramePass();
     ShellCommand(CommandSaveState);
     const auto pressedThen = [](uint32_t command) {
@@ -92,6 +93,11 @@ TEST_F(ShellNotices, ThePauseMarkIsClearedByEveryRestart) {
     EXPECT_EQ(pressedThen(CommandReset), 0);
     EXPECT_EQ(pressedThen(CommandLoadState), 0);
     ShellCommand(CommandPause);
+    ShellCommand(CommandSaveState);
+    ShellCommand(CommandPause);
+    EXPECT_EQ(Shell().PauseChecked, 0);
+    ShellCommand(CommandLoadState);
+    EXPECT_EQ(Shell().PauseChecked, 1);
     ShellFileChosen(testing::CartridgePath("busy"));
     EXPECT_EQ(Shell().PauseChecked, 0);
 }
