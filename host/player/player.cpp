@@ -304,9 +304,9 @@ int RunHeadless(const PlayerOptions& options) {
     WavFile wav{};
     if (!options.wavPath.empty()) {
         wav = OpenWav(options.wavPath.c_str());
-        if (wav.file == nullptr) {
-            std::fprintf(stderr, "plexaro: %s: can't create the WAV file\n",
-                         options.wavPath.c_str());
+        if (wav.out.file == nullptr) {
+            std::fprintf(stderr, "plexaro: %s: can't create the WAV file: %s\n",
+                         options.wavPath.c_str(), wav.problem.c_str());
             ShutdownMachine();
             return ExitFailure;
         }
@@ -323,7 +323,7 @@ int RunHeadless(const PlayerOptions& options) {
                                 : "can't read the save state";
         if (error != nullptr) {
             std::fprintf(stderr, "plexaro: %s: %s\n", options.loadStatePath.c_str(), error);
-            if (wav.file != nullptr) CloseWav(wav);
+            if (wav.out.file != nullptr) CloseWav(wav);
             ShutdownMachine();
             return ExitFailure;
         }
@@ -343,7 +343,7 @@ int RunHeadless(const PlayerOptions& options) {
         TraceClose();
         if (profile != nullptr) std::fclose(profile);
         if (coverage != nullptr) std::fclose(coverage);
-        if (wav.file != nullptr) CloseWav(wav);
+        if (wav.out.file != nullptr) CloseWav(wav);
         ShutdownMachine();
         return ExitFailure;
     }
@@ -379,7 +379,7 @@ int RunHeadless(const PlayerOptions& options) {
         ++framesRun;
         const int16_t* samples = MakeSoundFrame();
         const uint32_t count = SoundFrameSamples();  // 735, or 735 and 736 in the hardware one
-        if (wav.file != nullptr) AppendWav(wav, samples, count);
+        if (wav.out.file != nullptr) AppendWav(wav, samples, count);
         if (options.hash) audioHash = HashSamples(audioHash, samples, count);
     }
     const double wall =
@@ -406,9 +406,11 @@ int RunHeadless(const PlayerOptions& options) {
     } else if (!options.saveStatePath.empty()) {
         std::vector<uint8_t> state(MachineStateSize());
         SaveMachineState(firstFrame + framesRun, state.data());
-        if (!WriteWholeFile(options.saveStatePath, state.data(), state.size())) {
-            std::fprintf(stderr, "plexaro: %s: can't write the save state\n",
-                         options.saveStatePath.c_str());
+        const std::string problem =
+            ReplaceWholeFile(options.saveStatePath, state.data(), state.size());
+        if (!problem.empty()) {
+            std::fprintf(stderr, "plexaro: %s: can't write the save state: %s\n",
+                         options.saveStatePath.c_str(), problem.c_str());
             status = ExitFailure;
         }
     }
@@ -416,17 +418,22 @@ int RunHeadless(const PlayerOptions& options) {
         std::fprintf(stderr, "plexaro: %s: can't write the trace\n", options.tracePath.c_str());
         status = ExitFailure;
     }
-    if (wav.file != nullptr && !CloseWav(wav)) {
-        std::fprintf(stderr, "plexaro: %s: can't write the WAV file\n", options.wavPath.c_str());
+    if (wav.out.file != nullptr && !CloseWav(wav)) {
+        std::fprintf(stderr, "plexaro: %s: can't write the WAV file: %s\n", options.wavPath.c_str(),
+                     wav.problem.c_str());
         status = ExitFailure;
     }
     const uint16_t* pixels = GetFrameBuffer();
-    if (!options.screenshotPath.empty() &&
-        (pixels == nullptr ||
-         !WritePng(options.screenshotPath.c_str(), pixels, RecordedRowStride(), options.rgbMode))) {
-        std::fprintf(stderr, "plexaro: %s: can't write the screenshot\n",
-                     options.screenshotPath.c_str());
-        status = ExitFailure;
+    if (!options.screenshotPath.empty()) {
+        const std::string problem =
+            pixels == nullptr
+                ? "there is no picture"
+                : WritePng(options.screenshotPath, pixels, RecordedRowStride(), options.rgbMode);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "plexaro: %s: can't write the screenshot: %s\n",
+                         options.screenshotPath.c_str(), problem.c_str());
+            status = ExitFailure;
+        }
     }
 
     const double fps = wall > 0 ? static_cast<double>(framesRun) / wall : 0.0;

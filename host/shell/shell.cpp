@@ -187,17 +187,15 @@ void Present() {
 }
 
 // Save state, Load state and Screenshot: done at once, said in the title, or in a box when
-// something went wrong.
+// a state went wrong.
 void StateCommand(uint32_t id) {
     const std::string slot = std::to_string(shell.stateSlot + 1);
     if (id == CommandScreenshot) {
-        std::string written;
-        const std::string problem = Screenshot(static_cast<uint32_t>(shell.RgbMode), &written);
-        if (!problem.empty()) {
-            Box("Plexaro screenshot error", problem.c_str(), MessageWarning);
-        } else {
-            Notice("screenshot " + std::filesystem::path(written).filename().string());
-        }
+        std::string written;  // a picture not taken stops nothing: no box for it
+        const std::string problem =
+            Screenshot(shell.runningPath, static_cast<uint32_t>(shell.RgbMode), &written);
+        Notice(problem.empty() ? "screenshot " + std::filesystem::path(written).filename().string()
+                               : problem);
         return;
     }
     if (!shell.cartridgeLoaded || shell.runningPath.empty()) return;
@@ -321,7 +319,7 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
     ShowLoadMessage(pendingLoadMessage);
     pendingLoadMessage.clear();
     // The settings file's (its sound latency reached the audio stream with the run's options).
-    const Settings& saved = SavedSettings();
+    const Settings& saved = ShellStartSettings();
     shell.LiveReload = saved.liveReload ? 1 : 0;
     InputSetBindings(saved.bindings);
     WindowPostCommand(CommandSize1 + std::clamp<uint32_t>(saved.windowScale, 1, 3) - 1);
