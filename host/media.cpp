@@ -1,7 +1,8 @@
+// The player's files (PNG, WAV) and hashes; every file is put in place whole by the OS room.
 #include "host/media.h"
 
-#include <unistd.h>
-
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -35,17 +36,16 @@ void Put32(uint8_t* at, uint32_t value) {
     Put16(at + 2, value >> 16);
 }
 
-// A complete file takes its real name; an incomplete one is removed.
-bool Finish(bool complete, const std::string& temporary, const std::string& path) {
-    if (complete && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-    std::remove(temporary.c_str());
-    return false;
-}
-
 bool Patch32(std::FILE* file, long offset, uint32_t value) {
     uint8_t bytes[4];
     Put32(bytes, value);
     return std::fseek(file, offset, SEEK_SET) == 0 && std::fwrite(bytes, 4, 1, file) == 1;
+}
+
+// The first write that failed says why; the file is then given up.
+void Failed(WavFile& wav) {
+    if (!wav.failed) wav.problem = std::strerror(errno);
+    wav.failed = true;
 }
 
 }  // namespace
@@ -80,19 +80,6 @@ void FrameToRgb(const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode, ui
     }
 }
 
-std::string TemporaryNameFor(const std::string& path) {
-    return path + ".plexaro-" + std::to_string(::getpid()) + ".part";
-}
-
-bool WriteWholeFile(const std::string& path, const uint8_t* bytes, size_t count) {
-    const std::string temporary = TemporaryNameFor(path);
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool written = std::fwrite(bytes, count, 1, file) == 1;
-    written = std::fclose(file) == 0 && written;
-    return Finish(written, temporary, path);
-}
-
 bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return false;
@@ -103,23 +90,32 @@ bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>& 
     return static_cast<bool>(file) || file.eof();
 }
 
-bool WritePng(const char* path, const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode) {
+std::string WritePng(const std::string& path, const uint16_t* pixels, uint32_t rowStride,
+                     uint32_t rgbMode) {
     std::vector<uint8_t> rgb(VdpScreenWidth * VdpVisibleLines * 3);
     FrameToRgb(pixels, rowStride, rgbMode, rgb.data());
     return WriteRgbPng(path, rgb.data());
 }
 
-bool WriteRgbPng(const char* path, const uint8_t* rgb) {
-    const std::string temporary = TemporaryNameFor(path);
-    const bool written = stbi_write_png(temporary.c_str(), VdpScreenWidth, VdpVisibleLines, 3, rgb,
-                                        VdpScreenWidth * 3) != 0;
-    return Finish(written, temporary, path);
+std::string WriteRgbPng(const std::string& path, const uint8_t* rgb) {
+    // Encoded in memory, so that the file is written and put in place in one step.
+    std::vector<uint8_t> png;
+    const auto append = [](void* context, void* data, int size) {
+        auto& out = *static_cast<std::vector<uint8_t>*>(context);
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        out.insert(out.end(), bytes, bytes + size);
+    };
+    if (stbi_write_png_to_func(append, &png, VdpScreenWidth, VdpVisibleLines, 3, rgb,
+                               VdpScreenWidth * 3) == 0) {
+        return "the picture could not be encoded";
+    }
+    return ReplaceWholeFile(path, png.data(), png.size());
 }
 
 WavFile OpenWav(const char* path) {
-    WavFile wav{nullptr, 0, false, path, TemporaryNameFor(path)};
-    wav.file = std::fopen(wav.temporary.c_str(), "wb");
-    if (wav.file == nullptr) return wav;
+    WavFile wav{};
+    wav.problem = BeginReplacement(path, wav.out);
+    if (wav.out.file == nullptr) return wav;
     uint8_t header[WavHeaderSize] = {'R', 'I', 'F', 'F', 0,   0,   0,   0, 'W', 'A', 'V',
                                      'E', 'f', 'm', 't', ' ', 0,   0,   0, 0,   0,   0,
                                      0,   0,   0,   0,   0,   0,   0,   0, 0,   0,   0,
@@ -131,17 +127,17 @@ WavFile OpenWav(const char* path) {
     Put32(header + 28, SampleRate * BytesPerSample);
     Put16(header + 32, BytesPerSample);
     Put16(header + 34, 16);  // bits per sample
-    wav.failed = std::fwrite(header, sizeof header, 1, wav.file) != 1;
+    if (std::fwrite(header, sizeof header, 1, wav.out.file) != 1) Failed(wav);
     return wav;
 }
 
 void AppendWav(WavFile& wav, const int16_t* samples, size_t count) {
-    if (wav.file == nullptr || wav.failed || count == 0) return;
+    if (wav.out.file == nullptr || wav.failed || count == 0) return;
     uint8_t bytes[SamplesPerFrame * BytesPerSample];
     while (count > 0) {
         const size_t chunk = count < SamplesPerFrame ? count : SamplesPerFrame;
         for (size_t i = 0; i < chunk; ++i) Put16(bytes + i * 2, static_cast<uint16_t>(samples[i]));
-        if (std::fwrite(bytes, chunk * BytesPerSample, 1, wav.file) != 1) wav.failed = true;
+        if (std::fwrite(bytes, chunk * BytesPerSample, 1, wav.out.file) != 1) Failed(wav);
         wav.samples += chunk;
         samples += chunk;
         count -= chunk;
@@ -149,17 +145,22 @@ void AppendWav(WavFile& wav, const int16_t* samples, size_t count) {
 }
 
 bool CloseWav(WavFile& wav) {
-    if (wav.file == nullptr) return false;
+    if (wav.out.file == nullptr) return false;
     const uint64_t dataBytes = wav.samples * BytesPerSample;
-    bool ok = !wav.failed && dataBytes + WavHeaderSize - 8 <= UINT32_MAX;
+    bool ok = !wav.failed;
+    if (ok && dataBytes + WavHeaderSize - 8 > UINT32_MAX) {
+        ok = false;
+        wav.problem = "longer than a WAV file can be";
+    }
     if (ok) {
         const auto data = static_cast<uint32_t>(dataBytes);
-        ok = Patch32(wav.file, RiffSizeOffset, data + WavHeaderSize - 8) &&
-             Patch32(wav.file, DataSizeOffset, data);
+        ok = Patch32(wav.out.file, RiffSizeOffset, data + WavHeaderSize - 8) &&
+             Patch32(wav.out.file, DataSizeOffset, data);
     }
-    ok = std::fclose(wav.file) == 0 && ok;
-    wav.file = nullptr;
-    return Finish(ok, wav.temporary, wav.path);
+    if (!ok && wav.problem.empty()) wav.problem = std::strerror(errno);  // the header's patch
+    const std::string finished = FinishReplacement(wav.out, ok);
+    if (ok && !finished.empty()) wav.problem = finished;
+    return ok && finished.empty();
 }
 
 }  // namespace plexaro

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "host/os/os.h"
 #include "machine/hash.h"
 #include "video/vdp.h"
 
@@ -26,27 +27,26 @@ uint64_t HashSamples(uint64_t hash, const int16_t* samples, size_t count);
 // 8-bit RGB triples of the 256x192 picture (rgb holds 256 * 192 * 3 bytes), each pixel as
 // PixelToRgb gives it back. rgbMode: 1 for RGB 565, 0 for RGB 555.
 void FrameToRgb(const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode, uint8_t* rgb);
-bool WritePng(const char* path, const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode);
-bool WriteRgbPng(const char* path, const uint8_t* rgb);  // 256x192 RGB triples, as FrameToRgb
+// Each returns why the file could not be written, or an empty string.
+std::string WritePng(const std::string& path, const uint16_t* pixels, uint32_t rowStride,
+                     uint32_t rgbMode);
+std::string WriteRgbPng(const std::string& path, const uint8_t* rgb);  // as FrameToRgb gives
 
 // A 44100 Hz, 16-bit, mono PCM WAV file, written as it goes; the sizes in its header are
-// filled in by CloseWav. A write failure is remembered and reported by CloseWav.
-// Files are written under a temporary name beside their own and take their name only once
-// complete, so a run that is interrupted never leaves half a file where the user looks.
+// filled in by CloseWav. A write failure is remembered and reported by CloseWav. Like every
+// file the player writes, it takes its name only once complete (host/os/os.h), so a run that is
+// interrupted never leaves half a file where the user looks.
 struct WavFile {
-    std::FILE* file;
+    FileReplacement out;
     uint64_t samples;
     bool failed;
-    std::string path;       // where it goes when complete
-    std::string temporary;  // where it is written meanwhile
+    std::string problem;  // why it could not be created or written, in words
 };
-std::string TemporaryNameFor(const std::string& path);
-bool WriteWholeFile(const std::string& path, const uint8_t* bytes, size_t count);
 // Reads a whole regular file of at most `limit` bytes; false for anything else.
 bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes);
 
-WavFile OpenWav(const char* path);  // file is null if it can't be created
+WavFile OpenWav(const char* path);  // out.file is null if it can't be created
 void AppendWav(WavFile& wav, const int16_t* samples, size_t count);
-bool CloseWav(WavFile& wav);  // false if anything failed on the way
+bool CloseWav(WavFile& wav);  // false if anything failed on the way, with wav.problem
 
 }  // namespace plexaro

@@ -426,6 +426,13 @@ void WriteMachineStateAround(uint64_t frame, uint8_t* out, StateSpan* spans) {
     Write(frame, out, spans);
 }
 
+bool StateCartridgeHash(const uint8_t* bytes, size_t size, uint64_t* hash) {
+    if (size < HeaderSize || std::memcmp(bytes, Magic, sizeof Magic) != 0) return false;
+    Reader r{bytes + sizeof Magic + 4 + 4, bytes + HeaderSize};  // past the version and size
+    *hash = r.Number(8, 0);
+    return true;
+}
+
 const char* LoadMachineState(const uint8_t* bytes, size_t size, uint64_t* frame) {
     if (size < HeaderSize) return Truncated;
     Reader r{bytes, bytes + HeaderSize};

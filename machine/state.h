@@ -40,6 +40,9 @@ inline constexpr uint32_t MachineStateVersion = 2;  // the version this build wr
 
 uint32_t MachineStateSize();  // the same for every state this build writes
 uint64_t CartridgeHash();     // FNV-1a 64 of the loaded cartridge image
+// The CartridgeHash of the image a state says it was made from, from its header alone: whose a
+// state file is, without loading it. False when the bytes don't begin as a state.
+bool StateCartridgeHash(const uint8_t* bytes, size_t size, uint64_t* hash);
 // Writes MachineStateSize() bytes. The machine must be initialised.
 void SaveMachineState(uint64_t frame, uint8_t* out);
 // The same in two steps, for a caller that keeps many states a frame apart and checks only

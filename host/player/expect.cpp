@@ -53,7 +53,7 @@ PictureResult ComparePicture(const std::string& expectedPath, const uint8_t* rgb
     }
     stbi_image_free(expected);
     if (result.differing > 0)
-        result.diffWritten = WriteRgbPng(DiffPathFor(expectedPath).c_str(), diff.data());
+        result.diffWritten = WriteRgbPng(DiffPathFor(expectedPath), diff.data()).empty();
     return result;
 }
 

@@ -13,6 +13,7 @@
 #include "host/debug/symbols.h"
 #include "host/debug/watches.h"
 #include "host/media.h"
+#include "host/os/os.h"
 #include "host/player/expect.h"
 #include "host/player/input_script.h"
 #include "host/player/suite.h"
@@ -177,20 +178,25 @@ void PrintBreak(uint64_t frame) {
     WriteTraceHistory(stdout);
 }
 
-// Opens a file the run writes at its end, so that a bad path fails before the run.
-std::FILE* OpenReport(const std::string& path, const char* what) {
-    if (path.empty()) return nullptr;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        std::fprintf(stderr, "plexaro: %s: can't create the %s\n", path.c_str(), what);
-    return file;
+// Opens a file the run writes at its end, so that a bad path fails before the run; like every
+// file the player writes, it takes its name only once complete.
+bool OpenReport(const std::string& path, const char* what, FileReplacement& report) {
+    report = {};
+    if (path.empty()) return true;
+    const std::string why = BeginReplacement(path, report);
+    if (!why.empty()) {
+        std::fprintf(stderr, "plexaro: %s: can't create the %s: %s\n", path.c_str(), what,
+                     why.c_str());
+    }
+    return why.empty();
 }
 
-bool CloseReport(std::FILE* file, const std::string& path, bool written, const char* what) {
-    if (file == nullptr) return true;
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed) return true;
-    std::fprintf(stderr, "plexaro: %s: can't write the %s\n", path.c_str(), what);
+bool CloseReport(FileReplacement& report, bool written, const char* what) {
+    if (report.file == nullptr) return true;
+    const std::string why = FinishReplacement(report, written);
+    if (written && why.empty()) return true;
+    std::fprintf(stderr, "plexaro: %s: can't write the %s%s%s\n", report.path.c_str(), what,
+                 why.empty() ? "" : ": ", why.c_str());
     return false;
 }
 
@@ -304,9 +310,9 @@ int RunHeadless(const PlayerOptions& options) {
     WavFile wav{};
     if (!options.wavPath.empty()) {
         wav = OpenWav(options.wavPath.c_str());
-        if (wav.file == nullptr) {
-            std::fprintf(stderr, "plexaro: %s: can't create the WAV file\n",
-                         options.wavPath.c_str());
+        if (wav.out.file == nullptr) {
+            std::fprintf(stderr, "plexaro: %s: can't create the WAV file: %s\n",
+                         options.wavPath.c_str(), wav.problem.c_str());
             ShutdownMachine();
             return ExitFailure;
         }
@@ -323,7 +329,7 @@ int RunHeadless(const PlayerOptions& options) {
                                 : "can't read the save state";
         if (error != nullptr) {
             std::fprintf(stderr, "plexaro: %s: %s\n", options.loadStatePath.c_str(), error);
-            if (wav.file != nullptr) CloseWav(wav);
+            if (wav.out.file != nullptr) CloseWav(wav);
             ShutdownMachine();
             return ExitFailure;
         }
@@ -332,26 +338,26 @@ int RunHeadless(const PlayerOptions& options) {
     }
     ChecksSetFrame(firstFrame);
     const bool tracing = !options.tracePath.empty();
-    std::FILE* profile = OpenReport(options.profilePath, "profile");
-    std::FILE* coverage = OpenReport(options.coveragePath, "coverage");
-    if ((tracing && !TraceOpen(options.tracePath.c_str(), firstFrame)) ||
-        (profile == nullptr && !options.profilePath.empty()) ||
-        (coverage == nullptr && !options.coveragePath.empty())) {
+    FileReplacement profile{};
+    FileReplacement coverage{};
+    const bool reportsOpen = OpenReport(options.profilePath, "profile", profile) &&
+                             OpenReport(options.coveragePath, "coverage", coverage);
+    if ((tracing && !TraceOpen(options.tracePath.c_str(), firstFrame)) || !reportsOpen) {
         if (tracing)
             std::fprintf(stderr, "plexaro: %s: can't create the trace\n",
                          options.tracePath.c_str());
         TraceClose();
-        if (profile != nullptr) std::fclose(profile);
-        if (coverage != nullptr) std::fclose(coverage);
-        if (wav.file != nullptr) CloseWav(wav);
+        FinishReplacement(profile, false);
+        FinishReplacement(coverage, false);
+        if (wav.out.file != nullptr) CloseWav(wav);
         ShutdownMachine();
         return ExitFailure;
     }
     if (!options.breaks.empty()) TraceKeepHistory(true, firstFrame);
     hitFrameBase = firstFrame;
     DebuggerSetWatchHook(options.watches.empty() ? nullptr : PrintHit);
-    if (profile != nullptr || coverage != nullptr)
-        ProfilerStart(profile != nullptr, coverage != nullptr);
+    if (profile.file != nullptr || coverage.file != nullptr)
+        ProfilerStart(profile.file != nullptr, coverage.file != nullptr);
     DebuggerResume();
 
     uint64_t audioHash = FnvOffsetBasis;
@@ -379,7 +385,7 @@ int RunHeadless(const PlayerOptions& options) {
         ++framesRun;
         const int16_t* samples = MakeSoundFrame();
         const uint32_t count = SoundFrameSamples();  // 735, or 735 and 736 in the hardware one
-        if (wav.file != nullptr) AppendWav(wav, samples, count);
+        if (wav.out.file != nullptr) AppendWav(wav, samples, count);
         if (options.hash) audioHash = HashSamples(audioHash, samples, count);
     }
     const double wall =
@@ -393,10 +399,10 @@ int RunHeadless(const PlayerOptions& options) {
     ProfilerStop();
     TraceKeepHistory(false, 0);
     DebuggerSetWatchHook(nullptr);
-    if (!CloseReport(profile, options.profilePath, profile != nullptr && WriteProfileCsv(profile),
-                     "profile") ||
-        !CloseReport(coverage, options.coveragePath, coverage != nullptr && WriteCoverage(coverage),
-                     "coverage")) {
+    const bool profileWritten = profile.file != nullptr && WriteProfileCsv(profile.file);
+    const bool coverageWritten = coverage.file != nullptr && WriteCoverage(coverage.file);
+    const bool profileClosed = CloseReport(profile, profileWritten, "profile");
+    if (!CloseReport(coverage, coverageWritten, "coverage") || !profileClosed) {
         status = ExitFailure;
     }
     // A state is made between frames; a breakpoint stopped the run inside one.
@@ -406,9 +412,11 @@ int RunHeadless(const PlayerOptions& options) {
     } else if (!options.saveStatePath.empty()) {
         std::vector<uint8_t> state(MachineStateSize());
         SaveMachineState(firstFrame + framesRun, state.data());
-        if (!WriteWholeFile(options.saveStatePath, state.data(), state.size())) {
-            std::fprintf(stderr, "plexaro: %s: can't write the save state\n",
-                         options.saveStatePath.c_str());
+        const std::string problem =
+            ReplaceWholeFile(options.saveStatePath, state.data(), state.size());
+        if (!problem.empty()) {
+            std::fprintf(stderr, "plexaro: %s: can't write the save state: %s\n",
+                         options.saveStatePath.c_str(), problem.c_str());
             status = ExitFailure;
         }
     }
@@ -416,17 +424,22 @@ int RunHeadless(const PlayerOptions& options) {
         std::fprintf(stderr, "plexaro: %s: can't write the trace\n", options.tracePath.c_str());
         status = ExitFailure;
     }
-    if (wav.file != nullptr && !CloseWav(wav)) {
-        std::fprintf(stderr, "plexaro: %s: can't write the WAV file\n", options.wavPath.c_str());
+    if (wav.out.file != nullptr && !CloseWav(wav)) {
+        std::fprintf(stderr, "plexaro: %s: can't write the WAV file: %s\n", options.wavPath.c_str(),
+                     wav.problem.c_str());
         status = ExitFailure;
     }
     const uint16_t* pixels = GetFrameBuffer();
-    if (!options.screenshotPath.empty() &&
-        (pixels == nullptr ||
-         !WritePng(options.screenshotPath.c_str(), pixels, RecordedRowStride(), options.rgbMode))) {
-        std::fprintf(stderr, "plexaro: %s: can't write the screenshot\n",
-                     options.screenshotPath.c_str());
-        status = ExitFailure;
+    if (!options.screenshotPath.empty()) {
+        const std::string problem =
+            pixels == nullptr
+                ? "there is no picture"
+                : WritePng(options.screenshotPath, pixels, RecordedRowStride(), options.rgbMode);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "plexaro: %s: can't write the screenshot: %s\n",
+                         options.screenshotPath.c_str(), problem.c_str());
+            status = ExitFailure;
+        }
     }
 
     const double fps = wall > 0 ? static_cast<double>(framesRun) / wall : 0.0;

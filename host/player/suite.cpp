@@ -2,9 +2,6 @@
 // cores, and the results as lines and as JUnit XML.
 #include "host/player/suite.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <chrono>
 #include <cinttypes>
@@ -15,6 +12,7 @@
 #include <thread>
 
 #include "host/media.h"
+#include "host/os/os.h"
 #include "host/player/player.h"
 
 namespace plexaro {
@@ -38,29 +36,14 @@ std::vector<std::string> Words(const std::string& text) {
 
 struct CaseRun {
     const SuiteCase* suiteCase;
-    pid_t pid;
+    ChildProcess child;
     std::FILE* output;  // the child's stdout and stderr
     std::chrono::steady_clock::time_point start;
     double seconds;
-    int status;  // the exit status, or -1 when it did not exit (a signal)
+    int status;       // the exit status, or -1 when it did not exit by itself
+    std::string how;  // with -1: how it ended
     std::string messages;
 };
-
-// The child: in the suite's folder, so relative paths in options work as in the file, with
-// its messages into the case's file.
-[[noreturn]] void RunChild(const std::string& program, const std::string& folder,
-                           const std::vector<std::string>& arguments, std::FILE* output) {
-    const int fd = fileno(output);
-    dup2(fd, STDOUT_FILENO);
-    dup2(fd, STDERR_FILENO);
-    if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(ExitFailure);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& word : arguments) argv.push_back(const_cast<char*>(word.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
-}
 
 std::string ReadOutput(std::FILE* output) {
     std::string text;
@@ -75,7 +58,7 @@ std::string ReadOutput(std::FILE* output) {
 
 // The line that says why: the first of the player's messages that is not a warning list.
 std::string Reason(const CaseRun& run) {
-    if (run.status < 0) return "ended by a signal";
+    if (run.status < 0) return run.how;
     std::istringstream in(run.messages);
     for (std::string line; std::getline(in, line);) {
         // Not the header of the warnings' list ("plexaro: 3 warnings ..."), which says no why.
@@ -228,15 +211,21 @@ int RunSuite(const PlayerOptions& options) {
         return ExitUsage;
     }
     namespace fs = std::filesystem;
+    std::string problem;
+    const std::string program = OwnProgramPath(&problem);
+    if (program.empty()) {
+        std::fprintf(stderr, "plexaro: can't run the cases: %s\n", problem.c_str());
+        return ExitFailure;
+    }
     std::error_code ignored;
-    const std::string program = fs::read_symlink("/proc/self/exe", ignored).string();
+    // The cases run in the suite's folder, so that relative paths in options work as written.
     const std::string folder =
         fs::absolute(fs::path(options.suitePath), ignored).parent_path().string();
     const std::string suiteName = fs::path(options.suitePath).stem().string();
 
     std::vector<CaseRun> runs(cases.size());
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    std::map<pid_t, size_t> running;
+    std::map<int64_t, size_t> running;
     size_t next = 0;
     uint32_t failed = 0;
     const auto start = std::chrono::steady_clock::now();
@@ -244,40 +233,52 @@ int RunSuite(const PlayerOptions& options) {
     while (next < cases.size() || !running.empty()) {
         while (next < cases.size() && running.size() < cores) {
             CaseRun& run = runs[next];
-            run = {&cases[next], -1, std::tmpfile(), std::chrono::steady_clock::now(), 0, -1, {}};
-            if (run.output == nullptr || (run.pid = fork()) < 0) {
-                std::fprintf(stderr, "plexaro: can't start case '%s'\n", cases[next].name.c_str());
+            run = {&cases[next], {}, std::tmpfile(), std::chrono::steady_clock::now(), 0, -1,
+                   {},           {}};
+            const std::string why =
+                run.output == nullptr ? "no temporary file for its messages"
+                                      : StartChildProcess(program, SuiteCaseArguments(cases[next]),
+                                                          folder, run.output, &run.child);
+            if (!why.empty()) {
                 if (run.output != nullptr) std::fclose(run.output);
                 run.output = nullptr;
                 run.status = ExitFailure;
-                run.messages = "plexaro: the case could not be started\n";
-                std::printf("FAIL  %s: could not be started\n", cases[next].name.c_str());
+                run.messages = "plexaro: the case could not be started: " + why + "\n";
+                std::printf("FAIL  %s: could not be started: %s\n", cases[next].name.c_str(),
+                            why.c_str());
                 ++failed;
                 ++next;
                 continue;
             }
-            if (run.pid == 0)
-                RunChild(program, folder, SuiteCaseArguments(cases[next]), run.output);
-            running[run.pid] = next++;
+            running[run.child.id] = next++;
         }
         if (running.empty()) continue;
-        int status = 0;
-        const pid_t pid = waitpid(-1, &status, 0);
-        const auto found = running.find(pid);
-        if (found == running.end()) continue;
-        CaseRun& run = runs[found->second];
-        running.erase(found);
-        run.seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - run.start).count();
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.messages = ReadOutput(run.output);
-        run.output = nullptr;
-        if (run.status != ExitSuccess) ++failed;
-        if (run.status == ExitSuccess) {
-            std::printf("ok    %s (%.2f s)\n", run.suiteCase->name.c_str(), run.seconds);
-        } else {
-            std::printf("FAIL  %s (%.2f s): %s\n", run.suiteCase->name.c_str(), run.seconds,
-                        Reason(run).c_str());
+        const ChildEnd end = WaitForAnyChild();
+        // Children the system no longer knows of end every case still running, with its
+        // reason, rather than being waited for forever.
+        std::vector<size_t> ended;
+        if (end.child.id == 0) {
+            for (const auto& entry : running) ended.push_back(entry.second);
+            running.clear();
+        } else if (const auto found = running.find(end.child.id); found != running.end()) {
+            ended.push_back(found->second);
+            running.erase(found);
+        }
+        for (const size_t index : ended) {
+            CaseRun& run = runs[index];
+            run.seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - run.start).count();
+            run.status = end.status;
+            run.how = end.child.id == 0 ? "can't wait for it: " + end.why : end.why;
+            run.messages = ReadOutput(run.output);
+            run.output = nullptr;
+            if (run.status != ExitSuccess) ++failed;
+            if (run.status == ExitSuccess) {
+                std::printf("ok    %s (%.2f s)\n", run.suiteCase->name.c_str(), run.seconds);
+            } else {
+                std::printf("FAIL  %s (%.2f s): %s\n", run.suiteCase->name.c_str(), run.seconds,
+                            Reason(run).c_str());
+            }
         }
         std::fflush(stdout);
     }
@@ -288,10 +289,10 @@ int RunSuite(const PlayerOptions& options) {
 
     if (!options.junitPath.empty()) {
         const std::string xml = JUnitReport(suiteName, runs, seconds);
-        if (!WriteWholeFile(options.junitPath, reinterpret_cast<const uint8_t*>(xml.data()),
-                            xml.size())) {
-            std::fprintf(stderr, "plexaro: %s: can't write the JUnit report\n",
-                         options.junitPath.c_str());
+        const std::string why = ReplaceWholeFile(options.junitPath, xml.data(), xml.size());
+        if (!why.empty()) {
+            std::fprintf(stderr, "plexaro: %s: can't write the JUnit report: %s\n",
+                         options.junitPath.c_str(), why.c_str());
             return ExitFailure;
         }
     }

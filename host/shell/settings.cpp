@@ -1,32 +1,11 @@
-// The settings file: its keys, reading it line by line so that one bad line costs only what
-// it would have set, and writing it whole so that a crash mid-write never leaves half a file.
+// The settings file's keys: the text of each setting, and reading the text line by line so
+// that one bad line costs only what it would have set. The file itself is settings_file.cpp's.
 #include "host/shell/settings.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace plexaro {
 namespace {
-
-namespace fs = std::filesystem;
-
-// Larger than any file this program writes by far; beyond it the file is someone else's.
-constexpr uintmax_t MostBytes = 256 * 1024;
-
-struct SettingsFile {
-    std::string path;
-    Settings saved;
-    std::string lastWriteProblem;  // said once, until it changes
-};
-
-SettingsFile file;
 
 constexpr const char* PlayerPrefix[BindingPlayers] = {"p1_", "p2_"};
 constexpr const char* PadKeys[PadControlCount] = {"up",    "down",    "left",
@@ -34,6 +13,7 @@ constexpr const char* PadKeys[PadControlCount] = {"up",    "down",    "left",
 constexpr const char* ProgramKeys[ProgramKeyCount] = {"key_reset", "key_pause", "key_fast_forward",
                                                       "key_rewind", "key_pause_emulation"};
 constexpr const char* LatencyNames[] = {"low", "normal", "safe"};
+constexpr std::string_view UnknownKey = "unknown key '";  // how ReadLine's reason for one begins
 
 std::string_view Trim(std::string_view text) {
     const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -114,69 +94,12 @@ std::string ReadLine(std::string_view key, std::string_view value, Settings& set
     return {};
 }
 
-// Said once for the whole file, whatever else was wrong in it.
-void Warn(const std::string& path, const SettingsProblem& problem) {
-    std::string where = path;
-    if (problem.line > 0) where += ":" + std::to_string(problem.line);
-    std::string more;
-    if (problem.count == 2) more = " (and 1 more line)";
-    if (problem.count > 2) more = " (and " + std::to_string(problem.count - 1) + " more lines)";
-    std::fprintf(stderr, "plexaro: %s: %s%s; using the defaults for what could not be read\n",
-                 where.c_str(), problem.what.c_str(), more.c_str());
-}
-
-// The file's bytes, or why there are none to read; a missing file is no problem.
-bool ReadFile(const std::string& path, std::string& text, std::string& problem) {
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (status.type() == fs::file_type::not_found) return false;
-    if (error) {
-        problem = error.message();
-        return false;
-    }
-    if (status.type() == fs::file_type::directory) {
-        problem = "a folder, not a settings file";
-        return false;
-    }
-    if (status.type() != fs::file_type::regular) {
-        problem = "not a regular file";
-        return false;
-    }
-    FILE* in = std::fopen(path.c_str(), "rb");
-    if (in == nullptr) {
-        problem = std::strerror(errno);
-        return false;
-    }
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0 && text.size() <= MostBytes) {
-        text.append(buffer, got);
-    }
-    const bool failed = std::ferror(in) != 0;
-    std::fclose(in);
-    if (failed) {
-        problem = "can't be read";
-    } else if (text.size() > MostBytes) {
-        problem = "too long for a settings file";
-    }
-    return problem.empty();
-}
-
 }  // namespace
-
-std::string SettingsPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    // The desktop's rule: a relative XDG path is to be ignored.
-    if (config != nullptr && config[0] == '/') return std::string(config) + "/plexaro/settings.ini";
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != 0) return std::string(home) + "/.config/plexaro/settings.ini";
-    return {};
-}
 
 std::string SettingsText(const Settings& settings) {
     std::string text =
-        "# Plexaro's settings, written by Plexaro whenever one changes. Unknown keys and\n"
-        "# values out of range are reported and replaced by their defaults.\n";
+        "# Plexaro's settings, written by Plexaro whenever one changes: only the lines of what\n"
+        "# changed are rewritten. Lines it can't read are reported and left as comments.\n";
     const auto put = [&text](const std::string& key, std::string_view value) {
         text += key + " = " + std::string(value) + "\n";
     };
@@ -222,6 +145,8 @@ Settings SettingsFromText(std::string_view text, SettingsProblem* problem) {
             why = ReadLine(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), settings);
         }
         if (why.empty()) continue;
+        // A key this build doesn't know may be a later build's: no damage, it stays as written.
+        if (why.rfind(UnknownKey, 0) != 0) found.damaged.push_back(number);
         if (found.count++ == 0) {
             found.line = number;
             found.what = why;
@@ -229,56 +154,6 @@ Settings SettingsFromText(std::string_view text, SettingsProblem* problem) {
     }
     if (problem != nullptr) *problem = found;
     return settings;
-}
-
-const Settings& LoadSettings(const std::string& path) {
-    file = {};
-    file.path = path;
-    if (path.empty()) return file.saved;
-    std::string text;
-    std::string unreadable;
-    if (ReadFile(path, text, unreadable)) {
-        SettingsProblem problem{};
-        file.saved = SettingsFromText(text, &problem);
-        if (problem.count > 0) Warn(path, problem);
-    } else if (!unreadable.empty()) {
-        Warn(path, {0, unreadable, 1});
-    }
-    return file.saved;
-}
-
-const Settings& SavedSettings() {
-    return file.saved;
-}
-
-bool StoreSettings(const Settings& changed) {
-    if (changed == file.saved) return true;
-    file.saved = changed;
-    if (file.path.empty()) return true;
-    const fs::path target(file.path);
-    const std::string temporary = file.path + ".new";
-    const std::string text = SettingsText(changed);
-    std::error_code error;
-    fs::create_directories(target.parent_path(), error);
-    std::string problem;
-    FILE* out = std::fopen(temporary.c_str(), "wb");
-    if (out == nullptr) {
-        problem = std::strerror(errno);
-    } else {
-        const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size() &&
-                             std::fflush(out) == 0 && fsync(fileno(out)) == 0;
-        if (std::fclose(out) != 0 || !written) problem = std::strerror(errno);
-        if (problem.empty() && std::rename(temporary.c_str(), file.path.c_str()) != 0) {
-            problem = std::strerror(errno);
-        }
-        if (!problem.empty()) std::remove(temporary.c_str());
-    }
-    if (!problem.empty() && problem != file.lastWriteProblem) {
-        std::fprintf(stderr, "plexaro: can't save the settings to %s: %s\n", file.path.c_str(),
-                     problem.c_str());
-    }
-    file.lastWriteProblem = problem;
-    return problem.empty();
 }
 
 void AddRecent(Settings& settings, const std::string& path) {

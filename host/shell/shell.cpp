@@ -22,6 +22,7 @@
 #include "machine/board.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
+#include "machine/state.h"
 #include "video/vdp.h"
 
 namespace plexaro {
@@ -177,17 +178,14 @@ void Present() {
 }
 
 // Save state, Load state and Screenshot: done at once, said in the title, or in a box when
-// something went wrong.
+// a state went wrong.
 void StateCommand(uint32_t id) {
     const std::string slot = std::to_string(shell.stateSlot + 1);
     if (id == CommandScreenshot) {
-        std::string written;
-        const std::string problem = Screenshot(static_cast<uint32_t>(shell.RgbMode), &written);
-        if (!problem.empty()) {
-            Box("Plexaro screenshot error", problem.c_str(), MessageWarning);
-        } else {
-            ShellNotice("screenshot " + FileNameOf(written));
-        }
+        std::string written;  // a picture not taken stops nothing: no box for it
+        const std::string problem =
+            Screenshot(shell.runningPath, static_cast<uint32_t>(shell.RgbMode), &written);
+        ShellNotice(problem.empty() ? "screenshot " + FileNameOf(written) : problem);
         return;
     }
     if (!shell.cartridgeLoaded || shell.runningPath.empty()) return;
@@ -200,7 +198,7 @@ void StateCommand(uint32_t id) {
         Box("Plexaro state error", WithoutStatesFolder(problem).c_str(), MessageWarning);
         return;
     }
-    const std::string file = SlotPath(shell.runningPath, shell.stateSlot);
+    const std::string file = SlotPath(shell.runningPath, CartridgeHash(), shell.stateSlot);
     if (id == CommandLoadState) {
         shell.framesRun = frame;
         MachineRestarted(ForgetHistory);
@@ -316,7 +314,7 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
     ShowLoadMessage(pendingLoadMessage, pendingLoadFailed);
     pendingLoadMessage.clear();
     // The settings file's (its sound latency reached the audio stream with the run's options).
-    const Settings& saved = SavedSettings();
+    const Settings& saved = ShellStartSettings();
     shell.LiveReload = saved.liveReload ? 1 : 0;
     InputSetBindings(saved.bindings);
     WindowPostCommand(CommandSize1 + std::clamp<uint32_t>(saved.windowScale, 1, 3) - 1);

@@ -135,6 +135,8 @@ struct PlayerOptions;
 struct Settings;
 // The run's options: the command line's where it gave them, else the settings file's.
 PlayerOptions ShellRunOptions(const PlayerOptions& options, const Settings& saved);
+// The file's record for ShellStart, which says over the picture what the file could not give.
+const Settings& ShellStartSettings();
 void ShellSettingsCommand(uint32_t id);  // after each command: what it changed is kept
 void ShellRememberCartridge(const std::string& path);  // a cartridge loaded: first in Recent
 void ShellSetBindings(const Bindings& bindings);       // the Controls dialog's

@@ -33,6 +33,12 @@ PlayerOptions ShellRunOptions(const PlayerOptions& options, const Settings& save
     return run;
 }
 
+const Settings& ShellStartSettings() {
+    // Said over the picture as well as on stderr: a player rarely sees the terminal.
+    if (!SettingsDamage().empty()) WindowShowNotice(SettingsDamage().c_str());
+    return SavedSettings();
+}
+
 void ShellSettingsCommand(uint32_t id) {
     const ShellState& shell = Shell();
     Settings changed = SavedSettings();

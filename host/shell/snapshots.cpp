@@ -2,14 +2,12 @@
 #include "host/shell/snapshots.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <string_view>
 #include <system_error>
 #include <vector>
 
 #include "host/media.h"
+#include "host/os/os.h"
 #include "host/shell/rewind.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
@@ -21,40 +19,40 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Home() {
-    const char* home = std::getenv("HOME");
-    return home != nullptr ? home : ".";
-}
-
-std::string FromEnvironment(const char* variable, const char* fallbackUnderHome) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && *value == '/') return value;
-    return Home() + "/" + fallbackUnderHome;
-}
-
-// The desktop's own pictures folder (a translated name, often) is set in user-dirs.dirs, as
-// XDG_PICTURES_DIR="$HOME/Bilder"; the environment variable, when set, goes first.
-std::string PicturesFolder() {
-    const char* set = std::getenv("XDG_PICTURES_DIR");
-    if (set != nullptr && *set == '/') return set;
-    const std::string home = Home();
-    const std::string config = FromEnvironment("XDG_CONFIG_HOME", ".config");
-    std::ifstream dirs(config + "/user-dirs.dirs");
-    std::string line;
-    while (std::getline(dirs, line)) {
-        constexpr std::string_view Key = "XDG_PICTURES_DIR=\"";
-        if (line.rfind(Key, 0) != 0 || line.size() < Key.size() + 1 || line.back() != '"') continue;
-        std::string value = line.substr(Key.size(), line.size() - Key.size() - 1);
-        if (value.rfind("$HOME/", 0) == 0) value = home + value.substr(5);
-        if (!value.empty() && value[0] == '/' && value.find('"') == std::string::npos) return value;
+// The folder for slot files, made when missing; empty with `problem` said when there is none.
+std::string PreparedStatesFolder(std::string& problem) {
+    const std::string folder = StatesFolder();
+    if (folder.empty()) {
+        problem = "There is no folder to keep states in: the system names no data folder.";
+    } else if (std::string why = MakeFolders(folder); !why.empty()) {
+        problem = folder + ": " + why;
     }
-    return home + "/Pictures";
+    return problem.empty() ? folder : std::string();
 }
 
-std::string Prepared(const std::string& folder) {
+// Before slots were keyed by the cartridge's contents, a slot file was named after the
+// cartridge's file alone, so two games of one name shared it.
+std::string UnkeyedSlotPath(const std::string& cartridgePath, uint32_t slot) {
+    return StatesFolder() + "/" + fs::path(cartridgePath).filename().string() + "." +
+           std::to_string(slot + 1) + ".state";
+}
+
+// The file that holds the running cartridge's slot: an unkeyed one made from this very
+// cartridge takes the keyed name now (another game's of the same name is left where it is).
+// Should the move fail, the unkeyed file is still the one to read.
+std::string SlotFile(const std::string& cartridgePath, uint32_t slot) {
+    const std::string keyed = SlotPath(cartridgePath, CartridgeHash(), slot);
+    const std::string unkeyed = UnkeyedSlotPath(cartridgePath, slot);
     std::error_code error;
-    fs::create_directories(folder, error);
-    return error ? folder + ": " + error.message() : std::string();
+    if (fs::exists(keyed, error) || !fs::is_regular_file(unkeyed, error)) return keyed;
+    std::vector<uint8_t> bytes;
+    uint64_t madeFrom = 0;
+    if (!ReadWholeFile(unkeyed, 4u * MachineStateSize(), bytes) ||
+        !StateCartridgeHash(bytes.data(), bytes.size(), &madeFrom) || madeFrom != CartridgeHash()) {
+        return keyed;
+    }
+    fs::rename(unkeyed, keyed, error);
+    return error ? unkeyed : keyed;
 }
 
 // The picture of the state just loaded, drawn from its registers and video memory. Drawing
@@ -85,11 +83,14 @@ void SnapshotsForget() {
 }
 
 std::string StatesFolder() {
-    return FromEnvironment("XDG_DATA_HOME", ".local/share") + "/plexaro/states";
+    const std::string data = UserDataFolder();
+    return data.empty() ? data : data + "/plexaro/states";
 }
 
-std::string SlotPath(const std::string& cartridgePath, uint32_t slot) {
-    return StatesFolder() + "/" + fs::path(cartridgePath).filename().string() + "." +
+std::string SlotPath(const std::string& cartridgePath, uint64_t cartridgeHash, uint32_t slot) {
+    char key[16];
+    std::snprintf(key, sizeof key, "-%08x.", static_cast<uint32_t>(cartridgeHash >> 32));
+    return StatesFolder() + "/" + fs::path(cartridgePath).filename().string() + key +
            std::to_string(slot + 1) + ".state";
 }
 
@@ -101,16 +102,20 @@ std::string SaveSlot(const std::string& cartridgePath, uint32_t slot, uint64_t f
         return "The debugger has stopped in the middle of a frame: run to the next frame "
                "(Debug > CPU, Next frame), then save.";
     }
-    if (std::string problem = Prepared(StatesFolder()); !problem.empty()) return problem;
+    std::string problem;
+    if (PreparedStatesFolder(problem).empty()) return problem;
     std::vector<uint8_t> bytes(MachineStateSize());
     SaveMachineState(frame, bytes.data());
-    const std::string path = SlotPath(cartridgePath, slot);
-    if (!WriteWholeFile(path, bytes.data(), bytes.size())) return path + ": can't be written.";
+    // Through SlotFile, so that an unkeyed file of this cartridge is replaced, not left behind.
+    const std::string path = SlotFile(cartridgePath, slot);
+    if (std::string why = ReplaceWholeFile(path, bytes.data(), bytes.size()); !why.empty()) {
+        return fs::path(path).filename().string() + " can't be written: " + why + ".";
+    }
     return {};
 }
 
 std::string LoadSlot(const std::string& cartridgePath, uint32_t slot, uint64_t* frame) {
-    const std::string path = SlotPath(cartridgePath, slot);
+    const std::string path = SlotFile(cartridgePath, slot);
     std::error_code error;
     if (!fs::is_regular_file(path, error)) return path + ": no state saved in this slot.";
     std::vector<uint8_t> bytes;
@@ -124,19 +129,22 @@ std::string LoadSlot(const std::string& cartridgePath, uint32_t slot, uint64_t* 
     return {};
 }
 
-std::string Screenshot(uint32_t rgbMode, std::string* written) {
+std::string Screenshot(const std::string& cartridgePath, uint32_t rgbMode, std::string* written) {
     const uint16_t* pixels = GetFrameBuffer();
-    if (pixels == nullptr) return "There is no picture to save.";
-    const std::string folder = PicturesFolder();
-    if (std::string problem = Prepared(folder); !problem.empty()) return problem;
+    // Without a cartridge there is only the empty picture: nothing worth a file.
+    if (pixels == nullptr || cartridgePath.empty())
+        return "no cartridge running: nothing to capture";
+    const std::string folder = UserPicturesFolder();
+    if (folder.empty()) return "no pictures folder: the system names none";
+    if (std::string why = MakeFolders(folder); !why.empty()) return folder + ": " + why;
     for (uint32_t number = 1; number < 100000; ++number) {
         char name[32];
-        std::snprintf(name, sizeof name, "/plexaro-%04u.png", number);
-        const std::string path = folder + name;
+        std::snprintf(name, sizeof name, "plexaro-%04u.png", number);
+        const std::string path = folder + "/" + name;
         std::error_code error;
         if (fs::exists(path, error)) continue;
-        if (!WritePng(path.c_str(), pixels, RecordedRowStride(), rgbMode)) {
-            return path + ": can't be written.";
+        if (std::string why = WritePng(path, pixels, RecordedRowStride(), rgbMode); !why.empty()) {
+            return std::string(name) + " can't be written: " + why;
         }
         if (written != nullptr) *written = path;
         return {};

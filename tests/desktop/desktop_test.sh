@@ -181,7 +181,7 @@ states)
     xdo key F2 sleep 0.3 key F5 key F12
     until_seen "no notice in the title after saving" title_has_notice
     shot="$tmp/pictures/plexaro-0001.png"
-    until_seen "no state in slot 2" test -f "$tmp/data/plexaro/states/demo.sg.2.state"
+    until_seen "no state in slot 2" slot_saved demo.sg 2
     until_seen "no 256x192 screenshot" screenshot_written "$shot"
     # Fly on, then load: the picture is the saved moment's again.
     xdo keydown Right sleep 1.5 keyup Right

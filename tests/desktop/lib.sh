@@ -221,6 +221,10 @@ menu_bar_at() {  # WINDOW X Y: ImGui's grey strip there
     seen="red $(convert "$tmp/picture.png" -format '%[fx:int(255*r)]' info:)"
     [ "${seen#red }" -gt 20 ] && [ "${seen#red }" -lt 90 ]
 }
+slot_saved() {  # CARTRIDGE SLOT: a slot file named after the cartridge and its contents' hash
+    seen=$(ls "$tmp/data/plexaro/states" 2>/dev/null | tr '\n' ' ')
+    ls "$tmp/data/plexaro/states" 2>/dev/null | grep -qx "$1-[0-9a-f]\{8\}\.$2\.state"
+}
 screenshot_written() {
     [ "$(identify -format %wx%h "$1" 2>/dev/null)" = 256x192 ]
 }

@@ -14,6 +14,7 @@
 #include "host/shell/shell.h"
 #include "host/shell/snapshots.h"
 #include "machine/machine.h"
+#include "machine/state.h"
 #include "tests/host/shell/shell_fakes.h"
 #include "tests/machine/test_cartridges.h"
 
@@ -69,7 +70,7 @@ TEST_F(ShellNotices, AnEmptySlotIsANoticeAndABrokenOneABoxNamingTheFile) {
     EXPECT_TRUE(fake::window.messages.empty());
     EXPECT_EQ(fake::window.notices.back(), "slot 3 is empty");
 
-    const std::string slot = SlotPath(Shell().runningPath, 2);
+    const std::string slot = SlotPath(Shell().runningPath, CartridgeHash(), 2);
     fs::create_directories(fs::path(slot).parent_path());
     testing::WriteFile(slot, {1, 2, 3});
     ShellCommand(CommandLoadState);

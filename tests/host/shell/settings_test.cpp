@@ -83,21 +83,25 @@ TEST_F(SettingsFile, EachDamageCostsOnlyItsLineAndSaysSoOnce) {
     struct Case {
         const char* name;
         std::string text;
-        const char* said;  // the warning names the file and this
+        const char* said;    // the warning names the file and this
+        const char* damage;  // and this is said over the picture
     };
     const Case cases[] = {
-        {"bad syntax", "video = hardware\nwindow_scale 3\nrgb_mode = 555\n", ":2: not a"},
+        {"bad syntax", "video = hardware\nwindow_scale 3\nrgb_mode = 555\n", ":2: not a",
+         "settings.ini line 2 could not be read; kept as settings.ini.bad"},
         {"unknown key", "video = hardware\n\n# note\ncolour = red\nrgb_mode = 555\n",
-         ":4: unknown key 'colour'"},
+         ":4: unknown key 'colour'", ""},  // perhaps a later build's: not damage
         {"out of range", "video = hardware\nwindow_scale = 9\nrgb_mode = 555\np1_up = Hyper\n",
-         ":2: '9' is no value of window_scale (and 1 more line)"},
+         ":2: '9' is no value of window_scale (and 1 more line)",
+         "settings.ini lines 2 and 4 could not be read; kept as settings.ini.bad"},
         {"binary junk",
          "video = hardware\n" +
              std::string("\x7F"
                          "ELF\x01\x02\0\0=\xFF\n",
                          11) +
              "rgb_mode = 555\n",
-         ":2: not a 'key = value' line;"},
+         ":2: not a 'key = value' line;",
+         "settings.ini line 2 could not be read; kept as settings.ini.bad"},
     };
     for (const Case& c : cases) {
         Write(path, c.text);
@@ -110,6 +114,9 @@ TEST_F(SettingsFile, EachDamageCostsOnlyItsLineAndSaysSoOnce) {
         EXPECT_EQ(SavedSettings().rgbMode, 0u) << c.name;
         EXPECT_EQ(SavedSettings().windowScale, 2u) << c.name;
         EXPECT_EQ(SavedSettings().bindings, DefaultBindings()) << c.name;
+        EXPECT_EQ(SettingsDamage(), c.damage) << c.name;
+        EXPECT_EQ(fs::exists(path.string() + ".bad"), !SettingsDamage().empty()) << c.name;
+        fs::remove(path.string() + ".bad");
     }
 
     // A folder in the file's place: every default, one line, and saving says it failed.
@@ -128,6 +135,64 @@ TEST_F(SettingsFile, EachDamageCostsOnlyItsLineAndSaysSoOnce) {
     const std::string failed = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(failed.begin(), failed.end(), '\n'), 1) << failed;  // said once
     EXPECT_TRUE(fs::is_directory(path));
+}
+
+// A damaged file costs nothing but its bad line: the file as it was is kept aside, the bad
+// line becomes a comment, the picture says so, and a change rewrites only its own line.
+TEST_F(SettingsFile, ADamagedFileIsKeptAsideAndOnlyWhatChangesIsRewritten) {
+    const std::string damaged =
+        "# my own notes\np1_up = W\nwindow_scale = 9\np1_down = S\nlater_key = 42\n"
+        "rgb_mode=555";
+    Write(path, damaged);
+    const std::string said = Load();
+    EXPECT_NE(said.find(":3: '9' is no value of window_scale (and 1 more line); the file as it "
+                        "was is kept as settings.ini.bad;"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(Read(path.string() + ".bad"), damaged);
+    std::string expected =
+        "# my own notes\np1_up = W\n# could not be read: window_scale = 9\np1_down = S\n"
+        "later_key = 42\nrgb_mode=555";
+    EXPECT_EQ(Read(path), expected);
+    EXPECT_EQ(SavedSettings().bindings.key[0][PadUp], KeyNamed("W"));
+    EXPECT_EQ(SavedSettings().bindings.key[0][PadDown], KeyNamed("S"));
+    EXPECT_EQ(SavedSettings().rgbMode, 0u);
+
+    fake::Reset();
+    ShellLoadFromCommandLine("");
+    ASSERT_TRUE(ShellStart(1, 0));
+    ASSERT_FALSE(fake::window.notices.empty());
+    EXPECT_EQ(fake::window.notices[0],
+              "settings.ini line 3 could not be read; kept as settings.ini.bad");
+    ShellCommand(CommandHardwareAccuracy);  // a key the file lacks goes at its end
+    expected += "\nvideo = hardware\n";
+    EXPECT_EQ(Read(path), expected);
+    Bindings bindings = SavedSettings().bindings;
+    BindKey(bindings, 0, PadUp, KeyNamed("I"));  // player 2's up, which it takes
+    ShellSetBindings(bindings);
+    const std::string text = Read(path);
+    EXPECT_EQ(text.substr(0, text.find("p1_down")),
+              "# my own notes\np1_up = I\n# could not "
+              "be read: window_scale = 9\n");
+    EXPECT_NE(text.find("later_key = 42\nrgb_mode=555\n"), std::string::npos);
+    EXPECT_NE(text.find("\np2_up = none\n"), std::string::npos);
+    ShellShutdown();
+
+    // Read again, only the key of a later build is left to mention, and nothing is damaged.
+    EXPECT_EQ(Load(), "plexaro: " + path.string() +
+                          ":5: unknown key 'later_key'; using the defaults for what could not be "
+                          "read\n");
+    EXPECT_EQ(SettingsDamage(), "");
+    EXPECT_EQ(SavedSettings().bindings, bindings);
+
+    // Too long to read at all: kept aside whole, and written afresh.
+    Write(path, std::string(300 * 1024, '#'));
+    Load();
+    EXPECT_EQ(SettingsDamage(),
+              "settings.ini could not be read: too long for a settings file; kept as "
+              "settings.ini.bad");
+    EXPECT_EQ(fs::file_size(path.string() + ".bad"), 300u * 1024);
+    EXPECT_EQ(Read(path), SettingsText(Settings{}));
 }
 
 TEST(SettingsPath, FollowsTheDesktopsConfigFolder) {

@@ -13,6 +13,7 @@
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/rewind.h"
+#include "host/shell/snapshots.h"
 #include "machine/board.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
@@ -238,8 +239,9 @@ TEST_F(ShellCommands, AFailedLoadKeepsThePathAndSaysWhy) {
     ShellCommand(CommandSaveState);
     ShellCommand(CommandLoadState);
     EXPECT_EQ(fake::window.messages.size(), 1u);
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "plexaro/states/busy.sg.1.state"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "plexaro/states/game.sg.1.state"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(SlotPath("busy.sg", CartridgeHash(), 0)));
+    const auto files = std::filesystem::directory_iterator(dir / "plexaro/states");
+    EXPECT_EQ(std::distance(std::filesystem::begin(files), std::filesystem::end(files)), 1);
     unsetenv("XDG_DATA_HOME");
     testing::RemoveScratch(dir);
 }
@@ -287,7 +289,7 @@ TEST_F(ShellCommands, StatesSavedBetweenFramesAndLoadedWithTheirBehaviour) {
     setenv("XDG_DATA_HOME", dir.c_str(), 1);
     ShellFramePass();
     ShellCommand(CommandSaveState);
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "plexaro/states/busy.sg.1.state"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(SlotPath("busy.sg", CartridgeHash(), 0)));
     ASSERT_FALSE(fake::window.notices.empty());  // said over the picture, full screen too
     EXPECT_EQ(fake::window.notices.back(), "state 1 saved");
     ShellCommand(CommandHardwareAccuracy);
