@@ -32,6 +32,7 @@ struct SoundFrameState {
 };
 
 SoundFrameState sound = {};
+SoundFrameState keptSound = {};  // the snapshot's (snapshot.cpp)
 
 uint32_t HardwareFrameLength(uint32_t fraction) {
     return static_cast<uint32_t>((fraction + HardwareFrameCycles * SampleRate) / ConsoleClockHz);
@@ -111,6 +112,14 @@ const int16_t* MakeSoundFrame() {
     PsgUpdate(PsgChipIndex, frame, SamplesPerFrame);
     sound.handedOut = SamplesPerFrame;
     return frame;
+}
+
+void KeepSoundFrames() {
+    keptSound = sound;
+}
+
+void PutBackSoundFrames() {
+    sound = keptSound;
 }
 
 uint32_t SoundFrameSamples() {

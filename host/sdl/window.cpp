@@ -21,6 +21,7 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
+#include "host/shell/run_ahead.h"
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
 
@@ -461,6 +462,7 @@ int RunDesktop(const PlayerOptions& options) {
     }
     // The command line's choice, else the settings file's (ShellRunOptions filled it in).
     if (run.audioLatencyMs != 0) AudioSetLatency(SoundLatencyFromMilliseconds(run.audioLatencyMs));
+    RunAheadSetFrames(run.runAhead);
     ShellStart(run.rgbMode, run.videoHardware);
     if (AudioPlaying() && SDL_GetCurrentAudioDriver() != nullptr) {
         sound = SDL_GetCurrentAudioDriver();

@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cinttypes>
-#include <cstdio>
 #include <filesystem>
 
 #include "host/debug/profiler.h"
@@ -15,6 +13,7 @@
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/rewind.h"
+#include "host/shell/run_ahead.h"
 #include "host/shell/settings.h"
 #include "host/shell/snapshots.h"
 #include "host/shell/window.h"
@@ -443,7 +442,7 @@ void ShellCommand(uint32_t id) {
         case CommandDebugStep: DebuggerRan(DebuggerStep()); break;
         case CommandDebugStepOver: DebuggerRan(DebuggerStepOver()); break;
         case CommandDebugNextFrame: DebuggerRan(DebuggerRunToNextFrame()); break;
-        default: break;
+        default: RunAheadCommand(id); break;
     }
     ShellSettingsCommand(id);
 }
@@ -557,6 +556,7 @@ bool ShellFramePass() {
             PlayAhead();
         } else if (shell.cartridgeLoaded && !shell.slowHeld) {
             frameEnded = PlayFrame();
+            if (frameEnded) RunAheadAfterFrame();  // its picture shown, this frame's sound
         }
         const Clock::time_point emulated = Clock::now();
         Present();
