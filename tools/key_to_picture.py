@@ -4,8 +4,8 @@
 Starts an X server of its own (Xvfb, with openbox), plays the demo in the window with each
 run-ahead setting asked for, and for each press: puts Up down through XTEST, then reads the
 window's pixels of the demo's input marks (as the desktop test's `keys` case reads them) in a
-tight loop until they change, and lets the key go. Prints each setting's mean, spread, least
-and most in milliseconds. Xlib is reached through ctypes, so nothing beyond the X server, the
+tight loop until they change, and lets the key go. Prints each setting's mean, median, spread,
+least and most in milliseconds. Xlib is reached through ctypes, so nothing beyond the X server, the
 window manager and xdotool (which the desktop tests install) is needed.
 
     tools/key_to_picture.py build/release [--presses 40] [--run-ahead 0 1 2]
@@ -172,9 +172,11 @@ def main():
                 sys.exit("key_to_picture: can't open the X display")
             for ahead in args.run_ahead:
                 d = measure(args.build, ahead, args.presses, x11, xtst, display)
+                # The median too: on a busy machine a few presses wait for the CPU far longer.
                 print(f"run-ahead {ahead}: key to picture {statistics.mean(d):5.1f} ms mean, "
-                      f"{statistics.stdev(d):4.1f} ms spread (sd), {min(d):5.1f} least, "
-                      f"{max(d):5.1f} most, {len(d)} presses", flush=True)
+                      f"{statistics.median(d):5.1f} median, {statistics.stdev(d):4.1f} spread "
+                      f"(sd), {min(d):5.1f} least, {max(d):5.1f} most, {len(d)} presses",
+                      flush=True)
         finally:
             for server in servers:
                 server.terminate()
