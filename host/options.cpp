@@ -224,6 +224,18 @@ constexpr OptionSpec Options[] = {
          o.audioLatencyMs = static_cast<uint32_t>(milliseconds);
          return std::string();
      }},
+    {"--run-ahead", "N", false,
+     "(window) show the picture N frames ahead (0 to 2,\n"
+     "default 0), so a key shows N frames sooner; as\nMachine > Run-ahead",
+     [](const char* value, PlayerOptions& o) {
+         const std::string_view frames = value;
+         if (frames != "0" && frames != "1" && frames != "2") {
+             return "--run-ahead takes 0, 1 or 2, not '" + std::string(frames) + "'";
+         }
+         o.runAhead = static_cast<uint32_t>(frames[0] - '0');
+         o.runAheadGiven = true;
+         return std::string();
+     }},
     {"--stats", nullptr, false,
      "(window) when it closes, print the frames run, the frame\n"
      "rate, the time to the first frame, the renderer used, and\n"

@@ -47,6 +47,8 @@ struct PlayerOptions {
     std::string junitPath;             // empty: no JUnit report of the suite
     bool stats = false;                // the window prints its frame figures when it closes
     uint32_t audioLatencyMs = 0;       // --audio-latency; 0: not given (the default, Low)
+    uint32_t runAhead = 0;             // frames run ahead of the picture shown, 0 to 2
+    bool runAheadGiven = false;        // --run-ahead was given: it beats the settings file
     bool help = false;
     bool version = false;
     std::string cartridgePath;  // empty when no words follow the options

@@ -96,8 +96,9 @@ void ResetMachine();
 void FreeMachine();
 void ShutdownMachine();
 // The frame's sound, valid until the next call. Simple behaviour: the chip's next 735
-// samples, made now. Hardware behaviour: the samples of the frame RunFrame last ended (made
-// as it ran), or none when MakeSoundFrame has already handed that frame out.
+// samples, made now, 0 to 32767 (silence 0). Hardware behaviour: the samples of the frame
+// RunFrame last ended (made as it ran), or none when MakeSoundFrame has already handed that
+// frame out; they are the console's output, around zero (-32766 to 32766).
 const int16_t* MakeSoundFrame();
 uint32_t SoundFrameSamples();       // how many MakeSoundFrame's last frame holds
 uint16_t* GetFrameBuffer();         // null while the video chip has no frame buffer

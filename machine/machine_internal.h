@@ -66,6 +66,15 @@ void SoundChipWrite(uint8_t byte);           // what the CPU writes to the sound
 void EndSoundFrame();
 uint32_t SoundFraction();  // for save states: where the next frame starts within a sample
 void RestoreSoundFraction(uint32_t fraction);
+// The hardware behaviour's output coupling: the capacitor's level, 15 fraction bits, 0 to
+// MostCouplingLevel (0 at power-on).
+inline constexpr int32_t MostCouplingLevel = 32767 << 15;
+int32_t CouplingLevel();
+void RestoreCouplingLevel(int32_t level);
+// For the in-memory snapshot: the sound frames' bookkeeping and samples, kept whole and put
+// back, so that a frame handed out before the snapshot is still there after it.
+void KeepSoundFrames();
+void PutBackSoundFrames();
 
 void ClearRomImage();
 uint64_t ImageFileSize();       // the size of the file the image came from, capped; 0 when none

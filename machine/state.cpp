@@ -83,6 +83,7 @@ struct Staged {
     VdpSnapshot vdp;
     PsgChip psg;  // only the fields PsgRestore reads
     uint32_t soundFraction;
+    int32_t coupling;
     uint8_t joypad[2];
     BoardRecord board;
 };
@@ -206,8 +207,9 @@ void ApplyVideo(const Staged& s) {
 }
 
 // Version 2 adds where the next frame starts within a sample (the hardware behaviour's
-// frames of 735 or 736 samples); version 1 states start at a whole sample.
-constexpr uint32_t PsgSize = 8 * 2 + 1 + 4 + 4 + 4 * 4 + 4 + 4;
+// frames of 735 or 736 samples); version 1 states start at a whole sample. Version 3 adds the
+// hardware behaviour's output coupling, whose capacitor starts without charge in older ones.
+constexpr uint32_t PsgSize = 8 * 2 + 1 + 4 + 4 + 4 * 4 + 4 + 4 + 4;
 
 void PutPsg(Writer& w, StateSpan*) {
     const PsgChip& p = *PsgInspect(0);
@@ -218,6 +220,7 @@ void PutPsg(Writer& w, StateSpan*) {
     for (int32_t count : p.count) w.Number(static_cast<uint32_t>(count), 4);
     for (int32_t out : p.output) w.Number(static_cast<uint32_t>(out), 1);
     w.Number(SoundFraction(), 4);
+    w.Number(static_cast<uint32_t>(CouplingLevel()), 4);
 }
 
 // What is missing is as PsgInit leaves the chip: silent, the noise register preset, and the
@@ -241,12 +244,18 @@ const char* GetPsg(Reader& r, Staged& s) {
         return "the save state holds a sound chip state that can't be";
     }
     s.soundFraction = static_cast<uint32_t>(fraction);
+    const uint64_t coupling = r.Number(4, 0);
+    if (coupling > static_cast<uint64_t>(MostCouplingLevel)) {
+        return "the save state holds a sound chip state that can't be";
+    }
+    s.coupling = static_cast<int32_t>(coupling);
     return nullptr;
 }
 
 void ApplyPsg(const Staged& s) {
     PsgRestore(0, s.psg);
     RestoreSoundFraction(s.soundFraction);
+    RestoreCouplingLevel(s.coupling);
 }
 
 constexpr uint32_t JoypadSize = 2;
@@ -319,7 +328,7 @@ constexpr SectionKind Sections[] = {
     {Tag("CPU "), 1, CpuSize, 37, PutCpu, GetCpu, ApplyCpu},
     {Tag("RAM "), 1, RamSize, 32768, PutRam, GetRam, ApplyRam},
     {Tag("VDP "), 1, VdpSize, 16401, PutVdp, GetVideo, ApplyVideo},
-    {Tag("PSG "), 2, PsgSize, 45, PutPsg, GetPsg, ApplyPsg},
+    {Tag("PSG "), 3, PsgSize, 45, PutPsg, GetPsg, ApplyPsg},
     {Tag("JOYP"), 1, JoypadSize, 2, PutJoypad, GetJoypad, ApplyJoypad},
     {Tag("BORD"), 1, BoardSize, 0, PutBoard, GetBoard, ApplyBoard},
 };

@@ -218,7 +218,21 @@ uint32_t Shift(uint32_t rng, uint32_t feedbackShifted) {
     return acc;
 }
 
+// One sample from the channels' weighted sum (at most 4 × 0x10000 × 10922, which fits in 32
+// bits): the chip's own mix clamps it at PSG_MAX_OUTPUT; the console's keeps three quarters
+// of it, so that even all four channels at their loudest (43688) fit, unclamped.
+template <PsgMix Mix>
+[[gnu::always_inline]] inline int16_t MixSample(uint32_t sum) {
+    if constexpr (Mix == PsgMixClamped) {
+        constexpr uint32_t Ceiling = static_cast<uint32_t>(PSG_MAX_OUTPUT) << 16;
+        return static_cast<int16_t>((sum > Ceiling ? Ceiling : sum) >> 16);
+    } else {
+        return static_cast<int16_t>((uint64_t{sum} * 3) >> 18);
+    }
+}
+
 // Writes n samples, 1..UpdateChunk.
+template <PsgMix Mix>
 void Generate(PsgChip& psg, int16_t* buffer, int n) {
     // A silent channel must not advance: push its counter on by exactly the time this call
     // takes off it, so it neither toggles nor shifts and ends where it started.
@@ -254,8 +268,6 @@ void Generate(PsgChip& psg, int16_t* buffer, int n) {
             }
         }
     }
-    constexpr uint32_t Ceiling = static_cast<uint32_t>(PSG_MAX_OUTPUT) << 16;
-
     // An audible tone whose count is above its period (a shorter period was just written)
     // goes by the rules until it is back in (0, period], where every level change keeps it.
     int s = 0;
@@ -270,17 +282,17 @@ void Generate(PsgChip& psg, int16_t* buffer, int n) {
         }
         out +=
             static_cast<uint32_t>(NoiseSample(noise, rng, feedbackShifted)) * volume[NoiseChannel];
-        buffer[s] = static_cast<int16_t>((out > Ceiling ? Ceiling : out) >> 16);
+        buffer[s] = MixSample<Mix>(out);
     }
 
     Tones tones = PrepareTones(count, output, period, volume);
     for (; s < n; ++s) {
         const Lanes acc = ToneSamples(tones);
         // Each acc is 0..0x10000 and each volume at most 10922, so the sum fits in 32 bits.
-        uint32_t out = acc[0] * volume[0] + acc[1] * volume[1] + acc[2] * volume[2] +
-                       static_cast<uint32_t>(NoiseSample(noise, rng, feedbackShifted)) * volume[3];
-        if (out > Ceiling) out = Ceiling;
-        buffer[s] = static_cast<int16_t>(out >> 16);
+        const uint32_t out =
+            acc[0] * volume[0] + acc[1] * volume[1] + acc[2] * volume[2] +
+            static_cast<uint32_t>(NoiseSample(noise, rng, feedbackShifted)) * volume[3];
+        buffer[s] = MixSample<Mix>(out);
     }
     for (int i = 0; i < ToneChannels; ++i) {
         count[i] = static_cast<int32_t>(tones.count[i]);
@@ -364,6 +376,10 @@ void PsgWrite(int chip, int data) {
 }
 
 void PsgUpdate(int chip, int16_t* buffer, int count) {
+    PsgUpdateMixed(chip, buffer, count, PsgMixClamped);
+}
+
+void PsgUpdateMixed(int chip, int16_t* buffer, int count, PsgMix mix) {
     if (chip != 0 || buffer == nullptr) return;
     // Before the first PsgInit every period is 0, and the tone loop would never find the
     // end of one: a chip that was never set up is silent.
@@ -373,7 +389,11 @@ void PsgUpdate(int chip, int16_t* buffer, int count) {
     }
     while (count > 0) {
         const int n = count < UpdateChunk ? count : UpdateChunk;
-        Generate(chip0, buffer, n);
+        if (mix == PsgMixConsole) {
+            Generate<PsgMixConsole>(chip0, buffer, n);
+        } else {
+            Generate<PsgMixClamped>(chip0, buffer, n);
+        }
         buffer += n;
         count -= n;
     }

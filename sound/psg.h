@@ -11,7 +11,8 @@
 // Tones whose half-period is shorter than a sample therefore come out averaged, not aliased.
 // Writes are not time-stamped: a write takes effect for every sample of the next update.
 //
-// Output: samples 0..PSG_MAX_OUTPUT (32767), silence 0; never negative.
+// Output: samples 0..PSG_MAX_OUTPUT (32767), silence 0; never negative. The console's output
+// stage after the chip (its headroom and its coupling to the television) is the machine's.
 //
 // Typical use, as the console does it:
 //
@@ -66,6 +67,14 @@ void PsgWrite(int chip, int data);
 // Writes count samples (0..32767) to buffer. A count of 0 or less, or a null buffer, writes
 // nothing and changes nothing.
 void PsgUpdate(int chip, int16_t* buffer, int count);
+
+// How the four channels are mixed into a sample. Clamped: their sum, clamped at
+// PSG_MAX_OUTPUT (PsgUpdate's). Console: three quarters of their sum, as the console's
+// output stage sums them with room to spare, so that all four at their loudest (43688)
+// still fit, at 32766; nothing is clamped.
+enum PsgMix : int32_t { PsgMixClamped = 0, PsgMixConsole = 1 };
+// PsgUpdate with the mix chosen; the samples are 0..32767 either way.
+void PsgUpdateMixed(int chip, int16_t* buffer, int count, PsgMix mix);
 
 // A read-only view of the chip's state for tests and debugging; null for any chip but 0.
 const PsgChip* PsgInspect(int chip);

@@ -238,8 +238,11 @@ void SoundWindow() {
     }
     const int16_t* samples = Shell().lastSound;
     if (samples != nullptr) {
+        // The chip's mix never goes below silence; the console's output swings around zero.
+        const bool console = SelectedVideoBehaviour() == 1;
         ImGui::PlotLines("##scope", SampleAt, const_cast<int16_t*>(samples), SamplesPerFrame, 0,
-                         "the last frame's samples", 0, FLT_MAX,
+                         "the last frame's samples", console ? -32768.0f : 0.0f,
+                         console ? 32767.0f : FLT_MAX,
                          ImVec2(ImGui::GetContentRegionAvail().x, 60));
     }
     ImGui::End();

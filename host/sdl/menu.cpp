@@ -12,6 +12,7 @@
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/notices.h"
+#include "host/shell/run_ahead.h"
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
@@ -100,6 +101,14 @@ bool DrawMenuBar(int* width) {
                                                         "Safe (200 ms)"};
             for (uint32_t which = 0; which < SoundLatencyCount; ++which) {
                 Item(Latencies[which], CommandSoundLatencyLow + which, AudioLatency() == which);
+            }
+            ImGui::EndMenu();
+        }
+        // The picture of a frame or two ahead: a key shows sooner, at the cost of running them.
+        if (ImGui::BeginMenu("Run-ahead")) {
+            static constexpr const char* Choices[] = {"Off", "1 frame", "2 frames"};
+            for (uint32_t frames = 0; frames <= MostRunAheadFrames; ++frames) {
+                Item(Choices[frames], CommandRunAheadOff + frames, RunAheadFrames() == frames);
             }
             ImGui::EndMenu();
         }

@@ -22,6 +22,7 @@
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/notices.h"
+#include "host/shell/run_ahead.h"
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
 
@@ -482,6 +483,7 @@ int RunDesktop(const PlayerOptions& options) {
     }
     // The command line's choice, else the settings file's (ShellRunOptions filled it in).
     if (run.audioLatencyMs != 0) AudioSetLatency(SoundLatencyFromMilliseconds(run.audioLatencyMs));
+    RunAheadSetFrames(run.runAhead);
     ShellStart(run.rgbMode, run.videoHardware);
     if (AudioPlaying() && SDL_GetCurrentAudioDriver() != nullptr) {
         sound = SDL_GetCurrentAudioDriver();

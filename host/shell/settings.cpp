@@ -54,6 +54,9 @@ std::string ReadLine(std::string_view key, std::string_view value, Settings& set
         const auto* found = std::find(std::begin(LatencyNames), std::end(LatencyNames), value);
         if (found == std::end(LatencyNames)) return bad();
         settings.soundLatency = static_cast<uint32_t>(found - std::begin(LatencyNames));
+    } else if (key == "run_ahead") {
+        if (value != "0" && value != "1" && value != "2") return bad();
+        settings.runAhead = static_cast<uint32_t>(value[0] - '0');
     } else if (key == "live_reload") {
         if (value != "on" && value != "off") return bad();
         settings.liveReload = value == "on";
@@ -107,6 +110,7 @@ std::string SettingsText(const Settings& settings) {
     put("rgb_mode", settings.rgbMode == 1 ? "565" : "555");
     put("video", settings.videoHardware == 1 ? "hardware" : "simple");
     put("sound_latency", LatencyNames[std::min<uint32_t>(settings.soundLatency, SoundLatencySafe)]);
+    put("run_ahead", std::to_string(settings.runAhead));
     put("live_reload", settings.liveReload ? "on" : "off");
     put("last_folder", settings.lastFolder);
     for (const std::string& path : settings.recent) put("recent", path);

@@ -33,6 +33,7 @@ struct Settings {
     uint32_t rgbMode = 1;                     // 1: RGB 565, 0: RGB 555
     uint32_t videoHardware = 0;               // 1: the hardware video behaviour, 0: the simple one
     uint32_t soundLatency = SoundLatencyLow;  // a SoundLatency
+    uint32_t runAhead = 0;                    // 0..2: frames run ahead of the picture shown
     bool liveReload = true;
     Bindings bindings = DefaultBindings();
     std::string lastFolder;           // where the open-file dialog was last used

@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cinttypes>
-#include <cstdio>
 #include <filesystem>
 
 #include "host/debug/profiler.h"
@@ -16,6 +14,7 @@
 #include "host/shell/input.h"
 #include "host/shell/notices.h"
 #include "host/shell/rewind.h"
+#include "host/shell/run_ahead.h"
 #include "host/shell/settings.h"
 #include "host/shell/snapshots.h"
 #include "host/shell/window.h"
@@ -440,7 +439,7 @@ void ShellCommand(uint32_t id) {
         case CommandDebugStep: DebuggerRan(DebuggerStep()); break;
         case CommandDebugStepOver: DebuggerRan(DebuggerStepOver()); break;
         case CommandDebugNextFrame: DebuggerRan(DebuggerRunToNextFrame()); break;
-        default: break;
+        default: RunAheadCommand(id); break;
     }
     ShellSettingsCommand(id);
 }
@@ -555,6 +554,7 @@ bool ShellFramePass() {
             PlayAhead();
         } else if (shell.cartridgeLoaded && !shell.slowHeld) {
             frameEnded = PlayFrame();
+            if (frameEnded) RunAheadAfterFrame();  // its picture shown, this frame's sound
         }
         const Clock::time_point emulated = Clock::now();
         Present();

@@ -51,6 +51,7 @@ enum MenuCommand : uint32_t {
     CommandRecent1 = 40080,  // to CommandRecent1 + 9: File > Recent, most recent first
     CommandClearRecent = 40090,
     CommandSoundLatencyLow = 40095,  // to CommandSoundLatencyLow + 2: a SoundLatency each
+    CommandRunAheadOff = 40110,      // to CommandRunAheadOff + 2: frames run ahead
 };
 
 inline constexpr const char* ProductName = "Plexaro";

@@ -7,6 +7,7 @@
 #include "host/options.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
+#include "host/shell/run_ahead.h"
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
@@ -27,6 +28,7 @@ PlayerOptions ShellRunOptions(const PlayerOptions& options, const Settings& save
     if (!run.videoGiven) run.videoHardware = saved.videoHardware;
     // The milliseconds each choice stands for, as --audio-latency would give them.
     constexpr uint32_t LatencyMilliseconds[SoundLatencyCount] = {45, 100, 200};
+    if (!run.runAheadGiven) run.runAhead = saved.runAhead;
     if (run.audioLatencyMs == 0 && saved.soundLatency < SoundLatencyCount) {
         run.audioLatencyMs = LatencyMilliseconds[saved.soundLatency];
     }
@@ -60,6 +62,9 @@ void ShellSettingsCommand(uint32_t id) {
         case CommandSoundLatencyLow:
         case CommandSoundLatencyLow + 1:
         case CommandSoundLatencyLow + 2: changed.soundLatency = AudioLatency(); break;
+        case CommandRunAheadOff:
+        case CommandRunAheadOff + 1:
+        case CommandRunAheadOff + 2: changed.runAhead = RunAheadFrames(); break;
         case CommandClearRecent: changed.recent.clear(); break;
         default: return;
     }

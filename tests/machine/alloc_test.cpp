@@ -8,6 +8,7 @@
 #include <new>
 
 #include "machine/machine.h"
+#include "machine/snapshot.h"
 #include "tests/machine/test_cartridges.h"
 
 // Our operator delete hands blocks from our operator new back to free(); once both are
@@ -97,6 +98,31 @@ TEST(MachineHeap, RunningFramesAllocatesNothing) {
     // or so filling video memory: it really ran.
     const uint8_t* ram = ConsoleMemory();
     EXPECT_GT(ram[0xC000] | ram[0xC001] << 8, 550);
+}
+
+// Run-ahead's pass: a frame of play, two more run ahead, the machine put back; in both
+// behaviours, whose sound frames differ.
+TEST(MachineHeap, RunningAheadAllocatesNothing) {
+    for (uint32_t hardware : {0u, 1u}) {
+        SelectVideoBehaviour(hardware);
+        ASSERT_EQ(InitMachine(256), nullptr);
+        ASSERT_EQ(LoadCartridge(CartridgePath("busy").c_str()), nullptr);
+        RunFrame();
+        heap.counting = true;
+        for (int frame = 0; frame < 300; ++frame) {
+            ClearJoypad();
+            PressJoypad(frame % 6);
+            RunFrame();
+            MakeSoundFrame();
+            TakeMachineSnapshot();
+            RunFrame();
+            RunFrame();
+            EXPECT_TRUE(RestoreMachineSnapshot());
+        }
+        heap.counting = false;
+        EXPECT_EQ(heap.allocations, 0u);
+    }
+    SelectVideoBehaviour(0);
 }
 
 TEST(MachineHeap, LoadsAndInitialisationsGiveBackWhatTheyReplace) {

@@ -87,6 +87,32 @@ TEST(Psg, RegisterWrites) {
     EXPECT_EQ(chip.period[3], 128 * Step);
 }
 
+// All four channels high through whole samples (long periods, each just turned high): the
+// chip's mix clamps what passes 32767, the console's keeps three quarters of the sum and so
+// fits even all four at their loudest.
+TEST(Psg, ConsoleMixHasRoomForAllFourChannels) {
+    for (int noiseAttenuation : {0, 15}) {
+        for (PsgMix mix : {PsgMixClamped, PsgMixConsole}) {
+            PsgInit(0, Clock, Rate);
+            PsgChip held = chip;
+            for (int ch = 0; ch < 4; ++ch) {
+                held.registers[2 * ch] = ch < 3 ? 1023 : 6;  // noise: white, its slowest rate
+                held.registers[2 * ch + 1] = ch < 3 ? 0 : noiseAttenuation;
+                held.output[ch] = 1;
+                held.count[ch] = 1023 * Step;
+            }
+            held.rng = 0x7FFF;  // high for its next shifts too
+            PsgRestore(0, held);
+            std::vector<int16_t> out(3, -1);
+            PsgUpdateMixed(0, out.data(), 3, mix);
+            const int channels = noiseAttenuation == 0 ? 4 : 3;
+            const int sum = channels * Loudest;  // 43688 or 32766
+            const int expected = mix == PsgMixClamped ? std::min(sum, 32767) : sum * 3 / 4;
+            EXPECT_EQ(out[2], expected) << channels << " channels, mix " << mix;
+        }
+    }
+}
+
 TEST(Psg, MixIsClampedAndSilentChannelsHoldStill) {
     PsgInit(0, Clock, Rate);
     for (int ch = 0; ch < 3; ++ch) SetTone(ch, 1023);

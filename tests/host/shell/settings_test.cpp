@@ -63,6 +63,7 @@ TEST_F(SettingsFile, MissingGivesDefaultsAndAChangeWritesItWholeAndItReadsBack) 
     changed.rgbMode = 0;
     changed.videoHardware = 1;
     changed.soundLatency = SoundLatencySafe;
+    changed.runAhead = 2;
     changed.liveReload = false;
     changed.lastFolder = "/games/sg 1000";
     AddRecent(changed, "/games/a.sg");
@@ -217,12 +218,15 @@ TEST(SettingsPath, FollowsTheDesktopsConfigFolder) {
 TEST_F(SettingsFile, TheCommandLineWinsForTheRunAndRecentFollowsWhatRuns) {
     Write(path,
           "rgb_mode = 555\nvideo = hardware\nwindow_scale = 3\nlive_reload = off\n"
-          "sound_latency = safe\n");
+          "sound_latency = safe\nrun_ahead = 2\n");
     EXPECT_EQ(Load(), "");
     PlayerOptions options;
-    const char* words[] = {"--rgb", "565", "--video", "simple", "--audio-latency", "40"};
-    ASSERT_EQ(ParseOptions(6, words, options), "");
+    const char* words[] = {"--rgb",           "565", "--video",     "simple",
+                           "--audio-latency", "40",  "--run-ahead", "0"};
+    ASSERT_EQ(ParseOptions(8, words, options), "");
     const PlayerOptions run = ShellRunOptions(options, SavedSettings());
+    EXPECT_EQ(run.runAhead, 0u);
+    EXPECT_EQ(ShellRunOptions(PlayerOptions{}, SavedSettings()).runAhead, 2u);
     EXPECT_EQ(run.rgbMode, 1u);
     EXPECT_EQ(run.videoHardware, 0u);
     EXPECT_EQ(SoundLatencyFromMilliseconds(run.audioLatencyMs), SoundLatencyLow);
@@ -257,6 +261,9 @@ TEST_F(SettingsFile, TheCommandLineWinsForTheRunAndRecentFollowsWhatRuns) {
     EXPECT_TRUE(SavedSettings().recent.empty());
     ShellCommand(CommandSoundLatencyLow + 1);  // Normal
     EXPECT_NE(Read(path).find("sound_latency = normal\n"), std::string::npos);
+    ShellCommand(CommandRunAheadOff + 1);
+    EXPECT_NE(Read(path).find("run_ahead = 1\n"), std::string::npos);
+    ShellCommand(CommandRunAheadOff);
     ShellShutdown();
     Load();
     EXPECT_TRUE(SavedSettings().recent.empty());
