@@ -14,7 +14,8 @@ constexpr int32_t EiCost = 4;
 // How far a chain of EIs may run past the budget before the run ends inside it: longer than
 // any real program's chain, short enough that a run still ends within a few lines.
 constexpr int32_t EiChainOverdraw = 1024;
-constexpr uint32_t HaltCycleMask = 3;  // HALT leaves CyclesLeft at (CyclesLeft AND 3) - 4
+static_assert(EiChainOverdraw + 64 < PendingCyclesLimit, "a line's overrun must fit a state");
+constexpr uint32_t HaltCycleMask = 3;
 constexpr int32_t HaltCycles = 4;
 
 // Jumps and calls, shared by their conditional and unconditional forms.

@@ -136,6 +136,10 @@ void AddWaitCycles(int32_t n);  // the elapsed count grows by n, the budget does
 
 // Between runs: the interrupt-response cycles waiting for the next Run, taken out of the
 // core (a stepping debugger charges them to the scanline itself), and given back.
+// What a caller keeps there stays within PendingCyclesLimit either way: a few responses
+// owed, or what a line ran past its end (an endless chain of EIs ends its run up to about
+// 1050 cycles late), so that a budget with them added never nears the limits of int32_t.
+inline constexpr int32_t PendingCyclesLimit = 2048;
 int32_t TakePendingCycles();
 void AddPendingCycles(int32_t n);
 
