@@ -152,6 +152,13 @@ void AddPendingCycles(int32_t n);
 using AccessObserver = void (*)(uint32_t address, uint32_t value, bool write);
 void WatchPages(const uint64_t* reads, const uint64_t* writes, AccessObserver observer);
 void UnwatchPages();
+// The same for the program's IN and OUT: every port access goes through `observer` (the port
+// as the instruction puts it on the bus, the byte read or written, whether it is an OUT) and
+// then on to the handlers installed. Handlers installed while the watch is on go behind it,
+// and UnwatchPorts leaves the latest ones installed.
+using PortObserver = void (*)(uint32_t port, uint32_t value, bool out);
+void WatchPorts(PortObserver observer);
+void UnwatchPorts();
 
 uint32_t GetRegister(uint32_t index);
 void SetRegister(uint32_t index, uint32_t value);

@@ -93,15 +93,8 @@ void SeeAccess(uint32_t address, uint32_t value, bool write) {
     Met(write ? WatchWrite : WatchRead, address, value);
 }
 
-uint32_t WatchedPortIn(uint32_t port) {
-    const uint32_t value = ConsolePortIn(port) & 0xFF;
-    Met(WatchIn, port & 0xFF, value);
-    return value;
-}
-
-void WatchedPortOut(uint32_t port, uint32_t value) {
-    Met(WatchOut, port & 0xFF, value & 0xFF);
-    ConsolePortOut(port, value);
+void SeePort(uint32_t port, uint32_t value, bool out) {
+    Met(out ? WatchOut : WatchIn, port & 0xFF, value);
 }
 
 void Rewatch() {
@@ -119,20 +112,15 @@ void Rewatch() {
     }
 }
 
-// z80::Step with the watched pages and ports routed past the watchpoints.
+// z80::Step with the watched pages and ports routed past the watchpoints, in front of
+// whatever handlers the board or the checks have installed.
 uint32_t WatchedStep(int32_t left) {
     if (state.watchCount == 0) return z80::Step(left);
     z80::WatchPages(state.readPages, state.writePages, SeeAccess);
-    if (state.portsWatched) {
-        z80::SetInHandler(WatchedPortIn);
-        z80::SetOutHandler(WatchedPortOut);
-    }
+    if (state.portsWatched) z80::WatchPorts(SeePort);
     const uint32_t spent = z80::Step(left);
     z80::UnwatchPages();
-    if (state.portsWatched) {
-        z80::SetInHandler(ConsolePortIn);
-        z80::SetOutHandler(ConsolePortOut);
-    }
+    z80::UnwatchPorts();
     return spent;
 }
 
