@@ -120,6 +120,16 @@ uint32_t Run(int32_t cycles);
 // fetched again, as by the next Run). A HALT takes 4 cycles and stays where it is, where the
 // Run would end. Response cycles waiting from between runs stay waiting.
 uint32_t Step(int32_t left);
+// Step, with where the Run it stands in for would be after it, for a caller that runs a
+// line's budget one instruction at a time: the cycles Step returns, what Run would have left
+// of the budget (`left` less the cycles; at a HALT, HALT's own rule: `left` AND 3, less 4),
+// and whether a HALT ended the budget there. Run ends once what is left is 0 or below.
+struct StepInRun {
+    uint32_t cycles;
+    int32_t left;
+    bool halted;
+};
+StepInRun StepWithinRun(int32_t left);
 
 // From a memory handler inside Run, RaiseIrq and TriggerNmi are answered as soon as the
 // instruction in progress completes; from a port handler during INIR, INDR, OTIR or OTDR,
