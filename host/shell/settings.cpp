@@ -33,7 +33,6 @@ constexpr const char* PadKeys[PadControlCount] = {"up",    "down",    "left",
                                                   "right", "button1", "button2"};
 constexpr const char* ProgramKeys[ProgramKeyCount] = {"key_reset", "key_pause", "key_fast_forward",
                                                       "key_rewind"};
-constexpr const char* LatencyNames[] = {"low", "normal", "safe"};
 
 std::string_view Trim(std::string_view text) {
     const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -71,9 +70,11 @@ std::string ReadLine(std::string_view key, std::string_view value, Settings& set
         if (value != "simple" && value != "hardware") return bad();
         settings.videoHardware = value == "hardware" ? 1 : 0;
     } else if (key == "sound_latency") {
-        const auto* found = std::find(std::begin(LatencyNames), std::end(LatencyNames), value);
-        if (found == std::end(LatencyNames)) return bad();
-        settings.soundLatency = static_cast<uint32_t>(found - std::begin(LatencyNames));
+        const auto* found =
+            std::find_if(std::begin(SoundLatencies), std::end(SoundLatencies),
+                         [&](const SoundLatencyChoice& c) { return value == c.name; });
+        if (found == std::end(SoundLatencies)) return bad();
+        settings.soundLatency = static_cast<uint32_t>(found - std::begin(SoundLatencies));
     } else if (key == "live_reload") {
         if (value != "on" && value != "off") return bad();
         settings.liveReload = value == "on";
@@ -183,7 +184,8 @@ std::string SettingsText(const Settings& settings) {
     put("window_scale", std::to_string(settings.windowScale));
     put("rgb_mode", settings.rgbMode == 1 ? "565" : "555");
     put("video", settings.videoHardware == 1 ? "hardware" : "simple");
-    put("sound_latency", LatencyNames[std::min<uint32_t>(settings.soundLatency, SoundLatencySafe)]);
+    put("sound_latency",
+        SoundLatencies[std::min<uint32_t>(settings.soundLatency, SoundLatencySafe)].name);
     put("live_reload", settings.liveReload ? "on" : "off");
     put("last_folder", settings.lastFolder);
     for (const std::string& path : settings.recent) put("recent", path);
