@@ -14,8 +14,15 @@ constexpr int32_t EiCost = 4;
 // How far a chain of EIs may run past the budget before the run ends inside it: longer than
 // any real program's chain, short enough that a run still ends within a few lines.
 constexpr int32_t EiChainOverdraw = 1024;
-constexpr uint32_t HaltCycleMask = 3;  // HALT leaves CyclesLeft at (CyclesLeft AND 3) - 4
+static_assert(EiChainOverdraw + 64 < PendingCyclesLimit, "a line's overrun must fit a state");
+constexpr uint32_t HaltCycleMask = 3;
 constexpr int32_t HaltCycles = 4;
+constexpr uint32_t HaltOpcode = 0x76;
+
+// HALT stays on its opcode and ends the budget, leaving (what is left AND 3) - 4 of it.
+[[gnu::always_inline]] inline int32_t LeftAfterHalt(int32_t left) {
+    return static_cast<int32_t>(static_cast<uint32_t>(left) & HaltCycleMask) - HaltCycles;
+}
 
 // Jumps and calls, shared by their conditional and unconditional forms.
 [[gnu::always_inline]] inline void JumpRelative(Cpu& c, uint32_t offset) {
@@ -305,7 +312,7 @@ uint32_t Run(int32_t cycles) {
                 continue;
             case 0x76:  // HALT: stay on the opcode and end the budget
                 c.pc = (c.pc - 1) & 0xFFFF;
-                c.left = static_cast<int32_t>(static_cast<uint32_t>(c.left) & HaltCycleMask) - HaltCycles;
+                c.left = LeftAfterHalt(c.left);
                 cost = 0;
                 break;
 
@@ -485,6 +492,14 @@ uint32_t Step(int32_t left) {
     repetition.at = static_cast<uint16_t>(pc);
     repetition.op = static_cast<uint8_t>(op);
     return spent;
+}
+
+StepInRun StepWithinRun(int32_t left) {
+    const uint32_t pc = core.pc;
+    const uint32_t cycles = Step(left);
+    // Only a HALT stays on its own opcode; an instruction that jumps to itself is not one.
+    const bool halted = core.pc == pc && OpcodeByte(pc) == HaltOpcode;
+    return {cycles, halted ? LeftAfterHalt(left) : left - static_cast<int32_t>(cycles), halted};
 }
 
 }  // namespace plexaro::z80

@@ -136,8 +136,8 @@ void BeginMemoryMap() {
     for (auto& slot : core.write) slot = {&UnmappedWrite, nullptr};
     for (auto& region : core.readRegions) region = {FreeRegion, 0, 0, {}};
     for (auto& region : core.writeRegions) region = {FreeRegion, 0, 0, {}};
-    core.in = &UnmappedRead;
-    core.out = &UnmappedWrite;
+    SetInHandler(nullptr);
+    SetOutHandler(nullptr);
     core.reti = nullptr;
 }
 
@@ -191,12 +191,53 @@ void EndMemoryMap() {
     CloseList(core.writeRegions, &RegionData::write, &UnmappedWrite);
 }
 
+namespace {
+
+// A port watch sits in front of whatever handlers are installed; one installed while it is
+// on goes behind it, so that the watch and the handlers' owner never undo each other.
+struct PortWatch {
+    PortObserver observer;
+    InHandler in;  // the handlers the watch passes each access on to
+    OutHandler out;
+};
+
+PortWatch ports = {};
+
+uint32_t WatchedIn(uint32_t port) {
+    const uint32_t value = ports.in(port)&0xFF;
+    ports.observer(port, value, false);
+    return value;
+}
+
+void WatchedOut(uint32_t port, uint32_t value) {
+    ports.observer(port, value & 0xFF, true);
+    ports.out(port, value);
+}
+
+}  // namespace
+
 void SetInHandler(InHandler handler) {
-    core.in = handler != nullptr ? handler : &UnmappedRead;
+    (ports.observer != nullptr ? ports.in : core.in) = handler != nullptr ? handler : &UnmappedRead;
 }
 
 void SetOutHandler(OutHandler handler) {
-    core.out = handler != nullptr ? handler : &UnmappedWrite;
+    (ports.observer != nullptr ? ports.out : core.out) =
+        handler != nullptr ? handler : &UnmappedWrite;
+}
+
+void WatchPorts(PortObserver observer) {
+    UnwatchPorts();
+    if (observer == nullptr) return;
+    ports = {observer, core.in, core.out};
+    core.in = &WatchedIn;
+    core.out = &WatchedOut;
+}
+
+void UnwatchPorts() {
+    if (ports.observer == nullptr) return;
+    core.in = ports.in;
+    core.out = ports.out;
+    ports.observer = nullptr;
 }
 
 void SetRetiHandler(RetiHandler handler) {

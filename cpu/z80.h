@@ -120,6 +120,16 @@ uint32_t Run(int32_t cycles);
 // fetched again, as by the next Run). A HALT takes 4 cycles and stays where it is, where the
 // Run would end. Response cycles waiting from between runs stay waiting.
 uint32_t Step(int32_t left);
+// Step, with where the Run it stands in for would be after it, for a caller that runs a
+// line's budget one instruction at a time: the cycles Step returns, what Run would have left
+// of the budget (`left` less the cycles; at a HALT, HALT's own rule: `left` AND 3, less 4),
+// and whether a HALT ended the budget there. Run ends once what is left is 0 or below.
+struct StepInRun {
+    uint32_t cycles;
+    int32_t left;
+    bool halted;
+};
+StepInRun StepWithinRun(int32_t left);
 
 // From a memory handler inside Run, RaiseIrq and TriggerNmi are answered as soon as the
 // instruction in progress completes; from a port handler during INIR, INDR, OTIR or OTDR,
@@ -136,6 +146,10 @@ void AddWaitCycles(int32_t n);  // the elapsed count grows by n, the budget does
 
 // Between runs: the interrupt-response cycles waiting for the next Run, taken out of the
 // core (a stepping debugger charges them to the scanline itself), and given back.
+// What a caller keeps there stays within PendingCyclesLimit either way: a few responses
+// owed, or what a line ran past its end (an endless chain of EIs ends its run up to about
+// 1050 cycles late), so that a budget with them added never nears the limits of int32_t.
+inline constexpr int32_t PendingCyclesLimit = 2048;
 int32_t TakePendingCycles();
 void AddPendingCycles(int32_t n);
 
@@ -148,6 +162,13 @@ void AddPendingCycles(int32_t n);
 using AccessObserver = void (*)(uint32_t address, uint32_t value, bool write);
 void WatchPages(const uint64_t* reads, const uint64_t* writes, AccessObserver observer);
 void UnwatchPages();
+// The same for the program's IN and OUT: every port access goes through `observer` (the port
+// as the instruction puts it on the bus, the byte read or written, whether it is an OUT) and
+// then on to the handlers installed. Handlers installed while the watch is on go behind it,
+// and UnwatchPorts leaves the latest ones installed.
+using PortObserver = void (*)(uint32_t port, uint32_t value, bool out);
+void WatchPorts(PortObserver observer);
+void UnwatchPorts();
 
 uint32_t GetRegister(uint32_t index);
 void SetRegister(uint32_t index, uint32_t value);

@@ -94,7 +94,7 @@ struct CoreState {
 CoreState core = {};
 
 double FramesPerSecond() {
-    return SelectedVideoBehaviour() == 1 ? HardwareFps : SimpleFps;
+    return HardwareBehaviour() ? HardwareFps : SimpleFps;
 }
 
 void FillAvInfo(retro::SystemAvInfo* info) {

@@ -3,6 +3,7 @@
 // hooks the debugger's stepped frames call.
 #include "machine/checks.h"
 
+#include <bit>
 #include <cstring>
 
 #include "cpu/z80.h"
@@ -16,7 +17,6 @@ namespace {
 constexpr uint32_t PortVdpData = 0xBE;
 constexpr uint32_t AddressCount = 0x10000;
 constexpr uint32_t SlotCount = 2 * MaxCheckWarnings;  // a power of two: the table stays sparse
-constexpr uint32_t LineSprites = 4;
 constexpr uint32_t FirstBlankLine = VdpVisibleLines;
 constexpr uint32_t FlatImageRamStart = 0x8000;  // the flat board's RAM the image fills
 constexpr uint32_t FlatImageRamEnd = 0xA000;
@@ -155,23 +155,12 @@ void CheckedOut(uint32_t port, uint32_t value) {
     ConsolePortOut(port, value);
 }
 
-// The sprites the console shows on a line, counted as the chip scans its table.
+// The sprites the console would drop on a line, as the chip finds them.
 void CheckSprites(uint32_t line) {
-    const VdpView chip = VdpInspect();
-    if (chip.mode == Text || !(chip.registers[1] & VdpDisplayEnable)) return;
-    const int height = VdpSpriteHeight(chip.registers[1], VideoHardware);
-    uint32_t shown = 0;
-    uint32_t fifth = 0;
-    for (uint32_t entry = 0; entry < VdpSpriteCount; ++entry) {
-        const uint8_t y =
-            chip.vram[(chip.spriteAttributeTable + entry * VdpSpriteEntryBytes) & (VramSize - 1)];
-        if (y == VdpSpriteEndMarker) break;
-        const int top = VdpSpriteTop(chip.registers[1], VideoHardware, y) + 1;
-        const int row = static_cast<int>(line) - top;
-        if (row < 0 || row >= height) continue;
-        if (++shown == LineSprites + 1) fifth = entry;
-    }
-    if (shown > LineSprites) Warn(CheckSpriteOverflow, false, shown, fifth);
+    const VdpLineScan scan = VdpScanSpriteLine(line);
+    if (scan.dropped == VdpSpriteCount) return;
+    Warn(CheckSpriteOverflow, false, static_cast<uint32_t>(std::popcount(scan.covering)),
+         scan.dropped);
 }
 
 }  // namespace

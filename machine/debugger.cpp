@@ -15,9 +15,6 @@ namespace plexaro {
 namespace {
 
 constexpr uint32_t AddressCount = 0x10000;
-constexpr uint8_t HaltOpcode = 0x76;
-constexpr int32_t HaltLeftMask = 3;  // as the core's Run leaves a HALT's budget
-constexpr int32_t HaltCycles = 4;
 
 struct DebuggerState {
     uint64_t armed[AddressCount / 64];
@@ -93,15 +90,8 @@ void SeeAccess(uint32_t address, uint32_t value, bool write) {
     Met(write ? WatchWrite : WatchRead, address, value);
 }
 
-uint32_t WatchedPortIn(uint32_t port) {
-    const uint32_t value = ConsolePortIn(port) & 0xFF;
-    Met(WatchIn, port & 0xFF, value);
-    return value;
-}
-
-void WatchedPortOut(uint32_t port, uint32_t value) {
-    Met(WatchOut, port & 0xFF, value & 0xFF);
-    ConsolePortOut(port, value);
+void SeePort(uint32_t port, uint32_t value, bool out) {
+    Met(out ? WatchOut : WatchIn, port & 0xFF, value);
 }
 
 void Rewatch() {
@@ -119,21 +109,16 @@ void Rewatch() {
     }
 }
 
-// z80::Step with the watched pages and ports routed past the watchpoints.
-uint32_t WatchedStep(int32_t left) {
-    if (state.watchCount == 0) return z80::Step(left);
+// z80::Step with the watched pages and ports routed past the watchpoints, in front of
+// whatever handlers the board or the checks have installed.
+z80::StepInRun WatchedStep(int32_t left) {
+    if (state.watchCount == 0) return z80::StepWithinRun(left);
     z80::WatchPages(state.readPages, state.writePages, SeeAccess);
-    if (state.portsWatched) {
-        z80::SetInHandler(WatchedPortIn);
-        z80::SetOutHandler(WatchedPortOut);
-    }
-    const uint32_t spent = z80::Step(left);
+    if (state.portsWatched) z80::WatchPorts(SeePort);
+    const z80::StepInRun step = z80::StepWithinRun(left);
     z80::UnwatchPages();
-    if (state.portsWatched) {
-        z80::SetInHandler(ConsolePortIn);
-        z80::SetOutHandler(ConsolePortOut);
-    }
-    return spent;
+    z80::UnwatchPorts();
+    return step;
 }
 
 // One instruction at the current position; true when it ended the frame.
@@ -153,25 +138,21 @@ bool ExecuteOne() {
     // The sound chip's writes find their cycle as in RunFrame's Run of the whole line.
     const auto lineStart = state.line * static_cast<uint32_t>(LineCycles());
     SetSoundClock(lineStart + static_cast<uint32_t>(state.budget - state.left));
-    const int32_t before = state.left;
     state.instructionPc = static_cast<uint16_t>(pc);
-    const uint32_t spent = WatchedStep(state.left);
-    state.left -= static_cast<int32_t>(spent);
+    const z80::StepInRun step = WatchedStep(state.left);
+    state.left -= static_cast<int32_t>(step.cycles);
     StopSoundClock();
-    if (state.cycles != nullptr) state.cycles(static_cast<uint16_t>(pc), spent);
+    if (state.cycles != nullptr) state.cycles(static_cast<uint16_t>(pc), step.cycles);
     // Responses waiting from between runs (a pause pressed while stopped), which Step leaves
     // waiting: the line owes them to the next.
     state.owedToNextLine += z80::TakePendingCycles();
     state.exemptNext = false;
 
     // Run(LineCycles()) ends its line where the budget runs out, and at a HALT whatever is left.
-    const bool halted = Pc() == pc && ByteAt(pc) == HaltOpcode;
-    if (state.left > 0 && !halted) return false;
+    if (state.left > 0 && !step.halted) return false;
     // In the hardware behaviour what the line ran past its end comes off the next line, as
-    // in RunFrame. A HALT ends Run's budget with (the cycles left AND 3) - 4.
-    if (SelectedVideoBehaviour() == 1) {
-        state.owedToNextLine += halted ? (before & HaltLeftMask) - HaltCycles : state.left;
-    }
+    // in RunFrame: what Run would have left of the line's budget.
+    if (HardwareBehaviour()) state.owedToNextLine += step.left;
     z80::AddPendingCycles(state.owedToNextLine);
     // The line took its budget, or more when its last instruction ran past the end.
     if (checking)

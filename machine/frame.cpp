@@ -41,7 +41,7 @@ const char* InitMachine(uint32_t rowStride) {
     if (const char* error = ObtainConsoleMemory()) return error;
     FillConsoleMemory(RomImage());
     z80::Reset();
-    ResetJoypad();
+    ClearJoypad();
     VdpInit(rowStride);
     PsgInit(PsgChipIndex, ConsoleClockHz, SampleRate);
     StartSoundFrames();
@@ -62,7 +62,7 @@ int RunFrame() {
     // Without console memory the core has nothing mapped to fetch from.
     if (ConsoleMemory() == nullptr) return 0;
     const int32_t cycles = LineCycles();
-    const bool exactLines = SelectedVideoBehaviour() == 1;
+    const bool exactLines = HardwareBehaviour();
     for (uint32_t line = 0; line < LinesPerFrame; ++line) {
         machine.lineStart = line * static_cast<uint32_t>(cycles);
         if (exactLines) {
@@ -94,7 +94,7 @@ void ResetMachine() {
     FillConsoleMemory(RomImage());
     ClearSoundFrame();
     z80::Reset();
-    ResetJoypad();
+    ClearJoypad();
 }
 
 void FreeMachine() {
@@ -103,7 +103,7 @@ void FreeMachine() {
     ClearRomImage();
     ClearSoundFrame();
     z80::Reset();
-    ResetJoypad();
+    ClearJoypad();
 }
 
 void ShutdownMachine() {
@@ -129,7 +129,11 @@ void SelectVideoBehaviour(uint32_t hardware) {
 }
 
 uint32_t SelectedVideoBehaviour() {
-    return VdpBehaviour() == VideoHardware ? 1 : 0;
+    return HardwareBehaviour() ? 1 : 0;
+}
+
+bool HardwareBehaviour() {
+    return VdpBehaviour() == VideoHardware;
 }
 
 void PressPauseButton() {

@@ -109,6 +109,7 @@ void SelectRgbMode(uint32_t mode);  // 1: RGB 565, 0: RGB 555
 // through InitMachine, LoadCartridge, ResetMachine and FreeMachine.
 void SelectVideoBehaviour(uint32_t hardware);
 uint32_t SelectedVideoBehaviour();  // 1 while the hardware behaviour is selected
+bool HardwareBehaviour();           // the same as a yes or no
 int32_t LineCycles();               // CPU cycles a scanline in the selected behaviour
 void PressPauseButton();            // the Z80's non-maskable interrupt
 

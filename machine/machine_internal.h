@@ -15,7 +15,6 @@ const char* ObtainConsoleMemory();  // a fresh block mapped onto the core, handl
 // power-on bytes. A null image gives a blank, zeroed flat map.
 void FillConsoleMemory(const uint8_t* image);
 void ReleaseConsoleMemory();
-void ResetJoypad();
 void RestoreJoypad(const uint8_t* ports);  // both port bytes, as JoypadPorts gives them
 // What follows the CPU's share of a line in RunFrame: the line drawn, or the frame interrupt
 // requested. The debugger's stepped frames call it too, so they match RunFrame exactly.

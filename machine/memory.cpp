@@ -83,11 +83,6 @@ void PressJoypad2(uint32_t button) {
     bus.joypad[port] &= static_cast<uint8_t>(~bit);
 }
 
-void ResetJoypad() {
-    bus.joypad[0] = NothingPressed;
-    bus.joypad[1] = NothingPressed;
-}
-
 const uint8_t* JoypadPorts() {
     return bus.joypad;
 }
@@ -112,7 +107,7 @@ void FillConsoleMemory(const uint8_t* image) {
     if (bus.memory == nullptr) return;
     // The board and the behaviour chosen now take effect here, at every power-on and reset.
     BuildBoard(bus.memory, image, RomImageLength(), image != nullptr ? ImageFileSize() : 0,
-               SelectedVideoBehaviour() == 1);
+               HardwareBehaviour());
 }
 
 void RestoreBoardState(const BoardRecord& record) {

@@ -76,7 +76,7 @@ void MakeUpTo(uint32_t position) {
 }  // namespace
 
 int32_t LineCycles() {
-    return SelectedVideoBehaviour() == 1 ? HardwareCyclesPerLine : CyclesPerLine;
+    return HardwareBehaviour() ? HardwareCyclesPerLine : CyclesPerLine;
 }
 
 void StartSoundFrames() {
@@ -96,7 +96,7 @@ void SoundChipWrite(uint8_t byte) {
     // Outside a line (a test's direct port write, or between frames) there is no cycle to
     // bring the samples up to: the write counts from where they are.
     uint32_t lineStart = 0;
-    if (SelectedVideoBehaviour() == 1 && RunningLineStart(&lineStart)) {
+    if (HardwareBehaviour() && RunningLineStart(&lineStart)) {
         const uint64_t cycle = uint64_t{lineStart} + z80::ElapsedCycles();
         MakeUpTo(static_cast<uint32_t>((sound.fraction + cycle * SampleRate) / ConsoleClockHz));
     }
@@ -104,7 +104,7 @@ void SoundChipWrite(uint8_t byte) {
 }
 
 void EndSoundFrame() {
-    if (SelectedVideoBehaviour() != 1) {
+    if (!HardwareBehaviour()) {
         sound.made = 0;  // MakeSoundFrame makes the whole frame
         return;
     }
@@ -139,7 +139,7 @@ void RestoreCouplingLevel(int32_t level) {
 
 const int16_t* MakeSoundFrame() {
     int16_t* frame = sound.samples[sound.making ^ 1];
-    if (SelectedVideoBehaviour() == 1) {
+    if (HardwareBehaviour()) {
         sound.handedOut = sound.finished ? sound.finishedLength : 0;
         sound.finished = false;
         return frame;

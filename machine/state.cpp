@@ -92,6 +92,9 @@ struct Staged {
 // (null, or a message for values the console can't hold), and how it is put into the machine.
 
 constexpr uint32_t CpuSize = 12 * 2 + 9 + 4;
+constexpr uint16_t PowerOnAf = 0x0040;  // A in the high byte: 0; F: Z set
+constexpr uint8_t R7Bits = 0x7F;        // R as the core counts it; bit 7 is rHigh's
+constexpr uint8_t LastInterruptMode = 2;
 
 void PutCpu(Writer& w, StateSpan*) {
     const z80::CoreRegisters c = z80::ExportRegisters();
@@ -108,18 +111,25 @@ void PutCpu(Writer& w, StateSpan*) {
 
 const char* GetCpu(Reader& r, Staged& s) {
     z80::CoreRegisters& c = s.cpu;
-    // As z80::Reset leaves the core: Z set, IX and IY all ones, everything else clear.
+    // As z80::Reset leaves the core: A clear and F with Z set, IX and IY all ones, everything
+    // else clear.
     for (uint16_t* v :
          {&c.af, &c.bc, &c.de, &c.hl, &c.ix, &c.iy, &c.pc, &c.sp, &c.af2, &c.bc2, &c.de2, &c.hl2}) {
-        const uint16_t powerOn = v == &c.af ? 0x4000 : v == &c.ix || v == &c.iy ? 0xFFFF : 0;
+        const uint16_t powerOn = v == &c.af ? PowerOnAf : v == &c.ix || v == &c.iy ? 0xFFFF : 0;
         *v = static_cast<uint16_t>(r.Number(2, powerOn));
     }
     for (uint8_t* v :
          {&c.iff1, &c.iff2, &c.i, &c.r, &c.rHigh, &c.im, &c.xySource, &c.irqVector, &c.irqLine}) {
         *v = static_cast<uint8_t>(r.Number(1, 0));
     }
-    c.pendingCycles = static_cast<int32_t>(r.Number(4, 0));
-    return nullptr;
+    // Read as the signed number it was written as; only then compared, so that no value of
+    // the four bytes reaches the core's budget arithmetic unchecked.
+    const auto pending = static_cast<int32_t>(static_cast<uint32_t>(r.Number(4, 0)));
+    c.pendingCycles = pending;
+    const bool canBe = c.iff1 <= 1 && c.iff2 <= 1 && c.r <= R7Bits && (c.rHigh & R7Bits) == 0 &&
+                       c.im <= LastInterruptMode && c.irqLine <= 1 &&
+                       pending >= -z80::PendingCyclesLimit && pending <= z80::PendingCyclesLimit;
+    return canBe ? nullptr : "the save state holds a CPU state that can't be";
 }
 
 void ApplyCpu(const Staged& s) {

@@ -8,7 +8,7 @@ set -eu
 build=$1
 seeds=$2
 seconds=$3
-targets="cartridge chips z80 input_script"
+targets="cartridge chips z80 input_script state"
 
 failed=""
 # Past findings first, each replayed alone by its own target (named by its file's first word):

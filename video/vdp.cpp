@@ -490,6 +490,16 @@ const VdpState& VdpChipState() {
     return vdp;
 }
 
+VdpLineScan VdpScanSpriteLine(uint32_t line) {
+    if (line >= VdpVisibleLines || vdp.mode == Text || !(vdp.registers[1] & VdpDisplayEnable)) {
+        return {0, VdpSpriteCount};
+    }
+    const uint32_t covering = HardwareSpriteLine(vdp, line);
+    uint32_t shown = covering;
+    for (uint32_t n = 0; n < VdpSpritesPerLine && shown != 0; ++n) shown &= shown - 1;
+    return {covering, shown != 0 ? static_cast<uint32_t>(std::countr_zero(shown)) : VdpSpriteCount};
+}
+
 VdpView VdpInspect() {
     return {vdp.registers,
             vdp.vram,

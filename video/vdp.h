@@ -78,6 +78,7 @@ enum VdpSpriteByte : uint32_t {
     SpriteColourByte = 3
 };
 inline constexpr uint8_t VdpSpriteEndMarker = 0xD0;  // in a Y byte: no entry from here on
+inline constexpr uint32_t VdpSpritesPerLine = 4;     // the chip shows the first four on a line
 inline constexpr uint8_t VdpSpriteColourMask = 0x0F;
 inline constexpr uint8_t VdpEarlyClock = 0x80;  // in the colour byte: drawn 32 pixels left
 inline constexpr int VdpEarlyClockShift = 32;
@@ -200,6 +201,16 @@ inline int VdpSpriteHeight(const VdpView& chip) {
 inline int VdpSpriteTop(const VdpView& chip, uint8_t y) {
     return VdpSpriteTop(chip.registers[1], chip.behaviour, y);
 }
+
+// What the TMS9918A finds on a line (0 to 191) as it scans the sprite attribute table now,
+// whichever behaviour draws: the entries whose rows cover the line (bit e for entry e;
+// none on a blanked line or in Text mode), and the first it drops past VdpSpritesPerLine
+// (VdpSpriteCount when it drops none). For tools that warn about what the console would drop.
+struct VdpLineScan {
+    uint32_t covering;
+    uint32_t dropped;
+};
+VdpLineScan VdpScanSpriteLine(uint32_t line);
 
 // One sprite attribute entry decoded, for tools.
 struct VdpSpriteEntry {

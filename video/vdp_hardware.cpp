@@ -12,7 +12,6 @@
 namespace plexaro {
 namespace {
 
-constexpr uint32_t SpritesPerLine = 4;
 constexpr uint32_t TextColumns = 40;
 constexpr uint32_t TextCellWidth = 6;  // the left six bits of each pattern byte
 constexpr uint32_t TextBorder = 8;     // backdrop columns on either side of the text
@@ -119,7 +118,7 @@ uint32_t FindLineSprites(VdpState& chip, uint32_t line, LineSprite* found) {
     uint32_t count = 0;
     for (uint32_t covering = chip.spriteLines[line]; covering; covering &= covering - 1) {
         const uint32_t entry = static_cast<uint32_t>(std::countr_zero(covering));
-        if (count == SpritesPerLine) {
+        if (count == VdpSpritesPerLine) {
             if (!fifthHeld) {
                 chip.status = static_cast<uint8_t>((chip.status & (FrameFlag | CollisionFlag)) |
                                                    FifthSpriteFlag | entry);
@@ -173,7 +172,7 @@ void DrawSprites(const VdpState& chip, uint16_t* row, const LineSprite* sprites,
 }
 
 void RenderSprites(VdpState& chip, uint16_t* row, uint32_t line) {
-    LineSprite sprites[SpritesPerLine];
+    LineSprite sprites[VdpSpritesPerLine];
     const uint32_t count = FindLineSprites(chip, line, sprites);
     if (count == 0) return;
     if (!(chip.status & CollisionFlag) && SpritesMeet(sprites, count)) {

@@ -114,6 +114,10 @@ void VdpRenderHardwareLine(VdpState& chip, uint32_t line);
 // serve both behaviours, each with its own sprite height.
 void NoteSpriteChange(VdpState& chip, uint32_t address, uint8_t previous);
 void FindSpriteLines(VdpState& chip);
+// The entries covering a line (0 to 191) in the hardware behaviour's geometry, whichever
+// behaviour draws: the chip's own record in the hardware behaviour, a scan of the table in
+// the simple one.
+uint32_t HardwareSpriteLine(VdpState& chip, uint32_t line);
 void DrawSimpleSprites(VdpState& chip, uint32_t line);
 bool FindSimpleCollision(const VdpState& chip);
 

@@ -20,33 +20,54 @@ int SpriteSize(const VdpState& chip) {
     return (chip.registers[1] & VdpSpriteSize16) ? 16 : 8;
 }
 
-// Sets or clears an entry's bit in the lines a sprite at this Y byte covers.
-void MarkSpriteLines(VdpState& chip, uint32_t entry, uint8_t yByte, bool covering) {
-    const int height = VdpSpriteHeight(chip);
-    const int top = VdpSpriteTop(chip, yByte);
+// Sets or clears an entry's bit in the lines a sprite at this Y byte covers, in one
+// behaviour's geometry.
+void MarkSpriteLines(uint32_t* lines, uint8_t register1, VideoBehaviour geometry, uint32_t entry,
+                     uint8_t yByte, bool covering) {
+    const int height = VdpSpriteHeight(register1, geometry);
+    const int top = VdpSpriteTop(register1, geometry, yByte);
     const int last = std::min(top + height, static_cast<int>(VdpVisibleLines) - 1);
     const uint32_t bit = 1u << entry;
     const uint32_t set = covering ? bit : 0;
     for (int line = std::max(top + 1, 0); line <= last; ++line) {
-        chip.spriteLines[line] = (chip.spriteLines[line] & ~bit) | set;
+        lines[line] = (lines[line] & ~bit) | set;
     }
+}
+
+void MarkSpriteLines(VdpState& chip, uint32_t entry, uint8_t yByte, bool covering) {
+    MarkSpriteLines(chip.spriteLines, chip.registers[1], chip.behaviour, entry, yByte, covering);
+}
+
+// One walk of the attribute table for the whole screen, as the chip scans it line by line:
+// the entries before the end marker, each set in the lines it covers. Returns how many.
+uint32_t MarkAllSpriteLines(const VdpState& chip, VideoBehaviour geometry, uint32_t* lines) {
+    const uint8_t* yBytes = Table(chip, chip.spriteAttributeTable) + SpriteYByte;
+    std::memset(lines, 0, VdpVisibleLines * sizeof *lines);
+    uint32_t entry = 0;
+    for (; entry < VdpSpriteCount && yBytes[entry * VdpSpriteEntryBytes] != VdpSpriteEndMarker;
+         ++entry) {
+        MarkSpriteLines(lines, chip.registers[1], geometry, entry,
+                        yBytes[entry * VdpSpriteEntryBytes], true);
+    }
+    return entry;
 }
 
 }  // namespace
 
-// One walk of the attribute table for the whole screen: the entries before the end marker,
-// each set in the lines it covers.
 void FindSpriteLines(VdpState& chip) {
-    const uint8_t* attributes = Table(chip, chip.spriteAttributeTable);
-    std::memset(chip.spriteLines, 0, sizeof chip.spriteLines);
-    uint32_t entry = 0;
-    const uint8_t* yBytes = attributes + SpriteYByte;
-    for (; entry < VdpSpriteCount && yBytes[entry * VdpSpriteEntryBytes] != VdpSpriteEndMarker;
-         ++entry) {
-        MarkSpriteLines(chip, entry, yBytes[entry * VdpSpriteEntryBytes], true);
-    }
-    chip.spriteEntries = static_cast<uint8_t>(entry);
+    chip.spriteEntries =
+        static_cast<uint8_t>(MarkAllSpriteLines(chip, chip.behaviour, chip.spriteLines));
     chip.spriteLinesKnown = true;
+}
+
+uint32_t HardwareSpriteLine(VdpState& chip, uint32_t line) {
+    if (chip.behaviour == VideoHardware) {
+        if (!chip.spriteLinesKnown) FindSpriteLines(chip);
+        return chip.spriteLines[line];
+    }
+    uint32_t lines[VdpVisibleLines];
+    MarkAllSpriteLines(chip, VideoHardware, lines);
+    return lines[line];
 }
 
 namespace {

@@ -444,7 +444,7 @@ int RunHeadless(const PlayerOptions& options) {
 
     const double fps = wall > 0 ? static_cast<double>(framesRun) / wall : 0.0;
     std::printf("frames: %" PRIu64 "  wall: %.3f s  fps: %.1f  speed: %.1fx real time\n", framesRun,
-                wall, fps, fps / (SelectedVideoBehaviour() == 1 ? HardwareFps : SimpleFps));
+                wall, fps, fps / (HardwareBehaviour() ? HardwareFps : SimpleFps));
     const uint64_t frameHash =
         pixels != nullptr ? HashFrame(FnvOffsetBasis, pixels, RecordedRowStride()) : 0;
     if (options.hash) {

@@ -97,10 +97,9 @@ bool DrawMenuBar(int* width) {
         if (ImGui::MenuItem("Controls...")) OpenControlsDialog();
         // How far the sound runs behind the picture; Safe for machines that crackle on Low.
         if (ImGui::BeginMenu("Sound latency")) {
-            static constexpr const char* Latencies[] = {"Low (45 ms)", "Normal (100 ms)",
-                                                        "Safe (200 ms)"};
             for (uint32_t which = 0; which < SoundLatencyCount; ++which) {
-                Item(Latencies[which], CommandSoundLatencyLow + which, AudioLatency() == which);
+                Item(SoundLatencies[which].label, CommandSoundLatencyLow + which,
+                     AudioLatency() == which);
             }
             ImGui::EndMenu();
         }

@@ -44,9 +44,9 @@ struct LatencyShape {
 // Safe keeps the card's chunk of the first versions and none of the rest: it is the whole
 // ring, as it always was.
 constexpr LatencyShape Shapes[] = {
-    {256, 45, 12},   // Low
-    {512, 100, 20},  // Normal
-    {1024, 0, 0},    // Safe
+    {256, SoundLatencies[SoundLatencyLow].milliseconds, 12},
+    {512, SoundLatencies[SoundLatencyNormal].milliseconds, 20},
+    {1024, 0, 0},  // Safe
 };
 
 struct AudioStream {
@@ -75,6 +75,7 @@ struct PendingError {
 };
 
 PendingError pendingError = {};
+bool resamplerFailureSaid = false;  // once a run: it would fail the same way at every open
 
 // The resampler's buffers, made once and used by every frame.
 struct ResampleBuffers {
@@ -295,8 +296,7 @@ SoundLatency SoundLatencyFromMilliseconds(uint32_t milliseconds) {
 }
 
 const char* SoundLatencyName(SoundLatency which) {
-    static constexpr const char* Names[] = {"low", "normal", "safe"};
-    return which < SoundLatencyCount ? Names[which] : "low";
+    return SoundLatencies[which < SoundLatencyCount ? which : SoundLatencyLow].name;
 }
 
 void AudioSetLatency(SoundLatency which) {
@@ -321,10 +321,32 @@ void AudioSetPacedByDisplay(bool byDisplay) {
 
 void AudioOpen() {
     if (stream.open) AudioClose();
+    SRC_STATE* resampler = nullptr;
+    if (latency != SoundLatencySafe) {
+        int error = 0;
+        resampler = src_new(SRC_SINC_FASTEST, 1, &error);
+        // Without it the rate control can't stretch a frame: Safe, which needs none, rather
+        // than a queue that drifts with nothing to steer it.
+        if (resampler == nullptr) {
+            if (!resamplerFailureSaid) {
+                std::snprintf(pendingError.text, sizeof pendingError.text,
+                              "The resampler could not start (%s): the sound plays with the "
+                              "Safe latency instead.",
+                              src_strerror(error));
+                pendingError.waiting = true;
+                resamplerFailureSaid = true;
+            }
+            latency = SoundLatencySafe;
+        }
+    }
     const LatencyShape& shape = Shapes[latency];
     uint32_t deviceSamples = shape.deviceSamples;
     stream.open = AudioDeviceOpen(AudioBufferBytes, deviceSamples);
-    if (!stream.open) return;
+    if (!stream.open) {
+        if (resampler != nullptr) src_delete(resampler);
+        return;
+    }
+    stream.resampler = resampler;
     stream.deviceBytes = deviceSamples * 2;
     figures.deviceSamples = deviceSamples;
     const double deviceMilliseconds = deviceSamples * 1000.0 / AudioSampleRate;
@@ -336,10 +358,6 @@ void AudioOpen() {
         stream.deviceBytes + AudioSlotBytes / 2);
     stream.ratio = 1;
     stream.integral = 0;
-    if (latency != SoundLatencySafe) {
-        int error = 0;
-        stream.resampler = src_new(SRC_SINC_FASTEST, 1, &error);
-    }
     stream.started = false;  // the card starts on silence
 }
 

@@ -41,6 +41,18 @@ inline constexpr uint32_t AudioMaxFrameSamples = 736;
 
 enum SoundLatency : uint32_t { SoundLatencyLow, SoundLatencyNormal, SoundLatencySafe };
 inline constexpr uint32_t SoundLatencyCount = 3;
+// Each latency as the player meets it: its word in the settings file and in messages, its
+// label in the menu, and the milliseconds it stands for (as --audio-latency gives them).
+struct SoundLatencyChoice {
+    const char* name;
+    const char* label;
+    uint32_t milliseconds;
+};
+inline constexpr SoundLatencyChoice SoundLatencies[SoundLatencyCount] = {
+    {"low", "Low (45 ms)", 45},
+    {"normal", "Normal (100 ms)", 100},
+    {"safe", "Safe (200 ms)", 200},
+};
 
 // The behaviour nearest a latency in milliseconds: up to 75 Low, up to 150 Normal, else Safe.
 SoundLatency SoundLatencyFromMilliseconds(uint32_t milliseconds);
@@ -83,7 +95,8 @@ void AudioClearStatistics();
 // The name of a sound error code, "Unknown HRESULT" for codes without one.
 const char* AudioErrorName(uint32_t code);
 // The words for the error that closed the stream since the last call (the code's name, or
-// the platform's text when the code has none), or null: each error is taken once.
+// the platform's text when the code has none), or null: each error is taken once. Also, once
+// a run, a resampler that could not start: the latency is then Safe, which needs none.
 const char* AudioTakeError();
 
 // The platform layer: a looping 16-bit mono 44100 Hz buffer that starts playing at byte 0.

@@ -12,7 +12,6 @@ constexpr const char* PadKeys[PadControlCount] = {"up",    "down",    "left",
                                                   "right", "button1", "button2"};
 constexpr const char* ProgramKeys[ProgramKeyCount] = {"key_reset", "key_pause", "key_fast_forward",
                                                       "key_rewind", "key_pause_emulation"};
-constexpr const char* LatencyNames[] = {"low", "normal", "safe"};
 constexpr std::string_view UnknownKey = "unknown key '";  // how ReadLine's reason for one begins
 
 std::string_view Trim(std::string_view text) {
@@ -51,9 +50,11 @@ std::string ReadLine(std::string_view key, std::string_view value, Settings& set
         if (value != "simple" && value != "hardware") return bad();
         settings.videoHardware = value == "hardware" ? 1 : 0;
     } else if (key == "sound_latency") {
-        const auto* found = std::find(std::begin(LatencyNames), std::end(LatencyNames), value);
-        if (found == std::end(LatencyNames)) return bad();
-        settings.soundLatency = static_cast<uint32_t>(found - std::begin(LatencyNames));
+        const auto* found =
+            std::find_if(std::begin(SoundLatencies), std::end(SoundLatencies),
+                         [&](const SoundLatencyChoice& c) { return value == c.name; });
+        if (found == std::end(SoundLatencies)) return bad();
+        settings.soundLatency = static_cast<uint32_t>(found - std::begin(SoundLatencies));
     } else if (key == "run_ahead") {
         if (value != "0" && value != "1" && value != "2") return bad();
         settings.runAhead = static_cast<uint32_t>(value[0] - '0');
@@ -109,7 +110,8 @@ std::string SettingsText(const Settings& settings) {
     put("window_scale", std::to_string(settings.windowScale));
     put("rgb_mode", settings.rgbMode == 1 ? "565" : "555");
     put("video", settings.videoHardware == 1 ? "hardware" : "simple");
-    put("sound_latency", LatencyNames[std::min<uint32_t>(settings.soundLatency, SoundLatencySafe)]);
+    put("sound_latency",
+        SoundLatencies[std::min<uint32_t>(settings.soundLatency, SoundLatencySafe)].name);
     put("run_ahead", std::to_string(settings.runAhead));
     put("live_reload", settings.liveReload ? "on" : "off");
     put("last_folder", settings.lastFolder);

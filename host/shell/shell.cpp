@@ -587,7 +587,7 @@ void ShellShutdown() {
 
 uint64_t ShellFrameNanoseconds() {
     constexpr uint64_t Second = 1'000'000'000;
-    if (SelectedVideoBehaviour() == 0) return Second / 60;
+    if (!HardwareBehaviour()) return Second / 60;
     return uint64_t{LinesPerFrame} * static_cast<uint64_t>(LineCycles()) * Second /
            static_cast<uint64_t>(ConsoleClockHz);
 }

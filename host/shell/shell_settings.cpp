@@ -26,11 +26,9 @@ PlayerOptions ShellRunOptions(const PlayerOptions& options, const Settings& save
     PlayerOptions run = options;
     if (!run.rgbGiven) run.rgbMode = saved.rgbMode;
     if (!run.videoGiven) run.videoHardware = saved.videoHardware;
-    // The milliseconds each choice stands for, as --audio-latency would give them.
-    constexpr uint32_t LatencyMilliseconds[SoundLatencyCount] = {45, 100, 200};
     if (!run.runAheadGiven) run.runAhead = saved.runAhead;
     if (run.audioLatencyMs == 0 && saved.soundLatency < SoundLatencyCount) {
-        run.audioLatencyMs = LatencyMilliseconds[saved.soundLatency];
+        run.audioLatencyMs = SoundLatencies[saved.soundLatency].milliseconds;
     }
     return run;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "tests/cpu/z80_test_machine.h"
 
@@ -39,16 +40,13 @@ void BootMixedProgram() {
 }
 
 // A line of `budget` cycles: one Run, or steps until the budget is spent or a HALT ends it,
-// as the debugger's stepped frames do.
-void Line(bool stepped, int32_t budget) {
-    if (!stepped) {
-        z80::Run(budget);
-        return;
-    }
-    for (int32_t left = budget; left > 0;) {
-        const uint32_t pc = PC();
-        left -= static_cast<int32_t>(z80::Step(left));
-        if (PC() == pc && memory[pc] == Halt) break;
+// as the debugger's stepped frames do. Returns what is left of the budget (0 or below).
+int32_t Line(bool stepped, int32_t budget) {
+    if (!stepped) return budget - static_cast<int32_t>(z80::Run(budget));
+    for (int32_t left = budget;;) {
+        const z80::StepInRun step = z80::StepWithinRun(left);
+        left = step.left;
+        if (left <= 0 || step.halted) return left;
     }
 }
 
@@ -59,12 +57,16 @@ TEST(Step, SteppedLinesEndWhereRunEndsThem) {
         SCOPED_TRACE(budget);
         BootMixedProgram();
         const int lines = 6000 / budget + 2;
-        for (int i = 0; i < lines; ++i) Line(false, budget);
+        // What each line leaves over, which the hardware behaviour takes off the next: past
+        // the last instruction's end, or HALT's own remainder once the program halts.
+        std::vector<int32_t> runLeft, stepLeft;
+        for (int i = 0; i < lines; ++i) runLeft.push_back(Line(false, budget));
         const z80::CoreRegisters run = z80::ExportRegisters();
         const uint8_t copied = memory[0x2000 + 39];
 
         BootMixedProgram();
-        for (int i = 0; i < lines; ++i) Line(true, budget);
+        for (int i = 0; i < lines; ++i) stepLeft.push_back(Line(true, budget));
+        EXPECT_EQ(stepLeft, runLeft);
         const z80::CoreRegisters stepped = z80::ExportRegisters();
         EXPECT_EQ(memory[PC()], Halt);
         EXPECT_EQ(stepped.af, run.af);  // A holds R as LD A,R read it

@@ -157,6 +157,53 @@ TEST_F(Boards, PageWritesReachRamWrapAndLeaveTheFirstKilobyteAndAStateKeepsThem)
     testing::RemoveScratch(dir);
 }
 
+// 0xFFFC bit 3 puts the board's RAM in slot 2 over the page there; cleared, the page shows
+// again and takes no writes; set again, the RAM still holds what was written. A state keeps
+// the RAM and the bit: a reset clears the bit, the load brings both back.
+TEST_F(Boards, TheMapperCartridgeRamComesAndGoesWithItsBitAndAStateKeepsIt) {
+    const std::vector<uint8_t> program = {
+        0x31, 0xF0, 0xC3,  // ld sp, 0xC3F0
+        0x3E, 0x08,        // ld a, 0x08
+        0x32, 0xFC, 0xFF,  // ld (0xFFFC), a: the RAM in slot 2
+        0x3E, 0x5A,        // ld a, 0x5A
+        0x32, 0x23, 0x81,  // ld (0x8123), a
+        0xAF,              // xor a
+        0x32, 0xFC, 0xFF,  // ld (0xFFFC), a: page 2 again
+        0x3A, 0x23, 0x81,  // ld a, (0x8123)
+        0x32, 0x00, 0xC0,  // ld (0xC000), a
+        0x3E, 0xA5,        // ld a, 0xA5
+        0x32, 0x23, 0x81,  // ld (0x8123), a: onto the page, dropped
+        0x3E, 0x08,        // ld a, 0x08
+        0x32, 0xFC, 0xFF,  // ld (0xFFFC), a
+        0x3A, 0x23, 0x81,  // ld a, (0x8123)
+        0x32, 0x01, 0xC0,  // ld (0xC001), a
+        0x76,              // halt
+    };
+    const auto dir = testing::MakeScratch("mapper-ram");
+    const std::string path = testing::WriteFile(dir / "ram.sg", MapperImage(4, program, 0));
+    for (uint32_t hardware : {0u, 1u}) {
+        SCOPED_TRACE(hardware);
+        Run(path, hardware, 1);
+        EXPECT_EQ(PeekConsole(0xC000), 2);     // page 2's own byte
+        EXPECT_EQ(PeekConsole(0xC001), 0x5A);  // the RAM, not the dropped write
+        EXPECT_EQ(PeekConsole(0x8123), 0x5A);
+        EXPECT_EQ(CurrentPages().control, 0x08);
+        std::vector<uint8_t> state(MachineStateSize());
+        SaveMachineState(1, state.data());
+
+        ResetMachine();
+        EXPECT_EQ(CurrentPages().control, 0);
+        EXPECT_EQ(PeekConsole(0x8123), 2);
+        EXPECT_FALSE(ConsoleRamAt(0x8123));
+        ASSERT_EQ(LoadMachineState(state.data(), state.size(), nullptr), nullptr);
+        EXPECT_EQ(CurrentPages().control, 0x08);
+        EXPECT_EQ(PeekConsole(0x8123), 0x5A);
+        EXPECT_TRUE(ConsoleRamAt(0xBFFF));
+        ShutdownMachine();
+    }
+    testing::RemoveScratch(dir);
+}
+
 TEST_F(Boards, AnImageOverOneMegabyteLoadsItsFirstMegabyte) {
     const auto dir = testing::MakeScratch("huge");
     const std::string path = testing::WriteFile(dir / "huge.sg", MapperImage(65, {0x76}, 0));

@@ -169,5 +169,30 @@ TEST(ChecksWatchOnly, StatesAndResetsKeepTheRamStraight) {
     SelectVideoBehaviour(0);
 }
 
+// A watch on the video chip's data port goes in front of the checks' handlers, not in their
+// place: it sees the port, and the access made too soon after the one before is still found,
+// once, as without the watch.
+TEST(ChecksWatchOnly, APortWatchKeepsTheChecksWatching) {
+    ASSERT_TRUE(DebuggerAddWatchpoint({WatchOut, 0xBE, 0xBE, false, 0, 0}));
+    SelectVideoBehaviour(0);
+    ChecksClear();
+    ChecksEnable(true);
+    ASSERT_EQ(InitMachine(VdpScreenWidth), nullptr);
+    ASSERT_EQ(LoadCartridge(CartridgePath("problems").c_str()), nullptr);
+    DebuggerResetPosition();
+    for (uint32_t frames = 0; frames < FrameCount;) {
+        ClearJoypad();
+        PressJoypad(JoypadUp);
+        if (DebuggerRunFrame() == DebugFrameEnded) ++frames;
+        DebuggerResume();  // after each stop at the watch
+    }
+    EXPECT_GT(DebuggerGetWatchpoint(0).hits, 0u);
+    EXPECT_EQ(ChecksKindOccurrences(CheckVramTooFast), 1u);
+    EXPECT_EQ(ChecksWarningCount(), 1u);
+    DebuggerClearWatchpoints();
+    ChecksEnable(false);
+    ShutdownMachine();
+}
+
 }  // namespace
 }  // namespace plexaro

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "cpu/z80.h"
+#include "machine/board.h"
 #include "machine/hash.h"
 #include "machine/machine.h"
 #include "machine/state.h"
@@ -259,6 +261,79 @@ TEST(SaveStateFormats, WhatAStateLacksStartsAsAtPowerOn) {
 
     ASSERT_EQ(LoadMachineState(lacking.data(), lacking.size(), nullptr), nullptr);
     EXPECT_EQ(Save(40), expected);
+    ShutdownMachine();
+}
+
+// A state without the CPU, RAM and board sections: the registers as the CPU powers up, the RAM
+// clear (busy.sg has nothing above 0x8000 to put there) and the flat board of the states from
+// before boards, where the running console had the 8 KB cartridge RAM board.
+TEST(SaveStateFormats, WithoutItsCpuRamAndBoardAStateStartsThemAsAtPowerOn) {
+    SelectBoard(BoardRam8k);
+    Start();
+    const Bytes lacking = Resealed(Without(Without(Without(Save(40), "CPU "), "RAM "), "BORD"));
+    ASSERT_EQ(LoadMachineState(lacking.data(), lacking.size(), nullptr), nullptr);
+    SelectBoard(BoardAuto);
+
+    for (uint32_t reg = z80::RegAF; reg <= z80::RegIrqLine; ++reg) {
+        const uint32_t powerOn = reg == z80::RegAF                        ? 0x0040  // Z set
+                                 : reg == z80::RegIX || reg == z80::RegIY ? 0xFFFF
+                                                                          : 0;
+        EXPECT_EQ(z80::GetRegister(reg), powerOn) << "register " << reg;
+    }
+    for (uint32_t address = 0x8000; address <= 0xFFFF; ++address) {
+        ASSERT_EQ(PeekConsole(address), 0) << std::hex << address;
+    }
+    const BoardPages pages = CurrentPages();
+    EXPECT_EQ(pages.board, BoardFlat);
+    EXPECT_FALSE(pages.consoleRam1k);
+    EXPECT_TRUE(ConsoleRamAt(0xA000));  // the flat board's RAM, not the 8 KB board's ROM
+    ShutdownMachine();
+}
+
+// The CPU section's fields as the core can hold them: flags of one bit, R's two parts, three
+// interrupt modes, and response cycles owed within the core's limit. A value past any of them
+// (a damaged file, or a peer's bytes handed to the core) is refused and changes nothing; the
+// limits themselves load and run.
+TEST(SaveStateFormats, ACpuSectionTheCoreCanNotHoldIsRefused) {
+    Start();
+    const Bytes good = Save(40);
+    const size_t body = Find(good, "CPU ").body();
+    constexpr size_t Iff1 = 24, Iff2 = 25, R = 27, RHigh = 28, Im = 29, IrqLine = 32, Pending = 33;
+    const auto with = [&](size_t at, uint32_t value, size_t bytes = 1) {
+        Bytes edited = good;
+        for (size_t i = 0; i < bytes; ++i)
+            edited[body + at + i] = static_cast<uint8_t>(value >> 8 * i);
+        return Resealed(edited);
+    };
+    const uint32_t limit = z80::PendingCyclesLimit;
+    const Bytes refused[] = {
+        with(Iff1, 2),
+        with(Iff2, 0x80),
+        with(R, 0x80),
+        with(RHigh, 0x01),
+        with(Im, 3),
+        with(IrqLine, 2),
+        with(Pending, 0x7FFFFF00u, 4),
+        with(Pending, 0x80000000u, 4),
+        with(Pending, limit + 1, 4),
+        with(Pending, 0u - limit - 1, 4),
+    };
+    Play(10);
+    const Bytes now = Save(50);
+    for (const Bytes& state : refused) {
+        EXPECT_STREQ(LoadMachineState(state.data(), state.size(), nullptr),
+                     "the save state holds a CPU state that can't be");
+        EXPECT_TRUE(Save(50) == now) << "the machine changed";
+    }
+    for (uint32_t pending : {limit, 0u - limit}) {
+        const Bytes edge = with(Pending, pending, 4);
+        ASSERT_EQ(LoadMachineState(edge.data(), edge.size(), nullptr), nullptr);
+        for (uint32_t behaviour : {0u, 1u}) {
+            SelectVideoBehaviour(behaviour);
+            Play(2);
+        }
+    }
+    SelectVideoBehaviour(0);
     ShutdownMachine();
 }
 

@@ -2,12 +2,34 @@
 // writer waits, silencing and restarting, a card that stops, and errors taken once.
 #include "host/shell/audio.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <samplerate.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include "tests/host/shell/shell_fakes.h"
+
+namespace plexaro {
+namespace {
+
+// The resampler's constructor stands in front of the library's here, so that a test can have
+// it fail as it would with no memory; otherwise it passes the call on.
+bool resamplerFails = false;
+
+}  // namespace
+}  // namespace plexaro
+
+extern "C" SRC_STATE* src_new(int converter, int channels, int* error) {
+    if (plexaro::resamplerFails) {
+        *error = 1;  // the library's number for a failed allocation
+        return nullptr;
+    }
+    using Real = SRC_STATE* (*)(int, int, int*);
+    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "src_new"));
+    return real(converter, channels, error);
+}
 
 namespace plexaro {
 namespace {
@@ -177,6 +199,33 @@ TEST(AudioStream, AnErrorIsToldOnceByNameThenEverythingIsQuiet) {
     EXPECT_EQ(AudioTakeError(), nullptr);
     // The ring has no window: saying it is the shell's.
     EXPECT_TRUE(fake::window.messages.empty());
+}
+
+// Low with no resampler to steer it: Safe's whole ring and chunk instead, said once a run.
+TEST(AudioStream, AResamplerThatCanNotStartFallsBackToSafeAndSaysSoOnce) {
+    fake::Reset();
+    fake::card.present = true;
+    resamplerFails = true;
+    for (int open = 0; open < 2; ++open) {
+        AudioClose();
+        AudioSetLatency(SoundLatencyLow);
+        AudioOpen();
+        ASSERT_TRUE(AudioPlaying());
+        EXPECT_EQ(AudioLatency(), SoundLatencySafe);
+        EXPECT_EQ(fake::card.deviceSamples, 1024u);
+        const char* said = AudioTakeError();
+        if (open == 0) {
+            ASSERT_NE(said, nullptr);
+            EXPECT_NE(std::strstr(said, "Safe latency"), nullptr) << said;
+        } else {
+            EXPECT_EQ(said, nullptr);
+        }
+    }
+    Write(3);
+    EXPECT_TRUE(SlotHolds(0, 3));  // slot by slot, as Safe writes
+    resamplerFails = false;
+    AudioClose();
+    AudioSetLatency(SoundLatencyLow);
 }
 
 }  // namespace
