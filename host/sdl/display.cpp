@@ -1,14 +1,18 @@
 // Presentation on SDL: the work surface is a 256x192 streaming texture in the machine's
-// pixel format, drawn with nearest-neighbour scaling into the window's picture area, or onto
-// a 320x200 logical full screen that SDL letterboxes on the real one.
+// pixel format, scaled into the picture's rectangle of the window or of the desktop-sized full
+// screen, by its nearest pixel (sharp) or between pixels (smooth); scanlines are a band of
+// shade laid over the smooth picture.
 #include "host/shell/display.h"
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "host/sdl/sdl_host.h"
+#include "host/shell/picture.h"
 #include "host/shell/window.h"
 #include "video/vdp.h"
 
@@ -17,6 +21,13 @@ namespace {
 
 constexpr int WorkWidth = VdpScreenWidth;
 constexpr int WorkHeight = VdpVisibleLines;
+// The scanline overlay is one column of shades, a screen row each, stretched across the
+// picture: made once, tall enough for an 8K screen, and refilled only when the picture's
+// height changes. Below two rows a line there is no room for a band.
+constexpr int OverlayRows = 4320;
+constexpr int OverlayLeastRows = 2 * WorkHeight;
+constexpr double BandFrom = 0.5;   // the dark band: the lower half of each line
+constexpr double BandShade = 150;  // its darkness, as alpha over the picture (of 255)
 
 struct DisplayState {
     SDL_Texture* workSurface;  // null: nothing is presented until the next DisplaySetMode
@@ -28,9 +39,66 @@ struct DisplayState {
     uint32_t rowStride;
     uint32_t rgbMode;         // the format frames come in
     uint32_t surfaceRgbMode;  // the format the work surface was made in
+    uint32_t filter;          // a PictureFilter
+    SDL_Texture* overlay;     // the scanlines; null where it could not be made
+    int overlayRows;          // the picture height its shades are for (0: none yet)
+    Uint32 shades[OverlayRows];
 };
 
-DisplayState display = {nullptr, nullptr, 0, 0, 1, 1};
+DisplayState display = {nullptr, nullptr, 0, 0, 1, 1, FilterSharp, nullptr, 0, {}};
+
+SDL_ScaleMode ScaleMode() {
+    return display.filter == FilterSharp ? SDL_ScaleModeNearest : SDL_ScaleModeLinear;
+}
+
+void ApplyFilter() {
+    if (display.workSurface != nullptr) SDL_SetTextureScaleMode(display.workSurface, ScaleMode());
+    if (display.screenCopy != nullptr) SDL_SetTextureScaleMode(display.screenCopy, ScaleMode());
+}
+
+// How much of screen rows [from, to), in lines, lies in the dark bands.
+double InBands(double from, double to) {
+    const auto below = [](double at) {
+        const double whole = std::floor(at);
+        return whole * (1 - BandFrom) + std::max(at - whole - BandFrom, 0.0);
+    };
+    return below(to) - below(from);
+}
+
+// Each screen row's share of band, so that a picture of any height gets even lines, crisp
+// where the rows per line are whole and softened between where they are not.
+void FillOverlay(int rows) {
+    const double linesPerRow = static_cast<double>(WorkHeight) / rows;
+    for (int row = 0; row < rows; ++row) {
+        const double share = InBands(row * linesPerRow, (row + 1) * linesPerRow) / linesPerRow;
+        const auto alpha = static_cast<Uint32>(std::lround(share * BandShade));
+        display.shades[row] = alpha << 24;  // black, this much over the picture
+    }
+    const SDL_Rect column{0, 0, 1, rows};
+    SDL_UpdateTexture(display.overlay, &column, display.shades, sizeof(Uint32));
+    display.overlayRows = rows;
+}
+
+void DrawScanlines(SDL_Renderer* renderer, const SDL_Rect& picture) {
+    if (display.overlay == nullptr || picture.h < OverlayLeastRows || picture.h > OverlayRows) {
+        return;
+    }
+    if (picture.h != display.overlayRows) FillOverlay(picture.h);
+    const SDL_Rect column{0, 0, 1, picture.h};
+    SDL_RenderCopy(renderer, display.overlay, &column, &picture);
+}
+
+// Without it the picture is still right, only without its scanlines.
+void CreateOverlay() {
+    if (display.overlay != nullptr) return;
+    display.overlay = SDL_CreateTexture(HostRenderer(), SDL_PIXELFORMAT_ARGB8888,
+                                        SDL_TEXTUREACCESS_STREAMING, 1, OverlayRows);
+    if (display.overlay == nullptr) return;
+    // Nearest: the software renderer blends a scaled copy in place only then.
+    SDL_SetTextureScaleMode(display.overlay, SDL_ScaleModeNearest);
+    SDL_SetTextureBlendMode(display.overlay, SDL_BLENDMODE_BLEND);
+    display.overlayRows = 0;
+}
 
 Uint32 TextureFormat(uint32_t rgbMode) {
     return rgbMode == 1 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555;
@@ -45,19 +113,18 @@ bool CreateWorkSurface() {
         return false;
     }
     display.surfaceRgbMode = display.rgbMode;
-    SDL_SetTextureScaleMode(display.workSurface, SDL_ScaleModeNearest);
 
     SDL_RendererInfo info{};
     SDL_GetRendererInfo(HostRenderer(), &info);
     if (display.screenCopy == nullptr && std::strcmp(info.name, "software") == 0) {
+        // Without it the picture is still right, only dearer to draw. In the screen's own
+        // format its smooth scaling is a plain stretch too.
         const Uint32 format = SDL_GetWindowPixelFormat(HostWindow());
         display.screenCopy = SDL_CreateTexture(HostRenderer(), format, SDL_TEXTUREACCESS_TARGET,
                                                WorkWidth, WorkHeight);
-        // Without it the picture is still right, only dearer to draw.
-        if (display.screenCopy != nullptr) {
-            SDL_SetTextureScaleMode(display.screenCopy, SDL_ScaleModeNearest);
-        }
     }
+    ApplyFilter();
+    CreateOverlay();
     return true;
 }
 
@@ -78,13 +145,6 @@ int DisplaySetMode(int fullScreen) {
         DisplayReportError("SDL_SetWindowFullscreen", SDL_GetError());
         return 1;
     }
-    // Full screen draws on a 320x200 screen that SDL scales up, keeping its shape.
-    const int logicalWidth = fullScreen ? FullScreenWidth : 0;
-    const int logicalHeight = fullScreen ? FullScreenHeight : 0;
-    if (SDL_RenderSetLogicalSize(renderer, logicalWidth, logicalHeight) != 0) {
-        DisplayReportError("SDL_RenderSetLogicalSize", SDL_GetError());
-        return 1;
-    }
     if (!CreateWorkSurface()) return 1;
     void* pixels = nullptr;
     int pitch = 0;
@@ -103,6 +163,11 @@ uint32_t DisplayRowStride() {
 
 void DisplaySelectPixelFormat(uint32_t rgbMode) {
     display.rgbMode = rgbMode == 1 ? 1 : 0;
+}
+
+void DisplaySelectFilter(uint32_t filter) {
+    display.filter = filter < FilterCount ? filter : FilterSharp;
+    ApplyFilter();
 }
 
 // Draws the frame into the renderer's back buffer; the window shows it with its menu.
@@ -127,9 +192,12 @@ void DisplayPresent(const uint16_t* frame, uint32_t rowStride, Rect dest) {
         source = display.screenCopy;
     }
     const SDL_Rect to{dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top};
+    if (to.w <= 0 || to.h <= 0) return;
     if (SDL_RenderCopy(renderer, source, nullptr, &to) != 0) {
         DisplayReportError("SDL_RenderCopy", SDL_GetError());
+        return;
     }
+    if (display.filter == FilterScanlines) DrawScanlines(renderer, to);
 }
 
 void DisplayPresentBlank(uint16_t colour, Rect) {
@@ -144,8 +212,10 @@ void DisplayPresentBlank(uint16_t colour, Rect) {
 void DisplayRelease() {
     if (display.workSurface != nullptr) SDL_DestroyTexture(display.workSurface);
     if (display.screenCopy != nullptr) SDL_DestroyTexture(display.screenCopy);
+    if (display.overlay != nullptr) SDL_DestroyTexture(display.overlay);
     display.workSurface = nullptr;
     display.screenCopy = nullptr;
+    display.overlay = nullptr;
 }
 
 void DisplayReportError(const char* what, const char* reason) {

@@ -106,11 +106,14 @@ bool DrawMenuBar(int* width) {
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Video")) {
+        const PictureLook& look = ShellPictureLook();
         Item("Fullscreen", CommandFullscreen, shell.FullScreenMode == 1, "Alt+Enter");
         ImGui::Separator();
-        if (ImGui::BeginMenu("RGB mode")) {
-            Item("565", CommandRgb565, shell.RgbMode == 1);
-            Item("555", CommandRgb555, shell.RgbMode == 0);
+        if (ImGui::BeginMenu("Aspect")) {
+            for (uint32_t aspect = 0; aspect < AspectCount; ++aspect) {
+                Item(PictureAspectLabel(aspect), CommandAspectConsole + aspect,
+                     look.aspect == aspect);
+            }
             ImGui::EndMenu();
         }
         ImGui::Separator();
@@ -118,13 +121,36 @@ bool DrawMenuBar(int* width) {
         Item("Size x 2", CommandSize2, shell.sizeChecked == 2);
         Item("Size x 3", CommandSize3, shell.sizeChecked == 3);
         ImGui::Separator();
-        Item("Strech", CommandStrech, shell.StretchMode == 1);
+        // The first version's item, spelt as it was: the stretch aspect, on and off.
+        Item("Strech", CommandStrech, look.aspect == AspectStretch);
+        if (ImGui::BeginMenu("Scaling")) {
+            for (uint32_t scaling = 0; scaling < ScalingCount; ++scaling) {
+                Item(PictureScalingLabel(scaling), CommandScalingFit + scaling,
+                     look.scaling == scaling);
+            }
+            ImGui::EndMenu();
+        }
+        if (ImGui::BeginMenu("Filter")) {
+            for (uint32_t filter = 0; filter < FilterCount; ++filter) {
+                Item(PictureFilterLabel(filter), CommandFilterSharp + filter,
+                     look.filter == filter);
+            }
+            ImGui::EndMenu();
+        }
         ImGui::Separator();
         Item("Hardware accuracy", CommandHardwareAccuracy, shell.HardwareAccuracy == 1);
         // Like the RAM side of the accuracy item, a board applies at the next reset or load.
         if (ImGui::BeginMenu("Board")) {
             for (uint32_t kind = 0; kind < BoardKindCount; ++kind) {
                 Item(BoardName(kind), CommandBoardAuto + kind, SelectedBoard() == kind);
+            }
+            ImGui::EndMenu();
+        }
+        if (ImGui::BeginMenu("Advanced")) {
+            if (ImGui::BeginMenu("RGB mode")) {
+                Item("565", CommandRgb565, shell.RgbMode == 1);
+                Item("555", CommandRgb555, shell.RgbMode == 0);
+                ImGui::EndMenu();
             }
             ImGui::EndMenu();
         }
@@ -164,7 +190,7 @@ void DrawNotice(const char* text, bool fullScreen) {
     const ImVec2 screen = ImGui::GetIO().DisplaySize;
     const Rect area =
         fullScreen ? Rect{0, 0, static_cast<int32_t>(screen.x), static_cast<int32_t>(screen.y)}
-                   : WindowPictureRect();
+                   : ShellPictureRect();
     const ImVec2 size = ImGui::CalcTextSize(text);
     constexpr float Pad = 4;
     const ImVec2 at(static_cast<float>(area.left) + 2 * Pad,
@@ -225,7 +251,7 @@ void DrawSpeedMark(uint32_t mark, bool fullScreen) {
 void DrawBlankHint() {
     const char* hint = "No cartridge: File > Load rom, or drop a .sg file here";
     const ImVec2 size = ImGui::CalcTextSize(hint);
-    const Rect area = WindowPictureRect();
+    const Rect area = ShellPictureRect();
     const float x = static_cast<float>(area.left + area.right) / 2 - size.x / 2;
     const float y = static_cast<float>(area.top + area.bottom) / 2 - size.y / 2;
     ImGui::GetBackgroundDrawList()->AddText(ImVec2(x > 4 ? x : 4, y), IM_COL32(160, 160, 160, 255),

@@ -23,6 +23,7 @@
 
 #include "host/shell/audio.h"
 #include "host/shell/bindings.h"
+#include "host/shell/picture.h"
 
 namespace plexaro {
 
@@ -34,6 +35,7 @@ struct Settings {
     uint32_t videoHardware = 0;               // 1: the hardware video behaviour, 0: the simple one
     uint32_t soundLatency = SoundLatencyLow;  // a SoundLatency
     bool liveReload = true;
+    PictureLook picture;  // Video > Aspect, Scaling and Filter
     Bindings bindings = DefaultBindings();
     std::string lastFolder;           // where the open-file dialog was last used
     std::vector<std::string> recent;  // cartridges, most recent first, at most RecentCount

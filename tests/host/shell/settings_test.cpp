@@ -64,6 +64,7 @@ TEST_F(SettingsFile, MissingGivesDefaultsAndAChangeWritesItWholeAndItReadsBack) 
     changed.videoHardware = 1;
     changed.soundLatency = SoundLatencySafe;
     changed.liveReload = false;
+    changed.picture = {AspectConsole, ScalingInteger, FilterSmooth};
     changed.lastFolder = "/games/sg 1000";
     AddRecent(changed, "/games/a.sg");
     AddRecent(changed, "/games/b.sg");
