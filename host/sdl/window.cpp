@@ -183,13 +183,14 @@ bool Maximised() {
     return (SDL_GetWindowFlags(state.window) & SDL_WINDOW_MAXIMIZED) != 0;
 }
 
-// The picture's room in a window of this size. Beside the debug panel the picture keeps to
-// the top, as tall as its shape needs for the width it has, and the debug windows below it
-// have the rest.
+// The picture's room in a window of this size. Beside the debug panel the picture keeps its
+// width where the screen is too narrow for both (the panel's windows get what is left), and
+// keeps to the top, as tall as its shape needs, leaving the rest to the debug windows below.
 Rect AreaOfWindow(int width, int height) {
     const int panel = DebugPanelWidth();
     Rect area{0, state.menuBarHeight, std::max(width - panel, 0), std::max(height, 0)};
     if (panel > 0) {
+        area.right = std::max(area.right, std::min(state.pictureWidth, width));
         PictureLook shaped = ShellPictureLook();
         if (shaped.aspect == AspectStretch) shaped.aspect = AspectSquare;
         const Rect picture = PictureRect(area, shaped);

@@ -15,15 +15,17 @@ struct PictureChoices {
 
 PictureChoices choices = {{}, AspectSquare};
 
-// The window hugs the picture at its checked size, so a new shape gives it a new size; a
-// window the player sized otherwise is left alone only when the shape's size is the same.
+// A window that hugs the picture at its checked size takes the new shape's size; one the
+// player sized or maximised keeps its size, and the picture fits it anew.
 void SetAspect(uint32_t aspect) {
     const ShellState& shell = Shell();
     const PictureSize before = PictureAtScale(shell.sizeChecked, choices.look.aspect);
+    const PictureSize after = PictureAtScale(shell.sizeChecked, aspect);
+    const Rect area = WindowPictureArea();
+    const bool hugging = PictureSize{area.right - area.left, area.bottom - area.top} == before;
     choices.look.aspect = aspect;
     if (aspect != AspectStretch) choices.shapedAspect = aspect;
-    const PictureSize after = PictureAtScale(shell.sizeChecked, aspect);
-    if (shell.FullScreenMode == 0 && !(before == after)) {
+    if (shell.FullScreenMode == 0 && hugging && !(before == after)) {
         WindowPostCommand(CommandSize1 + shell.sizeChecked - 1);
     }
 }

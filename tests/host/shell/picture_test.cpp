@@ -171,14 +171,22 @@ TEST_F(ShellPicture, AspectSizesTheWindowAndStrechFollowsIt) {
                  uint32_t{AspectStretch});  // from Aspect: "Strech" unchecks it
     ShellCommand(CommandStrech);
     EXPECT_EQ(ShellPictureLook().aspect, uint32_t{AspectSquare});
+    RunPosted();
 
-    // Full screen keeps its size: a new shape only changes the picture.
-    fake::window.posted.clear();
-    ShellCommand(CommandFullscreen);
+    // A window the player sized keeps its size, and the picture fits it.
+    fake::window.width = 900;
+    fake::window.height = 681;
     ShellCommand(CommandAspectConsole);
     EXPECT_TRUE(fake::window.posted.empty());
     ShellFramePass();
-    EXPECT_EQ(fake::display.lastDest, (Rect{30, 0, 1249, 800}));
+    EXPECT_EQ(fake::display.lastDest, (Rect{0, 64, 900, 655}));
+
+    // Full screen keeps its size: a new shape only changes the picture.
+    ShellCommand(CommandFullscreen);
+    ShellCommand(CommandAspectConsole + uint32_t{AspectSquare});
+    EXPECT_TRUE(fake::window.posted.empty());
+    ShellFramePass();
+    EXPECT_EQ(fake::display.lastDest, (Rect{106, 0, 1173, 800}));
 }
 
 TEST_F(ShellPicture, ChoicesReachTheDisplayAndStayInTheSettings) {
