@@ -1,6 +1,6 @@
 // Presentation on SDL: the work surface is a 256x192 streaming texture in the machine's
 // pixel format, scaled into the picture's rectangle of the window or of the desktop-sized full
-// screen, by its nearest pixel (sharp) or between pixels (smooth); scanlines are a band of
+// screen, by its nearest pixel (sharp) or between pixels (smooth); scanlines are bands of
 // shade laid over the smooth picture.
 #include "host/shell/display.h"
 
@@ -21,13 +21,19 @@ namespace {
 
 constexpr int WorkWidth = VdpScreenWidth;
 constexpr int WorkHeight = VdpVisibleLines;
-// The scanline overlay is one column of shades, a screen row each, stretched across the
-// picture: made once, tall enough for an 8K screen, and refilled only when the picture's
-// height changes. Below two rows a line there is no room for a band.
-constexpr int OverlayRows = 4320;
-constexpr int OverlayLeastRows = 2 * WorkHeight;
+// Scanlines are strips of shade laid across the picture, a screen row or a run of equal rows
+// each, worked out again only when the picture's height changes; as fills they cost the
+// software renderer a quarter of a blended texture. Up to an 8K screen's rows; below two rows a
+// line there is no room for a band.
+constexpr int MostRows = 4320;
+constexpr int LeastRows = 2 * WorkHeight;
 constexpr double BandFrom = 0.5;   // the dark band: the lower half of each line
 constexpr double BandShade = 150;  // its darkness, as alpha over the picture (of 255)
+
+struct Strip {
+    int top, rows;  // from the picture's top
+    Uint8 alpha;
+};
 
 struct DisplayState {
     SDL_Texture* workSurface;  // null: nothing is presented until the next DisplaySetMode
@@ -40,12 +46,12 @@ struct DisplayState {
     uint32_t rgbMode;         // the format frames come in
     uint32_t surfaceRgbMode;  // the format the work surface was made in
     uint32_t filter;          // a PictureFilter
-    SDL_Texture* overlay;     // the scanlines; null where it could not be made
-    int overlayRows;          // the picture height its shades are for (0: none yet)
-    Uint32 shades[OverlayRows];
+    int stripsFor;            // the picture height the strips are for (0: none yet)
+    int stripCount;
+    Strip strips[MostRows];
 };
 
-DisplayState display = {nullptr, nullptr, 0, 0, 1, 1, FilterSharp, nullptr, 0, {}};
+DisplayState display = {nullptr, nullptr, 0, 0, 1, 1, FilterSharp, 0, 0, {}};
 
 SDL_ScaleMode ScaleMode() {
     return display.filter == FilterSharp ? SDL_ScaleModeNearest : SDL_ScaleModeLinear;
@@ -67,37 +73,34 @@ double InBands(double from, double to) {
 
 // Each screen row's share of band, so that a picture of any height gets even lines, crisp
 // where the rows per line are whole and softened between where they are not.
-void FillOverlay(int rows) {
+void MakeStrips(int rows) {
     const double linesPerRow = static_cast<double>(WorkHeight) / rows;
+    display.stripCount = 0;
     for (int row = 0; row < rows; ++row) {
         const double share = InBands(row * linesPerRow, (row + 1) * linesPerRow) / linesPerRow;
-        const auto alpha = static_cast<Uint32>(std::lround(share * BandShade));
-        display.shades[row] = alpha << 24;  // black, this much over the picture
+        const auto alpha = static_cast<Uint8>(std::lround(share * BandShade));
+        Strip* last = display.stripCount > 0 ? &display.strips[display.stripCount - 1] : nullptr;
+        if (alpha == 0) continue;
+        if (last != nullptr && last->alpha == alpha && last->top + last->rows == row) {
+            ++last->rows;
+        } else {
+            display.strips[display.stripCount++] = {row, 1, alpha};
+        }
     }
-    const SDL_Rect column{0, 0, 1, rows};
-    SDL_UpdateTexture(display.overlay, &column, display.shades, sizeof(Uint32));
-    display.overlayRows = rows;
+    display.stripsFor = rows;
 }
 
 void DrawScanlines(SDL_Renderer* renderer, const SDL_Rect& picture) {
-    if (display.overlay == nullptr || picture.h < OverlayLeastRows || picture.h > OverlayRows) {
-        return;
+    if (picture.h < LeastRows || picture.h > MostRows) return;
+    if (picture.h != display.stripsFor) MakeStrips(picture.h);
+    SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
+    for (int i = 0; i < display.stripCount; ++i) {
+        const Strip& strip = display.strips[i];
+        SDL_SetRenderDrawColor(renderer, 0, 0, 0, strip.alpha);
+        const SDL_Rect shade{picture.x, picture.y + strip.top, picture.w, strip.rows};
+        SDL_RenderFillRect(renderer, &shade);
     }
-    if (picture.h != display.overlayRows) FillOverlay(picture.h);
-    const SDL_Rect column{0, 0, 1, picture.h};
-    SDL_RenderCopy(renderer, display.overlay, &column, &picture);
-}
-
-// Without it the picture is still right, only without its scanlines.
-void CreateOverlay() {
-    if (display.overlay != nullptr) return;
-    display.overlay = SDL_CreateTexture(HostRenderer(), SDL_PIXELFORMAT_ARGB8888,
-                                        SDL_TEXTUREACCESS_STREAMING, 1, OverlayRows);
-    if (display.overlay == nullptr) return;
-    // Nearest: the software renderer blends a scaled copy in place only then.
-    SDL_SetTextureScaleMode(display.overlay, SDL_ScaleModeNearest);
-    SDL_SetTextureBlendMode(display.overlay, SDL_BLENDMODE_BLEND);
-    display.overlayRows = 0;
+    SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
 }
 
 Uint32 TextureFormat(uint32_t rgbMode) {
@@ -124,7 +127,6 @@ bool CreateWorkSurface() {
                                                WorkWidth, WorkHeight);
     }
     ApplyFilter();
-    CreateOverlay();
     return true;
 }
 
@@ -212,10 +214,8 @@ void DisplayPresentBlank(uint16_t colour, Rect) {
 void DisplayRelease() {
     if (display.workSurface != nullptr) SDL_DestroyTexture(display.workSurface);
     if (display.screenCopy != nullptr) SDL_DestroyTexture(display.screenCopy);
-    if (display.overlay != nullptr) SDL_DestroyTexture(display.overlay);
     display.workSurface = nullptr;
     display.screenCopy = nullptr;
-    display.overlay = nullptr;
 }
 
 void DisplayReportError(const char* what, const char* reason) {
