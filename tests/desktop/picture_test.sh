@@ -1,7 +1,7 @@
 #!/bin/sh
 # The picture in any window and on any screen, as a person sees it: resized and maximised
-# windows, full screen at the screen's own size in each aspect, and each filter, against the
-# headless program's picture scaled to where the picture should be. The full-screen pictures
+# windows, Video > Strech from the menu, full screen at the screen's own size in each aspect,
+# and each filter, against the headless program's picture scaled to where it should be. The full-screen pictures
 # are kept in the build folder (fullscreen-ASPECT.png, fullscreen-FILTER.png) to be looked at.
 # Usage: picture_test.sh BUILD_DIR CASE
 #   CASE: resize | aspects | filters
@@ -88,6 +88,14 @@ resize)
         "$tmp/reference.png"
     wmctrl -i -r "$window" -b remove,maximized_vert,maximized_horz
     until_seen "the window did not come back from maximised" size_is 400x700
+    # Video, then "Strech", its eighth line: the stretch aspect fills the window, and stays.
+    xdo mousemove --window "$window" 137 8 sleep 0.3 click 1 sleep 0.5
+    xdo mousemove --window "$window" 140 131 sleep 0.3 click 1
+    reference_at 400x681
+    until_seen "Strech did not fill the window" same_picture "$window" "400x681+0+$MENU_BAR" \
+        "$tmp/reference.png"
+    grep -qx "aspect = stretch" "$XDG_CONFIG_HOME/plexaro/settings.ini" ||
+        fail "Strech is not in the settings: $(cat "$XDG_CONFIG_HOME/plexaro/settings.ini")"
     ;;
 aspects)
     SCREEN=1280x800
