@@ -10,6 +10,8 @@ set -eu
 build=$1
 case=$2
 . "$(dirname "$0")/lib.sh"
+# Each look compares a screen-sized picture, which takes a while on a busy machine.
+LOOK=20
 
 # The settings file the next start reads: Video > Aspect, Scaling and Filter.
 choose() {
