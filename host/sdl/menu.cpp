@@ -206,7 +206,7 @@ void DrawSpeedMark(uint32_t mark, bool fullScreen) {
     const ImVec2 screen = ImGui::GetIO().DisplaySize;
     const Rect area =
         fullScreen ? Rect{0, 0, static_cast<int32_t>(screen.x), static_cast<int32_t>(screen.y)}
-                   : WindowPictureRect();
+                   : ShellPictureRect();
     static constexpr const char* Words[] = {"", "fast", "slow", "rewind", "paused"};
     const char* word = Words[mark < MarkPaused ? mark : MarkPaused];
     constexpr float Pad = 4, Glyph = 12;
