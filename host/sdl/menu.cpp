@@ -138,20 +138,20 @@ bool DrawMenuBar(int* width) {
             ImGui::EndMenu();
         }
         ImGui::Separator();
-        Item("Hardware accuracy", CommandHardwareAccuracy, shell.HardwareAccuracy == 1);
-        // Like the RAM side of the accuracy item, a board applies at the next reset or load.
-        if (ImGui::BeginMenu("Board")) {
-            for (uint32_t kind = 0; kind < BoardKindCount; ++kind) {
-                Item(BoardName(kind), CommandBoardAuto + kind, SelectedBoard() == kind);
-            }
-            ImGui::EndMenu();
-        }
+        // What few players change, out of the way so that the menu fits the window at x 1, and
+        // in one flat list: at x 1 a submenu of a submenu has no room but over its parent.
         if (ImGui::BeginMenu("Advanced")) {
-            if (ImGui::BeginMenu("RGB mode")) {
-                Item("565", CommandRgb565, shell.RgbMode == 1);
-                Item("555", CommandRgb555, shell.RgbMode == 0);
-                ImGui::EndMenu();
+            Item("Hardware accuracy", CommandHardwareAccuracy, shell.HardwareAccuracy == 1);
+            ImGui::Separator();
+            // Like the RAM side of the accuracy item, a board applies at the next reset or load.
+            for (uint32_t kind = 0; kind < BoardKindCount; ++kind) {
+                char label[32];
+                std::snprintf(label, sizeof label, "Board: %s", BoardName(kind));
+                Item(label, CommandBoardAuto + kind, SelectedBoard() == kind);
             }
+            ImGui::Separator();
+            Item("RGB mode 565", CommandRgb565, shell.RgbMode == 1);
+            Item("RGB mode 555", CommandRgb555, shell.RgbMode == 0);
             ImGui::EndMenu();
         }
         ImGui::EndMenu();
