@@ -69,15 +69,16 @@ enum Slot {
 constexpr float PanelSlotsHeight = 716;  // the video, sound and frame time windows, stacked
 
 void Place(Slot slot) {
-    const Rect picture = WindowPictureRect();
+    const Rect area = WindowPictureArea();
+    const Rect picture = ShellPictureRect();
     // The size the window was last given (ImGui learns it a frame later): on a small screen
     // it may be narrower or shorter than the panel asks for, and the slots share what it has.
     int windowWidth = 0;
     int windowHeight = 0;
     SDL_GetWindowSize(HostWindow(), &windowWidth, &windowHeight);
-    const float panel = static_cast<float>(picture.right) + Margin;
-    const float top = static_cast<float>(picture.top) + Margin;
-    const float room = std::min<float>(PanelWidth, static_cast<float>(windowWidth - picture.right));
+    const float panel = static_cast<float>(area.right) + Margin;
+    const float top = static_cast<float>(area.top) + Margin;
+    const float room = std::min<float>(PanelWidth, static_cast<float>(windowWidth - area.right));
     const float fit = std::clamp(
         (static_cast<float>(windowHeight) - top - Margin) / PanelSlotsHeight, 0.5f, 1.0f);
     ImVec2 at(panel, top);
@@ -95,7 +96,7 @@ void Place(Slot slot) {
         case MemorySlot:
             at = ImVec2(Margin, static_cast<float>(picture.bottom) + Margin);
             size =
-                ImVec2(static_cast<float>(picture.right) - 2 * Margin,
+                ImVec2(static_cast<float>(area.right) - 2 * Margin,
                        static_cast<float>(std::max(windowHeight, picture.bottom)) - at.y - Margin);
             if (size.y < 160) size.y = 160;
             // The CPU and memory windows share the room under the picture, one a little lower.
@@ -130,16 +131,19 @@ void PatternImage(uint32_t third, uint32_t shown) {
 
 // Sprite rectangles and the name table entry under the mouse, drawn over the picture.
 void PictureOverlay(const VdpView& vdp) {
-    const Rect picture = WindowPictureRect();
+    // The picture's pixels may be wider than tall (the television's aspect, or stretched).
+    const Rect picture = ShellPictureRect();
     const float scale = static_cast<float>(picture.right - picture.left) / VdpScreenWidth;
+    const float scaleY = static_cast<float>(picture.bottom - picture.top) / VdpVisibleLines;
     ImDrawList* draw = ImGui::GetBackgroundDrawList();
     if (debug.outlineSprites) {
         const int size = VdpSpriteHeight(vdp);
         for (uint32_t n = 0; n < VdpSpriteCount; ++n) {
             const VdpSpriteEntry sprite = VdpDecodeSprite(vdp, n);
             if (sprite.endMarker) break;
-            const ImVec2 from(picture.left + sprite.left * scale, picture.top + sprite.top * scale);
-            draw->AddRect(from, ImVec2(from.x + size * scale, from.y + size * scale),
+            const ImVec2 from(picture.left + sprite.left * scale,
+                              picture.top + sprite.top * scaleY);
+            draw->AddRect(from, ImVec2(from.x + size * scale, from.y + size * scaleY),
                           PaletteArgb(sprite.colour) | 0xFF000000u);
         }
     }
@@ -149,7 +153,7 @@ void PictureOverlay(const VdpView& vdp) {
     const int columns = text ? 40 : 32;
     const ImVec2 mouse = ImGui::GetIO().MousePos;
     const int column = static_cast<int>((mouse.x - left) / ((text ? 6 : 8) * scale));
-    const int row = static_cast<int>((mouse.y - picture.top) / (8 * scale));
+    const int row = static_cast<int>((mouse.y - picture.top) / (8 * scaleY));
     if (mouse.x >= left && mouse.y >= picture.top && column < columns && row < 24 &&
         !ImGui::GetIO().WantCaptureMouse) {
         const uint32_t entry = row * columns + column;

@@ -114,11 +114,14 @@ bool DrawMenuBar(int* width) {
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Video")) {
+        const PictureLook& look = ShellPictureLook();
         Item("Fullscreen", CommandFullscreen, shell.FullScreenMode == 1, "Alt+Enter");
         ImGui::Separator();
-        if (ImGui::BeginMenu("RGB mode")) {
-            Item("565", CommandRgb565, shell.RgbMode == 1);
-            Item("555", CommandRgb555, shell.RgbMode == 0);
+        if (ImGui::BeginMenu("Aspect")) {
+            for (uint32_t aspect = 0; aspect < AspectCount; ++aspect) {
+                Item(PictureAspectLabel(aspect), CommandAspectConsole + aspect,
+                     look.aspect == aspect);
+            }
             ImGui::EndMenu();
         }
         ImGui::Separator();
@@ -126,14 +129,37 @@ bool DrawMenuBar(int* width) {
         Item("Size x 2", CommandSize2, shell.sizeChecked == 2);
         Item("Size x 3", CommandSize3, shell.sizeChecked == 3);
         ImGui::Separator();
-        Item("Strech", CommandStrech, shell.StretchMode == 1);
-        ImGui::Separator();
-        Item("Hardware accuracy", CommandHardwareAccuracy, shell.HardwareAccuracy == 1);
-        // Like the RAM side of the accuracy item, a board applies at the next reset or load.
-        if (ImGui::BeginMenu("Board")) {
-            for (uint32_t kind = 0; kind < BoardKindCount; ++kind) {
-                Item(BoardName(kind), CommandBoardAuto + kind, SelectedBoard() == kind);
+        // The first version's item, spelt as it was: the stretch aspect, on and off.
+        Item("Strech", CommandStrech, look.aspect == AspectStretch);
+        if (ImGui::BeginMenu("Scaling")) {
+            for (uint32_t scaling = 0; scaling < ScalingCount; ++scaling) {
+                Item(PictureScalingLabel(scaling), CommandScalingFit + scaling,
+                     look.scaling == scaling);
             }
+            ImGui::EndMenu();
+        }
+        if (ImGui::BeginMenu("Filter")) {
+            for (uint32_t filter = 0; filter < FilterCount; ++filter) {
+                Item(PictureFilterLabel(filter), CommandFilterSharp + filter,
+                     look.filter == filter);
+            }
+            ImGui::EndMenu();
+        }
+        ImGui::Separator();
+        // What few players change, out of the way so that the menu fits the window at x 1, and
+        // in one flat list: at x 1 a submenu of a submenu has no room but over its parent.
+        if (ImGui::BeginMenu("Advanced")) {
+            Item("Hardware accuracy", CommandHardwareAccuracy, shell.HardwareAccuracy == 1);
+            ImGui::Separator();
+            // Like the RAM side of the accuracy item, a board applies at the next reset or load.
+            for (uint32_t kind = 0; kind < BoardKindCount; ++kind) {
+                char label[32];
+                std::snprintf(label, sizeof label, "Board: %s", BoardName(kind));
+                Item(label, CommandBoardAuto + kind, SelectedBoard() == kind);
+            }
+            ImGui::Separator();
+            Item("RGB mode 565", CommandRgb565, shell.RgbMode == 1);
+            Item("RGB mode 555", CommandRgb555, shell.RgbMode == 0);
             ImGui::EndMenu();
         }
         ImGui::EndMenu();
@@ -172,7 +198,7 @@ void DrawNotice(const char* text, bool fullScreen) {
     const ImVec2 screen = ImGui::GetIO().DisplaySize;
     const Rect area =
         fullScreen ? Rect{0, 0, static_cast<int32_t>(screen.x), static_cast<int32_t>(screen.y)}
-                   : WindowPictureRect();
+                   : ShellPictureRect();
     const ImVec2 size = ImGui::CalcTextSize(text);
     constexpr float Pad = 4;
     const ImVec2 at(static_cast<float>(area.left) + 2 * Pad,
@@ -188,7 +214,7 @@ void DrawSpeedMark(uint32_t mark, bool fullScreen) {
     const ImVec2 screen = ImGui::GetIO().DisplaySize;
     const Rect area =
         fullScreen ? Rect{0, 0, static_cast<int32_t>(screen.x), static_cast<int32_t>(screen.y)}
-                   : WindowPictureRect();
+                   : ShellPictureRect();
     static constexpr const char* Words[] = {"", "fast", "slow", "rewind", "paused"};
     const char* word = Words[mark < MarkPaused ? mark : MarkPaused];
     constexpr float Pad = 4, Glyph = 12;
@@ -233,7 +259,7 @@ void DrawSpeedMark(uint32_t mark, bool fullScreen) {
 void DrawBlankHint() {
     const char* hint = "No cartridge: File > Load rom, or drop a .sg file here";
     const ImVec2 size = ImGui::CalcTextSize(hint);
-    const Rect area = WindowPictureRect();
+    const Rect area = ShellPictureRect();
     const float x = static_cast<float>(area.left + area.right) / 2 - size.x / 2;
     const float y = static_cast<float>(area.top + area.bottom) / 2 - size.y / 2;
     ImGui::GetBackgroundDrawList()->AddText(ImVec2(x > 4 ? x : 4, y), IM_COL32(160, 160, 160, 255),

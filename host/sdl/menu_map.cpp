@@ -82,7 +82,14 @@ std::string PathTo(const char* label) {
     return path + Shown(label);
 }
 
+// A menu's first frame lays it out unseen, at a place not yet moved to fit the window: its
+// lines count from the next frame, where they are drawn.
+bool Unseen(const ImGuiWindow* window) {
+    return window != nullptr && window->Hidden;
+}
+
 void Note(bool menu, const char* label, bool enabled) {
+    if (Unseen(ImGui::GetCurrentWindow())) return;
     map.entries.push_back(
         {menu, enabled, ImGui::GetItemRectMin(), ImGui::GetItemRectMax(), PathTo(label)});
 }
@@ -150,7 +157,10 @@ bool __wrap__ZN5ImGui9BeginMenuEPKcb(const char* label, bool enabled) {
     // Open, the menu's own window is the current one; its line in the parent is the item
     // that was last when that window began.
     const ImRect line = GImGui->CurrentWindowStack.back().ParentLastItemDataBackup.Rect;
-    map.entries.push_back({true, enabled, line.Min, line.Max, plexaro::PathTo(label)});
+    const auto& stack = GImGui->CurrentWindowStack;
+    if (!plexaro::Unseen(stack.Size > 1 ? stack[stack.Size - 2].Window : nullptr)) {
+        map.entries.push_back({true, enabled, line.Min, line.Max, plexaro::PathTo(label)});
+    }
     map.path.push_back(plexaro::Shown(label));
     return open;
 }

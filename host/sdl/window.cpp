@@ -36,6 +36,9 @@ constexpr float FontPixels = 13.0f;
 constexpr uint32_t HeldReleases = 16;
 constexpr Clock::duration NoticeTime = std::chrono::seconds(2);
 constexpr int RevealEdge = 2;  // full screen: pixels at the top that bring the menu bar down
+// The smallest window: the picture at half its size still shows what is going on.
+constexpr int SmallestWidth = 128;
+constexpr int SmallestPictureHeight = 96;
 constexpr Clock::duration ReloadCheckPeriod = std::chrono::seconds(1);  // live reload's look
 
 enum UserEventCode : Sint32 { HoldOff = 0, HoldOn = 1, FileChosen = 2 };
@@ -53,6 +56,7 @@ struct WindowState {
     Uint32 shellEvent;                    // carries a UserEventCode
     bool holding;                         // a menu or the dialog was open at the last frame
     int32_t pictureWidth, pictureHeight;  // the picture area, below the menu bar
+    int askedWidth, askedHeight;          // the window's size as last set here
     std::string chosenPath;
     bool pressedSinceFrame[SDL_NUM_SCANCODES];  // given to ImGui since its last frame
     SDL_Event heldReleases[HeldReleases];
@@ -133,10 +137,14 @@ bool OpenWindow() {
 
     state.pictureWidth = StartWidth;
     state.pictureHeight = StartHeight;
-    state.window =
-        SDL_CreateWindow(ProductName, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, StartWidth,
-                         StartHeight + state.menuBarHeight, SDL_WINDOW_HIDDEN);
+    state.askedWidth = StartWidth;
+    state.askedHeight = StartHeight + state.menuBarHeight;
+    state.window = SDL_CreateWindow(ProductName, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                    StartWidth, StartHeight + state.menuBarHeight,
+                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (state.window == nullptr) return false;
+    SDL_SetWindowMinimumSize(state.window, SmallestWidth,
+                             state.menuBarHeight + SmallestPictureHeight);
     // Trying GL may make SDL create the window again under a new id; it is shown only once
     // it is the one that stays, so that nothing outside ever sees the first.
     state.renderer = CreateRenderer(state.window);
@@ -168,8 +176,48 @@ void PostShellEvent(Sint32 code) {
     SDL_PushEvent(&event);
 }
 
+bool FullScreenNow() {
+    return (SDL_GetWindowFlags(state.window) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+bool Maximised() {
+    return (SDL_GetWindowFlags(state.window) & SDL_WINDOW_MAXIMIZED) != 0;
+}
+
+// The picture's room in a window of this size. Beside the debug panel the picture keeps its
+// width where the screen is too narrow for both (the panel's windows get what is left), and
+// keeps to the top, as tall as its shape needs, leaving the rest to the debug windows below.
+Rect AreaOfWindow(int width, int height) {
+    const int panel = DebugPanelWidth();
+    Rect area{0, state.menuBarHeight, std::max(width - panel, 0), std::max(height, 0)};
+    if (panel > 0) {
+        area.right = std::max(area.right, std::min(state.pictureWidth, width));
+        PictureLook shaped = ShellPictureLook();
+        if (shaped.aspect == AspectStretch) shaped.aspect = AspectSquare;
+        const Rect picture = PictureRect(area, shaped);
+        area.bottom = area.top + (picture.bottom - picture.top);
+    }
+    return area;
+}
+
+// The player resized the window: that is the picture's room from now on, kept when the debug
+// panel opens or closes. Only the size the window has now counts: a change that an event
+// reports late (leaving full screen) is already past. A maximised window's room lasts only
+// while it is maximised: restored, it is the size it had.
+void FollowResize(const SDL_WindowEvent& event) {
+    if (FullScreenNow() || Maximised()) return;
+    int width = 0, height = 0;
+    SDL_GetWindowSize(state.window, &width, &height);
+    if (event.data1 != width || event.data2 != height) return;
+    if (width == state.askedWidth && height == state.askedHeight) return;
+    const Rect area = AreaOfWindow(width, height);
+    state.pictureWidth = std::max(area.right - area.left, 1);
+    state.pictureHeight = std::max(area.bottom - area.top, 1);
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& event) {
     switch (event.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED: FollowResize(event); break;
         case SDL_WINDOWEVENT_MINIMIZED: ShellMinimised(); break;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_MAXIMIZED: ShellRestored(); break;
@@ -349,28 +397,32 @@ bool WindowAsk(const char* caption, const char* text) {
 }
 
 void WindowSetClientSize(int32_t width, int32_t height) {
+    if (state.window != nullptr && Maximised() && !FullScreenNow()) SDL_RestoreWindow(state.window);
     state.pictureWidth = width;
     state.pictureHeight = height;
     WindowRelayout();
 }
 
 void WindowRelayout() {
-    if (state.window == nullptr) return;
+    // A maximised window keeps its size; the panel takes its room from the picture's.
+    if (state.window == nullptr || (Maximised() && !FullScreenNow())) return;
     const int panel = DebugPanelWidth();
     const int pictureHeight = state.pictureHeight + state.menuBarHeight;
     int width = PictureAreaWidth() + panel;
     int height = panel > 0 && pictureHeight < DebugPanelHeight ? DebugPanelHeight : pictureHeight;
     // Full screen keeps its size; this is only the size it comes back to.
-    if ((SDL_GetWindowFlags(state.window) & SDL_WINDOW_FULLSCREEN) == 0) {
-        FitOnScreen(width, height, pictureHeight);
-    }
+    if (!FullScreenNow()) FitOnScreen(width, height, pictureHeight);
+    state.askedWidth = width;
+    state.askedHeight = height;
     SDL_SetWindowSize(state.window, width, height);
 }
 
-Rect WindowPictureRect() {
-    const int left = (PictureAreaWidth() - state.pictureWidth) / 2;
-    return {left, state.menuBarHeight, left + state.pictureWidth,
-            state.menuBarHeight + state.pictureHeight};
+Rect WindowPictureArea() {
+    if (state.window == nullptr) return {};
+    int width = 0, height = 0;
+    SDL_GetWindowSize(state.window, &width, &height);
+    if (Shell().FullScreenMode == 1) return {0, 0, width, height};
+    return AreaOfWindow(width, height);
 }
 
 void WindowSetTitle(const char* title) {
@@ -404,9 +456,6 @@ void WindowFinishFrame(bool fullScreen) {
     const bool notice = state.notice[0] != 0 && Clock::now() < state.noticeUntil;
     const SpeedMark mark = ShellSpeedMark();
     if (menus || notice || mark != MarkNone) {
-        // Full screen draws on a small logical screen that SDL scales up; the menus are drawn
-        // at the screen's own pixels, where ImGui has the pointer.
-        if (fullScreen) SDL_RenderSetLogicalSize(state.renderer, 0, 0);
         ImGui_ImplSDLRenderer_NewFrame();
         ImGui_ImplSDL2_NewFrame();
         // This backend reads the pointer only on clicks under X11, so menus would not open
@@ -438,7 +487,6 @@ void WindowFinishFrame(bool fullScreen) {
         if (mark != MarkNone) DrawSpeedMark(mark, fullScreen);
         ImGui::Render();
         ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
-        if (fullScreen) SDL_RenderSetLogicalSize(state.renderer, FullScreenWidth, FullScreenHeight);
         if (holding != state.holding) PostShellEvent(holding ? HoldOn : HoldOff);
         state.holding = holding;
     } else if (state.holding) {

@@ -1,9 +1,11 @@
-// Presentation: puts the console's 256x192 picture on the screen, scaled into the window's
-// picture area or on a 320x200 full screen (letterboxed), through a streaming texture in the
-// machine's pixel format (RGB 565 or 555), so both formats show their true colours.
+// Presentation: puts the console's 256x192 picture on the screen, scaled into a rectangle of
+// the window or of the desktop-sized full screen (black round it), through a streaming
+// texture in the machine's pixel format (RGB 565 or 555), so both formats show their true
+// colours, drawn sharp, smooth or with scanlines.
 //
 //     DisplaySetMode(0);                        // windowed; 1 is full screen
 //     InitMachine(DisplayRowStride());
+//     DisplaySelectFilter(FilterScanlines);     // at any time
 //     each frame: DisplayPresent(GetFrameBuffer(), stride, pictureRect);
 //                 then the window draws its menu and shows the result
 //
@@ -24,17 +26,12 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
-inline constexpr int32_t FullScreenWidth = 320;
-inline constexpr int32_t FullScreenHeight = 200;
-inline constexpr Rect FullScreenDestCentred = {32, 4, 288, 196};  // the picture at its size
-inline constexpr Rect FullScreenDestStretched = {0, 0, FullScreenWidth, FullScreenHeight};
-
 int DisplaySetMode(int fullScreen);  // 0 ready, 1 failed (shown, everything released)
 uint32_t DisplayRowStride();         // pixels per work surface row at the last set-up, else 0
 void DisplaySelectPixelFormat(uint32_t rgbMode);  // 1: RGB 565, 0: RGB 555
-// frame: 192 rows of rowStride pixels. dest, in the mode of the last DisplaySetMode: the
-// window's picture area, or a rectangle of the 320x200 full screen whose border stays
-// colour 0.
+void DisplaySelectFilter(uint32_t filter);        // a PictureFilter (picture.h)
+// frame: 192 rows of rowStride pixels. dest: where the picture goes in the window (or the
+// full screen), whose rest is colour 0.
 void DisplayPresent(const uint16_t* frame, uint32_t rowStride, Rect dest);
 void DisplayPresentBlank(uint16_t colour, Rect dest);
 void DisplayRelease();

@@ -61,6 +61,15 @@ std::string ReadLine(std::string_view key, std::string_view value, Settings& set
     } else if (key == "live_reload") {
         if (value != "on" && value != "off") return bad();
         settings.liveReload = value == "on";
+    } else if (key == "aspect") {
+        if (PictureAspectNamed(value) == AspectCount) return bad();
+        settings.picture.aspect = PictureAspectNamed(value);
+    } else if (key == "scaling") {
+        if (PictureScalingNamed(value) == ScalingCount) return bad();
+        settings.picture.scaling = PictureScalingNamed(value);
+    } else if (key == "filter") {
+        if (PictureFilterNamed(value) == FilterCount) return bad();
+        settings.picture.filter = PictureFilterNamed(value);
     } else if (key == "last_folder") {
         settings.lastFolder = value;
     } else if (key == "recent") {
@@ -114,6 +123,9 @@ std::string SettingsText(const Settings& settings) {
         SoundLatencies[std::min<uint32_t>(settings.soundLatency, SoundLatencySafe)].name);
     put("run_ahead", std::to_string(settings.runAhead));
     put("live_reload", settings.liveReload ? "on" : "off");
+    put("aspect", PictureAspectName(settings.picture.aspect));
+    put("scaling", PictureScalingName(settings.picture.scaling));
+    put("filter", PictureFilterName(settings.picture.filter));
     put("last_folder", settings.lastFolder);
     for (const std::string& path : settings.recent) put("recent", path);
     const Bindings& bindings = settings.bindings;

@@ -23,6 +23,7 @@
 
 #include "host/shell/audio.h"
 #include "host/shell/bindings.h"
+#include "host/shell/picture.h"
 
 namespace plexaro {
 
@@ -35,6 +36,7 @@ struct Settings {
     uint32_t soundLatency = SoundLatencyLow;  // a SoundLatency
     uint32_t runAhead = 0;                    // 0..2: frames run ahead of the picture shown
     bool liveReload = true;
+    PictureLook picture;  // Video > Aspect, Scaling and Filter
     Bindings bindings = DefaultBindings();
     std::string lastFolder;           // where the open-file dialog was last used
     std::vector<std::string> recent;  // cartridges, most recent first, at most RecentCount

@@ -27,17 +27,12 @@
 namespace plexaro {
 namespace {
 
-constexpr int32_t PictureWidth = VdpScreenWidth;
-constexpr int32_t PictureHeight = VdpVisibleLines;
-
 ShellState Initial() {
     ShellState initial{};
     initial.EmulationActive = 1;
     initial.RgbMode = 1;
     initial.LiveReload = 1;
     initial.sizeChecked = 1;
-    initial.WindowDestRect = {0, 0, 2 * PictureWidth, 2 * PictureHeight};
-    initial.FullScreenDestRect = FullScreenDestCentred;
     return initial;
 }
 
@@ -155,8 +150,8 @@ void ShowLoadMessage(const std::string& message, bool failed) {
 
 void SetSize(uint32_t scale) {
     shell.sizeChecked = scale;
-    WindowSetClientSize(PictureWidth * static_cast<int32_t>(scale),
-                        PictureHeight * static_cast<int32_t>(scale));
+    const PictureSize size = PictureAtScale(scale, ShellPictureLook().aspect);
+    WindowSetClientSize(size.width, size.height);
 }
 
 void SetRgbMode(int mode) {
@@ -167,7 +162,7 @@ void SetRgbMode(int mode) {
 
 void Present() {
     const uint16_t* frame = GetFrameBuffer();
-    const Rect dest = shell.FullScreenMode ? shell.FullScreenDestRect : shell.WindowDestRect;
+    const Rect dest = ShellPictureRect();
     if (!shell.cartridgeLoaded || frame == nullptr) {
         DisplayPresentBlank(0, dest);
     } else {
@@ -316,6 +311,7 @@ bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy) {
     const Settings& saved = ShellStartSettings();
     shell.LiveReload = saved.liveReload ? 1 : 0;
     InputSetBindings(saved.bindings);
+    ShellPictureStart(saved.picture);
     WindowPostCommand(CommandSize1 + std::clamp<uint32_t>(saved.windowScale, 1, 3) - 1);
 
     // The captions and texts of these boxes are the first version's, kept so that its
@@ -378,11 +374,6 @@ void ShellCommand(uint32_t id) {
             shell.PauseChecked = 1 - shell.PauseChecked;
             PressPauseButton();
             break;
-        case CommandStrech:
-            shell.StretchMode = 1 - shell.StretchMode;
-            shell.FullScreenDestRect =
-                shell.StretchMode ? FullScreenDestStretched : FullScreenDestCentred;
-            break;
         case CommandRgb565: SetRgbMode(1); break;
         case CommandRgb555: SetRgbMode(0); break;
         case CommandLiveReload: shell.LiveReload = 1 - shell.LiveReload; break;
@@ -439,7 +430,9 @@ void ShellCommand(uint32_t id) {
         case CommandDebugStep: DebuggerRan(DebuggerStep()); break;
         case CommandDebugStepOver: DebuggerRan(DebuggerStepOver()); break;
         case CommandDebugNextFrame: DebuggerRan(DebuggerRunToNextFrame()); break;
-        default: RunAheadCommand(id); break;
+        default:
+            if (!ShellPictureCommand(id)) RunAheadCommand(id);
+            break;
     }
     ShellSettingsCommand(id);
 }
@@ -569,7 +562,6 @@ bool ShellFramePass() {
             paced = AudioPlaying();
         }
     }
-    if (shell.FullScreenMode == 0) shell.WindowDestRect = WindowPictureRect();
     return paced;
 }
 

@@ -14,6 +14,7 @@
 
 #include "host/shell/bindings.h"
 #include "host/shell/display.h"
+#include "host/shell/picture.h"
 
 namespace plexaro {
 
@@ -52,6 +53,9 @@ enum MenuCommand : uint32_t {
     CommandClearRecent = 40090,
     CommandSoundLatencyLow = 40095,  // to CommandSoundLatencyLow + 2: a SoundLatency each
     CommandRunAheadOff = 40110,      // to CommandRunAheadOff + 2: frames run ahead
+    CommandAspectConsole = 40120,    // to + 2: a PictureAspect each ("Strech" is the third)
+    CommandScalingFit = 40125,       // to + 1: a PictureScaling each
+    CommandFilterSharp = 40130,      // to + 2: a PictureFilter each
 };
 
 inline constexpr const char* ProductName = "Plexaro";
@@ -66,7 +70,6 @@ struct ShellState {
     std::string runningPath;
     uint8_t EmulationActive;  // 0 while the window is minimised
     int FullScreenMode;
-    int StretchMode;
     int PauseChecked;
     int RgbMode;  // 1: RGB 565, 0: RGB 555
     int JoystickPresent;
@@ -88,8 +91,6 @@ struct ShellState {
     float emulateMilliseconds, presentMilliseconds;  // the last frame's
     const int16_t* lastSound;                        // the last frame's samples, or null
     uint32_t lastSoundSamples;                       // how many: 735, or 736 in hardware
-    Rect WindowDestRect;
-    Rect FullScreenDestRect;
 };
 
 const ShellState& Shell();
@@ -142,6 +143,12 @@ void ShellSettingsCommand(uint32_t id);  // after each command: what it changed 
 void ShellRememberCartridge(const std::string& path);  // a cartridge loaded: first in Recent
 void ShellSetBindings(const Bindings& bindings);       // the Controls dialog's
 void ShellSetDialogFolder(const std::string& folder);  // the file dialog's last folder
+
+// The Video menu's aspect, scaling and filter: the settings file's at start, then the menu's.
+const PictureLook& ShellPictureLook();
+void ShellPictureStart(const PictureLook& saved);
+bool ShellPictureCommand(uint32_t id);  // false: the id is none of the picture's commands
+Rect ShellPictureRect();                // where the picture goes now, in the window or screen
 
 // How long a frame lasts when no sound card paces the loop: a sixtieth of a second in the
 // simple behaviour (735 samples), the console's 59,736 cycles in the hardware one.

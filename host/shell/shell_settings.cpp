@@ -64,6 +64,15 @@ void ShellSettingsCommand(uint32_t id) {
         case CommandRunAheadOff + 1:
         case CommandRunAheadOff + 2: changed.runAhead = RunAheadFrames(); break;
         case CommandClearRecent: changed.recent.clear(); break;
+        case CommandStrech:
+        case CommandAspectConsole:
+        case CommandAspectConsole + 1:
+        case CommandAspectConsole + 2:
+        case CommandScalingFit:
+        case CommandScalingFit + 1:
+        case CommandFilterSharp:
+        case CommandFilterSharp + 1:
+        case CommandFilterSharp + 2: changed.picture = ShellPictureLook(); break;
         default: return;
     }
     Store(changed);

@@ -18,9 +18,12 @@ enum MessageKind : uint32_t { MessageWarning, MessagePlain };
 void WindowShowMessage(const char* caption, const char* text, MessageKind kind);
 // A modal question with a yes and a no; true for yes. No where no box can be shown.
 bool WindowAsk(const char* caption, const char* text);
-// Resizes the window so that its picture area is width x height (the menu bar sits above).
+// Resizes the window so that its picture area is width x height (the menu bar sits above);
+// a maximised window is restored first.
 void WindowSetClientSize(int32_t width, int32_t height);
-Rect WindowPictureRect();  // where the picture goes now, in the window's coordinates
+// The room the picture has now, in the window's coordinates: below the menu bar and left of
+// the debug panel, or the whole screen in full screen.
+Rect WindowPictureArea();
 void WindowShowCursor(bool shown);
 void WindowSetTitle(const char* title);
 // A short line over the picture for two seconds, in the window and in full screen.

@@ -77,24 +77,25 @@ controls)
 fullscreen)
     start_x
     start_plexaro
-    reference 400%
+    reference 500%
     # Entered with the File menu open, which holds the frames until it closes.
     xdo mousemove --window "$window" 20 8 sleep 0.3 click 1 sleep 0.5
     xdo key alt+Return
     until_seen "Alt+Enter did not fill the screen" size_is 1280x1024
-    # 320x200 scaled by 4 is 1280x800, 112 rows of border above; the frame sits at (32,4).
+    # The screen's own size: the picture as wide as the screen, five times its size, with 32
+    # rows of border above and below.
     until_seen "the full-screen picture" \
-        same_picture root 1024x768+128+128 "$tmp/reference.png"
+        same_picture root 1280x960+0+32 "$tmp/reference.png"
     cp "$tmp/picture.png" "$tmp/still.png"
     look root 1280x1024+0+0 "$tmp/screen.png" || fail "no screenshot of the screen"
-    for at in 5+5 64+500 1200+500 640+1000 640+120; do
+    for at in 5+5 640+20 1275+31 640+992 5+1020; do
         level=$(convert "$tmp/screen.png" -crop "1x1+$at" -format '%[fx:int(255*maxima)]' info:)
         [ "$level" -eq 0 ] || fail "the border at $at is not black"
     done
     # The game goes on: a held key lights its mark.
     xdo keydown Up
     until_seen "the game stands still in full screen" \
-        changed_from root 1024x768+128+128 "$tmp/still.png"
+        changed_from root 1280x960+0+32 "$tmp/still.png"
     xdo keyup Up
     xdo key alt+Return
     until_seen "leaving full screen gave another size" size_is "512x$((384 + MENU_BAR))"

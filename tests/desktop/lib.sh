@@ -68,7 +68,8 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 # An X server on a display number it picks itself, and a window manager: full screen and
-# closing a window go through the window manager, as on any desktop.
+# closing a window go through the window manager, as on any desktop. Its screen is 1280x1024
+# unless $SCREEN names another size.
 start_x() {
     need Xvfb openbox xdotool xwininfo import convert compare identify
     # Under AddressSanitizer: the X server's software GL driver keeps memory it never frees,
@@ -77,7 +78,7 @@ start_x() {
     ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
     export ASAN_OPTIONS
     exec 3>"$tmp/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${SCREEN:-1280x1024}x24" -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
     pids="$pids $!"
     exec 3>&-
     for _ in $(seq $((STEP * 10))); do
@@ -180,7 +181,7 @@ look() {
 same_picture() {  # WINDOW CROP REFERENCE
     look "$1" "$2" "$tmp/picture.png" || { seen="no screenshot"; return 1; }
     count=$(differing "$tmp/picture.png" "$3")
-    total=$(identify -format '%[fx:w*h]' "$3")
+    total=$(($(identify -format '%w*%h' "$3")))  # fx would print a million as 1e+06
     seen="$count of $total pixels differ from the headless picture"
     [ "$count" -lt $((total / 20)) ]
 }
@@ -211,6 +212,11 @@ title_has_notice() {  # after the game's name: "Plexaro - demo - state 2 saved"
     seen=$(timeout "$STEP" xdotool getwindowname "$window")
     case $seen in "Plexaro - "*" - "*) return 0 ;; esac
     return 1
+}
+title_without_notice() {  # the game's name alone: what a notice said at the start is gone
+    seen=$(timeout "$STEP" xdotool getwindowname "$window")
+    case $seen in "Plexaro - "*" - "*) return 1 ;; esac
+    return 0
 }
 wider_than() {  # WIDTH HEIGHT: the window is wider than WIDTH and at least HEIGHT tall
     seen=$(size_of "$window")

@@ -89,12 +89,18 @@ alive() {
 
 # point PATH [click]: the pointer to the middle of what PATH names, clicked if asked.
 point() {
-    case $1 in
-    *" > "*) soon "$1 is not drawn" drawn "$1" ;;
-    *) reveal "$1" ;;
-    esac
-    # shellcheck disable=SC2046
-    set -- "$1" "${2:-}" $(entry "$1")
+    # In full screen the bar may go up between one look at the map and the next (the pointer
+    # left the top edge as a menu closed): a title is brought down again, twice at most.
+    for _ in 1 2 3; do
+        case $1 in
+        *" > "*) soon "$1 is not drawn" drawn "$1" ;;
+        *) reveal "$1" ;;
+        esac
+        got=$(entry "$1")
+        [ -n "$got" ] && break
+    done
+    # shellcheck disable=SC2086
+    set -- "$1" "${2:-}" $got
     [ $# -ge 6 ] || fail "$1 is not drawn"
     # A line past the window's edge can't be reached by a person either.
     eval "$(sed -n '1s/^state //p' "$map")"

@@ -65,6 +65,7 @@ TEST_F(SettingsFile, MissingGivesDefaultsAndAChangeWritesItWholeAndItReadsBack) 
     changed.soundLatency = SoundLatencySafe;
     changed.runAhead = 2;
     changed.liveReload = false;
+    changed.picture = {AspectConsole, ScalingInteger, FilterSmooth};
     changed.lastFolder = "/games/sg 1000";
     AddRecent(changed, "/games/a.sg");
     AddRecent(changed, "/games/b.sg");

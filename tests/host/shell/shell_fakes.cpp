@@ -57,7 +57,9 @@ void WindowSetClientSize(int32_t width, int32_t height) {
     fake::window.width = width;
     fake::window.height = height;
 }
-Rect WindowPictureRect() {
+Rect WindowPictureArea() {
+    const bool fullScreen = !fake::display.modes.empty() && fake::display.modes.back() == 1;
+    if (fullScreen) return {0, 0, fake::window.screenWidth, fake::window.screenHeight};
     return {0, 19, fake::window.width, 19 + fake::window.height};
 }
 void WindowSetTitle(const char* title) {
@@ -88,6 +90,9 @@ uint32_t DisplayRowStride() {
 }
 void DisplaySelectPixelFormat(uint32_t rgbMode) {
     fake::display.rgbMode = rgbMode;
+}
+void DisplaySelectFilter(uint32_t filter) {
+    fake::display.filter = filter;
 }
 void DisplayPresent(const uint16_t*, uint32_t, Rect dest) {
     const bool fullScreen = !fake::display.modes.empty() && fake::display.modes.back() == 1;

@@ -14,11 +14,12 @@
 namespace plexaro::fake {
 
 struct Window {
-    std::vector<std::string> messages;  // "caption|text", boxes and questions alike
-    bool answer;                        // what the next questions are answered
-    std::vector<uint32_t> posted;       // commands posted, oldest first
-    std::vector<std::string> notices;   // lines shown over the picture
-    int32_t width, height;              // the last picture-area size asked for
+    std::vector<std::string> messages;               // "caption|text", boxes and questions alike
+    bool answer;                                     // what the next questions are answered
+    std::vector<uint32_t> posted;                    // commands posted, oldest first
+    std::vector<std::string> notices;                // lines shown over the picture
+    int32_t width, height;                           // the last picture-area size asked for
+    int32_t screenWidth = 1280, screenHeight = 800;  // full screen's
     bool cursorShown = true;
     std::string title = "Plexaro";
     int dialogsOpened, framesFinished;
@@ -28,6 +29,7 @@ struct Display {
     int setModeResult;  // what DisplaySetMode returns
     std::vector<int> modes;
     uint32_t rowStride = 256, rgbMode = 1;
+    uint32_t filter = 99;             // none chosen yet
     int windowed, fullScreen, blank;  // presents in each mode of DisplaySetMode, and blanks
     Rect lastDest;
 };

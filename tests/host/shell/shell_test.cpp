@@ -13,6 +13,7 @@
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/rewind.h"
+#include "host/shell/settings.h"
 #include "host/shell/snapshots.h"
 #include "machine/board.h"
 #include "machine/debugger.h"
@@ -131,6 +132,7 @@ class ShellCommands : public ::testing::Test {
 protected:
     void SetUp() override {
         fake::Reset();
+        LoadSettings("");  // no test's choices reach the next
         ShellLoadFromCommandLine(testing::CartridgePath("busy"));
         ASSERT_TRUE(ShellStart(1, 0));
         ASSERT_EQ(fake::window.posted, std::vector<uint32_t>{CommandSize2});
@@ -150,19 +152,21 @@ TEST_F(ShellCommands, SizesAndFullScreenComeBackAtTwiceTheSize) {
     ShellCommand(CommandSize3);
     EXPECT_EQ(fake::window.height, 576);
     ShellFramePass();
-    EXPECT_EQ(Shell().WindowDestRect, (Rect{0, 19, 768, 595}));
+    EXPECT_EQ(fake::display.lastDest, (Rect{0, 19, 768, 595}));
 
+    // Full screen is the desktop's 1280x800: the picture as tall as it is, in the middle.
     ShellCommand(CommandFullscreen);
     EXPECT_EQ(Shell().FullScreenMode, 1);
     EXPECT_FALSE(fake::window.cursorShown);
     ShellFramePass();
     EXPECT_EQ(fake::display.fullScreen, 1);
-    EXPECT_EQ(fake::display.lastDest, FullScreenDestCentred);
+    EXPECT_EQ(fake::display.lastDest, (Rect{106, 0, 1173, 800}));
     ShellCommand(CommandStrech);
     ShellFramePass();
-    EXPECT_EQ(fake::display.lastDest, FullScreenDestStretched);
+    EXPECT_EQ(fake::display.lastDest, (Rect{0, 0, 1280, 800}));
     ShellCommand(CommandStrech);
-    EXPECT_EQ(Shell().FullScreenDestRect, FullScreenDestCentred);
+    ShellFramePass();
+    EXPECT_EQ(fake::display.lastDest, (Rect{106, 0, 1173, 800}));
 
     ShellCommand(CommandFullscreen);
     EXPECT_TRUE(fake::window.cursorShown);
