@@ -32,7 +32,7 @@ void BM_CoreFramesThroughAFrontend(benchmark::State& state) {
     state.counters["state bytes"] = static_cast<double>(core.serializeSize());
     Close(core);
 }
-BENCHMARK(BM_CoreFramesThroughAFrontend)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CoreFramesThroughAFrontend)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 
