@@ -49,13 +49,12 @@ EMXX       := NODE_PATH=/usr/share/nodejs em++
 WEB_CORE   := $(wildcard cpu/*.cpp video/*.cpp sound/*.cpp machine/*.cpp) web/web_host.cpp
 WEB_DEPS   := $(WEB_CORE) $(wildcard cpu/*.h video/*.h sound/*.h machine/*.h)
 WEB_PAGE   := index.html page.js clock.js audio-worklet.js
-WEB_EXPORTS := $(subst $(eval) ,,_plexaro_start,_plexaro_load,\
+WEB_EXPORTS := $(subst $(eval) ,,_plexaro_start,_plexaro_load,_plexaro_load_limit,\
     _plexaro_cartridge_loaded,_plexaro_run_frame,_plexaro_reset,_plexaro_pause,\
     _plexaro_picture,_plexaro_sound,_plexaro_sound_samples,_malloc,_free)
 WEB_FLAGS  := -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -I. -fno-exceptions \
-    -sMODULARIZE=1 -sEXPORT_NAME=createPlexaro -sENVIRONMENT=web -sFILESYSTEM=1 \
-    -sINITIAL_MEMORY=16777216 -sALLOW_MEMORY_GROWTH=0 -sEXPORTED_FUNCTIONS=$(WEB_EXPORTS) \
-    -sEXPORTED_RUNTIME_METHODS=FS
+    -sMODULARIZE=1 -sEXPORT_NAME=createPlexaro -sENVIRONMENT=web -sFILESYSTEM=0 \
+    -sINITIAL_MEMORY=16777216 -sALLOW_MEMORY_GROWTH=0 -sEXPORTED_FUNCTIONS=$(WEB_EXPORTS)
 
 web: configure
 	@sh tools/bootstrap-web.sh

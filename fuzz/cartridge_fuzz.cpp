@@ -3,14 +3,9 @@
 //
 // Input: the cartridge image, then TrailerSize bytes (see Trailer). Inputs too short to
 // hold a one-byte image do nothing.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <string>
 
 #include "machine/machine.h"
 
@@ -29,20 +24,6 @@ struct Trailer {
     uint8_t flags;        // bit 0: hardware video; bit 1: RGB 565; bit 2: row stride 320
 };
 
-// The loader reads a file, so every input goes through one file of this process's own.
-std::string cartridgePath;
-
-void RemoveCartridgeFile() {
-    std::remove(cartridgePath.c_str());
-}
-
-bool WriteCartridge(const uint8_t* data, size_t size) {
-    std::FILE* file = std::fopen(cartridgePath.c_str(), "wb");
-    if (file == nullptr) return false;
-    const bool written = std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
-
 bool PausePressed(const Trailer& trailer, uint32_t frame) {
     if (trailer.firstPause >= Frames || frame < trailer.firstPause) return false;
     const uint32_t gap = trailer.pauseGap & 0x3F;
@@ -52,25 +33,16 @@ bool PausePressed(const Trailer& trailer, uint32_t frame) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    cartridgePath = (std::filesystem::temp_directory_path() /
-                     ("plexaro-fuzz-" + std::to_string(::getpid()) + ".sg"))
-                        .string();
-    std::atexit(RemoveCartridgeFile);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace plexaro;
     if (size <= TrailerSize) return 0;
     const size_t imageSize = size - TrailerSize;
     Trailer trailer;
     __builtin_memcpy(&trailer, data + imageSize, TrailerSize);
-    if (!WriteCartridge(data, imageSize)) std::abort();
 
     if (InitMachine((trailer.flags & 4) ? 320 : 256) != nullptr) std::abort();
     SelectVideoBehaviour(trailer.flags & 1);
-    if (LoadCartridge(cartridgePath.c_str()) != nullptr) std::abort();
+    if (LoadCartridgeBytes(data, imageSize) != nullptr) std::abort();
     SelectRgbMode((trailer.flags >> 1) & 1);
 
     const uint32_t phaseFrames = (trailer.phaseFrames & 0x1F) + 1u;

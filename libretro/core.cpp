@@ -5,14 +5,11 @@
 // The frontend calls retro_run once a frame; each call reads both RetroPads, runs one console
 // frame, and hands over its picture (RGB 565, 256x192) and its sound (44100 Hz, the mono
 // samples on both stereo channels).
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <string>
+#include <system_error>
 
 #include "libretro/frontend_link.h"
 #include "libretro/libretro_api.h"
@@ -70,6 +67,9 @@ const retro::InputDescriptor Descriptors[] = {
     {0, 0, 0, 0, nullptr},
 };
 
+const retro::ControllerDescription Joypad[] = {{"Joypad", retro::DeviceJoypad}};
+const retro::ControllerInfo Controllers[] = {{Joypad, 1}, {Joypad, 1}, {nullptr, 0}};
+
 struct CoreState {
     retro::VideoRefreshFn videoRefresh;
     retro::AudioSampleFn audioSample;
@@ -124,15 +124,19 @@ void ApplyPowerOnChoices() {
     if (SelectedVideoBehaviour() != before) core.timingChanged = true;
 }
 
+// A reset that switches the behaviour lays the RAM out anew: the frontend hears of it.
 void Reset() {
+    const uint32_t before = SelectedVideoBehaviour();
     ApplyPowerOnChoices();
     ResetMachine();
     SelectRgbMode(1);
     core.shownValid = false;
+    if (SelectedVideoBehaviour() != before) RegisterMemoryMap();
 }
 
-// Start presses the console's pause button and Select its reset, each once when pressed, from
-// either pad, as both players can reach the console's buttons.
+// Start presses the console's pause button and Select its reset (unless the "Select button"
+// option says none), each once when pressed, from either pad, as both players can reach the
+// console's buttons.
 void ApplyInput() {
     if (core.inputPoll != nullptr) core.inputPoll();
     bool pause = false;
@@ -145,7 +149,7 @@ void ApplyInput() {
         reset |= (pressed & (1u << retro::JoypadSelect)) != 0;
         core.held[port] = pads[port];
     }
-    if (reset) Reset();
+    if (reset && SelectResets()) Reset();
     ClearJoypad();
     for (const ButtonMap& map : Buttons) {
         if (pads[0] & (1u << map.retroId)) PressJoypad(map.button);
@@ -192,26 +196,20 @@ void PlaySound() {
     }
 }
 
-// A frontend that hands the game over as bytes only (no file) gets it loaded from a file of
-// our own, so that the loader's rules decide what loads, as for every other host.
-const char* LoadFromBytes(const void* data, size_t size) {
-    std::error_code problem;
-    std::string path =
-        (std::filesystem::temp_directory_path(problem) / "plexaro-libretro-XXXXXX").string();
-    const int fd = problem ? -1 : mkstemp(path.data());
-    if (fd < 0) return "can't write the game to a temporary file";
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    size_t written = 0;
-    while (written < size) {
-        const ssize_t n = write(fd, bytes + written, size - written);
-        if (n <= 0) break;
-        written += static_cast<size_t>(n);
+// The game as the frontend hands it over: its bytes (it reads the file, unpacking a zip in
+// memory), or only its path from a frontend that does not read files. An empty file is named
+// as such, since the loader's own words for it are about a missing file.
+const char* LoadGame(const retro::GameInfo& game) {
+    if (game.data != nullptr && game.size > 0) {
+        return LoadCartridgeBytes(static_cast<const uint8_t*>(game.data), game.size);
     }
-    close(fd);
-    const char* error =
-        written == size ? LoadCartridge(path.c_str()) : "can't write the game to a temporary file";
-    unlink(path.c_str());
-    return error;
+    const bool path = game.path != nullptr && game.path[0] != '\0';
+    std::error_code error;
+    if (game.data != nullptr || (path && std::filesystem::is_regular_file(game.path, error) &&
+                                 std::filesystem::file_size(game.path, error) == 0 && !error)) {
+        return "the file is empty";
+    }
+    return path ? LoadCartridge(game.path) : "no file and no bytes";
 }
 
 }  // namespace
@@ -223,6 +221,7 @@ PLEXARO_ENTRY void retro_set_environment(retro::EnvironmentFn environment) {
     SetEnvironment(environment);
     bool noGame = false;
     Environment(retro::EnvSetSupportNoGame, &noGame);
+    Environment(retro::EnvSetControllerInfo, const_cast<retro::ControllerInfo*>(Controllers));
     RegisterOptions();
 }
 
@@ -273,8 +272,10 @@ PLEXARO_ENTRY void retro_get_system_info(retro::SystemInfo* info) {
     *info = {};
     info->libraryName = "Plexaro";
     info->libraryVersion = PLEXARO_VERSION;
-    info->validExtensions = "sg|bin";
-    info->needFullpath = true;  // the machine's loader reads the file itself
+    // The same cartridges are dumped as .sg, and as .sc from the keyboard computer; .bin would
+    // claim every other system's files in a player's collection too.
+    info->validExtensions = "sg|sc";
+    info->needFullpath = false;  // the machine loads from the bytes the frontend read
     info->blockExtract = false;
 }
 
@@ -330,12 +331,11 @@ PLEXARO_ENTRY bool retro_unserialize(const void* data, size_t size) {
     const uint32_t before = SelectedVideoBehaviour();
     uint64_t frame = 0;
     if (const char* error = LoadMachineState(bytes, size, &frame)) {
-        Log(retro::LogWarn, "state not loaded: %s", error);
+        Tell(retro::LogWarn, "state not loaded: %s", error);
         return false;
     }
-    // The header's fourth word is the machine state's own length; our bytes may follow it.
-    const size_t machine =
-        size >= 16 ? bytes[12] | bytes[13] << 8 | bytes[14] << 16 | size_t{bytes[15]} << 24 : 0;
+    // Our bytes may follow the machine's.
+    const size_t machine = StateLength(bytes, size);
     const uint8_t* held = bytes + machine;
     const bool carried =
         machine + HeldSize <= size && std::memcmp(held, HeldMagic, sizeof HeldMagic) == 0;
@@ -348,7 +348,10 @@ PLEXARO_ENTRY bool retro_unserialize(const void* data, size_t size) {
     }
     core.frame = frame;
     SelectRgbMode(1);
-    if (SelectedVideoBehaviour() != before) core.timingChanged = true;  // the state's own
+    if (SelectedVideoBehaviour() != before) {  // the state's own
+        core.timingChanged = true;
+        RegisterMemoryMap();
+    }
     return true;
 }
 
@@ -374,21 +377,13 @@ PLEXARO_ENTRY bool retro_load_game(const retro::GameInfo* game) {
     ApplyPowerOnChoices();
     core.timingChanged = false;  // retro_get_system_av_info comes after this
     const char* name = game->path != nullptr && game->path[0] != '\0' ? game->path : "the game";
-    const char* error = nullptr;
-    if (game->path != nullptr && game->path[0] != '\0') {
-        error = LoadCartridge(game->path);
-    } else if (game->data != nullptr && game->size > 0) {
-        error = LoadFromBytes(game->data, game->size);
-    } else {
-        error = "no file and no bytes";
-    }
-    if (error != nullptr) {
-        Log(retro::LogError, "%s: %s", name, error);
+    if (const char* error = LoadGame(*game)) {
+        Tell(retro::LogError, "%s: %s", name, error);
         return false;
     }
     char warning[LoadWarningSize];
     if (TruncatedLoadWarning(warning, sizeof warning) != nullptr) {
-        Log(retro::LogWarn, "%s %s", name, warning);
+        Tell(retro::LogWarn, "%s %s", name, warning);
     }
     SelectRgbMode(1);
     Environment(retro::EnvSetInputDescriptors, const_cast<retro::InputDescriptor*>(Descriptors));

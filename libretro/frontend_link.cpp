@@ -15,29 +15,31 @@ namespace {
 
 constexpr const char* VideoKey = "plexaro_video";
 constexpr const char* PowerOnKey = "plexaro_power_on_ram";
+constexpr const char* SelectKey = "plexaro_select";
 
-constexpr uint32_t RamStart = 0xC000;      // the console's RAM, as every board has it
-constexpr uint32_t Ram1kSize = 0x400;      // the hardware's 1 KB, repeated to 0xFFFF
-constexpr uint32_t FixedPageSize = 0x400;  // the mapper's slot 0 always shows page 0 here
-constexpr uint32_t Ram8kStart = 0x8000;
-constexpr uint32_t Ram8kSize = 0x2000;
-constexpr size_t MirrorLines = 0x3C00;  // address lines 10-13 don't reach the 1 KB
-constexpr size_t DescriptorsMax = 8;
+constexpr uint32_t RamStart = 0xC000;  // the console's RAM, as every board has it
+constexpr size_t DescriptorsMax = MaxBoardRegions;
+constexpr size_t OptionCount = 3;
+constexpr size_t VariableTextSize = 160;
+constexpr unsigned MessageMilliseconds = 4000;
+constexpr unsigned MessageFrames = 240;  // the old interface's 4 seconds at 60 frames a second
 
 struct LinkState {
     retro::EnvironmentFn environment;
     retro::LogPrintfFn log;
     uint32_t videoBehaviour;
     uint32_t powerOnRam;
+    bool selectResets;
     retro::MemoryDescriptor descriptors[DescriptorsMax];
 };
 
 LinkState link = {};
 
 // The option tables are large (every definition has room for 128 values), so they are built
-// once, in static storage, rather than on the stack of the call that hands them over.
+// once, in static storage, rather than on the stack of the call that hands them over. The
+// definitions below are the options' one home: the older APIs' tables are made from them.
 retro::CoreOptionV2Category categories[] = {{nullptr, nullptr, nullptr}};
-retro::CoreOptionV2Definition definitions[] = {
+retro::CoreOptionV2Definition definitions[OptionCount + 1] = {
     {VideoKey,
      "Video behaviour",
      nullptr,
@@ -61,17 +63,47 @@ retro::CoreOptionV2Definition definitions[] = {
       {"random", "Random"},
       {nullptr, nullptr}},
      "auto"},
+    {SelectKey,
+     "Select button",
+     nullptr,
+     "Reset: Select on either pad resets the console, as the console's own reset button does. "
+     "None: Select does nothing, so a stray press (a netplay partner's included) never "
+     "restarts the game; the frontend's own Restart still does.",
+     nullptr,
+     nullptr,
+     {{"reset", "Reset"}, {"none", "None"}, {nullptr, nullptr}},
+     "reset"},
     {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {{nullptr, nullptr}}, nullptr},
 };
 retro::CoreOptionsV2 optionsV2 = {categories, definitions};
+retro::CoreOptionDefinition optionsV1[OptionCount + 1];
+// For frontends that only know variables: "description; first|second", the first value being
+// the default.
+char variableTexts[OptionCount][VariableTextSize];
+retro::Variable variables[OptionCount + 1];
 
-// The same options for frontends that only know variables: "description; first|second",
-// the first value being the default.
-const retro::Variable variables[] = {
-    {VideoKey, "Video behaviour (at reset); simple|hardware"},
-    {PowerOnKey, "Power-on RAM (at reset); auto|zeros|pattern|random"},
-    {nullptr, nullptr},
-};
+void MakeOlderOptions() {
+    for (size_t i = 0; i < OptionCount; ++i) {
+        const retro::CoreOptionV2Definition& d = definitions[i];
+        retro::CoreOptionDefinition& v1 = optionsV1[i];
+        v1.key = d.key;
+        v1.desc = d.desc;
+        v1.info = d.info;
+        std::memcpy(v1.values, d.values, sizeof v1.values);
+        v1.defaultValue = d.defaultValue;
+
+        char* text = variableTexts[i];
+        int used = std::snprintf(text, VariableTextSize, "%s; %s", d.desc, d.defaultValue);
+        for (const retro::CoreOptionValue* v = d.values; v->value != nullptr; ++v) {
+            if (std::strcmp(v->value, d.defaultValue) == 0) continue;
+            used += std::snprintf(text + used, VariableTextSize - static_cast<size_t>(used), "|%s",
+                                  v->value);
+        }
+        variables[i] = {d.key, text};
+    }
+    optionsV1[OptionCount] = {};
+    variables[OptionCount] = {nullptr, nullptr};
+}
 
 const char* Value(const char* key) {
     retro::Variable variable = {key, nullptr};
@@ -79,15 +111,27 @@ const char* Value(const char* key) {
     return variable.value;
 }
 
-void Describe(size_t& count, uint64_t flags, void* memory, size_t offset, size_t start,
-              size_t length) {
-    retro::MemoryDescriptor& d = link.descriptors[count++];
-    d = {};
-    d.flags = flags;
-    d.ptr = memory;
-    d.offset = offset;
-    d.start = start;
-    d.len = length;
+void ShowOnScreen(retro::LogLevel level, const char* text) {
+    unsigned version = 0;
+    if (Environment(retro::EnvGetMessageInterfaceVersion, &version) && version >= 1) {
+        retro::MessageExt message = {text,  MessageMilliseconds,     1,
+                                     level, retro::MessageTargetOsd, retro::MessageNotification,
+                                     -1};
+        if (Environment(retro::EnvSetMessageExt, &message)) return;
+    }
+    retro::Message message = {text, MessageFrames};
+    Environment(retro::EnvSetMessage, &message);
+}
+
+void Emit(retro::LogLevel level, const char* format, va_list arguments, bool onScreen) {
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    if (link.log != nullptr) {
+        link.log(level, "[Plexaro] %s\n", text);
+    } else {
+        std::fprintf(stderr, "[Plexaro] %s\n", text);
+    }
+    if (onScreen) ShowOnScreen(level, text);
 }
 
 }  // namespace
@@ -95,9 +139,10 @@ void Describe(size_t& count, uint64_t flags, void* memory, size_t offset, size_t
 void SetEnvironment(retro::EnvironmentFn environment) {
     link.environment = environment;
     retro::LogCallback callback = {nullptr};
-    link.log = environment != nullptr && environment(retro::EnvGetLogInterface, &callback)
-                   ? callback.log
-                   : nullptr;
+    if (environment != nullptr && environment(retro::EnvGetLogInterface, &callback) &&
+        callback.log != nullptr) {
+        link.log = callback.log;
+    }
 }
 
 bool Environment(unsigned command, void* data) {
@@ -105,23 +150,34 @@ bool Environment(unsigned command, void* data) {
 }
 
 void Log(retro::LogLevel level, const char* format, ...) {
-    char text[512];
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
+    Emit(level, format, arguments, false);
     va_end(arguments);
-    if (link.log != nullptr) {
-        link.log(level, "[Plexaro] %s\n", text);
-    } else {
-        std::fprintf(stderr, "[Plexaro] %s\n", text);
-    }
 }
 
+void Tell(retro::LogLevel level, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    Emit(level, format, arguments, true);
+    va_end(arguments);
+}
+
+// Version 2's call answers false when the frontend has no categories, yet it has taken the
+// options all the same: only a frontend of an older version gets the older tables.
 void RegisterOptions() {
     unsigned version = 0;
     if (!Environment(retro::EnvGetCoreOptionsVersion, &version)) version = 0;
-    if (version >= 2 && Environment(retro::EnvSetCoreOptionsV2, &optionsV2)) return;
-    Environment(retro::EnvSetVariables, const_cast<retro::Variable*>(variables));
+    if (version >= 2) {
+        Environment(retro::EnvSetCoreOptionsV2, &optionsV2);
+        return;
+    }
+    MakeOlderOptions();
+    if (version == 1) {
+        Environment(retro::EnvSetCoreOptions, optionsV1);
+    } else {
+        Environment(retro::EnvSetVariables, variables);
+    }
 }
 
 bool OptionsChanged() {
@@ -138,6 +194,8 @@ void ReadOptions() {
         if (std::strcmp(ram, "pattern") == 0) link.powerOnRam = PowerOnPattern;
         if (std::strcmp(ram, "random") == 0) link.powerOnRam = PowerOnRandom;
     }
+    const char* select = Value(SelectKey);
+    link.selectResets = select == nullptr || std::strcmp(select, "none") != 0;
 }
 
 uint32_t ChosenVideoBehaviour() {
@@ -148,62 +206,56 @@ uint32_t ChosenPowerOnRam() {
     return link.powerOnRam;
 }
 
+bool SelectResets() {
+    return link.selectResets;
+}
+
 uint8_t* SystemRam() {
-    uint8_t* upper = WritableConsoleRam();  // 0x8000-0xFFFF
-    return upper != nullptr ? upper + (RamStart - ConsoleWritableStart) : nullptr;
+    if (WritableConsoleRam() == nullptr) return nullptr;
+    const BoardRegion ram = BoardRegionAt(RamStart);
+    return ram.bytes + (RamStart - ram.start);
 }
 
 size_t SystemRamSize() {
     if (WritableConsoleRam() == nullptr) return 0;
-    return CurrentPages().consoleRam1k ? Ram1kSize : ConsoleMemorySize - RamStart;
+    const BoardRegion ram = BoardRegionAt(RamStart);
+    return ram.start + ram.length - RamStart;
 }
 
-// Addresses are the CPU's. The descriptors point into the console's memory block, where
-// every board keeps its RAM and, except the mapper, its ROM as the CPU reads it; the mapper's
-// switched slots are left out, since a descriptor cannot follow a page register.
+// Addresses are the CPU's, one descriptor a region of the board's layout. RetroArch's cheat
+// search reads only `ptr` and `len` of the system-RAM descriptors, one after the other, so
+// each points at its own first byte (offset 0), and a mirror is described apart, as no system
+// RAM, so that its bytes are not searched twice. The mapper's switched slots are left out,
+// since a descriptor cannot follow a page register.
 void RegisterMemoryMap() {
-    uint8_t* upper = WritableConsoleRam();
-    if (upper == nullptr) return;
-    auto* memory = const_cast<uint8_t*>(ConsoleMemory());
-    const BoardPages pages = CurrentPages();
-    size_t count = 0;
-    const auto inUpper = [](uint32_t address) { return address - ConsoleWritableStart; };
-
-    if (pages.consoleRam1k) {
-        Describe(count, retro::MemSystemRam, upper, inUpper(RamStart), RamStart, Ram1kSize);
-        // 0xC400-0xFFFF: the same 1 KB again.
-        retro::MemoryDescriptor& mirror = link.descriptors[count];
-        Describe(count, retro::MemSystemRam, upper, inUpper(RamStart), RamStart, Ram1kSize);
-        mirror.select = RamStart;
-        mirror.disconnect = MirrorLines;
-    } else {
-        Describe(count, retro::MemSystemRam, upper, inUpper(RamStart), RamStart,
-                 ConsoleMemorySize - RamStart);
+    if (WritableConsoleRam() == nullptr) return;
+    BoardRegion regions[MaxBoardRegions];
+    const uint32_t count = BoardRegions(regions);
+    size_t described = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const BoardRegion& r = regions[i];
+        if (r.switched || r.bytes == nullptr) continue;
+        retro::MemoryDescriptor& d = link.descriptors[described++];
+        d = {};
+        d.ptr = r.bytes;
+        d.start = r.start;
+        d.len = r.length;
+        if (r.mirrorOf != r.start) {
+            // Matches the whole stretch from the region it repeats on, the address lines that
+            // don't reach that region's bytes left out.
+            const BoardRegion repeated = BoardRegionAt(r.mirrorOf);
+            const size_t span = r.start + r.length - r.mirrorOf;
+            d.start = r.mirrorOf;
+            d.len = repeated.length;
+            d.select = ~(span - 1) & 0xFFFF;
+            d.disconnect = (span - 1) & ~size_t{repeated.length - 1};
+        } else if (r.kind == RegionRom) {
+            d.flags = retro::MemConst;
+        } else if (r.kind == RegionConsoleRam || r.kind == RegionImageRam) {
+            d.flags = retro::MemSystemRam;
+        }
     }
-    switch (pages.board) {
-        case BoardFlat:
-            if (pages.consoleRam1k) {
-                Describe(count, retro::MemConst, memory, 0, 0, RamStart);
-            } else {
-                Describe(count, retro::MemConst, memory, 0, 0, ConsoleWritableStart);
-                Describe(count, retro::MemSystemRam, upper, 0, ConsoleWritableStart,
-                         RamStart - ConsoleWritableStart);
-            }
-            break;
-        case BoardRam8k:
-            Describe(count, retro::MemConst, memory, 0, 0, Ram8kStart);
-            Describe(count, 0, upper, inUpper(Ram8kStart), Ram8kStart, Ram8kSize);
-            Describe(count, retro::MemConst, memory, Ram8kStart + Ram8kSize, Ram8kStart + Ram8kSize,
-                     RamStart - Ram8kStart - Ram8kSize);
-            break;
-        case BoardMapper:
-            Describe(count, retro::MemConst, const_cast<uint8_t*>(RomImage()), 0, 0, FixedPageSize);
-            break;
-        default:  // rom48
-            Describe(count, retro::MemConst, memory, 0, 0, RamStart);
-            break;
-    }
-    retro::MemoryMap map = {link.descriptors, static_cast<unsigned>(count)};
+    retro::MemoryMap map = {link.descriptors, static_cast<unsigned>(described)};
     Environment(retro::EnvSetMemoryMaps, &map);
 }
 

@@ -40,6 +40,7 @@ enum LogLevel : int { LogDebug = 0, LogInfo = 1, LogWarn = 2, LogError = 3 };
 // Environment commands. Those marked experimental carry this bit.
 inline constexpr unsigned EnvExperimental = 0x10000;
 inline constexpr unsigned EnvGetCanDupe = 3;
+inline constexpr unsigned EnvSetMessage = 6;
 inline constexpr unsigned EnvSetPixelFormat = 10;
 inline constexpr unsigned EnvSetInputDescriptors = 11;
 inline constexpr unsigned EnvGetVariable = 15;
@@ -48,10 +49,14 @@ inline constexpr unsigned EnvGetVariableUpdate = 17;
 inline constexpr unsigned EnvSetSupportNoGame = 18;
 inline constexpr unsigned EnvGetLogInterface = 27;
 inline constexpr unsigned EnvSetSystemAvInfo = 32;
+inline constexpr unsigned EnvSetControllerInfo = 35;
 inline constexpr unsigned EnvSetMemoryMaps = 36 | EnvExperimental;
 inline constexpr unsigned EnvGetAudioVideoEnable = 47 | EnvExperimental;
 inline constexpr unsigned EnvGetInputBitmasks = 51 | EnvExperimental;
 inline constexpr unsigned EnvGetCoreOptionsVersion = 52;
+inline constexpr unsigned EnvSetCoreOptions = 53;
+inline constexpr unsigned EnvGetMessageInterfaceVersion = 59;
+inline constexpr unsigned EnvSetMessageExt = 60;
 inline constexpr unsigned EnvSetCoreOptionsV2 = 67;
 
 // Bits of what GetAudioVideoEnable answers.
@@ -77,7 +82,7 @@ struct LogCallback {
 struct SystemInfo {
     const char* libraryName;
     const char* libraryVersion;
-    const char* validExtensions;  // "sg|bin"
+    const char* validExtensions;  // "sg|sc"
     bool needFullpath;
     bool blockExtract;
 };
@@ -115,6 +120,34 @@ struct InputDescriptor {
     const char* description;  // null ends the list
 };
 
+// A message for the screen: the old way (frames at 60 a second) and the current one.
+struct Message {
+    const char* msg;
+    unsigned frames;
+};
+enum MessageTarget : int { MessageTargetAll = 0, MessageTargetOsd = 1, MessageTargetLog = 2 };
+enum MessageType : int { MessageNotification = 0 };
+struct MessageExt {
+    const char* msg;
+    unsigned duration;  // milliseconds
+    unsigned priority;
+    int level;        // a LogLevel
+    int target;       // a MessageTarget
+    int type;         // a MessageType
+    int8_t progress;  // -1: none
+};
+
+// The devices a port takes, for the frontend's Controls menu: one list per port, then an
+// empty entry.
+struct ControllerDescription {
+    const char* desc;
+    unsigned id;
+};
+struct ControllerInfo {
+    const ControllerDescription* types;
+    unsigned numTypes;
+};
+
 struct Variable {
     const char* key;
     const char* value;
@@ -141,6 +174,15 @@ inline constexpr size_t CoreOptionValuesMax = 128;
 struct CoreOptionValue {
     const char* value;
     const char* label;
+};
+
+// Options version 1: no categories.
+struct CoreOptionDefinition {
+    const char* key;
+    const char* desc;
+    const char* info;
+    CoreOptionValue values[CoreOptionValuesMax];
+    const char* defaultValue;
 };
 
 struct CoreOptionV2Category {

@@ -45,8 +45,11 @@ struct BoardState {
     uint8_t* memory;  // the console memory block
     const uint8_t* image;
     uint64_t fileSize;
+    size_t imageBytes;  // of the image, the CPU can read: the hardware's flat boards stop at
+                        // the file's end
     const uint8_t* chunk[ChunkCount];  // what the CPU reads, 1 KB at a time
     bool writable[ChunkCount];
+    int32_t imageAt[ChunkCount];   // the image offset of each chunk's first byte, or -1
     uint8_t sink[MapperPageSize];  // where writes to a ROM slot go once it has held RAM
 };
 
@@ -58,34 +61,100 @@ uint32_t ShownPage(uint32_t slot) {
     return (board.registers[slot] & PageMask) % board.pageCount;
 }
 
-void SetChunks(uint32_t start, uint32_t end, const uint8_t* memory, bool writable) {
-    for (uint32_t a = start; a < end; a += ChunkSize) {
-        board.chunk[a / ChunkSize] = memory + (a - start);
-        board.writable[a / ChunkSize] = writable;
+uint8_t* At(const uint8_t* base, uint32_t offset) {
+    return base == nullptr ? nullptr : const_cast<uint8_t*>(base) + offset;
+}
+
+BoardRegion Stretch(uint32_t start, uint32_t end, uint32_t kind, const uint8_t* base,
+                    uint32_t offset, bool switched = false) {
+    const bool image = kind == RegionRom || kind == RegionImageRam;
+    return {start,           end - start, kind,
+            start,           switched,    image ? static_cast<int32_t>(offset) : -1,
+            At(base, offset)};
+}
+
+// What a mapper slot shows now: a page of the image (slot 0 from its second 1 KB, the first
+// being fixed) or, for slot 2 with 0xFFFC bit 3 set, the board's 16 KB of RAM, which answers
+// for either bank (0xFFFC bit 2 has no line to drive) and lies in the console memory block
+// where the slot is, so the RAM state carries it.
+BoardRegion SlotRegion(uint32_t slot) {
+    const uint32_t base = slot * MapperPageSize;
+    const uint32_t end = base + MapperPageSize;
+    if (slot == 2 && (board.control & CartridgeRamInSlot2)) {
+        return Stretch(base, end, RegionCartridgeRam, board.memory, base, true);
+    }
+    const uint32_t first = slot == 0 ? FixedStart : base;
+    const uint32_t page = ShownPage(slot) * MapperPageSize;
+    return Stretch(first, end, RegionRom, board.image, page + (first - base), true);
+}
+
+// The board's layout, for the board and the RAM chosen: the one place it is worked out.
+// Every board but the mapper keeps its ROM in the console memory block at its own address.
+uint32_t Layout(BoardRegion* out) {
+    uint32_t count = 0;
+    const auto add = [&](BoardRegion region) { out[count++] = region; };
+    uint8_t* m = board.memory;
+    const uint32_t kind = board.kind == BoardAuto ? BoardFlat : board.kind;
+    const bool flatRam = kind == BoardFlat && !board.ram1k;
+    uint32_t consoleRam = ConsoleRamStart;
+    switch (kind) {
+        case BoardMapper:
+            add(Stretch(0, FixedStart, RegionRom, board.image, 0));
+            for (uint32_t slot = 0; slot < 3; ++slot) add(SlotRegion(slot));
+            break;
+        case BoardRam8k:
+            add(Stretch(0, Ram8kStart, RegionRom, m, 0));
+            add(Stretch(Ram8kStart, Ram8kEnd, RegionCartridgeRam, m, Ram8kStart));
+            add(Stretch(Ram8kEnd, CartridgeTop, RegionRom, m, Ram8kEnd));
+            break;
+        default:
+            if (flatRam) {
+                add(Stretch(0, ConsoleWritableStart, RegionRom, m, 0));
+                add(Stretch(ConsoleWritableStart, FlatImageLimit, RegionImageRam, m,
+                            ConsoleWritableStart));
+                consoleRam = FlatImageLimit;
+            } else {
+                add(Stretch(0, CartridgeTop, RegionRom, m, 0));
+            }
+            break;
+    }
+    if (board.ram1k) {
+        add(Stretch(ConsoleRamStart, ConsoleRamStart + ChunkSize, RegionConsoleRam, m,
+                    ConsoleRamStart));
+        BoardRegion mirror = Stretch(ConsoleRamStart + ChunkSize, ConsoleMemorySize,
+                                     RegionConsoleRam, m, ConsoleRamStart);
+        mirror.mirrorOf = ConsoleRamStart;
+        add(mirror);
+    } else {
+        add(Stretch(consoleRam, ConsoleMemorySize, RegionConsoleRam, m, consoleRam));
+    }
+    return count;
+}
+
+// The chunks of a region; a mirror's repeat the 1 KB it mirrors.
+void SetChunks(const BoardRegion& region) {
+    for (uint32_t at = 0; at < region.length; at += ChunkSize) {
+        const uint32_t c = (region.start + at) / ChunkSize;
+        const uint32_t within = region.mirrorOf == region.start ? at : at % ChunkSize;
+        board.chunk[c] = region.bytes + within;
+        board.writable[c] = region.kind != RegionRom;
+        board.imageAt[c] = region.image < 0 ? -1 : region.image + static_cast<int32_t>(within);
     }
 }
 
-// Shows a slot's page (or, for slot 2 with 0xFFFC bit 3 set, a bank of cartridge RAM) to the
-// CPU. Only page pointers change, so it is cheap enough for every register write.
+// Shows a slot's page (or its RAM) to the CPU. Only page pointers change, so it is cheap
+// enough for every register write.
 void MapSlotPages(uint32_t slot) {
-    const uint32_t base = slot * MapperPageSize;
-    const uint32_t end = base + MapperPageSize - 1;
-    if (slot == 2 && (board.control & CartridgeRamInSlot2)) {
-        // The board's 16 KB of RAM answers for either bank (0xFFFC bit 2 has no line to
-        // drive); it lies in the block where the slot is, so the RAM state carries it.
-        uint8_t* ram = board.memory + base;
-        z80::MapFetch(base, end, ram);
-        z80::MapReadPages(base, end, ram);
-        z80::MapWritePages(base, end, ram);
-        SetChunks(base, end + 1, ram, true);
-        return;
+    const BoardRegion region = SlotRegion(slot);
+    const uint32_t end = region.start + region.length - 1;
+    z80::MapFetch(region.start, end, region.bytes);
+    z80::MapReadPages(region.start, end, region.bytes);
+    if (region.kind == RegionCartridgeRam) {
+        z80::MapWritePages(region.start, end, region.bytes);
+    } else if (slot == 2) {
+        z80::MapWritePages(region.start, end, board.sink);  // dropped, as by ROM
     }
-    const uint32_t first = slot == 0 ? FixedStart : base;
-    const uint8_t* page = board.image + ShownPage(slot) * MapperPageSize + (first - base);
-    z80::MapFetch(first, end, page);
-    z80::MapReadPages(first, end, const_cast<uint8_t*>(page));  // reads only
-    if (slot == 2) z80::MapWritePages(base, end, board.sink);   // dropped, as by ROM
-    SetChunks(first, end + 1, page, false);
+    SetChunks(region);
 }
 
 void MapSlot(uint32_t slot) {
@@ -139,17 +208,12 @@ void FillPowerOn(uint8_t* bytes, size_t count) {
 
 // Which chunks hold what, for the board and the RAM chosen.
 void LayOutChunks() {
-    uint8_t* m = board.memory;
-    const bool flatRam = board.kind == BoardFlat && !board.ram1k;
-    SetChunks(0, CartridgeTop, m, false);
-    if (flatRam) SetChunks(ConsoleWritableStart, CartridgeTop, m + ConsoleWritableStart, true);
-    if (board.kind == BoardRam8k) SetChunks(Ram8kStart, Ram8kEnd, m + Ram8kStart, true);
-    for (uint32_t a = ConsoleRamStart; a < ConsoleMemorySize; a += ChunkSize) {
-        SetChunks(a, a + ChunkSize, board.ram1k ? m + ConsoleRamStart : m + a, true);
-    }
-    if (board.kind == BoardMapper) {
-        for (uint32_t slot = 0; slot < 3; ++slot) MapSlotPages(slot);
-        SetChunks(0, FixedStart, board.image, false);
+    BoardRegion regions[MaxBoardRegions];
+    const uint32_t count = Layout(regions);
+    for (uint32_t i = 0; i < count; ++i) SetChunks(regions[i]);
+    if (board.ram1k && board.kind != BoardMapper) {
+        board.imageBytes =
+            static_cast<size_t>(std::min<uint64_t>(board.imageBytes, board.fileSize));
     }
 }
 
@@ -198,9 +262,11 @@ void Begin(uint8_t* memory, const uint8_t* image, size_t length, uint64_t fileSi
     board.memory = memory;
     board.image = image;
     board.fileSize = fileSize;
+    board.imageBytes = length;
     board.pageCount = std::max<uint32_t>(
         1, static_cast<uint32_t>((length + MapperPageSize - 1) / MapperPageSize));
     for (auto& chunk : board.chunk) chunk = OpenBusChunk;
+    for (auto& offset : board.imageAt) offset = -1;
 }
 
 }  // namespace
@@ -259,6 +325,28 @@ uint8_t PeekConsole(uint32_t address) {
     if (board.memory == nullptr) return 0xFF;
     address &= 0xFFFF;
     return board.chunk[address / ChunkSize][address % ChunkSize];
+}
+
+uint32_t BoardRegions(BoardRegion out[MaxBoardRegions]) {
+    return Layout(out);
+}
+
+BoardRegion BoardRegionAt(uint32_t address) {
+    address &= 0xFFFF;
+    BoardRegion regions[MaxBoardRegions];
+    const uint32_t count = Layout(regions);
+    for (uint32_t i = 0; i + 1 < count; ++i) {
+        if (address < regions[i].start + regions[i].length) return regions[i];
+    }
+    return regions[count - 1];
+}
+
+int32_t ImageOffsetAt(uint32_t address) {
+    address &= 0xFFFF;
+    if (board.memory == nullptr || board.imageAt[address / ChunkSize] < 0) return -1;
+    const int32_t offset =
+        board.imageAt[address / ChunkSize] + static_cast<int32_t>(address % ChunkSize);
+    return static_cast<size_t>(offset) < board.imageBytes ? offset : -1;
 }
 
 bool ConsoleRamAt(uint32_t address) {

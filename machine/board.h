@@ -11,6 +11,9 @@
 //     SelectPowerOnRam(PowerOnRandom, DefaultPowerOnSeed);
 //     LoadCartridge(path);
 //     BoardPages pages = CurrentPages();  // what the mapper shows now
+//     BoardRegion regions[MaxBoardRegions];
+//     const uint32_t count = BoardRegions(regions);  // what the CPU sees, stretch by stretch
+//     const int32_t at = ImageOffsetAt(pc);          // the image byte it runs, or -1
 #pragma once
 
 #include <cstddef>
@@ -64,5 +67,36 @@ uint8_t PeekConsole(uint32_t address);
 // effects); false, with nothing written, where the CPU sees ROM.
 bool PokeConsoleRam(uint32_t address, uint8_t value);
 bool ConsoleRamAt(uint32_t address);  // whether the CPU can write there now
+
+// The board's layout as the CPU sees it now: the address space in stretches, each one kind of
+// memory, in address order and covering 0x0000-0xFFFF. Before the first power-on, the blank
+// flat map's (with no bytes). Every other room that needs the layout (the profiler's coverage,
+// the libretro core's memory descriptors, the symbols' banks, the checks) takes it from here.
+enum RegionKind : uint32_t {
+    RegionRom = 0,           // the cartridge's ROM: writes are dropped
+    RegionImageRam = 1,      // RAM that starts as the image's bytes (the flat board's 0x8000-
+                             // 0x9FFF in the simple behaviour): the image's, until written
+    RegionCartridgeRam = 2,  // RAM on the cartridge: ram8k's, or the mapper's in slot 2
+    RegionConsoleRam = 3,    // the console's own RAM
+};
+struct BoardRegion {
+    uint32_t start;     // the CPU address of its first byte
+    uint32_t length;    // a multiple of 1 KB
+    uint32_t kind;      // a RegionKind
+    uint32_t mirrorOf;  // start, or the start of the region it repeats (every that region's
+                        // length): the hardware's 1 KB of console RAM through 0xC400-0xFFFF
+    bool switched;      // a mapper slot: what it shows follows the page registers
+    int32_t image;      // RegionRom, RegionImageRam: the image offset of its first byte; else -1
+    uint8_t* bytes;     // what the CPU reads at start, until the layout changes (null before
+                        // the first power-on); for a mirror, the bytes it repeats
+};
+inline constexpr uint32_t MaxBoardRegions = 12;
+uint32_t BoardRegions(BoardRegion out[MaxBoardRegions]);  // how many it wrote
+// The offset in the cartridge image of the byte the CPU reads at `address` now (the mapper's
+// pages and fixed first 1 KB followed), in a RegionRom or RegionImageRam region; -1 elsewhere,
+// past the image, and past the file where the hardware's open bus answers instead.
+int32_t ImageOffsetAt(uint32_t address);
+// The region `address` lies in, as BoardRegions gives it.
+BoardRegion BoardRegionAt(uint32_t address);
 
 }  // namespace plexaro

@@ -1,11 +1,12 @@
-// Cartridge loading: a raw ROM dump, no header, read into the image that the machine maps
-// from CPU address 0.
+// Cartridge loading: a raw ROM dump, no header, from a file or from bytes a host already holds,
+// copied into the image that the machine maps from CPU address 0.
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "machine/board.h"
 #include "machine/machine_internal.h"
@@ -79,29 +80,20 @@ const char* TruncatedLoadWarning(char* buffer, size_t size) {
     return buffer;
 }
 
-int ReadImageFile(const char* path, uint8_t* buffer, size_t offset, size_t length) {
+int ReadImageFile(const char* path, uint8_t* buffer, size_t length) {
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return 1;
-    const bool read = length > 0 && std::fread(buffer + offset, length, 1, file) == 1;
+    const bool read = length > 0 && std::fread(buffer, length, 1, file) == 1;
     std::fclose(file);
     return read ? 0 : 1;
 }
 
-const char* LoadCartridge(const char* path) {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status)) return "Unable to stat file.";
-    // Anything but a regular file exists but is not a cartridge image, and is never opened:
-    // a directory has nothing to read, a FIFO would wait for a writer forever, and a device
-    // such as /dev/zero never ends.
-    if (!std::filesystem::is_regular_file(status)) return "Can't find Rom !";
-    const uint64_t size = std::filesystem::file_size(path, error);
-    if (error) return "Unable to stat file.";
-
+const char* LoadCartridgeBytes(const uint8_t* data, uint64_t size) {
+    if (data == nullptr || size == 0) return "Can't find Rom !";
     const size_t read = static_cast<size_t>(std::min<uint64_t>(size, MapperImageLimit));
     const size_t length = ImageLength(read);
     std::memset(cartridge.staging, 0, std::max({length, cartridge.stagingLength, RomImageSize}));
-    if (ReadImageFile(path, cartridge.staging, 0, read) != 0) return "Can't find Rom !";
+    std::memcpy(cartridge.staging, data, read);
     if (read > RomImageSize) std::memset(cartridge.staging + read, 0xFF, length - read);
     cartridge.stagingLength = length;
     cartridge.stagingFileSize = read;
@@ -121,6 +113,22 @@ const char* LoadCartridge(const char* path) {
     cartridge.loadedFileSize = size;
     ++cartridge.generation;
     return nullptr;
+}
+
+const char* LoadCartridge(const char* path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status)) return "Unable to stat file.";
+    // Anything but a regular file exists but is not a cartridge image, and is never opened:
+    // a directory has nothing to read, a FIFO would wait for a writer forever, and a device
+    // such as /dev/zero never ends.
+    if (!std::filesystem::is_regular_file(status)) return "Can't find Rom !";
+    const uint64_t size = std::filesystem::file_size(path, error);
+    if (error) return "Unable to stat file.";
+    // Only what a board can map is read: the rest of a long file is never needed.
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::min<uint64_t>(size, MapperImageLimit)));
+    if (ReadImageFile(path, bytes.data(), bytes.size()) != 0) return "Can't find Rom !";
+    return LoadCartridgeBytes(bytes.data(), size);
 }
 
 }  // namespace plexaro

@@ -18,8 +18,6 @@ constexpr uint32_t PortVdpData = 0xBE;
 constexpr uint32_t AddressCount = 0x10000;
 constexpr uint32_t SlotCount = 2 * MaxCheckWarnings;  // a power of two: the table stays sparse
 constexpr uint32_t FirstBlankLine = VdpVisibleLines;
-constexpr uint32_t FlatImageRamStart = 0x8000;  // the flat board's RAM the image fills
-constexpr uint32_t FlatImageRamEnd = 0xA000;
 
 // How soon the video chip can take another data-port access, from the TMS9918A data manual,
 // section 2.1 (CPU Interface), its table of the VDP delay and the time spent waiting for an
@@ -227,12 +225,12 @@ void ChecksRamStarted(bool restored) {
     checks.accessed = false;
     std::memset(checks.written, restored ? 0xFF : 0x00, sizeof checks.written);
     if (restored) return;
-    // The flat board's first 8 KB of RAM start as the image's last 8 KB: written, in effect.
-    const BoardPages pages = CurrentPages();
-    if (pages.board == BoardFlat && !pages.consoleRam1k) {
-        for (uint32_t a = FlatImageRamStart; a < FlatImageRamEnd; a += 8) {
-            checks.written[a / 8] = 0xFF;
-        }
+    // RAM that starts as the image's bytes (the flat board's first 8 KB): written, in effect.
+    BoardRegion regions[MaxBoardRegions];
+    const uint32_t count = BoardRegions(regions);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (regions[i].kind != RegionImageRam) continue;
+        std::memset(checks.written + regions[i].start / 8, 0xFF, regions[i].length / 8);
     }
 }
 

@@ -2,10 +2,10 @@
 // cartridge image and the sound frame buffer, wires the Z80 core, the video chip and the
 // sound chip together, and runs them one video frame at a time.
 //
-// In: a cartridge file (LoadCartridge), the joypad controls held this frame (ClearJoypad,
-// PressJoypad, PressJoypad2), the pause button. Out: after each RunFrame, the picture
-// (GetFrameBuffer, 192 rows of RecordedRowStride() pixels) and the frame's sound (MakeSoundFrame,
-// SoundFrameSamples() samples at 44100 Hz).
+// In: a cartridge file or its bytes (LoadCartridge, LoadCartridgeBytes), the joypad controls
+// held this frame (ClearJoypad, PressJoypad, PressJoypad2), the pause button. Out: after each
+// RunFrame, the picture (GetFrameBuffer, 192 rows of RecordedRowStride() pixels) and the frame's
+// sound (MakeSoundFrame, SoundFrameSamples() samples at 44100 Hz).
 //
 // Unit of time: one frame of 262 scanlines; the CPU runs a line's cycles, then the video
 // chip draws it (lines 0 to 191). The frame interrupt is requested after each of lines 192
@@ -123,6 +123,10 @@ size_t RomImageLength();
 // were. A file longer than 1 MB loads its first 1 MB and succeeds: TruncatedLoadWarning says
 // so, as it does for a mapper image that is not whole 16 KB pages.
 const char* LoadCartridge(const char* path);
+// The same from the file's bytes, for a host that holds them already (a browser, a libretro
+// frontend): `size` is the whole file's, and only its first min(size, 1 MB) bytes are read,
+// so a host may hand over no more than those. No bytes, or none at all: "Can't find Rom !".
+const char* LoadCartridgeBytes(const uint8_t* data, uint64_t size);
 uint64_t LoadedFileSize();  // size of the file of the last successful load, 0 before
 // After a load that used only the start of its file, or had to fill out its last page, the
 // words every host warns with: "is N bytes long; only its first 1048576 bytes are loaded.",

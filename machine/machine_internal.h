@@ -78,9 +78,9 @@ void PutBackSoundFrames();
 void ClearRomImage();
 uint64_t ImageFileSize();       // the size of the file the image came from, capped; 0 when none
 uint64_t RomImageGeneration();  // changes whenever the image does: lets others cache on it
-// Reads `length` bytes from the start of the file into buffer + offset in one block;
-// 0 on success, 1 if the file can't be opened or the whole block can't be read (a block
-// of length 0 counts as not read).
-int ReadImageFile(const char* path, uint8_t* buffer, size_t offset, size_t length);
+// Reads `length` bytes from the start of the file into buffer in one block; 0 on success, 1 if
+// the file can't be opened or the whole block can't be read (a block of length 0 counts as not
+// read).
+int ReadImageFile(const char* path, uint8_t* buffer, size_t length);
 
 }  // namespace plexaro

@@ -417,6 +417,14 @@ uint32_t MachineStateSize() {
     return static_cast<uint32_t>(TotalSize);
 }
 
+size_t StateLength(const uint8_t* bytes, size_t size) {
+    if (bytes == nullptr || size < HeaderSize || std::memcmp(bytes, Magic, sizeof Magic) != 0) {
+        return 0;
+    }
+    Reader r{bytes + sizeof Magic + 4, bytes + HeaderSize};
+    return static_cast<size_t>(r.Number(4, 0));
+}
+
 uint64_t CartridgeHash() {
     // Worked out once per image: a rewind ring saves a state every frame.
     static uint64_t generation = ~uint64_t{0};

@@ -39,7 +39,10 @@ namespace plexaro {
 inline constexpr uint32_t MachineStateVersion = 2;  // the version this build writes
 
 uint32_t MachineStateSize();  // the same for every state this build writes
-uint64_t CartridgeHash();     // FNV-1a 64 of the loaded cartridge image
+// How long the state at `bytes` says it is (its header's whole size), for a caller that keeps
+// bytes of its own after a state; 0 when `size` bytes don't begin with a state's header.
+size_t StateLength(const uint8_t* bytes, size_t size);
+uint64_t CartridgeHash();  // FNV-1a 64 of the loaded cartridge image
 // The CartridgeHash of the image a state says it was made from, from its header alone: whose a
 // state file is, without loading it. False when the bytes don't begin as a state.
 bool StateCartridgeHash(const uint8_t* bytes, size_t size, uint64_t* hash);

@@ -7,7 +7,6 @@
     const Width = 256;
     const Height = 192;
     const DemoUrl = "demo.sg";
-    const CartridgeFile = "/cartridge.sg";  // where the machine's side looks for it
 
     // Joypad bits, as the machine numbers its controls (up, down, right, left, 1, 2);
     // player 2's are the same eight bits higher.
@@ -58,18 +57,24 @@
         return new TextDecoder().decode(core.HEAPU8.subarray(pointer, end));
     }
 
-    // The loader decides what a file's bytes are worth; its messages are the desktop's.
+    // The loader decides what a file's bytes are worth; its messages are the desktop's. It
+    // reads no further than the largest board maps, so only that much is handed over, with
+    // the file's whole size.
     function loadBytes(bytes, name) {
-        try {
-            core.FS.writeFile(CartridgeFile, bytes);
-        } catch (error) {
-            showMessage("Unable to stat file.", name);
+        const count = Math.min(bytes.length, core._plexaro_load_limit());
+        const data = core._malloc(Math.max(count, 1));
+        const failed = core._malloc(4);
+        if (data === 0 || failed === 0) {
+            core._free(data);
+            core._free(failed);
+            showMessage("Can't allocate memory for the cartridge", name);
             return false;
         }
-        const failed = core._malloc(4);
-        const message = core._plexaro_load(failed);
+        core.HEAPU8.set(bytes.subarray(0, count), data);
+        const message = core._plexaro_load(data, bytes.length, failed);
         const loaded = core.HEAP32[failed >> 2] === 0;
         core._free(failed);
+        core._free(data);
         if (message !== 0) showMessage(cString(message), name);
         if (loaded) draw();
         return loaded;

@@ -4,17 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "machine/board.h"
 #include "machine/machine.h"
 #include "video/vdp.h"
 
 namespace plexaro {
 namespace {
 
-// A cartridge arrives as bytes, which the page writes to this file of the in-memory file
-// system, so that the loader's own rules (an empty file, a long one) decide what loads,
-// exactly as on the desktop. The file lives outside the machine's memory, so a huge one
-// costs the machine nothing: the loader reads only what it maps.
-constexpr const char* CartridgeFile = "/cartridge.sg";
 constexpr uint32_t Player2Shift = 8;  // where player 2's controls start in the page's bits
 
 struct WebHostState {
@@ -54,14 +50,19 @@ const char* plexaro_start() {
     return nullptr;
 }
 
-// Loads the cartridge file the page wrote. What the load ended with, as the desktop's box
-// says it: null when there is nothing to say, else a message. *failed tells an error (the
-// previous cartridge runs on) from a warning (the new one runs).
-const char* plexaro_load(int* failed) {
+// How many of a file's bytes the page need hand over: the loader reads no further.
+uint32_t plexaro_load_limit() {
+    return static_cast<uint32_t>(MapperImageLimit);
+}
+
+// Loads a cartridge from the file's first bytes (at most plexaro_load_limit) and its whole
+// size, by the loader's own rules (an empty file, a long one), exactly as on the desktop.
+// What the load ended with, as the desktop's box says it: null when there is nothing to say,
+// else a message. *failed tells an error (the previous cartridge runs on) from a warning (the
+// new one runs).
+const char* plexaro_load(const uint8_t* data, uint32_t size, int* failed) {
     *failed = 1;
-    const char* error = LoadCartridge(CartridgeFile);
-    std::remove(CartridgeFile);
-    if (error != nullptr) return error;
+    if (const char* error = LoadCartridgeBytes(data, size)) return error;
     *failed = 0;
     SelectRgbMode(1);
     host.cartridgeLoaded = true;

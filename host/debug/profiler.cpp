@@ -48,15 +48,9 @@ size_t ImageLength() {
     return file > 0 && file < image ? static_cast<size_t>(file) : image;
 }
 
-// Where the instruction at `pc` sits in the cartridge image, or -1 outside it.
+// Where the instruction at `pc` sits in the cartridge image, or -1 outside the file's bytes.
 int64_t ImageOffset(uint16_t pc) {
-    int64_t offset = pc;
-    if (CurrentBoard() == BoardMapper) {
-        const uint32_t slot = pc / MapperPageSize;
-        if (slot > 2 || ConsoleRamAt(pc)) return -1;
-        offset =
-            static_cast<int64_t>(CurrentPages().page[slot] * MapperPageSize + pc % MapperPageSize);
-    }
+    const int64_t offset = ImageOffsetAt(pc);
     return offset < static_cast<int64_t>(ImageLength()) ? offset : -1;
 }
 

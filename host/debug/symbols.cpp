@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "machine/board.h"
+
 namespace plexaro {
 namespace {
 
@@ -35,14 +37,23 @@ const char* NameOf(const Symbol& symbol) {
     return table.names.c_str() + symbol.name;
 }
 
-// 0x0000-0x7FFF, 0x8000-0xBFFF and 0xC000-0xFFFF: cartridge ROM, cartridge RAM or more ROM,
-// and console RAM. A label never names an address in another.
-uint32_t Region(uint32_t address) {
-    return address < 0x8000 ? 0 : address < 0xC000 ? 1 : 2;
-}
-
+// The last address of the stretch of memory `address` lies in, as the board lays it out now:
+// one kind of memory, and for the image, its bytes in order (a mapper's slots showing pages
+// one after another are one stretch). A label never names an address in another.
 uint32_t RegionEnd(uint32_t address) {
-    return address < 0x8000 ? 0x7FFF : address < 0xC000 ? 0xBFFF : 0xFFFF;
+    BoardRegion region = BoardRegionAt(address);
+    uint32_t end = region.start + region.length;
+    while (end <= 0xFFFF) {
+        const BoardRegion next = BoardRegionAt(end);
+        const bool continues =
+            next.kind == region.kind && next.mirrorOf == next.start &&
+            (region.image < 0 ? next.image < 0
+                              : next.image == region.image + static_cast<int32_t>(region.length));
+        if (!continues) break;
+        region = next;
+        end = region.start + region.length;
+    }
+    return end - 1;
 }
 
 bool Add(std::vector<Symbol>& list, std::string_view name, uint32_t address) {
@@ -299,7 +310,7 @@ const char* SymbolFor(uint16_t address, uint16_t& offset) {
     if (at == table.labels.begin()) return nullptr;
     const uint16_t base = (at - 1)->address;
     while (at != table.labels.begin() && (at - 1)->address == base) --at;
-    if (static_cast<uint32_t>(address - base) >= MaxOffset || Region(base) != Region(address))
+    if (static_cast<uint32_t>(address - base) >= MaxOffset || address > RegionEnd(base))
         return nullptr;
     offset = static_cast<uint16_t>(address - base);
     return NameOf(*at);

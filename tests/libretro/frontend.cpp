@@ -33,6 +33,11 @@ void LogLine(int level, const char* format, ...) {
                            text);
 }
 
+void TakeOptionKey(const char* key, const char* defaultValue) {
+    received.optionKeys.push_back(key);
+    if (!optionValues.count(key)) optionValues[key] = defaultValue;
+}
+
 bool Environment(unsigned command, void* data) {
     switch (command) {
         case retro::EnvGetCanDupe: *static_cast<bool*>(data) = traits.canDupe; return true;
@@ -40,6 +45,7 @@ bool Environment(unsigned command, void* data) {
             received.pixelFormat = *static_cast<const int*>(data);
             return received.pixelFormat == retro::PixelRgb565;
         case retro::EnvGetLogInterface:
+            if (!traits.logInterface) return false;
             static_cast<retro::LogCallback*>(data)->log = LogLine;
             return true;
         case retro::EnvGetCoreOptionsVersion:
@@ -49,17 +55,29 @@ bool Environment(unsigned command, void* data) {
             if (traits.optionsVersion < 2) return false;
             const auto* options = static_cast<const retro::CoreOptionsV2*>(data);
             received.optionKeys.clear();
+            received.optionsApi = 2;
             for (auto* d = options->definitions; d->key != nullptr; ++d) {
-                received.optionKeys.push_back(d->key);
-                if (!optionValues.count(d->key)) optionValues[d->key] = d->defaultValue;
+                TakeOptionKey(d->key, d->defaultValue);
+            }
+            return traits.categories;
+        }
+        case retro::EnvSetCoreOptions: {
+            if (traits.optionsVersion < 1) return false;
+            received.optionKeys.clear();
+            received.optionsApi = 1;
+            for (auto* d = static_cast<const retro::CoreOptionDefinition*>(data); d->key != nullptr;
+                 ++d) {
+                TakeOptionKey(d->key, d->defaultValue);
             }
             return true;
         }
         case retro::EnvSetVariables: {
             received.optionKeys.clear();
             received.optionsAsVariables = true;
+            received.optionsApi = 0;
             for (auto* v = static_cast<const retro::Variable*>(data); v->key != nullptr; ++v) {
                 received.optionKeys.push_back(v->key);
+                received.variableTexts.push_back(v->value);
             }
             return true;
         }
@@ -95,6 +113,27 @@ bool Environment(unsigned command, void* data) {
             received.avInfoChanged = true;
             return true;
         case retro::EnvSetSupportNoGame: return true;
+        case retro::EnvGetMessageInterfaceVersion:
+            *static_cast<unsigned*>(data) = traits.messageVersion;
+            return true;
+        case retro::EnvSetMessageExt:
+            if (traits.messageVersion < 1) return false;
+            received.messages.push_back(std::string("EXT: ") +
+                                        static_cast<const retro::MessageExt*>(data)->msg);
+            return true;
+        case retro::EnvSetMessage:
+            received.messages.push_back(std::string("OLD: ") +
+                                        static_cast<const retro::Message*>(data)->msg);
+            return true;
+        case retro::EnvSetControllerInfo:
+            received.controllers.clear();
+            for (auto* port = static_cast<const retro::ControllerInfo*>(data);
+                 port->types != nullptr; ++port) {
+                std::vector<unsigned> devices;
+                for (unsigned i = 0; i < port->numTypes; ++i) devices.push_back(port->types[i].id);
+                received.controllers.push_back(devices);
+            }
+            return true;
         default: return false;
     }
 }
@@ -140,6 +179,10 @@ bool Resolve(void* handle, const char* name, F& function, std::string* error) {
 }
 
 }  // namespace
+
+bool AnswerEnvironment(unsigned command, void* data) {
+    return Environment(command, data);
+}
 
 std::string CorePath() {
     return std::string(PLEXARO_BINARY_DIR) + "/libretro/plexaro_libretro.so";

@@ -16,6 +16,9 @@ namespace plexaro::test {
 struct FrontendTraits {
     bool canDupe = true;
     unsigned optionsVersion = 2;
+    bool categories = true;       // false: SetCoreOptionsV2 takes the options but answers false
+    unsigned messageVersion = 1;  // 1: SetMessageExt; 0: only SetMessage
+    bool logInterface = true;     // what GetLogInterface answers
     bool bitmasks = true;
     bool videoEnabled = true;  // what GetAudioVideoEnable answers for video
     bool keep = true;          // false: pictures and sound are counted, not kept
@@ -61,6 +64,10 @@ struct Received {
     int pixelFormat = -1;
     std::vector<std::string> optionKeys;  // from the options call the core made
     bool optionsAsVariables = false;
+    unsigned optionsApi = ~0u;  // the version of the options call the core made: 2, 1 or 0
+    std::vector<std::string> variableTexts;  // "description; first|second" for each variable
+    std::vector<std::string> messages;       // "EXT: text" or "OLD: text", for the screen
+    std::vector<std::vector<unsigned>> controllers;  // the devices each port takes
     std::vector<retro::MemoryDescriptor> memory;
     std::vector<retro::InputDescriptor> inputs;
     bool avInfoChanged = false;
@@ -74,6 +81,8 @@ extern uint16_t pads[2];                                 // RetroPad bits held, 
 extern bool optionsChanged;  // what GetVariableUpdate answers next (then false)
 
 std::string CorePath();
+// The environment callback this frontend hands over, for a test that hands it over again.
+bool AnswerEnvironment(unsigned command, void* data);
 // dlopen, resolve every entry point, hand over the callbacks, retro_init. False (with the
 // reason in *error) when the library or an entry point is missing.
 bool Open(CoreApi& core, std::string* error);

@@ -277,3 +277,60 @@ TEST_F(Boards, PowerOnRamIsZeroPatternOrSeededRandom) {
 
 }  // namespace
 }  // namespace plexaro
+
+namespace plexaro {
+namespace {
+
+// The layout that other rooms take from the board agrees with what the CPU reads, on every
+// board in both behaviours, and with a mapper whose slot 0 shows another page than its fixed
+// first 1 KB: the regions cover the address space in order, each byte they point at is the
+// one the CPU reads, a ROM byte is the image's at ImageOffsetAt, and RAM is RAM.
+TEST_F(Boards, TheLayoutIsWhatTheCpuSees) {
+    const std::vector<uint8_t> program = {
+        0x3E, 0x04,        // ld a, 4
+        0x32, 0xFD, 0xFF,  // ld (0xFFFD), a
+        0x76,              // halt
+    };
+    const auto dir = testing::MakeScratch("layout");
+    const std::string mapper = testing::WriteFile(dir / "mapper.sg", MapperImage(5, program, 0));
+    for (uint32_t kind : {BoardFlat, BoardRom48, BoardMapper, BoardRam8k}) {
+        for (uint32_t hardware : {0u, 1u}) {
+            SCOPED_TRACE(std::string(BoardName(kind)) + (hardware ? " hardware" : " simple"));
+            SelectBoard(kind);
+            Run(kind == BoardMapper ? mapper : testing::CartridgePath("busy"), hardware, 1);
+            BoardRegion regions[MaxBoardRegions];
+            const uint32_t count = BoardRegions(regions);
+            uint32_t next = 0;
+            for (uint32_t i = 0; i < count; ++i) {
+                const BoardRegion& r = regions[i];
+                ASSERT_EQ(r.start, next);
+                next = r.start + r.length;
+                const uint32_t repeat = r.mirrorOf == r.start ? r.length : 0x400;
+                for (uint32_t a = r.start; a < next; ++a) {
+                    const uint8_t* byte = r.bytes + (a - r.start) % repeat;
+                    ASSERT_EQ(*byte, PeekConsole(a)) << std::hex << a;
+                    ASSERT_EQ(ConsoleRamAt(a), r.kind != RegionRom) << std::hex << a;
+                    const int32_t offset = ImageOffsetAt(a);
+                    if (r.kind == RegionRom && !hardware && a < RomImageLength()) {
+                        ASSERT_GE(offset, 0) << std::hex << a;
+                    }
+                    if (offset >= 0) {
+                        ASSERT_EQ(RomImage()[offset], PeekConsole(a)) << std::hex << a;
+                    }
+                    if (r.kind == RegionCartridgeRam || r.kind == RegionConsoleRam) {
+                        ASSERT_EQ(offset, -1) << std::hex << a;
+                    }
+                }
+            }
+            EXPECT_EQ(next, 0x10000u);
+            if (kind == BoardMapper) {
+                EXPECT_EQ(ImageOffsetAt(0x00A9), 0x00A9) << "the fixed first 1 KB is page 0";
+                EXPECT_EQ(ImageOffsetAt(0x04A9), 4 * 0x4000 + 0x04A9);
+            }
+        }
+    }
+    testing::RemoveScratch(dir);
+}
+
+}  // namespace
+}  // namespace plexaro
