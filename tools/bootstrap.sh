@@ -8,7 +8,7 @@ set -eu
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
 libsdl2-dev libimgui-dev libstb-dev liblz4-dev libsamplerate0-dev sdcc clang-format \
 xvfb xauth xfonts-base xdotool imagemagick x11-utils openbox desktop-file-utils man-db \
-python3 libglib2.0-bin"
+python3 libglib2.0-bin shared-mime-info"
 
 [ $# -gt 0 ] && PACKAGES="$*"
 

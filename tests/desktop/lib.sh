@@ -80,9 +80,16 @@ until_seen_for() {
 tmp=$(mktemp -d)
 pids=""
 plexaro=""
-# Settings of the test's own: no run depends on, or changes, those of whoever runs the tests.
+# A home of the test's own (settings, saves, Mesa's shader cache): no run depends on, or
+# changes, those of whoever runs the tests.
+mkdir -p "$tmp/home" "$tmp/runtime"
+chmod 700 "$tmp/runtime"
+HOME=$tmp/home
 XDG_CONFIG_HOME=$tmp/config
-export XDG_CONFIG_HOME
+XDG_DATA_HOME=$tmp/home/.local/share
+XDG_CACHE_HOME=$tmp/home/.cache
+XDG_RUNTIME_DIR=$tmp/runtime
+export HOME XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_RUNTIME_DIR
 cleanup() {
     for pid in $pids; do kill "$pid" 2>/dev/null || true; done
     rm -rf "$tmp"

@@ -13,7 +13,7 @@ set -eu
 build=$1
 case=$2
 SKIP=77
-STEP=60
+STEP=120  # a RetroArch run, long enough for a busy 2-core machine
 FRAMES=300
 SCALE=3
 
@@ -48,11 +48,11 @@ exec 3>"$tmp/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
 pids="$pids $!"
 exec 3>&-
-for _ in $(seq 100); do
+for _ in $(seq $((STEP * 10))); do
     [ -s "$tmp/display" ] && break
     sleep 0.1
 done
-[ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
+[ -s "$tmp/display" ] || fail "Xvfb did not start in $STEP s: $(cat "$tmp/xvfb.log")"
 DISPLAY=:$(cat "$tmp/display")
 export DISPLAY
 
@@ -102,12 +102,18 @@ sys.stdout.buffer.write(bytes(b >> (2 if i % 3 == 1 else 3) for i, b in enumerat
 # where none runs (a server, a container, CI), so it gets one of its own, ended with it; the
 # desktop's bus, where there is one, is not used.
 retroarch_shot() {
+    begun=$(date +%s)
+    status=0
     HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_RUNTIME_DIR=$tmp/run \
         DBUS_SESSION_BUS_ADDRESS='' dbus-run-session -- timeout "$STEP" retroarch \
         --config "$tmp/retroarch.cfg" --verbose -L "$tmp/cores/plexaro_libretro.so" "$1" \
         --max-frames=$FRAMES --max-frames-ss \
-        --max-frames-ss-path="$tmp/$2.png" >"$tmp/$2.log" 2>&1 ||
-        fail "retroarch on $1 ended with status $? ($(tail -5 "$tmp/$2.log"))"
+        --max-frames-ss-path="$tmp/$2.png" >"$tmp/$2.log" 2>&1 || status=$?
+    if [ "$status" != 0 ]; then
+        [ "$status" != 124 ] || status="124, still running after $STEP s"
+        fail "retroarch on $1 ended with status $status after $(($(date +%s) - begun)) s" \
+            "($(tail -5 "$tmp/$2.log"))"
+    fi
     [ -f "$tmp/$2.png" ] || fail "retroarch wrote no screenshot ($(tail -5 "$tmp/$2.log"))"
     if grep -q "Run-Ahead unavailable" "$tmp/$2.log"; then
         fail "RetroArch would not run ahead: $(grep "Run-Ahead" "$tmp/$2.log" | head -1)"
