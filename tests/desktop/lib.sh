@@ -51,10 +51,11 @@ xdo() {
 
 # Gives a window the keyboard, asking again while the window manager is slow to let it.
 focus() {
-    for _ in 1 2 3 4 5; do
-        timeout 2 xdotool windowfocus --sync "$1" 2>/dev/null && return 0
+    asked=$(date +%s)
+    while [ $(($(date +%s) - asked)) -lt "$STEP" ]; do
+        timeout 3 xdotool windowfocus --sync "$1" 2>/dev/null && return 0
     done
-    fail "window $1 did not take the keyboard focus"
+    fail "window $1 did not take the keyboard focus in $STEP s"
 }
 
 # until_seen WHAT CHECK [ARGS]: runs CHECK until it succeeds or LOOK seconds have gone by,
