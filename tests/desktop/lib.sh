@@ -125,7 +125,7 @@ xvfb_running() {
 }
 
 wm_running() {
-    seen="it said: $(cat "$tmp/openbox.log")"
+    seen="it said: $(cat "$tmp/openbox.log"); Xvfb on $DISPLAY said: $(cat "$tmp/xvfb.log")"
     timeout "$STEP" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"
 }
 
