@@ -49,13 +49,23 @@ xdo() {
     timeout "$STEP" xdotool "$@" || fail "xdotool $* did not finish in $STEP s"
 }
 
-# Gives a window the keyboard, asking again while the window manager is slow to let it.
+# Gives a window the keyboard, asking again while the window manager is slow to let it. The
+# X server's focus is not enough: the window manager's own keys (Alt+F4) act on the window it
+# has made active, which on a busy machine it may do a while later.
 focus() {
     asked=$(date +%s)
     while [ $(($(date +%s) - asked)) -lt "$STEP" ]; do
-        timeout 3 xdotool windowfocus --sync "$1" 2>/dev/null && return 0
+        timeout 3 xdotool windowfocus --sync "$1" 2>/dev/null && active "$1" && return 0
+        sleep 0.2
     done
-    fail "window $1 did not take the keyboard focus in $STEP s"
+    fail "window $1 did not take the keyboard focus in $STEP s (the active window: $(active_window))"
+}
+
+active_window() {
+    timeout "$STEP" xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p'
+}
+active() {
+    [ "$(active_window)" = "$(printf '0x%x' "$1")" ]
 }
 
 # until_seen WHAT CHECK [ARGS]: runs CHECK until it succeeds or LOOK seconds have gone by,
@@ -106,13 +116,23 @@ start_x() {
     # by the dummy case, which draws without GL.
     ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
     export ASAN_OPTIONS
-    exec 3>"$tmp/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-    pids="$pids $!"
-    exec 3>&-
-    until_seen_for "$START" "Xvfb did not start" xvfb_running
-    DISPLAY=:$(cat "$tmp/display")
-    export DISPLAY
+    # With many X servers starting at once (tests run side by side), one may be handed a
+    # display number whose socket another holds, and then no one can reach it: such a server
+    # is ended and another started, on another number.
+    for attempt in 1 2 3; do
+        : >"$tmp/display"
+        exec 3>"$tmp/display"
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+        xvfb=$!
+        pids="$pids $xvfb"
+        exec 3>&-
+        until_seen_for "$START" "Xvfb did not start" xvfb_running
+        DISPLAY=:$(cat "$tmp/display")
+        export DISPLAY
+        xvfb_answers && break
+        [ "$attempt" -lt 3 ] || fail "no X server of our own after 3 attempts: $(cat "$tmp/xvfb.log")"
+        kill "$xvfb" 2>/dev/null || true
+    done
     openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
     pids="$pids $!"
     # The window manager is up once it names its window on the root.
@@ -122,6 +142,18 @@ start_x() {
 xvfb_running() {
     seen="it said: $(cat "$tmp/xvfb.log")"
     [ -s "$tmp/display" ]
+}
+
+# Whether the new X server takes connections within STEP seconds (its complaints about the
+# numbers it passed over on its way are no sign either way).
+xvfb_answers() {
+    asked=$(date +%s)
+    while [ $(($(date +%s) - asked)) -lt "$STEP" ]; do
+        kill -0 "$xvfb" 2>/dev/null || return 1
+        timeout 3 xprop -root >/dev/null 2>&1 && return 0
+        sleep 0.2
+    done
+    return 1
 }
 
 wm_running() {
