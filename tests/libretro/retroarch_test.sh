@@ -17,7 +17,7 @@ STEP=120  # a RetroArch run, long enough for a busy 2-core machine
 FRAMES=300
 SCALE=3
 
-for tool in retroarch dbus-run-session Xvfb convert identify python3 timeout; do
+for tool in retroarch dbus-run-session Xvfb xprop convert identify python3 timeout; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         echo "SKIPPED: $tool is not installed"
         exit $SKIP
@@ -44,17 +44,30 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-exec 3>"$tmp/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-pids="$pids $!"
-exec 3>&-
-for _ in $(seq $((STEP * 10))); do
-    [ -s "$tmp/display" ] && break
-    sleep 0.1
+# With many X servers starting at once (tests run side by side), one may be handed a display
+# number whose socket another holds, and then no one can reach it: such a server is ended and
+# another started, on another number.
+for attempt in 1 2 3; do
+    : >"$tmp/display"
+    exec 3>"$tmp/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+    xvfb=$!
+    pids="$pids $xvfb"
+    exec 3>&-
+    for _ in $(seq $((STEP * 10))); do
+        [ -s "$tmp/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$tmp/display" ] || fail "Xvfb did not start in $STEP s: $(cat "$tmp/xvfb.log")"
+    DISPLAY=:$(cat "$tmp/display")
+    export DISPLAY
+    for _ in $(seq 50); do
+        timeout 3 xprop -root >/dev/null 2>&1 && break 2
+        sleep 0.2
+    done
+    [ "$attempt" -lt 3 ] || fail "no X server of our own after 3 attempts: $(cat "$tmp/xvfb.log")"
+    kill "$xvfb" 2>/dev/null || true
 done
-[ -s "$tmp/display" ] || fail "Xvfb did not start in $STEP s: $(cat "$tmp/xvfb.log")"
-DISPLAY=:$(cat "$tmp/display")
-export DISPLAY
 
 # The core and its info file in a folder of their own: RetroArch reads what the core offers
 # (save states good for run-ahead among it) from the info file beside the cores it scans.
