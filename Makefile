@@ -113,7 +113,7 @@ fuzz:
 
 # What a new machine does with REV (default HEAD): a minimal Debian 12 root of its own, the
 # project cloned into it, then `make test`, `make run` and .ci/run, each one's status and time
-# printed at the end. As root; takes an hour or so. FRESH_DIR (empty or absent) keeps the root
+# printed at the end. As root; takes one to two hours. FRESH_DIR (empty or absent) keeps the root
 # and the logs; by default a new folder under /tmp.
 REV       ?= HEAD
 FRESH_DIR ?=
