@@ -7,7 +7,7 @@ PREFIX    ?= /usr/local
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: all deps configure build test test-sanitize bench run install format clean \
-        web test-web bench-web fuzz libretro test-libretro
+        web test-web bench-web fuzz libretro test-libretro fresh-check
 
 all: build
 
@@ -109,6 +109,16 @@ fuzz:
 	cmake -S fuzz -B $(FUZZ) $(CMAKE_GEN) -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(FUZZ) -j $(JOBS)
 	@sh tools/fuzz.sh $(FUZZ) fuzz/corpus $(FUZZ_SECONDS)
+
+# What a new machine does with REV (default HEAD): a minimal Debian 12 root of its own, the
+# project cloned into it, then `make test`, `make run` and .ci/run, each one's status and time
+# printed at the end. As root; takes one to two hours. FRESH_DIR (empty or absent) keeps the root
+# and the logs; by default a new folder under /tmp.
+REV       ?= HEAD
+FRESH_DIR ?=
+
+fresh-check:
+	sh tools/fresh-check.sh $(if $(FRESH_DIR),-d "$(FRESH_DIR)") "$(REV)"
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

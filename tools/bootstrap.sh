@@ -7,7 +7,8 @@ set -eu
 
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
 libsdl2-dev libimgui-dev libstb-dev liblz4-dev libsamplerate0-dev sdcc clang-format \
-xvfb xauth xfonts-base xdotool imagemagick x11-utils openbox wmctrl desktop-file-utils man-db"
+xvfb xauth xfonts-base xdotool imagemagick x11-utils openbox wmctrl desktop-file-utils man-db \
+python3 libglib2.0-bin shared-mime-info"
 
 [ $# -gt 0 ] && PACKAGES="$*"
 
@@ -30,6 +31,10 @@ else
     exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
+# Another install running at the same time (a second build, the system's own updates) holds
+# apt's locks for a while: wait for it rather than fail.
+LOCK="-o DPkg::Lock::Timeout=600"
 # shellcheck disable=SC2086
-$SUDO apt-get install -y -qq --no-install-recommends $missing
+$SUDO apt-get $LOCK update -qq
+# shellcheck disable=SC2086
+$SUDO apt-get $LOCK install -y -qq --no-install-recommends $missing

@@ -61,10 +61,12 @@ controls)
     xdo mousemove --window "$window" 138 173 sleep 0.3 click 1 sleep 0.3
     xdo key z
     xdo mousemove --window "$window" 168 320 sleep 0.3 click 1 sleep 0.3
-    grep -qx "p1_button1 = Z" "$XDG_CONFIG_HOME/plexaro/settings.ini" ||
-        fail "the new key is not in the settings: $(cat "$XDG_CONFIG_HOME/plexaro/settings.ini")"
-    grep -qx "recent = $(realpath "$demo")" "$XDG_CONFIG_HOME/plexaro/settings.ini" ||
-        fail "the cartridge is not in File > Recent's list"
+    # Each change is written as it is made: the load's Recent entry at start-up, the key when
+    # it is pressed. The cartridge is named as it was given, made absolute, links and all.
+    settings=$XDG_CONFIG_HOME/plexaro/settings.ini
+    until_seen "the new key is not in the settings" file_has "$settings" "p1_button1 = Z"
+    until_seen "the cartridge is not in File > Recent's list" \
+        file_has "$settings" "recent = $(cd "$(dirname "$demo")" && pwd)/$(basename "$demo")"
     # And it stays: the next run plays button 1 on Z.
     kill -TERM "$plexaro"
     until_seen "SIGTERM did not end it" ended
@@ -231,7 +233,7 @@ sound)
         SDL_AUDIODRIVER=dummy "$program" --stats $option -- "$demo" >"$tmp/out" 2>"$tmp/err" &
         plexaro=$!
         pids="$pids $plexaro"
-        until_seen "no window titled Plexaro appeared" find_window
+        until_seen_for "$START" "no window titled Plexaro appeared" find_window
         sleep 3
         kill -TERM "$plexaro"
         until_seen "SIGTERM did not end it" ended

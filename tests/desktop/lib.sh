@@ -3,18 +3,22 @@
 # at the window compared with headless runs of the same cartridge. Sourced by the case scripts
 # after they set $build.
 #
-# Every wait has an end, so that a slow or busy machine gives a pass or a failure that says
-# what it was waiting for, well inside the test's time limit, and never a hang: a step that
-# waits on the X server, the window manager or the program (xdotool's --sync included) gets
-# STEP seconds, and a look at the window is taken again until it shows what is expected or
-# LOOK seconds have gone by.
+# Every wait is on something the program or the X server has done (a window, a file written, a
+# picture shown) and has an end, so that a slow or busy machine gives a pass or a failure that
+# says what it was waiting for, how long it waited and what the program printed, well inside
+# the test's time limit, and never a hang. The bounds fit a 2-core machine busy with builds
+# and other tests (a sanitized program starts several times slower): starting the X server,
+# the window manager or the program gets START seconds, a step that waits on one of them
+# (xdotool's --sync included) STEP seconds, and a look at the window is taken again until it
+# shows what is expected or LOOK seconds have gone by.
 
 program=$build/host/plexaro
 demo=$build/cartridges/demo/demo.sg
 SKIP=77
 MENU_BAR=19
-STEP=10
-LOOK=10
+START=60
+STEP=20
+LOOK=20
 
 need() {
     for tool in "$@"; do
@@ -25,8 +29,18 @@ need() {
     done
 }
 
+# Says what went wrong, then what the program printed on stderr and whether it still runs.
 fail() {
     echo "FAIL: $*"
+    if [ -n "${plexaro:-}" ]; then
+        if kill -0 "$plexaro" 2>/dev/null; then state="still running"; else state="ended"; fi
+        if [ -s "$tmp/err" ]; then
+            echo "plexaro ($state) said on stderr:"
+            sed 's/^/    /' "$tmp/err"
+        else
+            echo "plexaro ($state) said nothing on stderr"
+        fi
+    fi
     exit 1
 }
 
@@ -35,32 +49,58 @@ xdo() {
     timeout "$STEP" xdotool "$@" || fail "xdotool $* did not finish in $STEP s"
 }
 
-# Gives a window the keyboard, asking again while the window manager is slow to let it.
+# Gives a window the keyboard, asking again while the window manager is slow to let it. The
+# X server's focus is not enough: the window manager's own keys (Alt+F4) act on the window it
+# has made active, which on a busy machine it may do a while later.
 focus() {
-    for _ in 1 2 3 4 5; do
-        timeout 2 xdotool windowfocus --sync "$1" 2>/dev/null && return 0
+    asked=$(date +%s)
+    while [ $(($(date +%s) - asked)) -lt "$STEP" ]; do
+        timeout 3 xdotool windowfocus --sync "$1" 2>/dev/null && active "$1" && return 0
+        sleep 0.2
     done
-    fail "window $1 did not take the keyboard focus"
+    fail "window $1 did not take the keyboard focus in $STEP s (the active window: $(active_window))"
+}
+
+active_window() {
+    timeout "$STEP" xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p'
+}
+active() {
+    [ "$(active_window)" = "$(printf '0x%x' "$1")" ]
 }
 
 # until_seen WHAT CHECK [ARGS]: runs CHECK until it succeeds or LOOK seconds have gone by,
-# then fails with WHAT and what the last check saw ($seen).
+# then fails with WHAT, the time waited and what the last check saw ($seen).
 until_seen() {
-    what=$1
-    shift
+    until_seen_for "$LOOK" "$@"
+}
+
+# until_seen_for SECONDS WHAT CHECK [ARGS]: until_seen with a bound of its own.
+until_seen_for() {
+    bound=$1
+    what=$2
+    shift 2
     seen=""
-    deadline=$(($(date +%s) + LOOK))
+    begun=$(date +%s)
     while ! "$@"; do
-        [ "$(date +%s)" -lt "$deadline" ] || fail "$what${seen:+ ($seen)}"
+        waited=$(($(date +%s) - begun))
+        [ "$waited" -lt "$bound" ] || fail "$what after $waited s${seen:+: $seen}"
         sleep 0.3
     done
 }
 
 tmp=$(mktemp -d)
 pids=""
-# Settings of the test's own: no run depends on, or changes, those of whoever runs the tests.
+plexaro=""
+# A home of the test's own (settings, saves, Mesa's shader cache): no run depends on, or
+# changes, those of whoever runs the tests.
+mkdir -p "$tmp/home" "$tmp/runtime"
+chmod 700 "$tmp/runtime"
+HOME=$tmp/home
 XDG_CONFIG_HOME=$tmp/config
-export XDG_CONFIG_HOME
+XDG_DATA_HOME=$tmp/home/.local/share
+XDG_CACHE_HOME=$tmp/home/.cache
+XDG_RUNTIME_DIR=$tmp/runtime
+export HOME XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_RUNTIME_DIR
 cleanup() {
     for pid in $pids; do kill "$pid" 2>/dev/null || true; done
     rm -rf "$tmp"
@@ -71,34 +111,54 @@ trap cleanup EXIT INT TERM
 # closing a window go through the window manager, as on any desktop. Its screen is 1280x1024
 # unless $SCREEN names another size.
 start_x() {
-    need Xvfb openbox xdotool xwininfo import convert compare identify
+    need Xvfb openbox xdotool xwininfo xprop import convert compare identify
     # Under AddressSanitizer: the X server's software GL driver keeps memory it never frees,
     # and is unloaded before the leak check could name it. Our own code's leaks are checked
     # by the dummy case, which draws without GL.
     ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
     export ASAN_OPTIONS
-    exec 3>"$tmp/display"
-    Xvfb -displayfd 3 -screen 0 "${SCREEN:-1280x1024}x24" -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-    pids="$pids $!"
-    exec 3>&-
-    for _ in $(seq $((STEP * 10))); do
-        [ -s "$tmp/display" ] && break
-        sleep 0.1
+    # With many X servers starting at once (tests run side by side), one may be handed a
+    # display number whose socket another holds, and then no one can reach it: such a server
+    # is ended and another started, on another number.
+    for attempt in 1 2 3; do
+        : >"$tmp/display"
+        exec 3>"$tmp/display"
+        Xvfb -displayfd 3 -screen 0 "${SCREEN:-1280x1024}x24" -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+        xvfb=$!
+        pids="$pids $xvfb"
+        exec 3>&-
+        until_seen_for "$START" "Xvfb did not start" xvfb_running
+        DISPLAY=:$(cat "$tmp/display")
+        export DISPLAY
+        xvfb_answers && break
+        [ "$attempt" -lt 3 ] || fail "no X server of our own after 3 attempts: $(cat "$tmp/xvfb.log")"
+        kill "$xvfb" 2>/dev/null || true
     done
-    [ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
-    DISPLAY=:$(cat "$tmp/display")
-    export DISPLAY
     openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
     pids="$pids $!"
-    sleep 0.5
-    # The window manager is up once it names its window on the root (xprop, where installed).
-    if command -v xprop >/dev/null 2>&1; then
-        until_seen "openbox did not start" wm_running
-    fi
+    # The window manager is up once it names its window on the root.
+    until_seen_for "$START" "openbox did not start" wm_running
+}
+
+xvfb_running() {
+    seen="it said: $(cat "$tmp/xvfb.log")"
+    [ -s "$tmp/display" ]
+}
+
+# Whether the new X server takes connections within STEP seconds (its complaints about the
+# numbers it passed over on its way are no sign either way).
+xvfb_answers() {
+    asked=$(date +%s)
+    while [ $(($(date +%s) - asked)) -lt "$STEP" ]; do
+        kill -0 "$xvfb" 2>/dev/null || return 1
+        timeout 3 xprop -root >/dev/null 2>&1 && return 0
+        sleep 0.2
+    done
+    return 1
 }
 
 wm_running() {
-    seen="it said: $(cat "$tmp/openbox.log")"
+    seen="it said: $(cat "$tmp/openbox.log"); Xvfb on $DISPLAY said: $(cat "$tmp/xvfb.log")"
     timeout "$STEP" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"
 }
 
@@ -110,15 +170,32 @@ start_plexaro() {
     pids="$pids $plexaro"
     # Looked for again and again rather than waited for with --sync: a window that goes while
     # xdotool walks the window tree (SDL may make its window twice) ends xdotool with BadWindow.
-    until_seen "no window titled Plexaro appeared" find_window
+    until_seen_for "$START" "no window titled Plexaro appeared" find_window
     focus "$window"
+    # The menu bar comes with the first frame, from which on the program takes input; a load
+    # error's box comes before it.
+    until_seen_for "$START" "no first frame in the window" first_frame
     sleep 1  # past the demo's first frames, on its title screen
 }
 
 find_window() {
     window=$(timeout "$STEP" xdotool search --onlyvisible --name '^Plexaro( - .*)?$' 2>/dev/null | head -1)
-    seen="the program said: $(cat "$tmp/err")"
+    if kill -0 "$plexaro" 2>/dev/null; then seen="still starting"; else seen="it ended"; fi
     [ -n "$window" ]
+}
+
+first_frame() {
+    find_box && return 0
+    width=$(size_of "$window")
+    width=${width%x*}
+    menu_bar_at "$window" $((${width:-8} - 8)) 5
+}
+
+# file_has FILE LINE: a check for until_seen, for a line the program writes to a file (whole
+# files are written under another name and renamed, so a look never sees half of one).
+file_has() {
+    seen="the file holds: $(cat "$1" 2>/dev/null | tr '\n' '|')"
+    grep -qxF "$2" "$1" 2>/dev/null
 }
 
 # A check for until_seen: an ImGui title bar (blue) across the window below the picture.
@@ -200,7 +277,6 @@ changed_from() {  # WINDOW CROP EARLIER
 find_box() {
     box=$(timeout "$STEP" xwininfo -root -tree |
         sed -n 's/^ *\(0x[0-9a-f]*\) "Plexaro load error".*/\1/p' | head -1)
-    seen="the program said: $(cat "$tmp/err")"
     [ -n "$box" ]
 }
 black() {  # WINDOW CROP

@@ -47,10 +47,13 @@ fi
 
 for file in bin/plexaro share/applications/plexaro.desktop share/man/man6/plexaro.6 \
     share/icons/hicolor/48x48/apps/plexaro.png share/icons/hicolor/128x128/apps/plexaro.png \
-    share/icons/hicolor/256x256/apps/plexaro.png; do
+    share/icons/hicolor/256x256/apps/plexaro.png share/doc/plexaro/LICENSE; do
     [ -f "$root/usr/$file" ] || fail "$file was not installed"
 done
 [ -x "$root/usr/bin/plexaro" ] || fail "bin/plexaro is not executable"
+cmp -s "$source/LICENSE" "$share/doc/plexaro/LICENSE" || fail "the installed LICENSE is not the project's"
+grep -q '^license = "MIT"$' "$share/libretro/info/plexaro_libretro.info" 2>/dev/null ||
+    fail "the installed info file does not give the core's licence as MIT"
 
 # The libretro core and its info file where Debian's RetroArch looks for them.
 multiarch=$(gcc -print-multiarch 2>/dev/null || true)
