@@ -119,11 +119,13 @@ start_x() {
     export ASAN_OPTIONS
     # With many X servers starting at once (tests run side by side), one may be handed a
     # display number whose socket another holds, and then no one can reach it: such a server
-    # is ended and another started, on another number.
+    # is ended and another started, on another number. -noreset: a server whose last client
+    # leaves starts afresh and refuses connections meanwhile, and the window manager, which
+    # connects right after our first look has left, would meet that moment and give up.
     for attempt in 1 2 3; do
         : >"$tmp/display"
         exec 3>"$tmp/display"
-        Xvfb -displayfd 3 -screen 0 "${SCREEN:-1280x1024}x24" -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+        Xvfb -displayfd 3 -screen 0 "${SCREEN:-1280x1024}x24" -nolisten tcp -noreset >"$tmp/xvfb.log" 2>&1 &
         xvfb=$!
         pids="$pids $xvfb"
         exec 3>&-

@@ -50,7 +50,7 @@ trap cleanup EXIT INT TERM
 for attempt in 1 2 3; do
     : >"$tmp/display"
     exec 3>"$tmp/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$tmp/xvfb.log" 2>&1 &
     xvfb=$!
     pids="$pids $xvfb"
     exec 3>&-
