@@ -1,7 +1,6 @@
-// The libretro core driven through its entry points by the tests' own frontend: the same
-// pictures and sound as the headless player, controls mapped as documented, save states that
-// run-ahead and netplay can rely on, bad games and bad states refused, and the core opening
-// again after it was closed.
+// The libretro core through its entry points, driven by our own frontend: the headless player's
+// pictures and sound, controls as documented, states run-ahead and netplay can rely on, bad
+// games and states refused, and the core opening again after it was closed.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
