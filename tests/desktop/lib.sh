@@ -33,7 +33,13 @@ need() {
 fail() {
     echo "FAIL: $*"
     if [ -n "${plexaro:-}" ]; then
-        if kill -0 "$plexaro" 2>/dev/null; then state="still running"; else state="ended"; fi
+        if kill -0 "$plexaro" 2>/dev/null; then
+            # Where a program that still runs waits, thread by thread (a hang shows there).
+            state="still running, waiting in: $(cat /proc/"$plexaro"/task/*/wchan 2>/dev/null |
+                tr '\0' '\n' | sort | uniq -c | awk '{ printf "%s%s x%s", sep, $2, $1; sep = ", " }')"
+        else
+            state="ended"
+        fi
         if [ -s "$tmp/err" ]; then
             echo "plexaro ($state) said on stderr:"
             sed 's/^/    /' "$tmp/err"
@@ -183,7 +189,11 @@ start_plexaro() {
 find_window() {
     window=$(timeout "$STEP" xdotool search --onlyvisible --name '^Plexaro( - .*)?$' 2>/dev/null | head -1)
     if kill -0 "$plexaro" 2>/dev/null; then seen="still starting"; else seen="it ended"; fi
-    [ -n "$window" ]
+    [ -n "$window" ] && return 0
+    # Which windows the display does have, named: a window under another title, or none.
+    seen="$seen; named windows on $DISPLAY: $(timeout 3 xwininfo -root -tree 2>/dev/null |
+        sed -n 's/^ *\(0x[0-9a-f]*\) "\([^"]*\)".*/\2 (\1)/p' | tr '\n' ',' | sed 's/,$//')"
+    return 1
 }
 
 first_frame() {
