@@ -38,3 +38,9 @@ LOCK="-o DPkg::Lock::Timeout=600"
 $SUDO apt-get $LOCK update -qq
 # shellcheck disable=SC2086
 $SUDO apt-get $LOCK install -y -qq --no-install-recommends $missing
+# Fonts installed after fontconfig (xfonts-base's) are left without fontconfig's caches on a
+# new machine. The desktop tests' window manager would then build them itself when it first
+# draws a title, and on a busy machine manage no window for a minute meanwhile: build them now.
+if command -v fc-cache >/dev/null 2>&1; then
+    $SUDO fc-cache -s || echo "bootstrap: fc-cache failed; the first desktop test may be slow" >&2
+fi
