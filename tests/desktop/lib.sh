@@ -35,8 +35,8 @@ fail() {
     if [ -n "${plexaro:-}" ]; then
         if kill -0 "$plexaro" 2>/dev/null; then
             # Where a program that still runs waits, thread by thread (a hang shows there).
-            state="still running, waiting in: $(cat /proc/"$plexaro"/task/*/wchan 2>/dev/null |
-                tr '\0' '\n' | sort | uniq -c | awk '{ printf "%s%s x%s", sep, $2, $1; sep = ", " }')"
+            state="still running, waiting in: $(for f in /proc/"$plexaro"/task/*/wchan; do
+                cat "$f" 2>/dev/null; echo; done | sort | uniq -c | awk '{ printf "%s%s x%s", sep, $2, $1; sep = ", " }')"
         else
             state="ended"
         fi
@@ -324,5 +324,19 @@ screenshot_written() {
 }
 ended() {
     ! kill -0 "$plexaro" 2>/dev/null
+}
+
+# Whether $window is still mapped on the screen.
+window_shown() {
+    timeout "$STEP" xwininfo -id "$window" 2>/dev/null | grep -q IsViewable
+}
+
+# until_seen without failing: true once CHECK succeeds, false after LOOK seconds.
+until_seen_quietly() {
+    begun=$(date +%s)
+    while ! "$@"; do
+        [ $(($(date +%s) - begun)) -lt "$LOOK" ] || return 1
+        sleep 0.3
+    done
 }
 
