@@ -11,6 +11,7 @@
 #include "machine/sc3000.h"
 #include "machine/state.h"
 #include "tests/machine/test_cartridges.h"
+#include "video/vdp.h"
 
 namespace plexaro {
 namespace {
@@ -80,6 +81,17 @@ TEST_F(Keyboard, EachKeyLightsItsRowAndBitAndTheJoypadsReadInRowSeven) {
             EXPECT_EQ(Row(row), expected) << info.name << " in row " << row;
         }
     }
+    // And on the screen: the probe's grid, a box for each bit, one line a row (names at 0x1800,
+    // row 0's first box on line 4, column 4, the next box two columns on, the next row two
+    // lines down); 2 is the filled box's pattern, 1 the open one's.
+    HoldKeys(KeyBit(KbShift) | KeyBit(KbA));
+    Frames(2);
+    const uint8_t* names = VdpInspect().vram + 0x1800 + 4 * 32 + 4;
+    const auto box = [&](uint32_t row, uint32_t bit) { return names[row * 64 + bit * 2]; };
+    EXPECT_EQ(box(0, 2), 2) << "A";
+    EXPECT_EQ(box(6, 11), 2) << "SHIFT";
+    EXPECT_EQ(box(0, 1), 1);
+    EXPECT_EQ(box(6, 10), 1);
     ClearKeys();
     PressJoypad(JoypadUp);
     PressJoypad(JoypadButton2);
