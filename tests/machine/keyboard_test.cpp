@@ -103,6 +103,19 @@ TEST_F(Keyboard, EachKeyLightsItsRowAndBitAndTheJoypadsReadInRowSeven) {
     EXPECT_EQ(PeekConsole(Rows + 1) & 0xF0, 0x70);
 }
 
+TEST_F(Keyboard, ResetRaisesOneNmiPerPress) {
+    constexpr uint32_t Nmis = 0xC010;  // keys.s counts them
+    Load(testing::CartridgePath("keys"));
+    PressKey(KbReset);
+    Frames(3);
+    EXPECT_EQ(PeekConsole(Nmis), 1);
+    ReleaseKey(KbReset);
+    Frames(1);
+    PressKey(KbReset);
+    Frames(1);
+    EXPECT_EQ(PeekConsole(Nmis), 2);
+}
+
 void HearLevel(uint64_t cycle, uint32_t level);
 std::vector<std::pair<uint64_t, uint32_t>> heard;
 void HearLevel(uint64_t cycle, uint32_t level) {
