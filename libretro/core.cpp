@@ -207,13 +207,17 @@ void ApplyPowerOnChoices() {
 }
 
 // A reset that switches the behaviour lays the RAM out anew: the frontend hears of it.
+// So does one that changes the machine: the SC-3000's 2 KB repeat where the SG-1000's 1 KB do.
 void Reset() {
     const uint32_t before = SelectedVideoBehaviour();
+    const uint32_t ram = BoardRegionAt(0xC000).length;
     ApplyPowerOnChoices();
     ResetMachine();
     SelectRgbMode(1);
     core.shownValid = false;
-    if (SelectedVideoBehaviour() != before) RegisterMemoryMap();
+    if (SelectedVideoBehaviour() != before || BoardRegionAt(0xC000).length != ram) {
+        RegisterMemoryMap();
+    }
 }
 
 // Start presses the console's pause button and Select its reset (unless the "Select button"
