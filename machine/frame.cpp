@@ -55,12 +55,16 @@ void FinishLine(uint32_t line) {
     } else if (line <= IrqLastLine && FrameIrqWanted()) {
         z80::RaiseIrq(FrameIrqByte);
     }
-    if (line == LinesPerFrame - 1) EndSoundFrame();
+    if (line == LinesPerFrame - 1) {
+        EndSoundFrame();
+        PpiFrameEnded(LinesPerFrame * static_cast<uint32_t>(LineCycles()));
+    }
 }
 
 int RunFrame() {
     // Without console memory the core has nothing mapped to fetch from.
     if (ConsoleMemory() == nullptr) return 0;
+    PpiFrameStarted();
     const int32_t cycles = LineCycles();
     const bool exactLines = HardwareBehaviour();
     for (uint32_t line = 0; line < LinesPerFrame; ++line) {
@@ -99,6 +103,7 @@ void ResetMachine() {
 
 void FreeMachine() {
     VdpReset();
+    CartridgeChanged(false);
     FillConsoleMemory(nullptr);
     ClearRomImage();
     ClearSoundFrame();

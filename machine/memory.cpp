@@ -1,5 +1,6 @@
 // The console's bus: the block of console memory that the boards map onto the Z80 core,
-// and the decoding of the I/O ports onto the video chip, the sound chip and the joypad.
+// and the decoding of the I/O ports onto the video chip, the sound chip and the joypad (or,
+// on the SC-3000, its PPI).
 #include <cstring>
 #include <new>
 
@@ -42,6 +43,7 @@ BusState bus = {nullptr, {NothingPressed, NothingPressed}};
 }  // namespace
 
 uint32_t ConsolePortIn(uint32_t port) {
+    if (PpiDecodes() && (port & 0xC0) == 0xC0) return PpiRead(port);
     switch (port & 0xFF) {
         case PortVdpData: return VdpReadData();
         case PortVdpControl:
@@ -64,7 +66,9 @@ void ConsolePortOut(uint32_t port, uint32_t value) {
         case PortPsgHigh: SoundChipWrite(byte); break;
         case PortVdpData: VdpWriteData(byte); break;
         case PortVdpControl: VdpWriteControl(byte); break;
-        default: break;
+        default:
+            if ((port & 0xC0) == 0xC0) PpiWrite(port, byte);
+            break;
     }
 }
 
@@ -105,6 +109,7 @@ const char* ObtainConsoleMemory() {
 
 void FillConsoleMemory(const uint8_t* image) {
     if (bus.memory == nullptr) return;
+    PowerOnPpi(image != nullptr);
     // The board and the behaviour chosen now take effect here, at every power-on and reset.
     BuildBoard(bus.memory, image, RomImageLength(), image != nullptr ? ImageFileSize() : 0,
                HardwareBehaviour());
