@@ -332,8 +332,9 @@ const LineRecord* LineFor(uint16_t address) {
     const LineRecord& record = *(after - 1);
     if (const CFunction* function = CFunctionFor(address)) {
         if (record.address < function->entry) return nullptr;
-    } else if (static_cast<uint32_t>(address - record.address) >= LooseLineReach) {
-        return nullptr;
+    } else if (CFunctionFor(record.address) != nullptr ||
+               static_cast<uint32_t>(address - record.address) >= LooseLineReach) {
+        return nullptr;  // a function's line names nothing past its end
     }
     return &record;
 }
