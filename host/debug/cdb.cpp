@@ -303,24 +303,7 @@ void Resolve() {
     std::stable_sort(
         cdb.lines.begin(), cdb.lines.end(),
         [](const LineRecord& a, const LineRecord& b) { return a.address < b.address; });
-    for (size_t index = 0; index < cdb.functions.size(); ++index) {
-        CFunction& function = cdb.functions[index];
-        uint32_t last = std::min<uint32_t>(0xFFFF, function.end + FunctionTailReach);
-        if (index + 1 < cdb.functions.size()) {
-            last = std::min<uint32_t>(last, cdb.functions[index + 1].entry - 1u);
-        }
-        const auto stopper = std::upper_bound(cdb.dataInCode.begin(), cdb.dataInCode.end(),
-                                              std::max(function.entry, function.end));
-        if (stopper != cdb.dataInCode.end()) last = std::min<uint32_t>(last, *stopper - 1u);
-        function.last = static_cast<uint16_t>(std::max<uint32_t>(last, function.entry));
-        for (const LineRecord& line : cdb.lines) {
-            if (line.address == function.entry) {
-                function.file = cdb.files[line.file];
-                function.line = line.line;
-                break;
-            }
-        }
-    }
+    RefreshCdbBounds();
 }
 
 // The line record that names `address`: the last at the greatest address at or before it.
@@ -348,6 +331,37 @@ bool FileMatches(std::string_view have, std::string_view wanted) {
 }
 
 }  // namespace
+
+void RefreshCdbBounds() {
+    // Library routines (__mul16) follow the C code with labels of their own in the .noi.
+    std::vector<uint16_t> labels;
+    for (uint32_t index = 0; index < LabelCount(); ++index) {
+        const SymbolSpan span = LabelSpan(index);
+        if (span.name != nullptr) labels.push_back(span.first);
+    }
+    for (size_t index = 0; index < cdb.functions.size(); ++index) {
+        CFunction& function = cdb.functions[index];
+        const uint16_t from = std::max(function.entry, function.end);
+        uint32_t last = std::min<uint32_t>(0xFFFF, from + FunctionTailReach);
+        if (index + 1 < cdb.functions.size()) {
+            last = std::min<uint32_t>(last, cdb.functions[index + 1].entry - 1u);
+        }
+        for (const std::vector<uint16_t>* stoppers : {&cdb.dataInCode, &labels}) {
+            const auto stopper = std::upper_bound(stoppers->begin(), stoppers->end(), from);
+            if (stopper != stoppers->end()) last = std::min<uint32_t>(last, *stopper - 1u);
+        }
+        function.last = static_cast<uint16_t>(std::max<uint32_t>(last, function.entry));
+        function.file.clear();
+        function.line = 0;
+        for (const LineRecord& line : cdb.lines) {
+            if (line.address == function.entry) {
+                function.file = cdb.files[line.file];
+                function.line = line.line;
+                break;
+            }
+        }
+    }
+}
 
 bool LooksLikeCdb(std::string_view text) {
     const size_t end = text.find('\n');

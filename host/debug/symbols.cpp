@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "host/debug/cdb.h"
+#include "host/debug/cdb_types.h"
 #include "machine/board.h"
 
 namespace plexaro {
@@ -325,9 +326,19 @@ SymbolLoadReport ParseAssemblerTable(std::string_view text) {
     return report;
 }
 
+SymbolLoadReport ReadSymbolText(std::string_view text);
+
 }  // namespace
 
 SymbolLoadReport LoadSymbolText(std::string_view text) {
+    SymbolLoadReport report = ReadSymbolText(text);
+    RefreshCdbBounds();
+    return report;
+}
+
+namespace {
+
+SymbolLoadReport ReadSymbolText(std::string_view text) {
     if (LooksLikeCdb(text)) {
         SymbolLoadReport report = LoadCdbText(text);
         TakeCdbLabels();
@@ -351,6 +362,8 @@ SymbolLoadReport LoadSymbolText(std::string_view text) {
     }
     return report;
 }
+
+}  // namespace
 
 SymbolLoadReport LoadSymbolFile(const std::string& path) {
     std::error_code error;
