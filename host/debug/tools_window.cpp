@@ -142,7 +142,7 @@ void DrawLoadSymbolsWindow(bool* open) {
         std::snprintf(tools.symbolsPath, sizeof tools.symbolsPath, "%s",
                       (folder / "").string().c_str());
     }
-    ImGui::TextUnformatted(".noi or .map (SDCC), .sym (sdasz80), or ADDRESS LABEL lines");
+    ImGui::TextUnformatted(".noi, .map or .cdb (SDCC), .sym (sdasz80), or ADDRESS LABEL lines");
     ImGui::SetNextItemWidth(std::max(200.0f, ImGui::GetContentRegionAvail().x - 140));
     const bool entered = ImGui::InputText("##symbols", tools.symbolsPath, sizeof tools.symbolsPath,
                                           ImGuiInputTextFlags_EnterReturnsTrue);
