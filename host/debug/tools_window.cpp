@@ -80,7 +80,7 @@ void DrawWatchWindow(bool* open) {
     }
     const WatchHit hit = DebuggerLastWatchHit();
     if (DebuggerStopped() && hit.position.frame + hit.position.line + hit.pc != 0) {
-        char line[160];
+        char line[256];
         FormatWatchHit(hit, line, sizeof line);
         ImGui::Separator();
         ImGui::TextWrapped("last hit: %s", line);
