@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <map>
 
 #include "host/debug/cdb_types.h"
@@ -30,6 +31,7 @@ struct CdbTable {
     std::map<std::string, uint16_t, std::less<>> addresses;  // L: records by scope$name
     std::map<std::string, uint16_t, std::less<>> ends;       // XG$/XF$ records
     std::vector<uint16_t> dataInCode;  // named objects below 0x8000 that are not functions
+    std::vector<std::string> sourceFolders;
 };
 
 CdbTable cdb;
@@ -477,6 +479,25 @@ bool ParseSourceLine(std::string_view text, std::string& file, uint32_t& line) {
     file = text.substr(0, colon);
     line = static_cast<uint32_t>(number);
     return true;
+}
+
+void AddSourceFolder(const std::string& folder) {
+    if (std::find(cdb.sourceFolders.begin(), cdb.sourceFolders.end(), folder) ==
+        cdb.sourceFolders.end()) {
+        cdb.sourceFolders.push_back(folder);
+    }
+}
+
+std::string SourcePath(std::string_view file) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path name{std::string(file)};
+    if (name.is_absolute() && fs::is_regular_file(name, error)) return name.string();
+    for (const std::string& folder : cdb.sourceFolders) {
+        const fs::path candidate = fs::path(folder) / name;
+        if (fs::is_regular_file(candidate, error)) return fs::absolute(candidate, error).string();
+    }
+    return std::string(file);
 }
 
 std::vector<std::string> SourceFiles() {

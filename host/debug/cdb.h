@@ -79,6 +79,11 @@ bool SourceLineAddresses(std::string_view file, uint32_t line, uint32_t& actualL
                          std::vector<uint16_t>& addresses);
 // "game.c:42" -> file and line. False when the text is not FILE:LINE.
 bool ParseSourceLine(std::string_view text, std::string& file, uint32_t& line);
+// Where a source file the table names is on this machine: the name itself when it is a path
+// that exists, else the first folder holding it of those added (the .cdb's own folder is added
+// when it is read), else the name as SDCC gives it.
+void AddSourceFolder(const std::string& folder);  // cleared with the table
+std::string SourcePath(std::string_view file);
 // The C source files the table names, in the order first seen.
 std::vector<std::string> SourceFiles();
 // Every line with code in `file`, ascending, each once (for coverage and the source view).
