@@ -32,6 +32,7 @@ struct CdbTable {
     std::map<std::string, uint16_t, std::less<>> ends;       // XG$/XF$ records
     std::vector<uint16_t> dataInCode;  // named objects below 0x8000 that are not functions
     std::vector<std::string> sourceFolders;
+    std::vector<size_t> texts;  // hashes of the files read: one read twice adds nothing
 };
 
 CdbTable cdb;
@@ -226,6 +227,8 @@ bool TakeSymbol(std::string_view record, std::string_view module) {
     if (!SplitSymbol(record, parts, rest) || !ParsePlace(rest, place)) return false;
     const CType& type = CTypeAt(place.type);
     if (type.kind == CTypeKind::Function) return true;  // the F: record says it all
+    // The compiler's own spill slots ("sloc0") are no variables of the program.
+    if (parts.scope[0] == 'L' && parts.name.starts_with("sloc")) return true;
     CVariable variable{};
     variable.name = parts.name;
     variable.type = place.type;
@@ -374,6 +377,17 @@ bool LooksLikeCdb(std::string_view text) {
 
 SymbolLoadReport LoadCdbText(std::string_view text) {
     SymbolLoadReport report{true, 0, 0};
+    const size_t hash = std::hash<std::string_view>{}(text);
+    const bool again = std::find(cdb.texts.begin(), cdb.texts.end(), hash) != cdb.texts.end();
+    if (again) {
+        // Counted as before, so the user is told the same, but kept once.
+        const CdbTable kept = cdb;
+        cdb.texts.clear();
+        report = LoadCdbText(text);
+        cdb = kept;
+        return report;
+    }
+    cdb.texts.push_back(hash);
     std::string module;
     uint32_t order = static_cast<uint32_t>(cdb.lines.size());
     std::vector<std::string_view> structures;  // T: records, read once every type is named

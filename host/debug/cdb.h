@@ -183,6 +183,13 @@ struct CRegisters {
 // first instructions IX is still the caller's). For stack variables and the C frame chain.
 uint16_t CFrameBase(const CRegisters& registers, const MemoryReader& read);
 
+// The registers the caller of the function containing `pc` will have on return (pc: the
+// return address, sp: above it, ix: the caller's frame), for a C stack trace through the IX
+// chain. Known at a function's entry, in an IX frame, and at a `ret`; false elsewhere (a
+// function without a frame of its own, past its entry): fall back to the labels of return
+// addresses then.
+bool CCallerRegisters(const CRegisters& registers, const MemoryReader& read, CRegisters& caller);
+
 // Where a value lives: memory at `address`, or bytes held in registers.
 struct CLocation {
     uint32_t type;
