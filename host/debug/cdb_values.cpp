@@ -3,7 +3,7 @@
 // bytes of a new value typed in. Little-endian, as the Z80 keeps its words.
 #include <algorithm>
 #include <charconv>
-#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -163,7 +163,10 @@ bool ParseInteger(std::string_view text, int64_t& value) {
     uint64_t magnitude = 0;
     const auto [end, error] =
         std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return false;
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        magnitude > static_cast<uint64_t>(INT64_MAX)) {
+        return false;
+    }
     value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
     return true;
 }
