@@ -21,12 +21,16 @@
  * times in a function; the compiler's own labels stay far below in all but huge files. */
 #define PLEXARO_PRINT(text) PLEXARO_PRINT_AT_(text, __COUNTER__)
 #define PLEXARO_PRINT_AT_(text, n) PLEXARO_PRINT_AS_(text, n)
-#define PLEXARO_PRINT_AS_(text, n)                                                             \
-    __asm__("ld d, d\n"                                                                        \
-            "jr 6" #n "2$\n"                                                                   \
-            "6" #n "1$:\n"                                                                     \
-            ".ascii \"" text "\"\n"                                                           \
-            ".db 0\n"                                                                          \
-            "6" #n "2$:\n")
+#define PLEXARO_PRINT_AS_(text, n) \
+    __asm__(                       \
+        "ld d, d\n"                \
+        "jr 6" #n                  \
+        "2$\n"                     \
+        "6" #n                     \
+        "1$:\n"                    \
+        ".ascii \"" text           \
+        "\"\n"                     \
+        ".db 0\n"                  \
+        "6" #n "2$:\n")
 
 #endif
