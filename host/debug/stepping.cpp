@@ -48,7 +48,7 @@ bool Arrived() {
     bool returned = sp > stepping.prevSp && IsReturn(stepping.prevPc);
     if (entered && !stepping.inInterrupt) {
         stepping.inInterrupt = true;
-        stepping.interruptSp = stepping.prevSp;
+        stepping.interruptSp = sp + 2;  // the handler's first instruction is yet to run
     }
     stepping.prevPc = pc;
     stepping.prevSp = sp;
