@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "cpu/z80.h"
+#include "host/debug/cdb.h"
+#include "host/debug/symbols.h"
+#include "machine/board.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
 #include "machine/state.h"
@@ -271,6 +274,70 @@ TEST_F(TimeTravel, StepsByLinesOverIntoOutAndBack) {
         ASSERT_LT(step, 100000);
     }
     testing::RemoveScratch(folder);
+}
+
+// The C cartridge, by its own lines.
+SourcePlace Here() {
+    SourcePlace place{};
+    SourcePlaceAt(static_cast<uint16_t>(Reg(z80::RegPC)), place);
+    return place;
+}
+
+uint16_t LineStart(uint32_t line) {
+    uint32_t actual = 0;
+    std::vector<uint16_t> addresses;
+    if (!SourceLineAddresses("game.c", line, actual, addresses) || actual != line) return 0;
+    return addresses.front();
+}
+
+uint32_t Word(uint16_t address) {
+    return PeekConsole(address) | PeekConsole(address + 1u) << 8;
+}
+
+TEST_F(TimeTravel, StepsThroughTheCCartridgeByItsLines) {
+    const std::string cartridge = PLEXARO_BINARY_DIR "/cartridges/ctest/ctest.sg";
+    Load(cartridge);
+    ClearSymbols();
+    for (const std::string& path : SymbolFilesBeside(cartridge)) LoadSymbolFile(path);
+    ASSERT_TRUE(CdbLoaded());
+    ASSERT_NE(CGlobalNamed("total"), nullptr);
+    const uint16_t total = CGlobalNamed("total")->address;
+    RunTo(LineStart(77));  // total = fact(level + (rounds & 3)), the first time: fact(4)
+    const uint32_t mainSp = Reg(z80::RegSP);
+    EXPECT_EQ(Finish(SteppingStart(StepOver, StepByLine)), DebugStepped);
+    EXPECT_EQ(Here().line, 78u);
+    EXPECT_EQ(Word(total), 24u);
+    ASSERT_EQ(TimeTravelStepBack(StepByLine), TravelArrived);
+    EXPECT_EQ(Here().line, 77u);
+    EXPECT_EQ(Word(total), 0u);
+    EXPECT_EQ(Reg(z80::RegSP), mainSp);
+
+    EXPECT_EQ(Finish(SteppingStart(StepInto, StepByLine)), DebugStepped);
+    ASSERT_NE(Here().function, nullptr);
+    EXPECT_EQ(std::string(Here().function), "fact");
+    while (Here().line != 30) ASSERT_EQ(Finish(SteppingStart(StepOver, StepByLine)), DebugStepped);
+    const uint32_t factSp = Reg(z80::RegSP);
+    EXPECT_EQ(Finish(SteppingStart(StepOver, StepByLine)), DebugStepped);  // over fact(3)
+    EXPECT_GT(Here().line, 30u);  // return r, or the closing brace where r stays in registers
+    EXPECT_EQ(std::string(Here().function), "fact");
+    EXPECT_EQ(Reg(z80::RegSP), factSp);
+    EXPECT_EQ(Finish(SteppingStart(StepOut, StepByLine)), DebugStepped);
+    EXPECT_EQ(std::string(Here().function), "main");
+    EXPECT_EQ(Here().line, 77u);  // in the middle of the line, the result not yet stored
+    EXPECT_EQ(Finish(SteppingStart(StepOver, StepByLine)), DebugStepped);
+    EXPECT_EQ(Here().line, 78u);
+    EXPECT_EQ(Word(total), 24u);
+
+    // Over the wait for the next frame, and back over it.
+    RunTo(LineStart(75));
+    const uint64_t frame = DebuggerPosition().frame;
+    EXPECT_EQ(Finish(SteppingStart(StepOver, StepByLine)), DebugStepped);
+    EXPECT_EQ(Here().line, 76u);
+    EXPECT_GT(DebuggerPosition().frame, frame);
+    ASSERT_EQ(TimeTravelStepBack(StepByLine), TravelArrived);
+    EXPECT_EQ(Here().line, 75u);
+    EXPECT_EQ(DebuggerPosition().frame, frame);
+    ClearSymbols();
 }
 
 }  // namespace
