@@ -320,7 +320,7 @@ bool WriteProfileLinesCsv(std::FILE* file) {
 
 bool WriteLcov(std::FILE* file) {
     for (const std::string& source : SourceFiles()) {
-        std::fprintf(file, "TN:\nSF:%s\n", source.c_str());
+        std::fprintf(file, "TN:\nSF:%s\n", SourcePath(source).c_str());
         uint32_t functions = 0;
         uint32_t functionsHit = 0;
         for (uint32_t index = 0; index < CFunctionCount(); ++index) {

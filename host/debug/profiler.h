@@ -49,7 +49,7 @@ bool WriteCoverage(std::FILE* file);
 bool WriteProfileLinesCsv(std::FILE* file);
 // An lcov tracefile (TN, SF, FN, FNDA, FNF, FNH, DA, LF, LH, end_of_record per source file):
 // each C line with code and how often it ran, each function and how often it was entered.
-// SF is the file as SDCC names it. Needs the profile on.
+// SF is where SourcePath (cdb.h) finds the file. Needs the profile on.
 bool WriteLcov(std::FILE* file);
 
 }  // namespace plexaro

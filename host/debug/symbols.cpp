@@ -372,6 +372,8 @@ SymbolLoadReport LoadSymbolFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (!file && !file.eof()) return {};
+    // A .cdb names its sources without folders: they are most likely beside it.
+    if (LooksLikeCdb(text)) AddSourceFolder(std::filesystem::path(path).parent_path().string());
     return LoadSymbolText(text);
 }
 
