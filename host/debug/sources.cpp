@@ -1,17 +1,17 @@
-// Source files found by name in a short list of folders, read whole and kept.
+// Source files found by the C debug table's folders, read whole and kept.
 #include "host/debug/sources.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
+
+#include "host/debug/cdb.h"
 
 namespace plexaro {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<fs::path> folders;
 std::map<std::string, SourceText, std::less<>> files;  // absent ones too, as empty
 
 bool Read(const fs::path& path, SourceText& text) {
@@ -32,14 +32,11 @@ void SourcesAddFolder(const std::string& folder) {
     std::error_code error;
     fs::path path(folder);
     if (!fs::is_directory(path, error)) path = path.parent_path();
-    if (path.empty()) path = ".";
-    if (std::find(folders.begin(), folders.end(), path) != folders.end()) return;
-    folders.push_back(path);
+    AddSourceFolder(path.empty() ? std::string(".") : path.string());
     files.clear();  // a file not found before may be found now
 }
 
 void SourcesForget() {
-    folders.clear();
     files.clear();
 }
 
@@ -47,10 +44,9 @@ const SourceText* SourceFile(std::string_view name) {
     auto known = files.find(name);
     if (known == files.end()) {
         SourceText text;
-        const fs::path wanted(name);
-        for (const fs::path& folder : folders) {
-            if (Read(folder / wanted, text) || Read(folder / wanted.filename(), text)) break;
-        }
+        // Where the table finds it, else by its last part (a path from another machine).
+        if (!Read(SourcePath(name), text))
+            Read(SourcePath(fs::path(name).filename().string()), text);
         known = files.emplace(std::string(name), std::move(text)).first;
     }
     return known->second.empty() ? nullptr : &known->second;

@@ -25,13 +25,12 @@ std::string ShellLoadSymbolsFor(const std::string& cartridge) {
     std::vector<std::string> files = SymbolFilesBeside(cartridge);
     files.insert(files.end(), symbolFiles.begin(), symbolFiles.end());
     std::string said;
-    for (const std::string& path : files) SourcesAddFolder(path);  // C sources beside them
-    SourcesAddFolder(cartridge);
     for (const std::string& path : files) {
         const std::string name = std::filesystem::path(path).filename().string();
         const std::string line = DescribeSymbolLoad(name, LoadSymbolFile(path));
         said += (said.empty() ? "" : "; ") + line;
     }
+    SourcesAddFolder(cartridge);  // C sources beside the cartridge, after the .cdb's folder
     return said;
 }
 

@@ -1,12 +1,13 @@
-// The C sources found for the source view: in the folders given in order, by the name as the
-// debug records give it or by its last part, and found again once a folder that has it is
-// added after a look that failed.
+// The C sources found for the source view: in the folders given, by the name as the debug
+// records give it or by its last part, and found once a folder that has it is added after a
+// look that failed.
 #include "host/debug/sources.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "host/debug/symbols.h"
 #include "tests/machine/test_cartridges.h"
 
 namespace plexaro {
@@ -18,6 +19,7 @@ TEST(Sources, FoundInTheFoldersInTheirOrder) {
     std::filesystem::create_directories(scratch / "src");
     std::ofstream(scratch / "src" / "game.c") << "int main(void)\r\n{\n}\n";
     std::ofstream(scratch / "build" / "game.cdb") << "M:game\n";
+    ClearSymbols();
     SourcesForget();
     SourcesAddFolder((scratch / "build" / "game.cdb").string());  // a symbol file: its folder
     EXPECT_EQ(SourceFile("game.c"), nullptr);
@@ -27,6 +29,7 @@ TEST(Sources, FoundInTheFoldersInTheirOrder) {
     ASSERT_EQ(text->size(), 3u);
     EXPECT_EQ((*text)[0], "int main(void)");             // without its carriage return
     ASSERT_NE(SourceFile("elsewhere/game.c"), nullptr);  // by its last part
+    ClearSymbols();                                      // the folders go with the symbols
     SourcesForget();
     EXPECT_EQ(SourceFile("game.c"), nullptr);
     testing::RemoveScratch(scratch);
