@@ -421,7 +421,9 @@ void ShellCommand(uint32_t id) {
         case CommandDebugStepOver: DebuggerRan(DebuggerStepOver()); break;
         case CommandDebugNextFrame: DebuggerRan(DebuggerRunToNextFrame()); break;
         default:
-            if (!ShellPictureCommand(id) && !ShellMachineCommand(id)) RunAheadCommand(id);
+            if (!ShellPictureCommand(id) && !ShellMachineCommand(id) &&
+                !ShellStepCommand(id, DebuggerRan))
+                RunAheadCommand(id);
             break;
     }
     ShellSettingsCommand(id);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "host/debug/sources.h"
 #include "host/debug/symbols.h"
 #include "host/shell/shell.h"
 
@@ -20,6 +21,7 @@ void ShellSetSymbolFiles(const std::vector<std::string>& paths) {
 
 std::string ShellLoadSymbolsFor(const std::string& cartridge) {
     ClearSymbols();
+    SourcesForget();
     std::vector<std::string> files = SymbolFilesBeside(cartridge);
     files.insert(files.end(), symbolFiles.begin(), symbolFiles.end());
     std::string said;
@@ -28,6 +30,7 @@ std::string ShellLoadSymbolsFor(const std::string& cartridge) {
         const std::string line = DescribeSymbolLoad(name, LoadSymbolFile(path));
         said += (said.empty() ? "" : "; ") + line;
     }
+    SourcesAddFolder(cartridge);  // C sources beside the cartridge, after the .cdb's folder
     return said;
 }
 
