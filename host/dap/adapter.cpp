@@ -1,0 +1,531 @@
+// The debug adapter's dispatcher, the session's life (initialize, launch, disconnect) and its
+// run control: continuing, stepping, pausing, and the stops and frames the machine reports.
+#include "host/dap/adapter.h"
+
+#include <cstdio>
+
+#include "cpu/z80.h"
+#include "host/dap/session.h"
+#include "host/debug/problems.h"
+#include "host/debug/symbols.h"
+#include "host/media.h"
+#include "machine/board.h"
+#include "machine/checks.h"
+#include "machine/debugger.h"
+#include "machine/machine.h"
+
+namespace plexaro {
+
+DapSession session;
+
+namespace {
+
+constexpr uint32_t HeadlessRowStride = VdpScreenWidth;
+
+bool NeedsMachine(std::string& error) {
+    if (session.launched) return true;
+    error = "no cartridge is running: launch one first";
+    return false;
+}
+
+bool NeedsStopped(std::string& error) {
+    if (!NeedsMachine(error)) return false;
+    if (!session.running) return true;
+    error = "the machine is running: pause it first";
+    return false;
+}
+
+void SendStopped(const char* reason, const char* description, Json ids) {
+    Json body = JsonObject();
+    JsonSet(body, "reason", JsonString(reason));
+    if (description != nullptr) JsonSet(body, "description", JsonString(description));
+    JsonSet(body, "threadId", JsonNumber(DapThreadId));
+    JsonSet(body, "allThreadsStopped", JsonBoolean(true));
+    if (!ids.items.empty()) JsonSet(body, "hitBreakpointIds", std::move(ids));
+    SendEvent("stopped", std::move(body));
+}
+
+// The warnings found since the last call, each once, as the console-only checks keep them.
+void SendNewWarnings() {
+    const uint32_t count = ChecksWarningCount();
+    for (; session.warningsSent < count; ++session.warningsSent) {
+        const CheckWarning warning = ChecksWarning(session.warningsSent);
+        const std::string text = "warning: " + WarningPlace(warning) + ": " +
+                                 CheckKindTitle(warning.kind) + " (" + WarningDetail(warning) +
+                                 ", " + WarningFirstSeen(warning) + ")\n";
+        SendOutput(text, "console");
+    }
+}
+
+void ApplyFrameInput() {
+    if (!session.haveScript) return;
+    const FrameInput input = ScriptInputForFrame(session.script, session.frame);
+    if (input.reset) {
+        ResetMachine();
+        DebuggerResetPosition();
+        SelectRgbMode(session.options.rgbMode);
+    }
+    ClearJoypad();
+    for (uint32_t button = JoypadUp; button <= JoypadButton2; ++button) {
+        if (input.controls & (1u << button)) PressJoypad(button);
+        if (input.controls & (1u << (ScriptPlayer2Shift + button))) PressJoypad2(button);
+    }
+    for (uint32_t press = 0; press < input.pauses; ++press) PressPauseButton();
+}
+
+// A frame's end: its sound made (as the player does, so a session and a run agree), the next
+// frame's input applied.
+void FrameEnded() {
+    MakeSoundFrame();
+    ++session.frame;
+    ChecksSetFrame(session.frame);
+    ApplyFrameInput();
+}
+
+void StopHere(const char* reason, const char* description, Json ids) {
+    session.running = false;
+    session.motion = MotionNone;
+    DebuggerStop();
+    SendGameMessages();
+    SendNewWarnings();
+    SendStopped(reason, description, std::move(ids));
+}
+
+// A return instruction: RET, RET cc, RETI or RETN.
+bool IsReturn(uint16_t pc) {
+    const uint8_t op = PeekConsole(pc);
+    if (op == 0xC9 || (op & 0xC7) == 0xC0) return true;
+    return op == 0xED && (PeekConsole(static_cast<uint16_t>(pc + 1)) & 0xC7) == 0x45;
+}
+
+// Step out: one instruction at a time until a return leaves the frame the step began in, or
+// a breakpoint or a data breakpoint stops it first. Returns whether a frame ended.
+bool RunStepOut() {
+    for (;;) {
+        const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
+        const bool returning = IsReturn(pc);
+        const uint32_t watchCount = DebuggerWatchpointCount();
+        uint64_t hitsBefore = 0;
+        for (uint32_t i = 0; i < watchCount; ++i) hitsBefore += DebuggerGetWatchpoint(i).hits;
+        const bool frameEnded = DebuggerStep() == DebugFrameEnded;
+        uint64_t hitsAfter = 0;
+        for (uint32_t i = 0; i < watchCount; ++i) hitsAfter += DebuggerGetWatchpoint(i).hits;
+        if (frameEnded) FrameEnded();
+        if (hitsAfter != hitsBefore) {
+            Json ids = JsonArray();
+            if (DataBreakpointSaysStop(DebuggerLastWatchHit().watch, ids)) {
+                StopHere("data breakpoint", nullptr, std::move(ids));
+                return frameEnded;
+            }
+        }
+        const uint16_t now = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
+        if (returning && z80::GetRegister(z80::RegSP) > session.motionSp && now != pc) {
+            StopHere("step", nullptr, JsonArray());
+            return frameEnded;
+        }
+        if (DebuggerHasBreakpoint(now)) {
+            Json ids = JsonArray();
+            if (BreakpointsSayStop(now, ids)) {
+                StopHere("breakpoint", nullptr, std::move(ids));
+                return frameEnded;
+            }
+        }
+        if (frameEnded) return true;
+    }
+}
+
+// What DebuggerRunFrame said, turned into events; true when the frame ended.
+bool Settle(DebugResult result) {
+    if (result == DebugFrameEnded) {
+        FrameEnded();
+        // A data breakpoint met by the frame's last instruction stops after the frame.
+        if (DebuggerStopped()) {
+            Json ids = JsonArray();
+            if (DataBreakpointSaysStop(DebuggerLastWatchHit().watch, ids)) {
+                StopHere("data breakpoint", nullptr, std::move(ids));
+            } else {
+                DebuggerResume();
+            }
+        }
+        return true;
+    }
+    if (result == DebugStepped && session.motion == MotionStepOver) {
+        StopHere("step", nullptr, JsonArray());
+    } else if (result == DebugBreakpoint) {
+        Json ids = JsonArray();
+        const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
+        if (BreakpointsSayStop(pc, ids)) {
+            StopHere("breakpoint", nullptr, std::move(ids));
+        } else {
+            DebuggerResume();  // a log point, a condition not met: on from here
+        }
+    } else if (result == DebugWatchpoint) {
+        Json ids = JsonArray();
+        if (DataBreakpointSaysStop(DebuggerLastWatchHit().watch, ids)) {
+            StopHere("data breakpoint", nullptr, std::move(ids));
+        } else {
+            DebuggerResume();
+        }
+    }
+    return false;
+}
+
+bool Initialize(const Json&, Json& body, std::string&) {
+    session.initialized = true;
+    JsonSet(body, "supportsConfigurationDoneRequest", JsonBoolean(true));
+    JsonSet(body, "supportsFunctionBreakpoints", JsonBoolean(true));
+    JsonSet(body, "supportsInstructionBreakpoints", JsonBoolean(true));
+    JsonSet(body, "supportsDataBreakpoints", JsonBoolean(true));
+    JsonSet(body, "supportsHitConditionalBreakpoints", JsonBoolean(true));
+    JsonSet(body, "supportsLogPoints", JsonBoolean(true));
+    JsonSet(body, "supportsConditionalBreakpoints", JsonBoolean(true));
+    JsonSet(body, "supportsEvaluateForHovers", JsonBoolean(true));
+    JsonSet(body, "supportsSetVariable", JsonBoolean(true));
+    JsonSet(body, "supportsReadMemoryRequest", JsonBoolean(true));
+    JsonSet(body, "supportsWriteMemoryRequest", JsonBoolean(true));
+    JsonSet(body, "supportsDisassembleRequest", JsonBoolean(true));
+    JsonSet(body, "supportsSteppingGranularity", JsonBoolean(true));
+    JsonSet(body, "supportsTerminateRequest", JsonBoolean(true));
+    JsonSet(body, "supportsStepBack", JsonBoolean(false));
+    return true;
+}
+
+bool LoadLaunchSymbols(const std::vector<std::string>& named, std::string& error) {
+    ClearSymbols();
+    for (const std::string& path : SymbolFilesBeside(session.options.cartridgePath)) {
+        SendOutput("symbols: " + DescribeSymbolLoad(path, LoadSymbolFile(path)) + "\n", "console");
+    }
+    for (const std::string& path : named) {
+        const SymbolLoadReport report = LoadSymbolFile(path);
+        SendOutput("symbols: " + DescribeSymbolLoad(path, report) + "\n", "console");
+        if (!report.readable) {
+            error = path + ": can't read the symbols";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Launch(const Json& arguments, Json&, std::string& error) {
+    if (session.launched) {
+        error = "a cartridge is running already: one launch a session";
+        return false;
+    }
+    PlayerOptions& options = session.options;
+    std::string program, behaviour, board, input;
+    if (!StringArgument(arguments, "program", true, program, error) ||
+        !StringArgument(arguments, "behaviour", false, behaviour, error) ||
+        !StringArgument(arguments, "board", false, board, error) ||
+        !StringArgument(arguments, "input", false, input, error) ||
+        !BoolArgument(arguments, "stopOnEntry", session.stopOnEntry, error) ||
+        !BoolArgument(arguments, "realTime", session.realTime, error)) {
+        return false;
+    }
+    std::vector<std::string> symbols = options.symbolPaths;
+    if (const Json* named = JsonFind(arguments, "symbols")) {
+        if (named->kind == JsonText) {
+            symbols.push_back(named->text);
+        } else if (named->kind == JsonList) {
+            for (const Json& item : named->items) {
+                if (item.kind != JsonText) {
+                    error = "symbols: a path or a list of paths";
+                    return false;
+                }
+                symbols.push_back(item.text);
+            }
+        } else {
+            error = "symbols: a path or a list of paths";
+            return false;
+        }
+    }
+    if (!behaviour.empty() && behaviour != "simple" && behaviour != "hardware") {
+        error = "behaviour: \"simple\" or \"hardware\"";
+        return false;
+    }
+    uint32_t boardKind = options.board;
+    if (!board.empty() && !BoardFromName(board.c_str(), &boardKind)) {
+        error = "board: no board is called \"" + board + "\"";
+        return false;
+    }
+    if (!input.empty()) {
+        std::vector<uint8_t> bytes;
+        uint32_t line = 0;
+        std::string why;
+        if (!ReadWholeFile(input, 64u << 20, bytes)) {
+            error = input + ": can't read the input script";
+            return false;
+        }
+        const std::string text(bytes.begin(), bytes.end());
+        if (!ParseInputScript(text, session.script, line, why)) {
+            error = input + ":" + std::to_string(line) + ": " + why;
+            return false;
+        }
+        session.haveScript = true;
+    }
+    options.cartridgePath = program;
+    if (!behaviour.empty()) options.videoHardware = behaviour == "hardware" ? 1 : 0;
+    options.board = boardKind;
+    ApplyMachineOptions(options);
+    ChecksClear();
+    ChecksEnable(true);  // before the load: power-on RAM counts as unwritten
+    if (const char* why = InitMachine(HeadlessRowStride)) {
+        error = why;
+        return false;
+    }
+    if (const char* why = LoadCartridge(program.c_str())) {
+        error = program + ": " + why;
+        ChecksEnable(false);
+        return false;
+    }
+    SelectRgbMode(options.rgbMode);
+    SelectVideoBehaviour(options.videoHardware);
+    if (!LoadLaunchSymbols(symbols, error)) {
+        ChecksEnable(false);
+        return false;
+    }
+    DebuggerClearBreakpoints();
+    DebuggerClearWatchpoints();
+    DebuggerResetPosition();
+    DebuggerStop();  // nothing runs before configurationDone
+    session.frame = 0;
+    ChecksSetFrame(0);
+    ApplyFrameInput();
+    WatchGameMessages(true);
+    session.launched = true;
+    return true;
+}
+
+bool ConfigurationDone(const Json&, Json&, std::string& error) {
+    if (!NeedsMachine(error)) return false;
+    if (session.configured) return true;
+    session.configured = true;
+    if (session.stopOnEntry) {
+        StopHere("entry", nullptr, JsonArray());
+    } else {
+        DebuggerResume();
+        session.running = true;
+    }
+    return true;
+}
+
+bool Disconnect(const Json&, Json&, std::string&) {
+    session.ended = true;
+    return true;
+}
+
+bool Terminate(const Json&, Json&, std::string&) {
+    session.running = false;
+    DebuggerStop();
+    Json exited = JsonObject();
+    JsonSet(exited, "exitCode", JsonNumber(0));
+    SendEvent("exited", std::move(exited));
+    SendEvent("terminated", JsonObject());
+    return true;
+}
+
+bool Threads(const Json&, Json& body, std::string&) {
+    Json thread = JsonObject();
+    JsonSet(thread, "id", JsonNumber(DapThreadId));
+    JsonSet(thread, "name", JsonString("Z80"));
+    Json threads = JsonArray();
+    JsonPush(threads, std::move(thread));
+    JsonSet(body, "threads", std::move(threads));
+    return true;
+}
+
+bool Continue(const Json&, Json& body, std::string& error) {
+    if (!NeedsMachine(error)) return false;
+    JsonSet(body, "allThreadsContinued", JsonBoolean(true));
+    session.motion = MotionNone;
+    session.running = true;
+    DebuggerResume();
+    return true;
+}
+
+bool StepIn(const Json&, Json&, std::string& error) {
+    if (!NeedsStopped(error)) return false;
+    if (DebuggerStep() == DebugFrameEnded) FrameEnded();
+    StopHere("step", nullptr, JsonArray());
+    return true;
+}
+
+bool Next(const Json&, Json&, std::string& error) {
+    if (!NeedsStopped(error)) return false;
+    session.motion = MotionStepOver;
+    session.running = true;
+    const DebugResult result = DebuggerStepOver();
+    if (result == DebugFrameEnded) {
+        FrameEnded();
+        // An instruction that is no call stops after itself; a call's return is still awaited.
+        if (DebuggerStopped()) StopHere("step", nullptr, JsonArray());
+    } else {
+        Settle(result);
+    }
+    return true;
+}
+
+bool StepOut(const Json&, Json&, std::string& error) {
+    if (!NeedsStopped(error)) return false;
+    session.motion = MotionStepOut;
+    session.motionSp = static_cast<uint16_t>(z80::GetRegister(z80::RegSP));
+    session.running = true;
+    DebuggerResume();
+    return true;
+}
+
+bool Pause(const Json&, Json&, std::string& error) {
+    if (!NeedsMachine(error)) return false;
+    if (session.running) StopHere("pause", nullptr, JsonArray());
+    return true;
+}
+
+struct Command {
+    const char* name;
+    RequestHandler handler;
+};
+
+constexpr Command Commands[] = {
+    {"initialize", Initialize},
+    {"launch", Launch},
+    {"configurationDone", ConfigurationDone},
+    {"disconnect", Disconnect},
+    {"terminate", Terminate},
+    {"threads", Threads},
+    {"setBreakpoints", SetBreakpoints},
+    {"setFunctionBreakpoints", SetFunctionBreakpoints},
+    {"setInstructionBreakpoints", SetInstructionBreakpoints},
+    {"setExceptionBreakpoints", SetExceptionBreakpoints},
+    {"dataBreakpointInfo", DataBreakpointInfo},
+    {"setDataBreakpoints", SetDataBreakpoints},
+    {"continue", Continue},
+    {"next", Next},
+    {"stepIn", StepIn},
+    {"stepOut", StepOut},
+    {"pause", Pause},
+    {"stackTrace", StackTrace},
+    {"scopes", Scopes},
+    {"variables", Variables},
+    {"setVariable", SetVariable},
+    {"evaluate", Evaluate},
+    {"readMemory", ReadMemory},
+    {"writeMemory", WriteMemory},
+    {"disassemble", Disassemble},
+};
+
+void Respond(int64_t requestSeq, const std::string& command, bool success, const std::string& error,
+             Json body) {
+    Json response = JsonObject();
+    JsonSet(response, "seq", JsonNumber(static_cast<double>(++session.seq)));
+    JsonSet(response, "type", JsonString("response"));
+    JsonSet(response, "request_seq", JsonNumber(static_cast<double>(requestSeq)));
+    JsonSet(response, "success", JsonBoolean(success));
+    JsonSet(response, "command", JsonString(command));
+    if (!success) {
+        JsonSet(response, "message", JsonString(error));
+        Json detail = JsonObject();
+        JsonSet(detail, "id", JsonNumber(1));
+        JsonSet(detail, "format", JsonString(error));
+        JsonSet(detail, "showUser", JsonBoolean(true));
+        Json wrapped = JsonObject();
+        JsonSet(wrapped, "error", std::move(detail));
+        body = std::move(wrapped);
+    }
+    if (body.kind == JsonMap) JsonSet(response, "body", std::move(body));
+    session.send(WriteJson(response));
+}
+
+}  // namespace
+
+void SendEvent(const char* event, Json body) {
+    Json message = JsonObject();
+    JsonSet(message, "seq", JsonNumber(static_cast<double>(++session.seq)));
+    JsonSet(message, "type", JsonString("event"));
+    JsonSet(message, "event", JsonString(event));
+    if (body.kind == JsonMap) JsonSet(message, "body", std::move(body));
+    session.send(WriteJson(message));
+}
+
+void SendOutput(std::string_view text, const char* category) {
+    Json body = JsonObject();
+    JsonSet(body, "category", JsonString(category));
+    JsonSet(body, "output", JsonString(text));
+    SendEvent("output", std::move(body));
+}
+
+void DapBegin(const PlayerOptions& options, DapSender send) {
+    session = DapSession{};
+    session.send = send;
+    session.options = options;
+    session.realTime = true;
+    session.nextBreakpointId = 1;
+}
+
+void DapReceive(std::string_view text) {
+    Json message;
+    std::string error;
+    if (!ParseJson(text, message, error)) {
+        Respond(0, "", false, "not a JSON message: " + error, Json{});
+        return;
+    }
+    const Json* seq = JsonFind(message, "seq");
+    const Json* type = JsonFind(message, "type");
+    const Json* command = JsonFind(message, "command");
+    const int64_t requestSeq =
+        seq != nullptr && seq->kind == JsonNum ? static_cast<int64_t>(seq->number) : 0;
+    if (type == nullptr || type->kind != JsonText || type->text != "request" ||
+        command == nullptr || command->kind != JsonText) {
+        Respond(requestSeq, command != nullptr && command->kind == JsonText ? command->text : "",
+                false, "not a request: a message needs \"type\": \"request\" and a \"command\"",
+                Json{});
+        return;
+    }
+    static const Json NoArguments = JsonObject();
+    const Json* arguments = JsonFind(message, "arguments");
+    if (arguments == nullptr) arguments = &NoArguments;
+    if (arguments->kind != JsonMap) {
+        Respond(requestSeq, command->text, false, "arguments: an object", Json{});
+        return;
+    }
+    for (const Command& known : Commands) {
+        if (command->text != known.name) continue;
+        Json body = JsonObject();
+        const bool ok = known.handler(*arguments, body, error);
+        Respond(requestSeq, command->text, ok, error, std::move(body));
+        // The client learns it may configure once the cartridge's symbols are known.
+        if (ok && command->text == "launch") SendEvent("initialized", JsonObject());
+        return;
+    }
+    Respond(requestSeq, command->text, false, "unknown request \"" + command->text + "\"", Json{});
+}
+
+bool DapWork() {
+    if (!session.launched || !session.running || session.ended) return false;
+    if (session.motion == MotionStepOut) return RunStepOut();
+    const bool frameEnded = Settle(DebuggerRunFrame());
+    SendGameMessages();
+    if (frameEnded) SendNewWarnings();
+    return true;
+}
+
+bool DapRealTime() {
+    return session.realTime;
+}
+
+bool DapEnded() {
+    return session.ended;
+}
+
+void DapFinish() {
+    WatchGameMessages(false);
+    if (session.launched) {
+        ChecksEnable(false);
+        DebuggerClearBreakpoints();
+        DebuggerClearWatchpoints();
+        DebuggerResetPosition();
+        DebuggerResume();
+        ShutdownMachine();
+    }
+    session = DapSession{};
+}
+
+}  // namespace plexaro

@@ -1,0 +1,134 @@
+// Private to host/dap/: the session's one record and the parts' entry points, shared by the
+// dispatcher (adapter.cpp), the breakpoints (breakpoints.cpp), the views of the stopped
+// machine (inspect.cpp) and the expressions (evaluate.cpp).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/dap/adapter.h"
+#include "host/dap/json.h"
+#include "host/player/input_script.h"
+
+namespace plexaro {
+
+inline constexpr int64_t DapThreadId = 1;
+
+// Scopes' variable references; larger ones are made per request for structured values.
+enum DapScope : int64_t {
+    ScopeLocals = 1,
+    ScopeGlobals = 2,
+    ScopeRegisters = 3,
+    ScopeVideo = 4,
+};
+
+enum DapBreakKind : uint32_t { BreakSource, BreakFunction, BreakInstruction };
+
+struct DapBreakpoint {
+    int64_t id;
+    uint32_t kind;  // DapBreakKind
+    bool verified;
+    uint16_t address;
+    std::string source;  // BreakSource: the file as the client named it
+    int64_t line;        // BreakSource: the line with code it moved to
+    std::string condition;
+    std::string hitCondition;
+    std::string logMessage;
+    uint64_t hits;
+};
+
+struct DapDataBreakpoint {
+    int64_t id;
+    uint16_t first;
+    uint16_t last;
+    uint32_t kinds;  // WatchKind
+    std::string condition;
+    std::string hitCondition;
+    uint64_t hits;
+};
+
+enum DapMotion : uint32_t {
+    MotionNone,      // stopped, or running freely
+    MotionStepOver,  // the debugger's step over awaits its return
+    MotionStepOut,   // instruction by instruction until a return leaves the frame
+};
+
+struct DapSession {
+    DapSender send;
+    int64_t seq;
+    PlayerOptions options;
+    bool initialized;
+    bool launched;
+    bool configured;
+    bool running;  // the client let the machine run (continue, a step under way)
+    bool ended;
+    bool stopOnEntry;
+    bool realTime;
+    uint32_t motion;  // DapMotion
+    uint16_t motionSp;
+    uint64_t frame;  // frames completed since power-on
+    InputScript script;
+    bool haveScript;
+    std::vector<DapBreakpoint> breakpoints;
+    std::vector<DapDataBreakpoint> dataBreakpoints;
+    int64_t nextBreakpointId;
+    uint32_t warningsSent;
+};
+
+extern DapSession session;
+
+void SendEvent(const char* event, Json body);
+void SendOutput(std::string_view text, const char* category);
+
+// A handler fills the response's body, or says what is wrong (the response then fails).
+using RequestHandler = bool (*)(const Json& arguments, Json& body, std::string& error);
+
+// Argument readers: false with `error` said when present with the wrong type, or missing
+// when required.
+bool StringArgument(const Json& arguments, const char* name, bool required, std::string& out,
+                    std::string& error);
+bool IntegerArgument(const Json& arguments, const char* name, bool required, int64_t& out,
+                     std::string& error);
+bool BoolArgument(const Json& arguments, const char* name, bool& out, std::string& error);
+// "0x1234", "1234" (decimal) or a symbol; false when it names no address.
+bool MemoryReference(std::string_view text, uint16_t& address);
+std::string HexAddress(uint16_t address);  // "0x1234"
+
+// breakpoints.cpp
+bool SetBreakpoints(const Json& arguments, Json& body, std::string& error);
+bool SetFunctionBreakpoints(const Json& arguments, Json& body, std::string& error);
+bool SetInstructionBreakpoints(const Json& arguments, Json& body, std::string& error);
+bool DataBreakpointInfo(const Json& arguments, Json& body, std::string& error);
+bool SetDataBreakpoints(const Json& arguments, Json& body, std::string& error);
+bool SetExceptionBreakpoints(const Json& arguments, Json& body, std::string& error);
+// At a breakpoint's address: counts the hits, prints log points, and says whether to stop;
+// `ids` gets the ids of those that stop.
+bool BreakpointsSayStop(uint16_t pc, Json& ids);
+bool DataBreakpointSaysStop(uint32_t watch, Json& ids);
+
+// inspect.cpp
+bool StackTrace(const Json& arguments, Json& body, std::string& error);
+bool Scopes(const Json& arguments, Json& body, std::string& error);
+bool Variables(const Json& arguments, Json& body, std::string& error);
+bool SetVariable(const Json& arguments, Json& body, std::string& error);
+bool ReadMemory(const Json& arguments, Json& body, std::string& error);
+bool WriteMemory(const Json& arguments, Json& body, std::string& error);
+bool Disassemble(const Json& arguments, Json& body, std::string& error);
+
+// evaluate.cpp
+bool Evaluate(const Json& arguments, Json& body, std::string& error);
+// An expression's value: registers, numbers, symbols (their byte in RAM), (address).
+bool EvaluateText(std::string_view text, int64_t& value, std::string& error);
+// A log point's text with each {expression} replaced by its value.
+std::string Interpolate(std::string_view message);
+// Hit conditions: "5" or "== 5" (the 5th hit), ">= 5", "> 5", "% 5" (every 5th).
+bool HitConditionMet(std::string_view condition, uint64_t hits, bool& valid);
+
+// The game's own messages (an `ld d,d` followed by `jr` over a NUL-ended text): watched
+// while the session runs, printed as they happen.
+void WatchGameMessages(bool on);
+void SendGameMessages();
+
+}  // namespace plexaro
