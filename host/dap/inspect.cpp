@@ -9,6 +9,7 @@
 #include "host/dap/session.h"
 #include "host/debug/symbols.h"
 #include "machine/board.h"
+#include "machine/machine.h"
 #include "video/vdp.h"
 
 namespace plexaro {
@@ -198,12 +199,15 @@ bool Variables(const Json& arguments, Json& body, std::string& error) {
         JsonPush(list, Variable("status", Hex(chip.status, 2)));
         JsonPush(list, Variable("address", Hex(chip.address, 4)));
     } else if (reference == ScopeGlobals) {
-        // The labels in RAM are the program's variables; each shows the byte it names.
-        for (uint32_t i = 0; i < LabelCount() && list.items.size() < MaxGlobals; ++i) {
-            const SymbolSpan span = LabelSpan(i);
-            if (span.name == nullptr || !ConsoleRamAt(span.first)) continue;
-            Json variable = Variable(span.name, ByteValue(PeekConsole(span.first)));
-            JsonSet(variable, "memoryReference", JsonString(HexAddress(span.first)));
+        // The names of RAM addresses are the program's variables; each shows the byte it names.
+        for (uint32_t address = ConsoleWritableStart;
+             address <= 0xFFFF && list.items.size() < MaxGlobals; ++address) {
+            uint16_t offset = 0;
+            const char* name = SymbolFor(static_cast<uint16_t>(address), offset);
+            if (name == nullptr || offset != 0 || !ConsoleRamAt(address)) continue;
+            Json variable = Variable(name, ByteValue(PeekConsole(address)));
+            JsonSet(variable, "memoryReference",
+                    JsonString(HexAddress(static_cast<uint16_t>(address))));
             JsonPush(list, std::move(variable));
         }
     } else if (reference != ScopeLocals) {

@@ -58,7 +58,7 @@ async function main() {
         const scopes = (await dc.scopesRequest({ frameId: frame.id })).body.scopes;
         assert.deepStrictEqual(scopes.map(s => s.name), ['Locals', 'Globals', 'Registers', 'Video chip']);
         const globals = (await dc.variablesRequest({ variablesReference: scopes[1].variablesReference })).body.variables;
-        assert.deepStrictEqual(globals.map(v => [v.name, v.value]), [['counter', '0x00 (0)'], ['total', '0x00 (0)']]);
+        assert.deepStrictEqual(globals.slice(0, 2).map(v => [v.name, v.value]), [['counter', '0x00 (0)'], ['total', '0x00 (0)']]);
         const registers = (await dc.variablesRequest({ variablesReference: scopes[2].variablesReference })).body.variables;
         assert.strictEqual(registers.find(r => r.name === 'PC').value, frame.instructionPointerReference);
     });
@@ -102,7 +102,7 @@ async function main() {
             await dc.setDataBreakpointsRequest({ breakpoints: [{ dataId: id, accessType: 'write', hitCondition: '3' }] });
         }, 'data breakpoint');
         // The third write of total (the first is the start's, then 1, then 1 + 2).
-        const memory = await dc.readMemoryRequest({ memoryReference: 'total', count: 2 });
+        const memory = await dc.send('readMemory', { memoryReference: 'total', count: 2 });
         assert.deepStrictEqual([...Buffer.from(memory.body.data, 'base64')], [3, 0]);
         const frame = await topFrame(dc);
         assert.match(frame.name, /^add_total\+/);
@@ -127,7 +127,7 @@ async function main() {
         await refused(dc.launchRequest({ program: 'no-such-cartridge.sg' }), /no-such-cartridge/);
         await refused(dc.launchRequest({ program: 42 }), /program/);
         await dc.launchRequest(launchArgs);
-        await refused(dc.readMemoryRequest({ memoryReference: 'nowhere', count: 1 }), /nowhere/);
+        await refused(dc.send('readMemory', { memoryReference: 'nowhere', count: 1 }), /nowhere/);
         await refused(dc.evaluateRequest({ expression: 'counter +' }), /value expected/);
         const threads = await dc.threadsRequest();
         assert.strictEqual(threads.body.threads.length, 1);
