@@ -26,6 +26,14 @@ bool ReadOptions(const Json& entry, DapBreakpoint& breakpoint, std::string& erro
            StringArgument(entry, "logMessage", false, breakpoint.logMessage, error);
 }
 
+// A condition that does not parse leaves its breakpoint unverified, with the reason.
+bool Compiles(const std::string& condition, Expr& compiled, std::string& why) {
+    if (condition.empty()) return true;
+    if (CompileCondition(condition, compiled, why)) return true;
+    why = "condition: " + why;
+    return false;
+}
+
 Json Describe(const DapBreakpoint& breakpoint, const char* message) {
     Json out = JsonObject();
     JsonSet(out, "id", JsonNumber(static_cast<double>(breakpoint.id)));
@@ -58,12 +66,12 @@ const Json* ListArgument(const Json& arguments, const char* name, std::string& e
     return nullptr;
 }
 
-// A condition that does not evaluate stops, so a mistyped one is noticed, and says why.
-bool ConditionHolds(const std::string& condition) {
+// A condition that fails to evaluate (a division by zero) stops, and says why.
+bool ConditionHolds(const std::string& condition, const Expr& compiled) {
     if (condition.empty()) return true;
     int64_t value = 0;
     std::string error;
-    if (EvaluateText(condition, value, error)) return value != 0;
+    if (ConditionValue(compiled, value, error)) return value != 0;
     SendOutput("condition \"" + condition + "\": " + error + "\n", "stderr");
     return true;
 }
@@ -134,8 +142,10 @@ bool SetFunctionBreakpoints(const Json& arguments, Json& body, std::string& erro
             if (error.empty()) error = "breakpoints: a list of objects with a name";
             return false;
         }
-        breakpoint.verified = SymbolAddress(name, breakpoint.address);
-        JsonPush(out, Describe(breakpoint, breakpoint.verified ? nullptr : "no such function"));
+        std::string why = "no such function";
+        breakpoint.verified = SymbolAddress(name, breakpoint.address) &&
+                              Compiles(breakpoint.condition, breakpoint.compiled, why);
+        JsonPush(out, Describe(breakpoint, breakpoint.verified ? nullptr : why.c_str()));
         fresh.push_back(std::move(breakpoint));
     }
     Replace(BreakFunction, "", fresh);
@@ -163,9 +173,11 @@ bool SetInstructionBreakpoints(const Json& arguments, Json& body, std::string& e
             return false;
         }
         uint16_t address = 0;
-        breakpoint.verified = MemoryReference(reference, address);
+        std::string why = "no such address";
+        breakpoint.verified = MemoryReference(reference, address) &&
+                              Compiles(breakpoint.condition, breakpoint.compiled, why);
         breakpoint.address = static_cast<uint16_t>(address + offset);
-        JsonPush(out, Describe(breakpoint, breakpoint.verified ? nullptr : "no such address"));
+        JsonPush(out, Describe(breakpoint, breakpoint.verified ? nullptr : why.c_str()));
         fresh.push_back(std::move(breakpoint));
     }
     Replace(BreakInstruction, "", fresh);
@@ -219,8 +231,10 @@ bool SetDataBreakpoints(const Json& arguments, Json& body, std::string& error) {
         }
         unsigned address = 0, size = 0;
         char end = 0;
+        std::string why = "not a data id of this adapter";
         const bool parsed = std::sscanf(id.c_str(), "0x%x/%u%c", &address, &size, &end) == 2 &&
-                            address <= 0xFFFF && size >= 1 && address + size <= 0x10000;
+                            address <= 0xFFFF && size >= 1 && address + size <= 0x10000 &&
+                            Compiles(data.condition, data.compiled, why);
         data.kinds = access == "read"        ? WatchRead
                      : access == "readWrite" ? WatchRead | WatchWrite
                                              : WatchWrite;
@@ -229,7 +243,7 @@ bool SetDataBreakpoints(const Json& arguments, Json& body, std::string& error) {
         Json described = JsonObject();
         JsonSet(described, "id", JsonNumber(static_cast<double>(data.id)));
         JsonSet(described, "verified", JsonBoolean(parsed && fresh.size() < MaxWatchpoints));
-        if (!parsed) JsonSet(described, "message", JsonString("not a data id of this adapter"));
+        if (!parsed) JsonSet(described, "message", JsonString(why));
         JsonPush(out, std::move(described));
         if (parsed && fresh.size() < MaxWatchpoints) fresh.push_back(std::move(data));
     }
@@ -246,7 +260,7 @@ bool BreakpointsSayStop(uint16_t pc, Json& ids) {
     bool stop = false;
     for (DapBreakpoint& breakpoint : session.breakpoints) {
         if (!breakpoint.verified || breakpoint.address != pc) continue;
-        if (!ConditionHolds(breakpoint.condition)) continue;
+        if (!ConditionHolds(breakpoint.condition, breakpoint.compiled)) continue;
         ++breakpoint.hits;
         if (!HitHolds(breakpoint.hitCondition, breakpoint.hits)) continue;
         if (!breakpoint.logMessage.empty()) {
@@ -262,7 +276,7 @@ bool BreakpointsSayStop(uint16_t pc, Json& ids) {
 bool DataBreakpointSaysStop(uint32_t watch, Json& ids) {
     if (watch >= session.dataBreakpoints.size()) return true;
     DapDataBreakpoint& data = session.dataBreakpoints[watch];
-    if (!ConditionHolds(data.condition)) return false;
+    if (!ConditionHolds(data.condition, data.compiled)) return false;
     ++data.hits;
     if (!HitHolds(data.hitCondition, data.hits)) return false;
     JsonPush(ids, JsonNumber(static_cast<double>(data.id)));

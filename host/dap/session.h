@@ -10,6 +10,7 @@
 
 #include "host/dap/adapter.h"
 #include "host/dap/json.h"
+#include "host/debug/expr.h"
 #include "host/player/input_script.h"
 
 namespace plexaro {
@@ -34,6 +35,7 @@ struct DapBreakpoint {
     std::string source;  // BreakSource: the file as the client named it
     int64_t line;        // BreakSource: the line with code it moved to
     std::string condition;
+    Expr compiled;  // the condition, when there is one
     std::string hitCondition;
     std::string logMessage;
     uint64_t hits;
@@ -45,6 +47,7 @@ struct DapDataBreakpoint {
     uint16_t last;
     uint32_t kinds;  // WatchKind
     std::string condition;
+    Expr compiled;
     std::string hitCondition;
     uint64_t hits;
 };
@@ -119,7 +122,9 @@ bool Disassemble(const Json& arguments, Json& body, std::string& error);
 
 // evaluate.cpp
 bool Evaluate(const Json& arguments, Json& body, std::string& error);
-// An expression's value: registers, numbers, symbols (their byte in RAM), (address).
+// Expressions (host/debug/expr.h) over the machine, with the program's variables as names.
+bool CompileCondition(std::string_view text, Expr& expr, std::string& error);
+bool ConditionValue(const Expr& expr, int64_t& value, std::string& error);
 bool EvaluateText(std::string_view text, int64_t& value, std::string& error);
 // A log point's text with each {expression} replaced by its value.
 std::string Interpolate(std::string_view message);

@@ -128,7 +128,7 @@ async function main() {
         await refused(dc.launchRequest({ program: 42 }), /program/);
         await dc.launchRequest(launchArgs);
         await refused(dc.send('readMemory', { memoryReference: 'nowhere', count: 1 }), /nowhere/);
-        await refused(dc.evaluateRequest({ expression: 'counter +' }), /value expected/);
+        await refused(dc.evaluateRequest({ expression: 'counter +' }), /expression ends too soon/);
         const threads = await dc.threadsRequest();
         assert.strictEqual(threads.body.threads.length, 1);
     });

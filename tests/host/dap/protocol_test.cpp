@@ -180,7 +180,9 @@ TEST_F(DapSessionTest, BreaksStepsWatchesAndHearsTheGame) {
     EXPECT_EQ(JsonFind(*JsonFind(*stopped, "body"), "reason")->text, "breakpoint");
     Json value = Request("evaluate", R"({"expression":"counter"})");
     EXPECT_EQ(JsonFind(*JsonFind(value, "body"), "result")->text, "2 (0x2)");
-    EXPECT_EQ(JsonFind(*JsonFind(Request("evaluate", R"({"expression":"pc == &bump"})"), "body"),
+    EXPECT_EQ(JsonFind(*JsonFind(Request("evaluate",
+                                         R"({"expression":"pc == bump && &counter == 0xc000"})"),
+                                 "body"),
                        "result")
                   ->text,
               "1 (0x1)");
