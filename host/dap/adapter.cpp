@@ -20,6 +20,9 @@ DapSession session;
 
 namespace {
 
+bool answering;          // a request is being handled
+std::vector<Json> held;  // the events it caused, sent after its response
+
 constexpr uint32_t HeadlessRowStride = VdpScreenWidth;
 
 bool NeedsMachine(std::string& error) {
@@ -412,6 +415,15 @@ constexpr Command Commands[] = {
     {"disassemble", Disassemble},
 };
 
+void SendNumbered(Json& message) {
+    Json numbered = JsonObject();
+    JsonSet(numbered, "seq", JsonNumber(static_cast<double>(++session.seq)));
+    for (size_t i = 0; i < message.keys.size(); ++i) {
+        JsonSet(numbered, message.keys[i], std::move(message.items[i]));
+    }
+    session.send(WriteJson(numbered));
+}
+
 void Respond(int64_t requestSeq, const std::string& command, bool success, const std::string& error,
              Json body) {
     Json response = JsonObject();
@@ -438,11 +450,16 @@ void Respond(int64_t requestSeq, const std::string& command, bool success, const
 
 void SendEvent(const char* event, Json body) {
     Json message = JsonObject();
-    JsonSet(message, "seq", JsonNumber(static_cast<double>(++session.seq)));
     JsonSet(message, "type", JsonString("event"));
     JsonSet(message, "event", JsonString(event));
     if (body.kind == JsonMap) JsonSet(message, "body", std::move(body));
-    session.send(WriteJson(message));
+    // While a request is handled its events wait, so that its response comes before them (a
+    // client reads a stop that came before the step's response as a stop of its own).
+    if (answering) {
+        held.push_back(std::move(message));
+        return;
+    }
+    SendNumbered(message);
 }
 
 void SendOutput(std::string_view text, const char* category) {
@@ -489,8 +506,12 @@ void DapReceive(std::string_view text) {
     for (const Command& known : Commands) {
         if (command->text != known.name) continue;
         Json body = JsonObject();
+        answering = true;
         const bool ok = known.handler(*arguments, body, error);
+        answering = false;
         Respond(requestSeq, command->text, ok, error, std::move(body));
+        for (Json& event : held) SendNumbered(event);
+        held.clear();
         // The client learns it may configure once the cartridge's symbols are known.
         if (ok && command->text == "launch") SendEvent("initialized", JsonObject());
         return;
