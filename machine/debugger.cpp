@@ -28,6 +28,7 @@ struct DebuggerState {
     // of it, and interrupt responses taken inside it, which RunFrame charges to the next line.
     uint64_t frame;
     uint32_t line;
+    uint32_t instruction;  // steps taken in the frame
     bool lineBegun;
     int32_t budget;
     int32_t left;
@@ -48,6 +49,10 @@ struct DebuggerState {
     bool hitPending;         // it has met a watchpoint
     WatchHit lastHit;
     DebugWatchHook watchHook;
+
+    DebugFrameStartHook frameStart;
+    DebugStopHook until;
+    bool replaying;  // the past runs again: no hook, no hit counted
 };
 
 DebuggerState state = {};
@@ -73,7 +78,7 @@ void Met(uint32_t kind, uint32_t address, uint32_t value) {
         Watchpoint& watch = state.watches[i];
         if ((watch.kinds & kind) == 0 || address < watch.first || address > watch.last) continue;
         if (watch.matchValue && watch.value != value) continue;
-        ++watch.hits;
+        if (!state.replaying) ++watch.hits;
         const WatchHit hit{i,
                            kind,
                            static_cast<uint16_t>(address),
@@ -82,7 +87,7 @@ void Met(uint32_t kind, uint32_t address, uint32_t value) {
                            DebuggerPosition()};
         if (!state.hitPending) state.lastHit = hit;  // the first of the instruction stops it
         state.hitPending = true;
-        if (state.watchHook != nullptr) state.watchHook(hit);
+        if (state.watchHook != nullptr && !state.replaying) state.watchHook(hit);
     }
 }
 
@@ -124,13 +129,15 @@ z80::StepInRun WatchedStep(int32_t left) {
 // One instruction at the current position; true when it ended the frame.
 bool ExecuteOne() {
     if (!state.lineBegun) {
+        if (state.line == 0 && state.frameStart != nullptr && !state.replaying)
+            state.frameStart(state.frame);
         state.budget = LineCycles() + z80::TakePendingCycles();
         state.left = state.budget;
         state.owedToNextLine = 0;
         state.lineBegun = true;
     }
     const uint32_t pc = Pc();
-    if (state.trace != nullptr) state.trace(DebuggerPosition());
+    if (state.trace != nullptr && !state.replaying) state.trace(DebuggerPosition());
     const bool checking = ChecksEnabled();
     if (checking) {
         ChecksBeforeInstruction(pc, state.line, static_cast<uint32_t>(state.budget - state.left));
@@ -142,7 +149,9 @@ bool ExecuteOne() {
     const z80::StepInRun step = WatchedStep(state.left);
     state.left -= static_cast<int32_t>(step.cycles);
     StopSoundClock();
-    if (state.cycles != nullptr) state.cycles(static_cast<uint16_t>(pc), step.cycles);
+    if (state.cycles != nullptr && !state.replaying)
+        state.cycles(static_cast<uint16_t>(pc), step.cycles);
+    ++state.instruction;
     // Responses waiting from between runs (a pause pressed while stopped), which Step leaves
     // waiting: the line owes them to the next.
     state.owedToNextLine += z80::TakePendingCycles();
@@ -161,6 +170,7 @@ bool ExecuteOne() {
     state.lineBegun = false;
     if (++state.line < LinesPerFrame) return false;
     state.line = 0;
+    state.instruction = 0;
     ++state.frame;
     return true;
 }
@@ -168,6 +178,7 @@ bool ExecuteOne() {
 DebugResult Stop(DebugResult why) {
     state.stopped = true;
     state.exemptNext = true;
+    state.until = nullptr;
     return why;
 }
 
@@ -182,6 +193,7 @@ DebugResult RunStepped() {
                 return Stop(DebugStepped);
             }
             if (Armed(pc)) return Stop(DebugBreakpoint);
+            if (state.until != nullptr && state.until()) return Stop(DebugStepped);
         }
         const bool frameEnded = ExecuteOne();
         if (state.hitPending) {
@@ -249,7 +261,9 @@ DebugResult DebuggerRunFrame() {
     if (state.stopped) return DebugIdle;
     if (ConsoleMemory() == nullptr) return DebugFrameEnded;  // as RunFrame: nothing to run
     if (state.armedCount == 0 && !state.stepOverArmed && state.trace == nullptr &&
-        state.cycles == nullptr && state.watchCount == 0 && !ChecksEnabled() && AtFrameStart()) {
+        state.cycles == nullptr && state.watchCount == 0 && state.until == nullptr &&
+        !ChecksEnabled() && AtFrameStart()) {
+        if (state.frameStart != nullptr) state.frameStart(state.frame);
         RunFrame();
         ++state.frame;
         return DebugFrameEnded;
@@ -305,11 +319,49 @@ DebugPosition DebuggerPosition() {
     return {state.frame, state.line, static_cast<uint32_t>(spent)};
 }
 
+uint32_t DebuggerInstructionInFrame() {
+    return state.instruction;
+}
+
 void DebuggerResetPosition() {
     state.line = 0;
+    state.instruction = 0;
     state.lineBegun = false;
     state.stepOverArmed = false;
+    state.until = nullptr;
     state.exemptNext = true;
+}
+
+void DebuggerSetFrameStartHook(DebugFrameStartHook hook) {
+    state.frameStart = hook;
+}
+
+void DebuggerStartFrameAt(uint64_t frame) {
+    DebuggerResetPosition();
+    state.frame = frame;
+    Stop(DebugStepped);
+}
+
+bool DebuggerReplayStep(bool* watched) {
+    state.hitPending = false;
+    state.replaying = true;
+    const bool frameEnded = ConsoleMemory() != nullptr && ExecuteOne();
+    state.replaying = false;
+    if (watched != nullptr) *watched = state.hitPending;
+    state.hitPending = false;
+    Stop(DebugStepped);
+    return frameEnded;
+}
+
+void DebuggerRunUntil(DebugStopHook until) {
+    state.stepOverArmed = false;
+    state.stopped = false;
+    state.exemptNext = true;
+    state.until = until;
+}
+
+bool DebuggerRunningUntil() {
+    return state.until != nullptr;
 }
 
 void DebuggerSetTraceHook(DebugTraceHook hook) {

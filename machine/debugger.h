@@ -50,6 +50,8 @@ struct DebugPosition {
     uint32_t line;
     uint32_t cycle;
 };
+// Steps taken in the frame so far (none in a frame run whole): with the frame, a moment.
+uint32_t DebuggerInstructionInFrame();
 
 // Called before each instruction of a stepped frame, with the registers as they are then.
 using DebugTraceHook = void (*)(const DebugPosition& position);
@@ -128,5 +130,25 @@ DebugPosition DebuggerPosition();
 void DebuggerResetPosition();  // the start of a frame; the frame count and stop stay
 // The hook, or null for none. While one is set, every frame runs stepped.
 void DebuggerSetTraceHook(DebugTraceHook hook);
+
+// Going back in time (host/debug/timetravel.h) keeps the console as each frame begins and runs
+// the past again from there. The hook is called as a frame is about to begin, with the input
+// for it already set, whether the frame then runs stepped or as RunFrame; never on a replay.
+using DebugFrameStartHook = void (*)(uint64_t frame);
+void DebuggerSetFrameStartHook(DebugFrameStartHook hook);
+// The machine was put at the start of frame `frame` (a state loaded): the position follows, and
+// the debugger is stopped there, with nothing under way.
+void DebuggerStartFrameAt(uint64_t frame);
+// One instruction of the past run again, as DebuggerStep would run it but unseen: no hook is
+// called and no hit counted. True when it ended the frame; *watched (when not null) says
+// whether it met a watchpoint, and DebuggerLastWatchHit then tells which.
+bool DebuggerReplayStep(bool* watched);
+
+// Runs on, as after DebuggerResume, asking `until` before each instruction after the first
+// whether to stop there (DebugStepped). Breakpoints and watchpoints still stop it; any stop
+// forgets `until`. For stepping by source lines and out of functions.
+using DebugStopHook = bool (*)();
+void DebuggerRunUntil(DebugStopHook until);
+bool DebuggerRunningUntil();
 
 }  // namespace plexaro

@@ -1,0 +1,112 @@
+// Steps by source line and out of functions, as a stop test the debugger asks before each
+// instruction: the test keeps the last instruction's PC, SP and interrupt enable, so it sees a
+// return (a RET family opcode that raised SP) and an interrupt taken (IFF1 dropped without a
+// DI), and compares stack depths rather than addresses, so recursion and interrupts don't
+// fool it.
+#include "host/debug/stepping.h"
+
+#include "cpu/z80.h"
+#include "machine/board.h"
+
+namespace plexaro {
+namespace {
+
+struct SteppingState {
+    CodeLineLookup lookup;
+    StepAction action;
+    StepUnit unit;
+    bool fromKnown;
+    CodeLine from;
+    uint32_t startSp;
+    uint32_t prevPc, prevSp;
+    bool prevIff;
+    bool inInterrupt;
+    uint32_t interruptSp;  // SP before the interrupt pushed its return address
+};
+
+SteppingState stepping = {};
+
+uint32_t Reg(uint32_t index) {
+    return z80::GetRegister(index);
+}
+
+bool IsReturn(uint32_t pc) {
+    const uint8_t op = PeekConsole(pc & 0xFFFF);
+    if (op == 0xC9 || (op & 0xC7) == 0xC0) return true;                    // RET, RET cc
+    return op == 0xED && (PeekConsole((pc + 1) & 0xFFFF) & 0xC7) == 0x45;  // RETN, RETI
+}
+
+bool SameLine(const CodeLine& a, const CodeLine& b) {
+    return a.file == b.file && a.line == b.line;
+}
+
+bool Arrived() {
+    const uint32_t pc = Reg(z80::RegPC);
+    const uint32_t sp = Reg(z80::RegSP);
+    const bool iff = Reg(z80::RegIFF1) != 0;
+    const bool entered = stepping.prevIff && !iff && PeekConsole(stepping.prevPc) != 0xF3;
+    bool returned = sp > stepping.prevSp && IsReturn(stepping.prevPc);
+    if (entered && !stepping.inInterrupt) {
+        stepping.inInterrupt = true;
+        stepping.interruptSp = stepping.prevSp;
+    }
+    stepping.prevPc = pc;
+    stepping.prevSp = sp;
+    stepping.prevIff = iff;
+    if (stepping.inInterrupt) {
+        if (sp < stepping.interruptSp) return false;
+        stepping.inInterrupt = false;
+        returned = false;  // that return was the handler's
+    }
+    CodeLine here{};
+    const bool known = SteppingLineAt(static_cast<uint16_t>(pc), &here);
+    const bool outward = returned && sp > stepping.startSp;
+    if (stepping.action == StepOut) {
+        if (!outward) return false;
+        if (known || stepping.unit == StepByInstruction) return true;
+        stepping.startSp = sp;  // back in code without lines: on out of it
+        return false;
+    }
+    // Returning to the caller stops there, in the middle of its line.
+    if (outward && known) return true;
+    if (!known || pc != here.start) return false;
+    const bool sameLine = stepping.fromKnown && SameLine(here, stepping.from);
+    if (stepping.action == StepOver) return sp >= stepping.startSp && !sameLine;
+    return !sameLine || sp != stepping.startSp;
+}
+
+}  // namespace
+
+void SteppingSetLines(CodeLineLookup lookup) {
+    stepping.lookup = lookup;
+}
+
+bool SteppingHasLines() {
+    return stepping.lookup != nullptr;
+}
+
+bool SteppingLineAt(uint16_t pc, CodeLine* line) {
+    return stepping.lookup != nullptr && stepping.lookup(pc, line);
+}
+
+bool SteppingAtLineStart(uint16_t pc) {
+    CodeLine line{};
+    return SteppingLineAt(pc, &line) && line.start == pc;
+}
+
+DebugResult SteppingStart(StepAction action, StepUnit unit) {
+    if (unit == StepByLine && stepping.lookup == nullptr) unit = StepByInstruction;
+    if (unit == StepByInstruction && action == StepInto) return DebuggerStep();
+    if (unit == StepByInstruction && action == StepOver) return DebuggerStepOver();
+    stepping.action = action;
+    stepping.unit = unit;
+    stepping.prevPc = Reg(z80::RegPC);
+    stepping.prevSp = stepping.startSp = Reg(z80::RegSP);
+    stepping.prevIff = Reg(z80::RegIFF1) != 0;
+    stepping.inInterrupt = false;
+    stepping.fromKnown = SteppingLineAt(static_cast<uint16_t>(stepping.prevPc), &stepping.from);
+    DebuggerRunUntil(Arrived);
+    return DebuggerRunFrame();
+}
+
+}  // namespace plexaro
