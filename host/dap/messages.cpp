@@ -1,6 +1,6 @@
 // A game's own debug messages: `ld d,d` (0x52, which changes nothing) followed by `jr n` over
 // n bytes that hold a NUL-ended text. On the console the jump skips the text, so the sequence
-// costs 11 cycles and does nothing; under the debug adapter the text goes to the client's
+// costs 16 cycles and does nothing; under the debug adapter the text goes to the client's
 // debug console. The check runs before each instruction while a session runs, and keeps the
 // texts in a fixed ring so that the frame loop allocates nothing; they are sent between frames.
 #include "cpu/z80.h"
