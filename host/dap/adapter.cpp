@@ -6,8 +6,11 @@
 
 #include "cpu/z80.h"
 #include "host/dap/session.h"
+#include "host/debug/cdb.h"
 #include "host/debug/problems.h"
+#include "host/debug/stepping.h"
 #include "host/debug/symbols.h"
+#include "host/debug/timetravel.h"
 #include "host/media.h"
 #include "machine/board.h"
 #include "machine/checks.h"
@@ -53,7 +56,10 @@ void SendNewWarnings() {
     const uint32_t count = ChecksWarningCount();
     for (; session.warningsSent < count; ++session.warningsSent) {
         const CheckWarning warning = ChecksWarning(session.warningsSent);
-        const std::string text = "warning: " + WarningPlace(warning) + ": " +
+        char line[SourcePlaceTextSize] = "";
+        if (warning.located) FormatSourcePlace(warning.pc, line, sizeof line);
+        const std::string text = "warning: " + WarningPlace(warning) +
+                                 (line[0] != '\0' ? std::string(" (") + line + ")" : "") + ": " +
                                  CheckKindTitle(warning.kind) + " (" + WarningDetail(warning) +
                                  ", " + WarningFirstSeen(warning) + ")\n";
         SendOutput(text, "console");
@@ -80,61 +86,20 @@ void ApplyFrameInput() {
 // frame's input applied.
 void FrameEnded() {
     MakeSoundFrame();
-    ++session.frame;
+    session.frame = DebuggerPosition().frame;
     ChecksSetFrame(session.frame);
     ApplyFrameInput();
 }
 
 void StopHere(const char* reason, const char* description, Json ids) {
+    session.frames.clear();
+    session.containers.clear();
     session.running = false;
     session.motion = MotionNone;
     DebuggerStop();
     SendGameMessages();
     SendNewWarnings();
     SendStopped(reason, description, std::move(ids));
-}
-
-// A return instruction: RET, RET cc, RETI or RETN.
-bool IsReturn(uint16_t pc) {
-    const uint8_t op = PeekConsole(pc);
-    if (op == 0xC9 || (op & 0xC7) == 0xC0) return true;
-    return op == 0xED && (PeekConsole(static_cast<uint16_t>(pc + 1)) & 0xC7) == 0x45;
-}
-
-// Step out: one instruction at a time until a return leaves the frame the step began in, or
-// a breakpoint or a data breakpoint stops it first. Returns whether a frame ended.
-bool RunStepOut() {
-    for (;;) {
-        const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
-        const bool returning = IsReturn(pc);
-        const uint32_t watchCount = DebuggerWatchpointCount();
-        uint64_t hitsBefore = 0;
-        for (uint32_t i = 0; i < watchCount; ++i) hitsBefore += DebuggerGetWatchpoint(i).hits;
-        const bool frameEnded = DebuggerStep() == DebugFrameEnded;
-        uint64_t hitsAfter = 0;
-        for (uint32_t i = 0; i < watchCount; ++i) hitsAfter += DebuggerGetWatchpoint(i).hits;
-        if (frameEnded) FrameEnded();
-        if (hitsAfter != hitsBefore) {
-            Json ids = JsonArray();
-            if (DataBreakpointSaysStop(DebuggerLastWatchHit().watch, ids)) {
-                StopHere("data breakpoint", nullptr, std::move(ids));
-                return frameEnded;
-            }
-        }
-        const uint16_t now = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
-        if (returning && z80::GetRegister(z80::RegSP) > session.motionSp && now != pc) {
-            StopHere("step", nullptr, JsonArray());
-            return frameEnded;
-        }
-        if (DebuggerHasBreakpoint(now)) {
-            Json ids = JsonArray();
-            if (BreakpointsSayStop(now, ids)) {
-                StopHere("breakpoint", nullptr, std::move(ids));
-                return frameEnded;
-            }
-        }
-        if (frameEnded) return true;
-    }
 }
 
 // What DebuggerRunFrame said, turned into events; true when the frame ended.
@@ -152,7 +117,7 @@ bool Settle(DebugResult result) {
         }
         return true;
     }
-    if (result == DebugStepped && session.motion == MotionStepOver) {
+    if (result == DebugStepped && session.motion == MotionStep) {
         StopHere("step", nullptr, JsonArray());
     } else if (result == DebugBreakpoint) {
         Json ids = JsonArray();
@@ -189,7 +154,7 @@ bool Initialize(const Json&, Json& body, std::string&) {
     JsonSet(body, "supportsDisassembleRequest", JsonBoolean(true));
     JsonSet(body, "supportsSteppingGranularity", JsonBoolean(true));
     JsonSet(body, "supportsTerminateRequest", JsonBoolean(true));
-    JsonSet(body, "supportsStepBack", JsonBoolean(false));
+    JsonSet(body, "supportsStepBack", JsonBoolean(true));
     return true;
 }
 
@@ -241,6 +206,15 @@ bool Launch(const Json& arguments, Json&, std::string& error) {
             return false;
         }
     }
+    if (const Json* folders = JsonFind(arguments, "sourceFolders")) {
+        for (const Json& item : folders->items) {
+            if (item.kind == JsonText) session.sourceFolders.push_back(item.text);
+        }
+        if (folders->kind != JsonList || session.sourceFolders.size() != folders->items.size()) {
+            error = "sourceFolders: a list of folders";
+            return false;
+        }
+    }
     if (!behaviour.empty() && behaviour != "simple" && behaviour != "hardware") {
         error = "behaviour: \"simple\" or \"hardware\"";
         return false;
@@ -286,10 +260,14 @@ bool Launch(const Json& arguments, Json&, std::string& error) {
         ChecksEnable(false);
         return false;
     }
+    UseCSource();
     DebuggerClearBreakpoints();
     DebuggerClearWatchpoints();
     DebuggerResetPosition();
     DebuggerStop();  // nothing runs before configurationDone
+    // The past, for stepBack: without the memory for it the rest still works.
+    session.timeTravel = TimeTravelStart(TimeTravelDefaultBudget);
+    if (!session.timeTravel) SendOutput("no memory to keep the past: no stepping back\n", "stderr");
     session.frame = 0;
     ChecksSetFrame(0);
     ApplyFrameInput();
@@ -339,27 +317,29 @@ bool Threads(const Json&, Json& body, std::string&) {
 bool Continue(const Json&, Json& body, std::string& error) {
     if (!NeedsMachine(error)) return false;
     JsonSet(body, "allThreadsContinued", JsonBoolean(true));
+    session.frames.clear();
+    session.containers.clear();
     session.motion = MotionNone;
     session.running = true;
     DebuggerResume();
     return true;
 }
 
-bool StepIn(const Json&, Json&, std::string& error) {
-    if (!NeedsStopped(error)) return false;
-    if (DebuggerStep() == DebugFrameEnded) FrameEnded();
-    StopHere("step", nullptr, JsonArray());
-    return true;
-}
-
-bool Next(const Json&, Json&, std::string& error) {
-    if (!NeedsStopped(error)) return false;
-    session.motion = MotionStepOver;
+// A step by C line where the PC has one, else by instruction; `granularity: instruction`
+// always by instruction.
+bool Step(StepAction action, const Json& arguments, std::string& error) {
+    std::string granularity;
+    if (!NeedsStopped(error) ||
+        !StringArgument(arguments, "granularity", false, granularity, error)) {
+        return false;
+    }
+    const StepUnit unit = granularity == "instruction" ? StepByInstruction : StepByLine;
+    session.motion = MotionStep;
     session.running = true;
-    const DebugResult result = DebuggerStepOver();
+    const DebugResult result = SteppingStart(action, unit);
     if (result == DebugFrameEnded) {
         FrameEnded();
-        // An instruction that is no call stops after itself; a call's return is still awaited.
+        // A single instruction stops after itself; a longer step goes on in the next frame.
         if (DebuggerStopped()) StopHere("step", nullptr, JsonArray());
     } else {
         Settle(result);
@@ -367,12 +347,65 @@ bool Next(const Json&, Json&, std::string& error) {
     return true;
 }
 
-bool StepOut(const Json&, Json&, std::string& error) {
+bool StepIn(const Json& arguments, Json&, std::string& error) {
+    return Step(StepInto, arguments, error);
+}
+
+bool Next(const Json& arguments, Json&, std::string& error) {
+    return Step(StepOver, arguments, error);
+}
+
+bool StepOut(const Json& arguments, Json&, std::string& error) {
+    return Step(plexaro::StepOut, arguments, error);
+}
+
+// After going back: the frame count, the checks' and the game's messages as they stand then.
+void Travelled(TravelResult result, const char* reason) {
+    session.frame = DebuggerPosition().frame;
+    ChecksSetFrame(session.frame);
+    WatchGameMessages(true);  // what the replay printed was printed the first time
+    StopHere(reason, result == TravelOldest ? "the oldest moment kept" : nullptr, JsonArray());
+}
+
+bool StepBack(const Json& arguments, Json&, std::string& error) {
+    std::string granularity;
+    if (!NeedsStopped(error) ||
+        !StringArgument(arguments, "granularity", false, granularity, error)) {
+        return false;
+    }
+    if (!session.timeTravel) {
+        error = "the past is not kept: there was no memory for it";
+        return false;
+    }
+    const TravelResult result =
+        TimeTravelStepBack(granularity == "instruction" ? StepByInstruction : StepByLine);
+    if (result == TravelNoHistory) {
+        error = "nothing is kept before this moment";
+        return false;
+    }
+    Travelled(result, "step");
+    return true;
+}
+
+bool AcceptHitBackwards(uint16_t pc, bool watchpoint) {
+    return watchpoint || BreakpointWouldStop(pc);
+}
+
+bool ReverseContinue(const Json&, Json&, std::string& error) {
     if (!NeedsStopped(error)) return false;
-    session.motion = MotionStepOut;
-    session.motionSp = static_cast<uint16_t>(z80::GetRegister(z80::RegSP));
-    session.running = true;
-    DebuggerResume();
+    if (!session.timeTravel) {
+        error = "the past is not kept: there was no memory for it";
+        return false;
+    }
+    const TravelResult result = TimeTravelReverseContinue(AcceptHitBackwards);
+    if (result == TravelNoHistory) {
+        error = "nothing is kept before this moment";
+        return false;
+    }
+    const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
+    Travelled(result, result == TravelOldest      ? "step"
+                      : DebuggerHasBreakpoint(pc) ? "breakpoint"
+                                                  : "data breakpoint");
     return true;
 }
 
@@ -405,6 +438,8 @@ constexpr Command Commands[] = {
     {"stepIn", StepIn},
     {"stepOut", StepOut},
     {"pause", Pause},
+    {"stepBack", StepBack},
+    {"reverseContinue", ReverseContinue},
     {"stackTrace", StackTrace},
     {"scopes", Scopes},
     {"variables", Variables},
@@ -521,7 +556,6 @@ void DapReceive(std::string_view text) {
 
 bool DapWork() {
     if (!session.launched || !session.running || session.ended) return false;
-    if (session.motion == MotionStepOut) return RunStepOut();
     const bool frameEnded = Settle(DebuggerRunFrame());
     SendGameMessages();
     if (frameEnded) SendNewWarnings();
@@ -538,6 +572,8 @@ bool DapEnded() {
 
 void DapFinish() {
     WatchGameMessages(false);
+    TimeTravelStop();
+    SteppingSetLines(nullptr);
     if (session.launched) {
         ChecksEnable(false);
         DebuggerClearBreakpoints();

@@ -15,7 +15,9 @@ namespace {
 void ArmAddresses() {
     DebuggerClearBreakpoints();
     for (const DapBreakpoint& breakpoint : session.breakpoints) {
-        if (breakpoint.verified) DebuggerAddBreakpoint(breakpoint.address);
+        if (!breakpoint.verified) continue;
+        DebuggerAddBreakpoint(breakpoint.address);
+        for (const uint16_t address : breakpoint.also) DebuggerAddBreakpoint(address);
     }
 }
 
@@ -89,6 +91,11 @@ bool HitHolds(const std::string& hitCondition, uint64_t hits) {
     return met;
 }
 
+bool At(const DapBreakpoint& breakpoint, uint16_t pc) {
+    if (breakpoint.address == pc) return true;
+    return std::find(breakpoint.also.begin(), breakpoint.also.end(), pc) != breakpoint.also.end();
+}
+
 }  // namespace
 
 bool SetBreakpoints(const Json& arguments, Json& body, std::string& error) {
@@ -117,9 +124,21 @@ bool SetBreakpoints(const Json& arguments, Json& body, std::string& error) {
             if (error.empty()) error = "breakpoints: a list of objects with a line";
             return false;
         }
-        // Lines map to code only through C line records; without them a line stays unverified.
-        breakpoint.verified = false;
-        JsonPush(out, Describe(breakpoint, "no C line information for this file"));
+        // A line without code moves to the next line with code; no line records, no code.
+        uint32_t actual = 0;
+        std::vector<uint16_t> addresses;
+        std::string why = "no code for this line in the C debug records";
+        breakpoint.verified =
+            breakpoint.line > 0 &&
+            SourceLineAddresses(breakpoint.source, static_cast<uint32_t>(breakpoint.line), actual,
+                                addresses) &&
+            !addresses.empty() && Compiles(breakpoint.condition, breakpoint.compiled, why);
+        if (breakpoint.verified) {
+            breakpoint.line = actual;
+            breakpoint.address = addresses[0];
+            breakpoint.also.assign(addresses.begin() + 1, addresses.end());
+        }
+        JsonPush(out, Describe(breakpoint, breakpoint.verified ? nullptr : why.c_str()));
         fresh.push_back(std::move(breakpoint));
     }
     Replace(BreakSource, path.empty() ? name : path, fresh);
@@ -197,13 +216,15 @@ bool DataBreakpointInfo(const Json& arguments, Json& body, std::string& error) {
     int64_t reference = 0;
     if (!IntegerArgument(arguments, "variablesReference", false, reference, error)) return false;
     uint16_t address = 0;
-    if (reference == ScopeRegisters || reference == ScopeVideo || !MemoryReference(name, address)) {
+    uint32_t size = 1;
+    const bool memory = reference != ScopeRegisters && reference != ScopeVideo;
+    if (!memory || (!CVariablePlace(name, address, size) && !MemoryReference(name, address))) {
         JsonSet(body, "dataId", Json{});
         JsonSet(body, "description", JsonString("only memory can be watched: " + name));
         return true;
     }
     char id[32];
-    std::snprintf(id, sizeof id, "0x%04x/1", address);
+    std::snprintf(id, sizeof id, "0x%04x/%u", address, size);
     JsonSet(body, "dataId", JsonString(id));
     JsonSet(body, "description", JsonString(name + " at " + HexAddress(address)));
     Json types = JsonArray();
@@ -259,7 +280,7 @@ bool SetDataBreakpoints(const Json& arguments, Json& body, std::string& error) {
 bool BreakpointsSayStop(uint16_t pc, Json& ids) {
     bool stop = false;
     for (DapBreakpoint& breakpoint : session.breakpoints) {
-        if (!breakpoint.verified || breakpoint.address != pc) continue;
+        if (!breakpoint.verified || !At(breakpoint, pc)) continue;
         if (!ConditionHolds(breakpoint.condition, breakpoint.compiled)) continue;
         ++breakpoint.hits;
         if (!HitHolds(breakpoint.hitCondition, breakpoint.hits)) continue;
@@ -271,6 +292,19 @@ bool BreakpointsSayStop(uint16_t pc, Json& ids) {
         stop = true;
     }
     return stop;
+}
+
+bool BreakpointWouldStop(uint16_t pc) {
+    for (const DapBreakpoint& breakpoint : session.breakpoints) {
+        if (!breakpoint.verified || !At(breakpoint, pc) || !breakpoint.logMessage.empty()) continue;
+        int64_t value = 1;
+        std::string error;
+        if (breakpoint.condition.empty() || !ConditionValue(breakpoint.compiled, value, error) ||
+            value != 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool DataBreakpointSaysStop(uint32_t watch, Json& ids) {

@@ -11,9 +11,16 @@
 namespace plexaro {
 namespace {
 
-// Until a C debug file gives names their types, a symbol naming RAM is a byte variable: its
-// name reads the byte, & gives its address. A name elsewhere stays a symbol (its address).
-bool RamVariable(std::string_view name, ExprPlace& place, void*) {
+// C variables by their types; without a C debug file, a symbol naming RAM is a byte
+// variable: its name reads the byte, & gives its address. A name elsewhere stays a symbol.
+bool compiling;  // a condition set now may name locals of a function not running yet
+
+bool RamVariable(std::string_view name, ExprPlace& place, void* user) {
+    if (CNameHook(name, place, user)) return true;
+    if (compiling && CdbLoaded() && !SymbolAddress(name, place.address)) {
+        place = ExprPlace{};  // resolved each time it is evaluated, where it is evaluated
+        return true;
+    }
     uint16_t address = 0;
     if (!SymbolAddress(name, address) || !ConsoleRamAt(address)) return false;
     place = ExprPlace{};
@@ -28,7 +35,10 @@ constexpr ExprContext Machine{nullptr, nullptr, RamVariable, nullptr};
 }  // namespace
 
 bool CompileCondition(std::string_view text, Expr& expr, std::string& error) {
-    return ParseExpr(text, expr, error, &Machine);
+    compiling = true;
+    const bool parsed = ParseExpr(text, expr, error, &Machine);
+    compiling = false;
+    return parsed;
 }
 
 bool ConditionValue(const Expr& expr, int64_t& value, std::string& error) {

@@ -15,8 +15,6 @@
 namespace plexaro {
 namespace {
 
-constexpr uint32_t MaxFrames = 32;
-constexpr uint32_t StackScanWords = 128;  // how far above SP return addresses are looked for
 constexpr uint32_t MaxGlobals = 512;
 constexpr int64_t MaxReadBytes = 0x10000;
 
@@ -44,13 +42,6 @@ std::string Label(uint16_t address) {
     char text[SymbolTextSize];
     FormatSymbol(address, text, sizeof text);
     return text[0] != '\0' ? std::string(text) : HexAddress(address);
-}
-
-// Whether the bytes before `address` are a call that would return there: CALL, CALL cc or RST.
-bool FollowsCall(uint16_t address) {
-    const uint8_t three = PeekConsole(static_cast<uint16_t>(address - 3));
-    if (three == 0xCD || (three & 0xC7) == 0xC4) return true;
-    return (PeekConsole(static_cast<uint16_t>(address - 1)) & 0xC7) == 0xC7;
 }
 
 Json Frame(int64_t id, uint16_t pc, const std::string& name) {
@@ -147,23 +138,18 @@ bool StackTrace(const Json& arguments, Json& body, std::string& error) {
         error = "no cartridge is running: launch one first";
         return false;
     }
-    // Without frame records, the calls are read off the stack: each word above SP that points
-    // just past a call is taken as a return address.
-    std::vector<uint16_t> pcs{static_cast<uint16_t>(z80::GetRegister(z80::RegPC))};
-    const uint32_t sp = z80::GetRegister(z80::RegSP);
-    for (uint32_t word = 0; word < StackScanWords && pcs.size() < MaxFrames; ++word) {
-        const uint32_t at = sp + word * 2;
-        if (at + 1 > 0xFFFF) break;
-        const uint16_t value = static_cast<uint16_t>(PeekConsole(at) | PeekConsole(at + 1) << 8);
-        if (value >= 3 && value < 0x8000 && FollowsCall(value)) pcs.push_back(value);
-    }
+    session.frames = WalkFrames();
+    const int64_t count = static_cast<int64_t>(session.frames.size());
     Json frames = JsonArray();
-    const int64_t end = levels > 0 ? start + levels : static_cast<int64_t>(pcs.size());
-    for (int64_t i = start; i < end && i < static_cast<int64_t>(pcs.size()); ++i) {
-        JsonPush(frames, Frame(i, pcs[static_cast<size_t>(i)], Label(pcs[static_cast<size_t>(i)])));
+    const int64_t end = levels > 0 ? start + levels : count;
+    for (int64_t i = std::max<int64_t>(start, 0); i < end && i < count; ++i) {
+        const DapFrame& frame = session.frames[static_cast<size_t>(i)];
+        Json out = Frame(i, frame.pc, Label(frame.pc));
+        FrameSource(frame, i > 0, out);
+        JsonPush(frames, std::move(out));
     }
     JsonSet(body, "stackFrames", std::move(frames));
-    JsonSet(body, "totalFrames", JsonNumber(static_cast<double>(pcs.size())));
+    JsonSet(body, "totalFrames", JsonNumber(static_cast<double>(count)));
     return true;
 }
 
@@ -171,7 +157,7 @@ bool Scopes(const Json& arguments, Json& body, std::string& error) {
     int64_t frame = 0;
     if (!IntegerArgument(arguments, "frameId", true, frame, error)) return false;
     Json scopes = JsonArray();
-    JsonPush(scopes, Scope("Locals", ScopeLocals, false));
+    JsonPush(scopes, Scope("Locals", frame == 0 ? ScopeLocals : ScopeFrameLocals + frame, false));
     JsonPush(scopes, Scope("Globals", ScopeGlobals, false));
     JsonPush(scopes, Scope("Registers", ScopeRegisters, false));
     JsonPush(scopes, Scope("Video chip", ScopeVideo, false));
@@ -198,6 +184,8 @@ bool Variables(const Json& arguments, Json& body, std::string& error) {
         }
         JsonPush(list, Variable("status", Hex(chip.status, 2)));
         JsonPush(list, Variable("address", Hex(chip.address, 4)));
+    } else if (reference == ScopeGlobals && ListCGlobals(list)) {
+        // C globals with their types, when the debug records give them.
     } else if (reference == ScopeGlobals) {
         // The names of RAM addresses are the program's variables; each shows the byte it names.
         for (uint32_t address = ConsoleWritableStart;
@@ -210,7 +198,13 @@ bool Variables(const Json& arguments, Json& body, std::string& error) {
                     JsonString(HexAddress(static_cast<uint16_t>(address))));
             JsonPush(list, std::move(variable));
         }
-    } else if (reference != ScopeLocals) {
+    } else if (reference == ScopeLocals ||
+               (reference >= ScopeFrameLocals && reference < ScopeFrameLocals + 32)) {
+        const size_t frame =
+            reference == ScopeLocals ? 0 : static_cast<size_t>(reference - ScopeFrameLocals);
+        if (session.frames.empty()) session.frames = WalkFrames();
+        if (frame < session.frames.size()) ListLocals(session.frames[frame], list);
+    } else if (!ListChildren(reference, list)) {
         error = "no such variables reference";
         return false;
     }
@@ -229,6 +223,10 @@ bool SetVariable(const Json& arguments, Json& body, std::string& error) {
     if (!session.launched) {
         error = "no cartridge is running: launch one first";
         return false;
+    }
+    if (reference != ScopeRegisters && reference != ScopeVideo &&
+        SetCVariable(reference, name, text, body, error)) {
+        return error.empty();
     }
     int64_t value = 0;
     if (!EvaluateText(text, value, error)) return false;

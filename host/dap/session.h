@@ -10,6 +10,7 @@
 
 #include "host/dap/adapter.h"
 #include "host/dap/json.h"
+#include "host/debug/cdb.h"
 #include "host/debug/expr.h"
 #include "host/player/input_script.h"
 
@@ -19,10 +20,18 @@ inline constexpr int64_t DapThreadId = 1;
 
 // Scopes' variable references; larger ones are made per request for structured values.
 enum DapScope : int64_t {
-    ScopeLocals = 1,
+    ScopeLocals = 1,  // the innermost frame's
     ScopeGlobals = 2,
     ScopeRegisters = 3,
     ScopeVideo = 4,
+    ScopeFrameLocals = 100,  // + the frame's index: that frame's locals
+};
+
+// A frame of the call stack: where it stands, and its stack pointer and IX there.
+struct DapFrame {
+    uint16_t pc;
+    uint16_t sp;
+    uint16_t ix;
 };
 
 enum DapBreakKind : uint32_t { BreakSource, BreakFunction, BreakInstruction };
@@ -32,8 +41,9 @@ struct DapBreakpoint {
     uint32_t kind;  // DapBreakKind
     bool verified;
     uint16_t address;
-    std::string source;  // BreakSource: the file as the client named it
-    int64_t line;        // BreakSource: the line with code it moved to
+    std::vector<uint16_t> also;  // a C line's other stretches of code
+    std::string source;          // BreakSource: the file as the client named it
+    int64_t line;                // BreakSource: the line with code it moved to
     std::string condition;
     Expr compiled;  // the condition, when there is one
     std::string hitCondition;
@@ -53,9 +63,8 @@ struct DapDataBreakpoint {
 };
 
 enum DapMotion : uint32_t {
-    MotionNone,      // stopped, or running freely
-    MotionStepOver,  // the debugger's step over awaits its return
-    MotionStepOut,   // instruction by instruction until a return leaves the frame
+    MotionNone,  // stopped, or running freely
+    MotionStep,  // a step under way: its arrival stops with reason "step"
 };
 
 struct DapSession {
@@ -70,14 +79,18 @@ struct DapSession {
     bool stopOnEntry;
     bool realTime;
     uint32_t motion;  // DapMotion
-    uint16_t motionSp;
-    uint64_t frame;  // frames completed since power-on
+    uint64_t frame;   // frames completed since power-on
     InputScript script;
     bool haveScript;
     std::vector<DapBreakpoint> breakpoints;
     std::vector<DapDataBreakpoint> dataBreakpoints;
     int64_t nextBreakpointId;
     uint32_t warningsSent;
+    std::vector<std::string> sourceFolders;  // where C sources are looked for
+    std::vector<std::string> files;          // the C files the debug records name
+    std::vector<DapFrame> frames;            // the last stack trace's
+    std::vector<CLocation> containers;       // values opened since the stop, by reference
+    bool timeTravel;                         // the past is kept for stepBack
 };
 
 extern DapSession session;
@@ -110,6 +123,8 @@ bool SetExceptionBreakpoints(const Json& arguments, Json& body, std::string& err
 // `ids` gets the ids of those that stop.
 bool BreakpointsSayStop(uint16_t pc, Json& ids);
 bool DataBreakpointSaysStop(uint32_t watch, Json& ids);
+// Going back: whether a breakpoint there would have stopped (its condition; counts aside).
+bool BreakpointWouldStop(uint16_t pc);
 
 // inspect.cpp
 bool StackTrace(const Json& arguments, Json& body, std::string& error);
@@ -130,6 +145,20 @@ bool EvaluateText(std::string_view text, int64_t& value, std::string& error);
 std::string Interpolate(std::string_view message);
 // Hit conditions: "5" or "== 5" (the 5th hit), ">= 5", "> 5", "% 5" (every 5th).
 bool HitConditionMet(std::string_view condition, uint64_t hits, bool& valid);
+
+// csource.cpp: the C debug records as the client sees them.
+void UseCSource();  // at launch, once the records are read
+Json SourceJson(const char* file);
+std::vector<DapFrame> WalkFrames();
+bool FrameSource(const DapFrame& frame, bool caller, Json& out);  // false: no line known
+void ListLocals(const DapFrame& frame, Json& list);
+bool ListCGlobals(Json& list);  // false: no C globals known
+bool ListChildren(int64_t reference, Json& list);
+// False when `name` is no C variable there; else true, with `error` said if it failed.
+bool SetCVariable(int64_t reference, const std::string& name, const std::string& text, Json& body,
+                  std::string& error);
+bool CVariablePlace(std::string_view name, uint16_t& address, uint32_t& size);
+bool CNameHook(std::string_view name, ExprPlace& place, void* user);
 
 // The game's own messages (an `ld d,d` followed by `jr` over a NUL-ended text): watched
 // while the session runs, printed as they happen.
