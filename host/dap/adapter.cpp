@@ -102,6 +102,36 @@ void StopHere(const char* reason, const char* description, Json ids) {
     SendStopped(reason, description, std::move(ids));
 }
 
+bool Settle(DebugResult result);
+
+// Starts a step from where the machine stands; it arrives now or in later frames.
+void StartStep(StepAction action, StepUnit unit) {
+    session.motion = MotionStep;
+    session.running = true;
+    session.stepAction = action;
+    session.stepUnit = unit;
+    const DebugResult result = SteppingStart(action, unit);
+    if (result == DebugFrameEnded) {
+        FrameEnded();
+        // A single instruction stops after itself; a longer step goes on in the next frame.
+        if (DebuggerStopped()) StopHere("step", nullptr, JsonArray());
+    } else {
+        Settle(result);
+    }
+}
+
+// A step into a C function arrives at its entry, where its frame is not made yet and its
+// opening line says nothing: it goes on to the first line of the body, as a person expects.
+bool StepPastPrologue() {
+    if (session.stepAction != StepInto || session.stepUnit != StepByLine) return false;
+    const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
+    const CFunction* function = CFunctionFor(pc);
+    if (function == nullptr || function->entry != pc) return false;
+    StartStep(StepInto, StepByLine);
+    session.stepAction = StepOver;  // once: a body with no line of its own stops anyway
+    return true;
+}
+
 // What DebuggerRunFrame said, turned into events; true when the frame ended.
 bool Settle(DebugResult result) {
     if (result == DebugFrameEnded) {
@@ -118,7 +148,7 @@ bool Settle(DebugResult result) {
         return true;
     }
     if (result == DebugStepped && session.motion == MotionStep) {
-        StopHere("step", nullptr, JsonArray());
+        if (!StepPastPrologue()) StopHere("step", nullptr, JsonArray());
     } else if (result == DebugBreakpoint) {
         Json ids = JsonArray();
         const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
@@ -333,17 +363,7 @@ bool Step(StepAction action, const Json& arguments, std::string& error) {
         !StringArgument(arguments, "granularity", false, granularity, error)) {
         return false;
     }
-    const StepUnit unit = granularity == "instruction" ? StepByInstruction : StepByLine;
-    session.motion = MotionStep;
-    session.running = true;
-    const DebugResult result = SteppingStart(action, unit);
-    if (result == DebugFrameEnded) {
-        FrameEnded();
-        // A single instruction stops after itself; a longer step goes on in the next frame.
-        if (DebuggerStopped()) StopHere("step", nullptr, JsonArray());
-    } else {
-        Settle(result);
-    }
+    StartStep(action, granularity == "instruction" ? StepByInstruction : StepByLine);
     return true;
 }
 

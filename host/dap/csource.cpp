@@ -196,11 +196,18 @@ bool FrameSource(const DapFrame& frame, bool caller, Json& out) {
     return true;
 }
 
-void ListLocals(const DapFrame& frame, Json& list) {
+void ListLocals(const DapFrame& frame, bool innermost, Json& list) {
     for (const CVariable* local : CLocalsAt(frame.pc)) {
         CLocation where;
-        if (LocateCVariable(*local, RegistersOf(frame), Read, where)) {
+        if (!LocateCVariable(*local, RegistersOf(frame), Read, where)) continue;
+        if (innermost || where.inMemory) {
             JsonPush(list, VariableJson(local->name, where));
+        } else {
+            Json variable = JsonObject();
+            JsonSet(variable, "name", JsonString(local->name));
+            JsonSet(variable, "value", JsonString("<in registers: not known in a caller>"));
+            JsonSet(variable, "variablesReference", JsonNumber(0));
+            JsonPush(list, std::move(variable));
         }
     }
 }

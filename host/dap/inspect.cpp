@@ -203,7 +203,7 @@ bool Variables(const Json& arguments, Json& body, std::string& error) {
         const size_t frame =
             reference == ScopeLocals ? 0 : static_cast<size_t>(reference - ScopeFrameLocals);
         if (session.frames.empty()) session.frames = WalkFrames();
-        if (frame < session.frames.size()) ListLocals(session.frames[frame], list);
+        if (frame < session.frames.size()) ListLocals(session.frames[frame], frame == 0, list);
     } else if (!ListChildren(reference, list)) {
         error = "no such variables reference";
         return false;

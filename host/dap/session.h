@@ -12,6 +12,7 @@
 #include "host/dap/json.h"
 #include "host/debug/cdb.h"
 #include "host/debug/expr.h"
+#include "host/debug/stepping.h"
 #include "host/player/input_script.h"
 
 namespace plexaro {
@@ -79,7 +80,9 @@ struct DapSession {
     bool stopOnEntry;
     bool realTime;
     uint32_t motion;  // DapMotion
-    uint64_t frame;   // frames completed since power-on
+    StepAction stepAction;
+    StepUnit stepUnit;
+    uint64_t frame;  // frames completed since power-on
     InputScript script;
     bool haveScript;
     std::vector<DapBreakpoint> breakpoints;
@@ -151,7 +154,8 @@ void UseCSource();  // at launch, once the records are read
 Json SourceJson(const char* file);
 std::vector<DapFrame> WalkFrames();
 bool FrameSource(const DapFrame& frame, bool caller, Json& out);  // false: no line known
-void ListLocals(const DapFrame& frame, Json& list);
+// A caller's locals held in registers are not known there: the callee has reused them.
+void ListLocals(const DapFrame& frame, bool innermost, Json& list);
 bool ListCGlobals(Json& list);  // false: no C globals known
 bool ListChildren(int64_t reference, Json& list);
 // False when `name` is no C variable there; else true, with `error` said if it failed.

@@ -1,10 +1,10 @@
 #!/bin/sh
 # Runs dap_test.js against the program. The npm module comes into the build folder once (a
 # cache there, kept between runs); without npm or the network the test is skipped (77).
-# Usage: dap_test.sh PLEXARO DEBUGGEE.sg WORK_FOLDER
+# Usage: dap_test.sh PLEXARO DEBUGGEE.sg CTEST.sg CTEST_SOURCES WORK_FOLDER
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-plexaro=$1 cartridge=$2 work=$3
+plexaro=$1 cartridge=$2 ctest=$3 sources=$4 work=$5
 
 command -v node >/dev/null 2>&1 || { echo "SKIPPED: no node"; exit 77; }
 modules="$work/node_modules/@vscode/debugadapter-testsupport"
@@ -19,4 +19,4 @@ if [ ! -d "$modules" ]; then
         exit 77
     fi
 fi
-NODE_PATH="$work/node_modules" exec node "$here/dap_test.js" "$plexaro" "$cartridge"
+NODE_PATH="$work/node_modules" exec node "$here/dap_test.js" "$plexaro" "$cartridge" "$ctest" "$sources"
