@@ -115,6 +115,13 @@ bool BoolArgument(const Json& arguments, const char* name, bool& out, std::strin
 bool MemoryReference(std::string_view text, uint16_t& address);
 std::string HexAddress(uint16_t address);  // "0x1234"
 
+// adapter.cpp
+void ApplyFrameInput();  // the input script's presses for the frame about to run
+
+// launch.cpp
+bool Initialize(const Json& arguments, Json& body, std::string& error);
+bool Launch(const Json& arguments, Json& body, std::string& error);
+
 // breakpoints.cpp
 bool SetBreakpoints(const Json& arguments, Json& body, std::string& error);
 bool SetFunctionBreakpoints(const Json& arguments, Json& body, std::string& error);
