@@ -224,11 +224,11 @@ bool StepOut(const Json& arguments, Json&, std::string& error) {
 }
 
 // After going back: the frame count, the checks' and the game's messages as they stand then.
-void Travelled(TravelResult result, const char* reason) {
+void Travelled(TravelResult result, const char* reason, Json ids) {
     session.frame = DebuggerPosition().frame;
     ChecksSetFrame(session.frame);
     WatchGameMessages(true);  // what the replay printed was printed the first time
-    StopHere(reason, result == TravelOldest ? "the oldest moment kept" : nullptr, JsonArray());
+    StopHere(reason, result == TravelOldest ? "the oldest moment kept" : nullptr, std::move(ids));
 }
 
 bool StepBack(const Json& arguments, Json&, std::string& error) {
@@ -247,7 +247,7 @@ bool StepBack(const Json& arguments, Json&, std::string& error) {
         error = "nothing is kept before this moment";
         return false;
     }
-    Travelled(result, "step");
+    Travelled(result, "step", JsonArray());
     return true;
 }
 
@@ -267,9 +267,13 @@ bool ReverseContinue(const Json&, Json&, std::string& error) {
         return false;
     }
     const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
-    Travelled(result, result == TravelOldest      ? "step"
-                      : DebuggerHasBreakpoint(pc) ? "breakpoint"
-                                                  : "data breakpoint");
+    if (result == TravelOldest) {
+        Travelled(result, "step", JsonArray());
+    } else {
+        const bool watchpoint = !DebuggerHasBreakpoint(pc);
+        Travelled(result, watchpoint ? "data breakpoint" : "breakpoint",
+                  StoppingIdsAt(pc, watchpoint));
+    }
     return true;
 }
 

@@ -294,6 +294,23 @@ bool BreakpointsSayStop(uint16_t pc, Json& ids) {
     return stop;
 }
 
+Json StoppingIdsAt(uint16_t pc, bool watchpoint) {
+    Json ids = JsonArray();
+    if (watchpoint) {
+        const uint32_t watch = DebuggerLastWatchHit().watch;
+        if (watch < session.dataBreakpoints.size()) {
+            JsonPush(ids, JsonNumber(static_cast<double>(session.dataBreakpoints[watch].id)));
+        }
+        return ids;
+    }
+    for (const DapBreakpoint& breakpoint : session.breakpoints) {
+        if (breakpoint.verified && breakpoint.logMessage.empty() && At(breakpoint, pc)) {
+            JsonPush(ids, JsonNumber(static_cast<double>(breakpoint.id)));
+        }
+    }
+    return ids;
+}
+
 bool BreakpointWouldStop(uint16_t pc) {
     for (const DapBreakpoint& breakpoint : session.breakpoints) {
         if (!breakpoint.verified || !At(breakpoint, pc) || !breakpoint.logMessage.empty()) continue;

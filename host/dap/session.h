@@ -135,6 +135,7 @@ bool BreakpointsSayStop(uint16_t pc, Json& ids);
 bool DataBreakpointSaysStop(uint32_t watch, Json& ids);
 // Going back: whether a breakpoint there would have stopped (its condition; counts aside).
 bool BreakpointWouldStop(uint16_t pc);
+Json StoppingIdsAt(uint16_t pc, bool watchpoint);  // the ids a stop there names
 
 // inspect.cpp
 bool StackTrace(const Json& arguments, Json& body, std::string& error);

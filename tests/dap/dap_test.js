@@ -152,6 +152,7 @@ async function main() {
         assert.strictEqual(await evaluate(dc, 'rounds'), '3 (0x3)');
         const back = await Promise.all([dc.reverseContinueRequest({ threadId: 1 }), dc.waitForEvent('stopped')]);
         assert.strictEqual(back[1].body.reason, 'breakpoint');
+        assert.strictEqual(back[1].body.hitBreakpointIds.length, 1);
         assert.strictEqual((await topFrame(dc)).line, 78);
         assert.strictEqual(await evaluate(dc, 'rounds'), '2 (0x2)');
     });
