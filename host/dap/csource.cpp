@@ -249,10 +249,14 @@ bool SetCVariable(int64_t reference, const std::string& name, const std::string&
                 }
             }
         }
-    } else if (reference >= ScopeLocals && session.frames.size() > 0) {
-        const size_t frame = reference == ScopeLocals || reference == ScopeGlobals
-                                 ? 0
-                                 : static_cast<size_t>(reference - ScopeFrameLocals);
+    } else if (reference == ScopeGlobals) {
+        const CVariable* global = CGlobalNamed(name);
+        found =
+            global != nullptr && LocateCVariable(*global, RegistersOf(CurrentFrame()), Read, where);
+    } else if (reference == ScopeLocals || reference >= ScopeFrameLocals) {
+        if (session.frames.empty()) session.frames = WalkFrames();
+        const size_t frame =
+            reference == ScopeLocals ? 0 : static_cast<size_t>(reference - ScopeFrameLocals);
         if (frame < session.frames.size())
             found = FindCVariable(name, session.frames[frame], where);
     }

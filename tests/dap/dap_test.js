@@ -130,6 +130,11 @@ async function main() {
         const memory = await dc.send('readMemory', { memoryReference: '0xc00b', count: 2 });
         assert.deepStrictEqual([...Buffer.from(memory.body.data, 'base64')], [24, 0]);
         assert.strictEqual(await evaluate(dc, 'total == 24 && hero.x == 100'), '1 (0x1)');
+        // A new value as C writes it: 1000 is two bytes, low first.
+        const set = await dc.setVariableRequest({ variablesReference: 2, name: 'total', value: '1000' });
+        assert.strictEqual(set.body.value, '1000');
+        const after = await dc.send('readMemory', { memoryReference: '0xc00b', count: 2 });
+        assert.deepStrictEqual([...Buffer.from(after.body.data, 'base64')], [0xe8, 0x03]);
     });
 
     await check('C: stepBack returns to the previous line with the previous values', async dc => {
