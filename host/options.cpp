@@ -66,13 +66,15 @@ constexpr OptionSpec Options[] = {
      }},
     {"--symbols", "FILE", false,
      "labels for the debugger, trace and profiler (repeatable);\n"
-     "GAME.noi, .map and .sym beside GAME.sg load by themselves",
+     "GAME.noi, .map, .sym and .cdb beside GAME.sg load by\n"
+     "themselves (.cdb: SDCC's C lines, from sdcc --debug)",
      [](const char* value, PlayerOptions& o) {
          o.symbolPaths.push_back(value);
          return std::string();
      }},
-    {"--break", "LABEL|ADDR", true,
-     "stop there (repeatable): print the registers and\n"
+    {"--break", "LABEL|ADDR|FILE:LINE", true,
+     "stop there (repeatable; a C function or line, with\n"
+     "a .cdb): print the registers and\n"
      "the last 16 instructions, end the run (status 0)",
      [](const char* value, PlayerOptions& o) {
          o.breaks.push_back(value);
@@ -96,6 +98,20 @@ constexpr OptionSpec Options[] = {
      "instructions, per symbol, and the ranges never run",
      [](const char* value, PlayerOptions& o) {
          o.coveragePath = value;
+         return std::string();
+     }},
+    {"--profile-lines", "FILE", true,
+     "write the cycles spent per C line as CSV (needs\n"
+     "the .cdb of sdcc --debug)",
+     [](const char* value, PlayerOptions& o) {
+         o.profileLinesPath = value;
+         return std::string();
+     }},
+    {"--coverage-lcov", "FILE", true,
+     "write which C lines and functions ran as an lcov\n"
+     "tracefile, for genhtml (needs the .cdb)",
+     [](const char* value, PlayerOptions& o) {
+         o.coverageLcovPath = value;
          return std::string();
      }},
     {"--rgb", "565|555", false, "pixel format (default 565), the window's starting RGB mode",

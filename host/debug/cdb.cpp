@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <map>
 
 #include "host/debug/cdb_types.h"
@@ -30,6 +31,8 @@ struct CdbTable {
     std::map<std::string, uint16_t, std::less<>> addresses;  // L: records by scope$name
     std::map<std::string, uint16_t, std::less<>> ends;       // XG$/XF$ records
     std::vector<uint16_t> dataInCode;  // named objects below 0x8000 that are not functions
+    std::vector<std::string> sourceFolders;
+    std::vector<size_t> texts;  // hashes of the files read: one read twice adds nothing
 };
 
 CdbTable cdb;
@@ -224,6 +227,8 @@ bool TakeSymbol(std::string_view record, std::string_view module) {
     if (!SplitSymbol(record, parts, rest) || !ParsePlace(rest, place)) return false;
     const CType& type = CTypeAt(place.type);
     if (type.kind == CTypeKind::Function) return true;  // the F: record says it all
+    // The compiler's own spill slots ("sloc0") are no variables of the program.
+    if (parts.scope[0] == 'L' && parts.name.starts_with("sloc")) return true;
     CVariable variable{};
     variable.name = parts.name;
     variable.type = place.type;
@@ -303,24 +308,7 @@ void Resolve() {
     std::stable_sort(
         cdb.lines.begin(), cdb.lines.end(),
         [](const LineRecord& a, const LineRecord& b) { return a.address < b.address; });
-    for (size_t index = 0; index < cdb.functions.size(); ++index) {
-        CFunction& function = cdb.functions[index];
-        uint32_t last = std::min<uint32_t>(0xFFFF, function.end + FunctionTailReach);
-        if (index + 1 < cdb.functions.size()) {
-            last = std::min<uint32_t>(last, cdb.functions[index + 1].entry - 1u);
-        }
-        const auto stopper = std::upper_bound(cdb.dataInCode.begin(), cdb.dataInCode.end(),
-                                              std::max(function.entry, function.end));
-        if (stopper != cdb.dataInCode.end()) last = std::min<uint32_t>(last, *stopper - 1u);
-        function.last = static_cast<uint16_t>(std::max<uint32_t>(last, function.entry));
-        for (const LineRecord& line : cdb.lines) {
-            if (line.address == function.entry) {
-                function.file = cdb.files[line.file];
-                function.line = line.line;
-                break;
-            }
-        }
-    }
+    RefreshCdbBounds();
 }
 
 // The line record that names `address`: the last at the greatest address at or before it.
@@ -349,6 +337,37 @@ bool FileMatches(std::string_view have, std::string_view wanted) {
 
 }  // namespace
 
+void RefreshCdbBounds() {
+    // Library routines (__mul16) follow the C code with labels of their own in the .noi.
+    std::vector<uint16_t> labels;
+    for (uint32_t index = 0; index < LabelCount(); ++index) {
+        const SymbolSpan span = LabelSpan(index);
+        if (span.name != nullptr) labels.push_back(span.first);
+    }
+    for (size_t index = 0; index < cdb.functions.size(); ++index) {
+        CFunction& function = cdb.functions[index];
+        const uint16_t from = std::max(function.entry, function.end);
+        uint32_t last = std::min<uint32_t>(0xFFFF, from + FunctionTailReach);
+        if (index + 1 < cdb.functions.size()) {
+            last = std::min<uint32_t>(last, cdb.functions[index + 1].entry - 1u);
+        }
+        for (const std::vector<uint16_t>* stoppers : {&cdb.dataInCode, &labels}) {
+            const auto stopper = std::upper_bound(stoppers->begin(), stoppers->end(), from);
+            if (stopper != stoppers->end()) last = std::min<uint32_t>(last, *stopper - 1u);
+        }
+        function.last = static_cast<uint16_t>(std::max<uint32_t>(last, function.entry));
+        function.file.clear();
+        function.line = 0;
+        for (const LineRecord& line : cdb.lines) {
+            if (line.address == function.entry) {
+                function.file = cdb.files[line.file];
+                function.line = line.line;
+                break;
+            }
+        }
+    }
+}
+
 bool LooksLikeCdb(std::string_view text) {
     const size_t end = text.find('\n');
     const std::string_view first = text.substr(0, end);
@@ -358,6 +377,17 @@ bool LooksLikeCdb(std::string_view text) {
 
 SymbolLoadReport LoadCdbText(std::string_view text) {
     SymbolLoadReport report{true, 0, 0};
+    const size_t hash = std::hash<std::string_view>{}(text);
+    const bool again = std::find(cdb.texts.begin(), cdb.texts.end(), hash) != cdb.texts.end();
+    if (again) {
+        // Counted as before, so the user is told the same, but kept once.
+        const CdbTable kept = cdb;
+        cdb.texts.clear();
+        report = LoadCdbText(text);
+        cdb = kept;
+        return report;
+    }
+    cdb.texts.push_back(hash);
     std::string module;
     uint32_t order = static_cast<uint32_t>(cdb.lines.size());
     std::vector<std::string_view> structures;  // T: records, read once every type is named
@@ -463,6 +493,25 @@ bool ParseSourceLine(std::string_view text, std::string& file, uint32_t& line) {
     file = text.substr(0, colon);
     line = static_cast<uint32_t>(number);
     return true;
+}
+
+void AddSourceFolder(const std::string& folder) {
+    if (std::find(cdb.sourceFolders.begin(), cdb.sourceFolders.end(), folder) ==
+        cdb.sourceFolders.end()) {
+        cdb.sourceFolders.push_back(folder);
+    }
+}
+
+std::string SourcePath(std::string_view file) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path name{std::string(file)};
+    if (name.is_absolute() && fs::is_regular_file(name, error)) return name.string();
+    for (const std::string& folder : cdb.sourceFolders) {
+        const fs::path candidate = fs::path(folder) / name;
+        if (fs::is_regular_file(candidate, error)) return fs::absolute(candidate, error).string();
+    }
+    return std::string(file);
 }
 
 std::vector<std::string> SourceFiles() {

@@ -79,6 +79,11 @@ bool SourceLineAddresses(std::string_view file, uint32_t line, uint32_t& actualL
                          std::vector<uint16_t>& addresses);
 // "game.c:42" -> file and line. False when the text is not FILE:LINE.
 bool ParseSourceLine(std::string_view text, std::string& file, uint32_t& line);
+// Where a source file the table names is on this machine: the name itself when it is a path
+// that exists, else the first folder holding it of those added (the .cdb's own folder is added
+// when it is read), else the name as SDCC gives it.
+void AddSourceFolder(const std::string& folder);  // cleared with the table
+std::string SourcePath(std::string_view file);
 // The C source files the table names, in the order first seen.
 std::vector<std::string> SourceFiles();
 // Every line with code in `file`, ascending, each once (for coverage and the source view).
@@ -177,6 +182,13 @@ struct CRegisters {
 // The IX the function containing `pc` has (or will have once its prologue has run: at its
 // first instructions IX is still the caller's). For stack variables and the C frame chain.
 uint16_t CFrameBase(const CRegisters& registers, const MemoryReader& read);
+
+// The registers the caller of the function containing `pc` will have on return (pc: the
+// return address, sp: above it, ix: the caller's frame), for a C stack trace through the IX
+// chain. Known at a function's entry, in an IX frame, and at a `ret`; false elsewhere (a
+// function without a frame of its own, past its entry): fall back to the labels of return
+// addresses then.
+bool CCallerRegisters(const CRegisters& registers, const MemoryReader& read, CRegisters& caller);
 
 // Where a value lives: memory at `address`, or bytes held in registers.
 struct CLocation {

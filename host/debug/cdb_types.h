@@ -14,5 +14,8 @@ bool ParseCdbTypeAt(std::string_view text, uint32_t& type, size_t& end);
 // A T: record's body: "Fgame$actor[({0}S:S$x$0_0$0({2}SI:S),Z,0,0)...]".
 bool TakeCdbStructure(std::string_view record);
 void ClearCdbTypes();
+// Bounds every C function's code again by the labels known now (a library routine after the
+// last C function has a label in the linker's files only): after each symbol file is read.
+void RefreshCdbBounds();
 
 }  // namespace plexaro

@@ -3,7 +3,7 @@
 // bytes of a new value typed in. Little-endian, as the Z80 keeps its words.
 #include <algorithm>
 #include <charconv>
-#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -21,6 +21,17 @@ constexpr int MaxDepth = 2;             // nested aggregates beyond it show as {
 constexpr uint8_t FramePrologue[] = {0xDD, 0xE5, 0xDD, 0x21, 0x00, 0x00, 0xDD, 0x39};
 constexpr uint16_t AfterPush = 2;
 constexpr uint16_t AfterLoad = 6;
+
+constexpr uint8_t Ret = 0xC9;
+
+bool HasFrame(const CFunction& function, const MemoryReader& read) {
+    for (size_t index = 0; index < sizeof FramePrologue; ++index) {
+        if (read(static_cast<uint16_t>(function.entry + index)) != FramePrologue[index]) {
+            return false;
+        }
+    }
+    return true;
+}
 
 uint8_t RegisterByte(const CRegisters& r, CRegister reg) {
     switch (reg) {
@@ -152,7 +163,10 @@ bool ParseInteger(std::string_view text, int64_t& value) {
     uint64_t magnitude = 0;
     const auto [end, error] =
         std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return false;
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        magnitude > static_cast<uint64_t>(INT64_MAX)) {
+        return false;
+    }
     value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
     return true;
 }
@@ -161,16 +175,34 @@ bool ParseInteger(std::string_view text, int64_t& value) {
 
 uint16_t CFrameBase(const CRegisters& registers, const MemoryReader& read) {
     const CFunction* function = CFunctionFor(registers.pc);
-    if (function == nullptr) return registers.ix;
-    for (size_t index = 0; index < sizeof FramePrologue; ++index) {
-        if (read(static_cast<uint16_t>(function->entry + index)) != FramePrologue[index]) {
-            return registers.ix;  // no frame of its own: IX is whatever it is
-        }
-    }
+    // Without a frame of its own, IX is whatever it is.
+    if (function == nullptr || !HasFrame(*function, read)) return registers.ix;
     const uint16_t into = static_cast<uint16_t>(registers.pc - function->entry);
     if (into == 0) return static_cast<uint16_t>(registers.sp - 2);  // before push ix
     if (into == AfterPush || into == AfterLoad) return registers.sp;
     return registers.ix;
+}
+
+bool CCallerRegisters(const CRegisters& registers, const MemoryReader& read, CRegisters& caller) {
+    const auto word = [&read](uint16_t at) {
+        return static_cast<uint16_t>(read(at) | read(static_cast<uint16_t>(at + 1)) << 8);
+    };
+    caller = registers;
+    const CFunction* function = CFunctionFor(registers.pc);
+    uint16_t returnAt = 0;  // where the return address is
+    if (read(registers.pc) == Ret || (function != nullptr && registers.pc == function->entry)) {
+        returnAt = registers.sp;
+    } else if (function == nullptr || !HasFrame(*function, read)) {
+        return false;
+    } else {
+        const uint16_t into = static_cast<uint16_t>(registers.pc - function->entry);
+        const uint16_t base = into == AfterPush || into == AfterLoad ? registers.sp : registers.ix;
+        caller.ix = word(base);
+        returnAt = static_cast<uint16_t>(base + 2);
+    }
+    caller.pc = word(returnAt);
+    caller.sp = static_cast<uint16_t>(returnAt + 2);
+    return true;
 }
 
 bool LocateCVariable(const CVariable& variable, const CRegisters& registers,

@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "host/debug/cdb.h"
+#include "host/debug/cdb_types.h"
 #include "machine/board.h"
 
 namespace plexaro {
@@ -325,9 +326,19 @@ SymbolLoadReport ParseAssemblerTable(std::string_view text) {
     return report;
 }
 
+SymbolLoadReport ReadSymbolText(std::string_view text);
+
 }  // namespace
 
 SymbolLoadReport LoadSymbolText(std::string_view text) {
+    SymbolLoadReport report = ReadSymbolText(text);
+    RefreshCdbBounds();
+    return report;
+}
+
+namespace {
+
+SymbolLoadReport ReadSymbolText(std::string_view text) {
     if (LooksLikeCdb(text)) {
         SymbolLoadReport report = LoadCdbText(text);
         TakeCdbLabels();
@@ -352,6 +363,8 @@ SymbolLoadReport LoadSymbolText(std::string_view text) {
     return report;
 }
 
+}  // namespace
+
 SymbolLoadReport LoadSymbolFile(const std::string& path) {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(path, error);
@@ -359,6 +372,8 @@ SymbolLoadReport LoadSymbolFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (!file && !file.eof()) return {};
+    // A .cdb names its sources without folders: they are most likely beside it.
+    if (LooksLikeCdb(text)) AddSourceFolder(std::filesystem::path(path).parent_path().string());
     return LoadSymbolText(text);
 }
 

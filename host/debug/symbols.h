@@ -4,9 +4,15 @@
 //
 // Files understood, line by line, whatever their extension:
 // - SDCC's linker: the .noi file ("DEF _main 0xDDD") and the .map file (its value/name
-//   lines; its area lengths l__* and starts s__* are bookkeeping and not taken);
-// - sdasz80's symbol table (.sym, written by -s): labels of absolute areas, and equates of
-//   0x0100 and above (RAM variables); labels of relocatable areas need the linker's files;
+//   lines; its area lengths l__* and starts s__* are bookkeeping and not taken). With
+//   `sdcc --debug` they also hold debug names: "G$total$0_0$0" is taken as `_total`, a
+//   function's static "Lgame.main$n$1_0$2" as `main.n`, and line records (A$, C$, XG$) are
+//   no labels;
+// - SDCC's debug file (.cdb, by `sdcc --debug`): read into the C debug table (cdb.h), and its
+//   functions and variables taken as labels under their C names;
+// - sdasz80's symbol table (.sym, written by -s; wide with -w, or three symbols a line):
+//   labels of absolute areas, and equates of 0x0100 and above (RAM variables); labels of
+//   relocatable areas need the linker's files;
 // - plain listings: "ADDRESS LABEL" (hex, "$1234", "0x1234", "1234h", "BANK:ADDRESS") and
 //   "LABEL = ADDRESS" / "LABEL EQU ADDRESS" (with $, 0x, # or h for hex, else decimal).
 // Blank and comment lines are ignored; other lines are skipped and counted.
@@ -43,9 +49,9 @@ SymbolLoadReport LoadSymbolText(std::string_view text);
 // "game.noi: no symbols found (...)", "game.noi: can't read the file".
 std::string DescribeSymbolLoad(const std::string& path, const SymbolLoadReport& report);
 // The files beside a cartridge with its base name that exist: game.sg -> game.noi,
-// game.map, game.sym (any of them, in that order).
+// game.map, game.sym, game.cdb (any of them, in that order).
 std::vector<std::string> SymbolFilesBeside(const std::string& cartridgePath);
-void ClearSymbols();
+void ClearSymbols();  // and the C debug table
 uint32_t SymbolCount();
 
 // The label at or before `address` (within 512 bytes, never across 0x8000 or 0xC000), or an

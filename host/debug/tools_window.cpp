@@ -80,7 +80,7 @@ void DrawWatchWindow(bool* open) {
     }
     const WatchHit hit = DebuggerLastWatchHit();
     if (DebuggerStopped() && hit.position.frame + hit.position.line + hit.pc != 0) {
-        char line[160];
+        char line[256];
         FormatWatchHit(hit, line, sizeof line);
         ImGui::Separator();
         ImGui::TextWrapped("last hit: %s", line);
@@ -142,7 +142,7 @@ void DrawLoadSymbolsWindow(bool* open) {
         std::snprintf(tools.symbolsPath, sizeof tools.symbolsPath, "%s",
                       (folder / "").string().c_str());
     }
-    ImGui::TextUnformatted(".noi or .map (SDCC), .sym (sdasz80), or ADDRESS LABEL lines");
+    ImGui::TextUnformatted(".noi, .map or .cdb (SDCC), .sym (sdasz80), or ADDRESS LABEL lines");
     ImGui::SetNextItemWidth(std::max(200.0f, ImGui::GetContentRegionAvail().x - 140));
     const bool entered = ImGui::InputText("##symbols", tools.symbolsPath, sizeof tools.symbolsPath,
                                           ImGuiInputTextFlags_EnterReturnsTrue);

@@ -4,6 +4,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "host/debug/cdb.h"
 #include "host/debug/symbols.h"
 
 namespace plexaro {
@@ -126,14 +127,19 @@ std::string DescribeWatchpoint(const Watchpoint& watch) {
 }
 
 size_t FormatWatchHit(const WatchHit& hit, char* text, size_t size) {
-    char pc[SymbolTextSize];
+    char pc[SymbolTextSize + SourcePlaceTextSize];
     char address[SymbolTextSize];
-    FormatSymbol(hit.pc, pc, sizeof pc);
+    // "_main+72 game.c:78" when SDCC's debug file names the C line
+    const size_t named = FormatSymbol(hit.pc, pc, SymbolTextSize);
+    char place[SourcePlaceTextSize];
+    if (FormatSourcePlace(hit.pc, place, sizeof place) > 0) {
+        std::snprintf(pc + named, sizeof pc - named, "%s%s", named > 0 ? " " : "", place);
+    }
     int written = 0;
     const char* head = "frame %" PRIu64 " line %u: pc 0x%04x%s%s%s ";
     const char* open = pc[0] != '\0' ? " (" : "";
     const char* close = pc[0] != '\0' ? ")" : "";
-    char prefix[96];
+    char prefix[160];
     std::snprintf(prefix, sizeof prefix, head, hit.position.frame, hit.position.line, hit.pc, open,
                   pc, close);
     if (hit.kind == WatchIn || hit.kind == WatchOut) {

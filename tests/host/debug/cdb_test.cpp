@@ -26,6 +26,7 @@ constexpr const char* Records =
     "S:Lgame.fill$n$1_0$0({2}SI:S),R,0,0,[l,h]\n"
     "F:Fgame$step$0_0$0({2}DF,SV:S),C,0,0,0,0,0\n"
     "S:Lgame.step$a$1_0$0({2}DG,STactor:S),R,0,0,[e,d]\n"
+    "S:Lgame.step$sloc0$0_1$0({2}DG,SC:S),B,1,-10\n"  // the compiler's spill slot
     "T:Fgame$actor[({0}S:S$x$0_0$0({2}SI:S),Z,0,0)({2}S:S$dy$0_0$0({1}SC:S),Z,0,0)"
     "({4}S:S$score$0_0$0({4}SL:S),Z,0,0)({8}S:S$next$0_0$0({2}DG,STactor:S),Z,0,0)]\n"
     "S:G$hero$0_0$0({10}STactor:S),E,0,0\n"
@@ -62,6 +63,9 @@ TEST(Cdb, RecordsGiveLinesFunctionsTypesAndVariables) {
     const SymbolLoadReport report = LoadSymbolText(Records);
     EXPECT_EQ(report.skipped, 0u);
     EXPECT_EQ(report.sourceLines, 8u);
+    // Read again (beside the cartridge, then by Load symbols): told the same, kept once.
+    EXPECT_EQ(LoadSymbolText(Records).sourceLines, 8u);
+    EXPECT_EQ(CFunctionCount(), 2u);
 
     // Lines: the last record at or before an address, never past its function's end.
     EXPECT_EQ(Place(0xD4), "game.c:34");
@@ -124,7 +128,7 @@ TEST(Cdb, RecordsGiveLinesFunctionsTypesAndVariables) {
     EXPECT_EQ(locals[2]->storage, CStorage::Stack);
     EXPECT_EQ(locals[2]->offset, -7);
     EXPECT_EQ(CTypeName(locals[2]->type), "unsigned char [6]");
-    EXPECT_EQ(CLocalsAt(0x120).size(), 1u);
+    EXPECT_EQ(CLocalsAt(0x120).size(), 1u);  // a, and no spill slot
     EXPECT_TRUE(CLocalsAt(0x0050).empty());
 
     // The C names go into the labels, for a .cdb read without the linker's files.
@@ -215,12 +219,20 @@ TEST(Cdb, TheCCartridgesFrameHoldsItsLocals) {
     // At fill's entry IX is still the caller's: the frame base is where it will be once the
     // prologue (push ix; ld ix,#0; add ix,sp) has run.
     ASSERT_TRUE(RunTo("game.c", 34));
+    CRegisters caller{};
+    ASSERT_TRUE(CCallerRegisters(registers(), read, caller));
+    const uint16_t returnTo = caller.pc;
+    EXPECT_EQ(CFunctionFor(returnTo)->name, "main");
     const uint16_t base = CFrameBase(registers(), read);
     for (int instruction = 0; instruction < 3; ++instruction) DebuggerStep();
     EXPECT_EQ(registers().ix, base);
     EXPECT_EQ(CFrameBase(registers(), read), base);
 
     ASSERT_TRUE(RunTo("game.c", 43));  // "return sum;"
+    // Inside the frame, the IX chain leads back to the same place in main.
+    ASSERT_TRUE(CCallerRegisters(registers(), read, caller));
+    EXPECT_EQ(caller.pc, returnTo);
+    EXPECT_EQ(caller.sp, static_cast<uint16_t>(base + 4));
     const uint8_t rounds = PeekConsole(CGlobalNamed("rounds")->address);
     EXPECT_EQ(
         value("seed"),
