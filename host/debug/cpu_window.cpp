@@ -1,6 +1,7 @@
 // The CPU window of the Debug menu, drawn with Dear ImGui: registers and flags (editable
 // while stopped), the disassembly around PC with its labels and breakpoints (typed as an
-// address or a label), and Run, Stop, Step, Step over and Next frame, which the shell
+// address or a label), the C source beside it when the program's C lines are known, and Run,
+// Stop, Step, Step over, Next frame and the steps by line, out and back, which the shell
 // carries out. With no breakpoint armed, frames run through
 // the normal fast path.
 #include <imgui.h>
@@ -204,13 +205,22 @@ void DrawCpuWindow(bool* open) {
     }
     const bool stopped = DebuggerStopped();
     Controls(stopped);
+    DrawStepButtons();
     if (ConsoleMemory() != nullptr) {
         Registers(stopped);
         Pages();
         // The listing reads what the CPU sees now: the mapper's pages, the RAM's mirrors.
         static uint8_t seen[ConsoleMemorySize];
         for (uint32_t a = 0; a < ConsoleMemorySize; ++a) seen[a] = PeekConsole(a);
-        Listing(seen);
+        if (SourceViewWanted() && ImGui::BeginTable("code", 2, ImGuiTableFlags_Resizable)) {
+            ImGui::TableNextColumn();
+            Listing(seen);
+            ImGui::TableNextColumn();
+            DrawSourceView(ImGui::GetTextLineHeightWithSpacing() * ListingLines);
+            ImGui::EndTable();
+        } else {
+            Listing(seen);
+        }
     }
     Breakpoints();
     ImGui::End();

@@ -5,26 +5,41 @@
 // fool it.
 #include "host/debug/stepping.h"
 
+#include <string_view>
+
 #include "cpu/z80.h"
+#include "host/debug/cdb.h"
 #include "machine/board.h"
 
 namespace plexaro {
 namespace {
 
+// The C debug table's lines; a file is known by a hash of its name.
+bool CdbLine(uint16_t pc, CodeLine* line) {
+    SourcePlace place{};
+    AddressRange range{};
+    if (!SourcePlaceAt(pc, place) || !SourceLineRange(pc, range)) return false;
+    uint32_t hash = 2166136261u;
+    for (const char* c = place.file; c != nullptr && *c != 0; ++c)
+        hash = (hash ^ static_cast<uint8_t>(*c)) * 16777619u;
+    *line = {hash, place.line, range.first, static_cast<uint16_t>(range.last + 1)};
+    return true;
+}
+
 struct SteppingState {
-    CodeLineLookup lookup;
-    StepAction action;
-    StepUnit unit;
-    bool fromKnown;
-    CodeLine from;
-    uint32_t startSp;
-    uint32_t prevPc, prevSp;
-    bool prevIff;
-    bool inInterrupt;
-    uint32_t interruptSp;  // SP before the interrupt pushed its return address
+    CodeLineLookup lookup = CdbLine;
+    StepAction action = StepInto;
+    StepUnit unit = StepByLine;
+    bool fromKnown = false;
+    CodeLine from = {};
+    uint32_t startSp = 0;
+    uint32_t prevPc = 0, prevSp = 0;
+    bool prevIff = false;
+    bool inInterrupt = false;
+    uint32_t interruptSp = 0;  // SP before the interrupt pushed its return address
 };
 
-SteppingState stepping = {};
+SteppingState stepping;
 
 uint32_t Reg(uint32_t index) {
     return z80::GetRegister(index);
@@ -48,7 +63,7 @@ bool Arrived() {
     bool returned = sp > stepping.prevSp && IsReturn(stepping.prevPc);
     if (entered && !stepping.inInterrupt) {
         stepping.inInterrupt = true;
-        stepping.interruptSp = stepping.prevSp;
+        stepping.interruptSp = sp + 2;  // the handler's first instruction is yet to run
     }
     stepping.prevPc = pc;
     stepping.prevSp = sp;
@@ -78,15 +93,15 @@ bool Arrived() {
 }  // namespace
 
 void SteppingSetLines(CodeLineLookup lookup) {
-    stepping.lookup = lookup;
+    stepping.lookup = lookup != nullptr ? lookup : CdbLine;
 }
 
 bool SteppingHasLines() {
-    return stepping.lookup != nullptr;
+    return stepping.lookup != CdbLine || CdbLoaded();
 }
 
 bool SteppingLineAt(uint16_t pc, CodeLine* line) {
-    return stepping.lookup != nullptr && stepping.lookup(pc, line);
+    return stepping.lookup(pc, line);
 }
 
 bool SteppingAtLineStart(uint16_t pc) {
@@ -95,7 +110,7 @@ bool SteppingAtLineStart(uint16_t pc) {
 }
 
 DebugResult SteppingStart(StepAction action, StepUnit unit) {
-    if (unit == StepByLine && stepping.lookup == nullptr) unit = StepByInstruction;
+    if (unit == StepByLine && !SteppingHasLines()) unit = StepByInstruction;
     if (unit == StepByInstruction && action == StepInto) return DebuggerStep();
     if (unit == StepByInstruction && action == StepOver) return DebuggerStepOver();
     stepping.action = action;

@@ -1,11 +1,10 @@
 // Stepping through a program by its source lines as well as by instructions: into calls, over
 // them, and out of the function, for the CPU window and the debug adapter. Platform-neutral.
 //
-// Source lines come from whoever read the program's debug records, through a lookup given
-// here: the line an address belongs to, and where that line's code begins. Without one, a
+// Source lines come from the C debug table (cdb.h) unless another lookup is given here: the
+// line an address belongs to, and where that line's code begins. Without any line known, a
 // step by line is a step by instruction.
 //
-//     SteppingSetLines(LineFromDebugRecords);
 //     DebugResult result = SteppingStart(StepOver, StepByLine);
 //     // then, as for DebuggerStepOver: each DebuggerRunFrame goes on until DebugStepped
 #pragma once
@@ -25,8 +24,8 @@ struct CodeLine {
     uint16_t end;
 };
 using CodeLineLookup = bool (*)(uint16_t pc, CodeLine* line);
-void SteppingSetLines(CodeLineLookup lookup);  // null: no lines known
-bool SteppingHasLines();
+void SteppingSetLines(CodeLineLookup lookup);  // null: the C debug table's again
+bool SteppingHasLines();                       // a lookup given, or C lines loaded
 bool SteppingLineAt(uint16_t pc, CodeLine* line);
 // True at the first instruction of a line's stretch.
 bool SteppingAtLineStart(uint16_t pc);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host/debug/profiler.h"
+#include "host/debug/sources.h"
 #include "host/debug/symbols.h"
 #include "host/debug/watches.h"
 #include "host/sdl/sdl_host.h"
@@ -147,8 +148,10 @@ void DrawLoadSymbolsWindow(bool* open) {
     const bool entered = ImGui::InputText("##symbols", tools.symbolsPath, sizeof tools.symbolsPath,
                                           ImGuiInputTextFlags_EnterReturnsTrue);
     ImGui::SameLine();
-    if (ImGui::Button("Load") || entered)
+    if (ImGui::Button("Load") || entered) {
         tools.symbolsOutcome = ShellLoadSymbols(tools.symbolsPath);
+        SourcesAddFolder(tools.symbolsPath);  // a .cdb's C files are looked for beside it
+    }
     ImGui::SameLine();
     if (ImGui::Button("Clear all")) {
         ClearSymbols();

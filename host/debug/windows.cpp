@@ -32,6 +32,7 @@ constexpr uint32_t MemoryColumns = 16;
 
 struct DebugState {
     bool cpu, video, sound, memory, frameTime, watch, profiler, loadSymbols, problems;
+    bool variables;
     bool outlineSprites;
     SDL_Texture* patterns[Thirds];
     uint32_t pixels[PatternImageSize * PatternImageSize];
@@ -45,7 +46,7 @@ DebugState debug = {};
 
 bool AnyOpen() {
     return debug.cpu || debug.video || debug.sound || debug.memory || debug.frameTime ||
-           debug.watch || debug.profiler || debug.loadSymbols || debug.problems;
+           debug.watch || debug.profiler || debug.loadSymbols || debug.problems || debug.variables;
 }
 
 void Toggle(bool& window) {
@@ -382,6 +383,7 @@ void DrawDebugMenu() {
     if (ImGui::MenuItem("Watch", nullptr, debug.watch)) Toggle(debug.watch);
     if (ImGui::MenuItem("Profiler", nullptr, debug.profiler)) Toggle(debug.profiler);
     if (ImGui::MenuItem("Problems", nullptr, debug.problems)) Toggle(debug.problems);
+    if (ImGui::MenuItem("Variables", nullptr, debug.variables)) Toggle(debug.variables);
     ImGui::Separator();
     if (ImGui::MenuItem("Load symbols...", nullptr, debug.loadSymbols)) Toggle(debug.loadSymbols);
     if (ImGui::MenuItem("Live reload", nullptr, Shell().LiveReload == 1)) {
@@ -407,6 +409,10 @@ void DrawDebugWindows() {
     if (debug.profiler) {
         Place(ProfilerSlot);
         DrawProfilerWindow(&debug.profiler);
+    }
+    if (debug.variables) {
+        Place(WatchSlot);
+        DrawVariablesWindow(&debug.variables);
     }
     if (debug.loadSymbols) {
         Place(SymbolsSlot);

@@ -55,6 +55,12 @@ void DrawCpuWindow(bool* open);
 void DrawWatchWindow(bool* open);
 void DrawProfilerWindow(bool* open);  // counts only while open
 void DrawLoadSymbolsWindow(bool* open);
+// The CPU window's C source and its steps by line, out and back (source_view.cpp), and the
+// Variables window.
+bool SourceViewWanted();  // C lines are known
+void DrawSourceView(float height);
+void DrawStepButtons();
+void DrawVariablesWindow(bool* open);
 // The checks run while the Problems window is open: opening starts them afresh.
 void DrawProblemsWindow(bool* open);
 void ProblemsWindowOpened();

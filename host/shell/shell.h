@@ -18,6 +18,8 @@
 
 namespace plexaro {
 
+enum DebugResult : uint32_t;  // machine/debugger.h
+
 // Menu command ids.
 enum MenuCommand : uint32_t {
     CommandLoadRom = 40014,
@@ -56,6 +58,13 @@ enum MenuCommand : uint32_t {
     CommandAspectConsole = 40120,    // to + 2: a PictureAspect each ("Strech" is the third)
     CommandScalingFit = 40125,       // to + 1: a PictureScaling each
     CommandFilterSharp = 40130,      // to + 2: a PictureFilter each
+    // The CPU window's steps by C line, out of a function, and back in time.
+    CommandDebugStepLine = 40140,
+    CommandDebugStepOverLine = 40141,
+    CommandDebugStepOut = 40142,
+    CommandDebugStepBack = 40143,  // one instruction
+    CommandDebugStepBackLine = 40144,
+    CommandDebugReverseContinue = 40145,
 };
 
 inline constexpr const char* ProductName = "Plexaro";
@@ -148,7 +157,10 @@ void ShellSetDialogFolder(const std::string& folder);  // the file dialog's last
 const PictureLook& ShellPictureLook();
 void ShellPictureStart(const PictureLook& saved);
 bool ShellPictureCommand(uint32_t id);  // false: the id is none of the picture's commands
-Rect ShellPictureRect();                // where the picture goes now, in the window or screen
+// The steps by line and back in time: false when the id is none of them. `ran` is told what
+// a forward step returned, as the shell's own debugger commands are.
+bool ShellStepCommand(uint32_t id, void (*ran)(DebugResult result));
+Rect ShellPictureRect();  // where the picture goes now, in the window or screen
 
 // How long a frame lasts when no sound card paces the loop: a sixtieth of a second in the
 // simple behaviour (735 samples), the console's 59,736 cycles in the hardware one.

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "host/debug/sources.h"
 #include "host/debug/symbols.h"
 #include "host/shell/shell.h"
 
@@ -20,9 +21,12 @@ void ShellSetSymbolFiles(const std::vector<std::string>& paths) {
 
 std::string ShellLoadSymbolsFor(const std::string& cartridge) {
     ClearSymbols();
+    SourcesForget();
     std::vector<std::string> files = SymbolFilesBeside(cartridge);
     files.insert(files.end(), symbolFiles.begin(), symbolFiles.end());
     std::string said;
+    for (const std::string& path : files) SourcesAddFolder(path);  // C sources beside them
+    SourcesAddFolder(cartridge);
     for (const std::string& path : files) {
         const std::string name = std::filesystem::path(path).filename().string();
         const std::string line = DescribeSymbolLoad(name, LoadSymbolFile(path));

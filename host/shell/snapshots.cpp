@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "host/debug/timetravel.h"
 #include "host/media.h"
 #include "host/os/os.h"
 #include "host/shell/rewind.h"
@@ -80,6 +81,7 @@ void SnapshotsFrameEnded(uint64_t frame) {
 
 void SnapshotsForget() {
     RewindClear();
+    TimeTravelClear();  // the debugger's way back leads to the machine before, too
 }
 
 std::string StatesFolder() {
@@ -154,6 +156,7 @@ std::string Screenshot(const std::string& cartridgePath, uint32_t rgbMode, std::
 
 bool RewindOneFrame(uint64_t* frame) {
     if (!RewindStepBack(frame)) return false;
+    TimeTravelClear();
     Redraw();
     return true;
 }
