@@ -35,12 +35,6 @@ bool FollowsCall(uint16_t address) {
     return (PeekConsole(static_cast<uint16_t>(address - 1)) & 0xC7) == 0xC7;
 }
 
-// SDCC's frame: push ix; ld ix,#0; add ix,sp.
-bool HasIxFrame(const CFunction& function) {
-    return Word(function.entry) == 0xE5DD && PeekConsole((function.entry + 6) & 0xFFFF) == 0xDD &&
-           PeekConsole((function.entry + 7) & 0xFFFF) == 0x39;
-}
-
 // The stepping engine's lines, from the C line records. Files are numbered by their place in
 // the list taken at launch; a lookup compares a few names, and never allocates.
 bool CodeLineOf(uint16_t pc, CodeLine* line) {
@@ -155,15 +149,10 @@ std::vector<DapFrame> WalkFrames() {
     std::vector<DapFrame> frames{CurrentFrame()};
     while (frames.size() < MaxFrames) {
         const DapFrame here = frames.back();
-        const CFunction* function = CFunctionFor(here.pc);
         DapFrame caller{};
-        if (function != nullptr && HasIxFrame(*function)) {
-            // IX points at the caller's saved IX, the return address above it; before the
-            // prologue has saved IX, the caller's is still in the register.
-            const uint16_t base = CFrameBase(RegistersOf(here), Read);
-            caller.pc = Word(base + 2u);
-            caller.ix = here.pc == function->entry ? here.ix : Word(base);
-            caller.sp = static_cast<uint16_t>(base + 4);
+        CRegisters registers{};
+        if (CCallerRegisters(RegistersOf(here), Read, registers)) {
+            caller = {registers.pc, registers.sp, registers.ix};
         } else {
             // No frame records: the first word above SP that points just past a call.
             bool found = false;
