@@ -1,6 +1,8 @@
 // Private to host/dap/: the session's one record and the parts' entry points, shared by the
-// dispatcher (adapter.cpp), the breakpoints (breakpoints.cpp), the views of the stopped
-// machine (inspect.cpp) and the expressions (evaluate.cpp).
+// dispatcher and run control (adapter.cpp), initialize and launch (launch.cpp), the
+// breakpoints (breakpoints.cpp), the views of the stopped machine (inspect.cpp), the C debug
+// records as a client sees them (csource.cpp), the expressions (evaluate.cpp) and the game's
+// messages (messages.cpp).
 #pragma once
 
 #include <cstdint>
