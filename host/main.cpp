@@ -1,6 +1,7 @@
 // plexaro: plays a cartridge in a window, or headless with --headless.
 #include <cstdio>
 
+#include "host/dap/serve.h"
 #include "host/options.h"
 #include "host/player/player.h"
 #include "host/sdl/desktop.h"
@@ -22,5 +23,6 @@ int main(int argc, char** argv) {
         return ExitSuccess;
     }
     ApplyMachineOptions(options);
+    if (options.dap || options.dapPort >= 0) return RunDapServer(options);
     return options.headless ? RunHeadless(options) : RunDesktop(options);
 }

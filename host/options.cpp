@@ -270,6 +270,25 @@ constexpr OptionSpec Options[] = {
          o.stats = true;
          return std::string();
      }},
+    {"--dap", nullptr, false,
+     "speak the Debug Adapter Protocol on stdin and stdout for\n"
+     "an editor, with no window: the client's launch request\n"
+     "names the cartridge; logs go to stderr",
+     [](const char*, PlayerOptions& o) {
+         o.dap = true;
+         return std::string();
+     }},
+    {"--dap-port", "N", false,
+     "as --dap, over TCP: wait for one client on 127.0.0.1:N\n"
+     "(0: a free port, printed on stderr)",
+     [](const char* value, PlayerOptions& o) {
+         uint64_t port = 0;
+         if (!ParseCount(value, port) || port > 65535) {
+             return "--dap-port takes a port from 0 to 65535, not '" + std::string(value) + "'";
+         }
+         o.dapPort = static_cast<int32_t>(port);
+         return std::string();
+     }},
     {"--help", nullptr, false, "print this text",
      [](const char*, PlayerOptions& o) {
          o.help = true;

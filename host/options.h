@@ -53,6 +53,8 @@ struct PlayerOptions {
     uint32_t audioLatencyMs = 0;       // --audio-latency; 0: not given (the default, Low)
     uint32_t runAhead = 0;             // frames run ahead of the picture shown, 0 to 2
     bool runAheadGiven = false;        // --run-ahead was given: it beats the settings file
+    bool dap = false;                  // the Debug Adapter Protocol on stdin and stdout
+    int32_t dapPort = -1;              // --dap-port: the protocol over TCP; -1: not given
     bool help = false;
     bool version = false;
     std::string cartridgePath;  // empty when no words follow the options

@@ -8,7 +8,10 @@ set -eu
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
 libsdl2-dev libimgui-dev libstb-dev liblz4-dev libsamplerate0-dev sdcc clang-format \
 xvfb xauth xfonts-base xdotool imagemagick x11-utils openbox wmctrl desktop-file-utils man-db \
-python3 libglib2.0-bin shared-mime-info"
+python3 libglib2.0-bin shared-mime-info nodejs"
+# The debug adapter's tests drive it with an npm module; a Node.js that brings its own npm
+# needs no package (Debian's would conflict with it).
+command -v npm >/dev/null 2>&1 || PACKAGES="$PACKAGES npm"
 
 [ $# -gt 0 ] && PACKAGES="$*"
 

@@ -1,0 +1,158 @@
+// The debug adapter's first requests: initialize (what it offers) and launch (the cartridge
+// loaded with the choices the client made, its symbols and C debug records read, the past kept
+// for stepping back).
+#include "host/dap/session.h"
+#include "host/debug/symbols.h"
+#include "host/debug/timetravel.h"
+#include "host/media.h"
+#include "machine/board.h"
+#include "machine/checks.h"
+#include "machine/debugger.h"
+#include "machine/machine.h"
+
+namespace plexaro {
+namespace {
+
+constexpr uint32_t HeadlessRowStride = VdpScreenWidth;
+
+bool LoadLaunchSymbols(const std::vector<std::string>& named, std::string& error) {
+    ClearSymbols();
+    for (const std::string& path : SymbolFilesBeside(session.options.cartridgePath)) {
+        SendOutput("symbols: " + DescribeSymbolLoad(path, LoadSymbolFile(path)) + "\n", "console");
+    }
+    for (const std::string& path : named) {
+        const SymbolLoadReport report = LoadSymbolFile(path);
+        SendOutput("symbols: " + DescribeSymbolLoad(path, report) + "\n", "console");
+        if (!report.readable) {
+            error = path + ": can't read the symbols";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Initialize(const Json&, Json& body, std::string&) {
+    session.initialized = true;
+    JsonSet(body, "supportsConfigurationDoneRequest", JsonBoolean(true));
+    JsonSet(body, "supportsFunctionBreakpoints", JsonBoolean(true));
+    JsonSet(body, "supportsInstructionBreakpoints", JsonBoolean(true));
+    JsonSet(body, "supportsDataBreakpoints", JsonBoolean(true));
+    JsonSet(body, "supportsHitConditionalBreakpoints", JsonBoolean(true));
+    JsonSet(body, "supportsLogPoints", JsonBoolean(true));
+    JsonSet(body, "supportsConditionalBreakpoints", JsonBoolean(true));
+    JsonSet(body, "supportsEvaluateForHovers", JsonBoolean(true));
+    JsonSet(body, "supportsSetVariable", JsonBoolean(true));
+    JsonSet(body, "supportsReadMemoryRequest", JsonBoolean(true));
+    JsonSet(body, "supportsWriteMemoryRequest", JsonBoolean(true));
+    JsonSet(body, "supportsDisassembleRequest", JsonBoolean(true));
+    JsonSet(body, "supportsSteppingGranularity", JsonBoolean(true));
+    JsonSet(body, "supportsTerminateRequest", JsonBoolean(true));
+    JsonSet(body, "supportsStepBack", JsonBoolean(true));
+    return true;
+}
+
+bool Launch(const Json& arguments, Json&, std::string& error) {
+    if (session.launched) {
+        error = "a cartridge is running already: one launch a session";
+        return false;
+    }
+    PlayerOptions& options = session.options;
+    std::string program, behaviour, board, input;
+    if (!StringArgument(arguments, "program", true, program, error) ||
+        !StringArgument(arguments, "behaviour", false, behaviour, error) ||
+        !StringArgument(arguments, "board", false, board, error) ||
+        !StringArgument(arguments, "input", false, input, error) ||
+        !BoolArgument(arguments, "stopOnEntry", session.stopOnEntry, error) ||
+        !BoolArgument(arguments, "realTime", session.realTime, error)) {
+        return false;
+    }
+    std::vector<std::string> symbols = options.symbolPaths;
+    if (const Json* named = JsonFind(arguments, "symbols")) {
+        if (named->kind == JsonText) {
+            symbols.push_back(named->text);
+        } else if (named->kind == JsonList) {
+            for (const Json& item : named->items) {
+                if (item.kind != JsonText) {
+                    error = "symbols: a path or a list of paths";
+                    return false;
+                }
+                symbols.push_back(item.text);
+            }
+        } else {
+            error = "symbols: a path or a list of paths";
+            return false;
+        }
+    }
+    if (const Json* folders = JsonFind(arguments, "sourceFolders")) {
+        for (const Json& item : folders->items) {
+            if (item.kind == JsonText) session.sourceFolders.push_back(item.text);
+        }
+        if (folders->kind != JsonList || session.sourceFolders.size() != folders->items.size()) {
+            error = "sourceFolders: a list of folders";
+            return false;
+        }
+    }
+    if (!behaviour.empty() && behaviour != "simple" && behaviour != "hardware") {
+        error = "behaviour: \"simple\" or \"hardware\"";
+        return false;
+    }
+    uint32_t boardKind = options.board;
+    if (!board.empty() && !BoardFromName(board.c_str(), &boardKind)) {
+        error = "board: no board is called \"" + board + "\"";
+        return false;
+    }
+    if (!input.empty()) {
+        std::vector<uint8_t> bytes;
+        uint32_t line = 0;
+        std::string why;
+        if (!ReadWholeFile(input, 64u << 20, bytes)) {
+            error = input + ": can't read the input script";
+            return false;
+        }
+        const std::string text(bytes.begin(), bytes.end());
+        if (!ParseInputScript(text, session.script, line, why)) {
+            error = input + ":" + std::to_string(line) + ": " + why;
+            return false;
+        }
+        session.haveScript = true;
+    }
+    options.cartridgePath = program;
+    if (!behaviour.empty()) options.videoHardware = behaviour == "hardware" ? 1 : 0;
+    options.board = boardKind;
+    ApplyMachineOptions(options);
+    ChecksClear();
+    ChecksEnable(true);  // before the load: power-on RAM counts as unwritten
+    if (const char* why = InitMachine(HeadlessRowStride)) {
+        error = why;
+        return false;
+    }
+    if (const char* why = LoadCartridge(program.c_str())) {
+        error = program + ": " + why;
+        ChecksEnable(false);
+        return false;
+    }
+    SelectRgbMode(options.rgbMode);
+    SelectVideoBehaviour(options.videoHardware);
+    if (!LoadLaunchSymbols(symbols, error)) {
+        ChecksEnable(false);
+        return false;
+    }
+    UseCSource();
+    DebuggerClearBreakpoints();
+    DebuggerClearWatchpoints();
+    DebuggerResetPosition();
+    DebuggerStop();  // nothing runs before configurationDone
+    // The past, for stepBack: without the memory for it the rest still works.
+    session.timeTravel = TimeTravelStart(TimeTravelDefaultBudget);
+    if (!session.timeTravel) SendOutput("no memory to keep the past: no stepping back\n", "stderr");
+    session.frame = 0;
+    ChecksSetFrame(0);
+    ApplyFrameInput();
+    WatchGameMessages(true);
+    session.launched = true;
+    return true;
+}
+
+}  // namespace plexaro
