@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "host/debug/profiler.h"
 #include "host/debug/symbols.h"
 #include "host/shell/shell.h"
+#include "machine/checks.h"
 
 namespace plexaro {
 namespace {
@@ -28,6 +30,9 @@ std::string ShellLoadSymbolsFor(const std::string& cartridge) {
         const std::string line = DescribeSymbolLoad(name, LoadSymbolFile(path));
         said += (said.empty() ? "" : "; ") + line;
     }
+    ChecksSetDataEnd(ProgramDataEnd());
+    // Counts of the old build's addresses would be summed under the new build's labels.
+    ProfilerRestart();
     return said;
 }
 
