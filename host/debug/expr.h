@@ -46,7 +46,7 @@ struct ExprPlace {
     bool isSigned;     // the bytes read as a signed number (an array's: its elements')
     uint8_t stride;    // an array: its elements' size (the name's value is then its address)
     uint8_t pointee;   // a pointer: the size of what it points to (1, 2 or 4), else 0
-    bool pointeeSigned;
+    bool pointeeSigned = false;
 };
 
 // What the evaluation reads. Null members read the live machine: the CPU's registers

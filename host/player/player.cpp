@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cpu/z80.h"
+#include "host/debug/breaks.h"
 #include "host/debug/problems.h"
 #include "host/debug/profiler.h"
 #include "host/debug/symbols.h"
@@ -18,6 +19,7 @@
 #include "host/player/input_script.h"
 #include "host/player/suite.h"
 #include "host/player/trace.h"
+#include "machine/board.h"
 #include "machine/checks.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
@@ -119,19 +121,24 @@ bool LoadSymbols(const PlayerOptions& options) {
         std::fprintf(stderr, "plexaro: symbols: %s\n", DescribeSymbolLoad(path, report).c_str());
         if (!report.readable) return false;
     }
+    ChecksSetDataEnd(ProgramDataEnd());
     return true;
 }
+
+std::vector<BreakSpec> breakSpecs;
 
 bool ArmBreaksAndWatches(const PlayerOptions& options) {
     DebuggerClearBreakpoints();
     DebuggerClearWatchpoints();
-    for (const std::string& where : options.breaks) {
-        uint16_t address = 0;
-        if (!ParseAddress(where, address)) {
-            std::fprintf(stderr, "plexaro: --break %s: no such symbol or address\n", where.c_str());
+    breakSpecs.assign(options.breaks.size(), BreakSpec{});
+    for (size_t i = 0; i < options.breaks.size(); ++i) {
+        std::string error;
+        if (!ParseBreak(options.breaks[i], breakSpecs[i], error)) {
+            std::fprintf(stderr, "plexaro: --break %s: %s\n", options.breaks[i].c_str(),
+                         error.c_str());
             return false;
         }
-        DebuggerAddBreakpoint(address);
+        DebuggerAddBreakpoint(breakSpecs[i].address);
     }
     for (const std::string& text : options.watches) {
         Watchpoint watch{};
@@ -150,7 +157,46 @@ bool ArmBreaksAndWatches(const PlayerOptions& options) {
 
 uint64_t hitFrameBase;  // the run's first frame, for the hits' frame numbers
 
+// A 16-bit watch reports once per instruction, after it, with the whole value before and
+// after: its byte hits wait here until the instruction is done.
+struct WideWatch {
+    bool pending;
+    WatchHit hit;
+    uint16_t value;  // as last reported
+};
+WideWatch wide[MaxWatchpoints];
+
+uint16_t WordAt(uint16_t address) {
+    return static_cast<uint16_t>(PeekConsole(address) | PeekConsole((address + 1u) & 0xFFFF) << 8);
+}
+
+void StartWideWatches() {
+    for (uint32_t i = 0; i < DebuggerWatchpointCount(); ++i) {
+        wide[i] = {false, {}, WordAt(DebuggerGetWatchpoint(i).first)};
+    }
+}
+
+void ReportWideWatches() {
+    for (uint32_t i = 0; i < DebuggerWatchpointCount(); ++i) {
+        if (!wide[i].pending) continue;
+        wide[i].pending = false;
+        const Watchpoint watch = DebuggerGetWatchpoint(i);
+        const uint16_t now = WordAt(watch.first);
+        WatchHit hit = wide[i].hit;
+        hit.address = watch.first;
+        hit.position.frame += hitFrameBase;
+        char line[256];
+        FormatWideWatchHit(hit, wide[i].value, now, line, sizeof line);
+        std::printf("watch %s: %s\n", DescribeWatchpoint(watch).c_str(), line);
+        wide[i].value = now;
+    }
+}
+
 void PrintHit(const WatchHit& hit) {
+    if (DebuggerGetWatchpoint(hit.watch).width == 2) {
+        if (!wide[hit.watch].pending) wide[hit.watch] = {true, hit, wide[hit.watch].value};
+        return;
+    }
     WatchHit counted = hit;
     counted.position.frame += hitFrameBase;
     char line[192];
@@ -159,14 +205,15 @@ void PrintHit(const WatchHit& hit) {
                 line);
 }
 
-void PrintBreak(uint64_t frame) {
+void PrintBreak(uint64_t frame, bool continuing) {
     const auto r = [](uint32_t index) { return z80::GetRegister(index); };
     const uint16_t pc = static_cast<uint16_t>(r(z80::RegPC));
     char label[SymbolTextSize];
     FormatSymbol(pc, label, sizeof label);
     const DebugPosition at = DebuggerPosition();
-    std::printf("break at 0x%04x%s%s (frame %" PRIu64 ", line %u, cycle %u)\n", pc,
-                label[0] != '\0' ? " " : "", label, frame, at.line, at.cycle);
+    std::printf("%s at 0x%04x%s%s (frame %" PRIu64 ", line %u, cycle %u)\n",
+                continuing ? "passed" : "break", pc, label[0] != '\0' ? " " : "", label, frame,
+                at.line, at.cycle);
     std::printf("AF=%04x BC=%04x DE=%04x HL=%04x IX=%04x IY=%04x SP=%04x PC=%04x\n", r(z80::RegAF),
                 r(z80::RegBC), r(z80::RegDE), r(z80::RegHL), r(z80::RegIX), r(z80::RegIY),
                 r(z80::RegSP), pc);
@@ -174,8 +221,34 @@ void PrintBreak(uint64_t frame) {
                 r(z80::RegAltAF), r(z80::RegAltBC), r(z80::RegAltDE), r(z80::RegAltHL),
                 r(z80::RegIR) >> 8, r(z80::RegIR) & 0xFF, r(z80::RegIM), r(z80::RegIFF1),
                 r(z80::RegIFF2));
+    if (continuing) return;
     std::printf("the last instructions, oldest first:\n");
     WriteTraceHistory(stdout);
+}
+
+// Stopped at a breakpoint's address: whether any --break there stops the run, after
+// reporting those that only report.
+bool BreakStops(uint64_t frame) {
+    const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
+    bool stops = false;
+    bool reported = false;
+    for (BreakSpec& spec : breakSpecs) {
+        if (spec.address != pc) continue;
+        const BreakAction action = BreakHit(spec);
+        stops = stops || action == BreakStop;
+        if (action == BreakReport && !reported) {
+            reported = true;
+            PrintBreak(frame, true);
+        }
+    }
+    return stops;
+}
+
+bool AnyBreakStops() {
+    for (const BreakSpec& spec : breakSpecs) {
+        if (!spec.continues) return true;
+    }
+    return false;
 }
 
 // Opens a file the run writes at its end, so that a bad path fails before the run; like every
@@ -356,6 +429,7 @@ int RunHeadless(const PlayerOptions& options) {
     if (!options.breaks.empty()) TraceKeepHistory(true, firstFrame);
     hitFrameBase = firstFrame;
     DebuggerSetWatchHook(options.watches.empty() ? nullptr : PrintHit);
+    StartWideWatches();
     if (profile.file != nullptr || coverage.file != nullptr)
         ProfilerStart(profile.file != nullptr, coverage.file != nullptr);
     DebuggerResume();
@@ -369,11 +443,15 @@ int RunHeadless(const PlayerOptions& options) {
         if (debugging || checking) {
             // Hooks see every instruction; a watchpoint's hit is printed and the run goes on.
             DebugResult result;
-            while ((result = DebuggerRunFrame()) != DebugFrameEnded && result != DebugBreakpoint) {
+            for (;;) {
+                result = DebuggerRunFrame();
+                ReportWideWatches();
+                if (result == DebugFrameEnded) break;
+                if (result == DebugBreakpoint && BreakStops(frame)) break;
                 DebuggerResume();
             }
             if (result == DebugBreakpoint) {
-                PrintBreak(frame);
+                PrintBreak(frame, false);
                 broke = true;
                 break;
             }
@@ -392,7 +470,7 @@ int RunHeadless(const PlayerOptions& options) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     int status = ExitSuccess;
-    if (!options.breaks.empty() && !broke) {
+    if (AnyBreakStops() && !broke) {
         std::fprintf(stderr, "plexaro: no breakpoint was reached in %" PRIu64 " frames\n",
                      framesRun);
     }

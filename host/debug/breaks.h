@@ -1,0 +1,47 @@
+// Breakpoints as the command line gives them (--break): where, after how many hits, under
+// what condition, and whether the run stops there or only reports the hit and goes on.
+//
+// Written: WHERE[:COUNT][ if CONDITION][ continue]
+//   WHERE      an address or symbol, as ParseAddress reads it (_draw, loop+3, 0x1a2f)
+//   COUNT      the hit that counts: 3 stops at the third time (hits whose condition is false
+//              do not count); with continue, every hit from the COUNTth on is reported
+//   CONDITION  an expression (expr.h): the hit counts only when it is not 0
+//   continue   report the hit (registers and the instructions before) and run on
+// Examples: _draw:100   'loop if a == 3 && [_lives] == 0'   '_irq continue'
+//
+//     BreakSpec spec;
+//     if (!ParseBreak("_die:2 if hl > 0xc100", spec, error)) fail(error);
+//     DebuggerAddBreakpoint(spec.address);
+//     ... when the debugger stops at spec.address:
+//     switch (BreakHit(spec)) { case BreakStop: ...; case BreakReport: ...; case BreakPass: ... }
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "host/debug/expr.h"
+
+namespace plexaro {
+
+struct BreakSpec {
+    uint16_t address;
+    uint64_t count;  // the hit that counts, 1 for the first
+    bool conditional;
+    Expr condition;
+    bool continues;
+    uint64_t hits;  // hits that counted so far
+};
+
+bool ParseBreak(std::string_view text, BreakSpec& spec, std::string& error);
+
+enum BreakAction : uint32_t {
+    BreakPass = 0,    // not this time: run on without a word
+    BreakReport = 1,  // report the hit and run on
+    BreakStop = 2,    // stop here
+};
+// A hit of the spec's address, as the machine stands now; counts it if it counts. A condition
+// that can't be evaluated (a division by zero) counts as true, so that the stop shows why.
+BreakAction BreakHit(BreakSpec& spec);
+
+}  // namespace plexaro
