@@ -66,17 +66,19 @@ constexpr OptionSpec Options[] = {
      }},
     {"--symbols", "FILE", false,
      "labels for the debugger, trace and profiler (repeatable);\n"
-     "GAME.noi, .map and .sym beside GAME.sg load by themselves",
+     "GAME.noi, .map, .sym and .cdb beside GAME.sg load by\n"
+     "themselves (.cdb: SDCC's C lines, from sdcc --debug)",
      [](const char* value, PlayerOptions& o) {
          o.symbolPaths.push_back(value);
          return std::string();
      }},
     {"--break", "WHERE[:COUNT][ if COND][ continue]", true,
-     "stop there (repeatable): print the registers and\n"
-     "the last 16 instructions, end the run (status 0);\n"
-     "COUNT: at that hit; COND: an expression, e.g.\n"
-     "'a == 3 && [_lives] == 0'; continue: print each\n"
-     "hit and run on",
+     "stop there (repeatable; WHERE a label, an address,\n"
+     "or with a .cdb a C function or FILE:LINE): print\n"
+     "the registers and the last 16 instructions, end\n"
+     "the run (status 0); COUNT: at that hit; COND: an\n"
+     "expression, e.g. 'a == 3 && [_lives] == 0';\n"
+     "continue: print each hit and run on",
      [](const char* value, PlayerOptions& o) {
          o.breaks.push_back(value);
          return std::string();
@@ -101,6 +103,20 @@ constexpr OptionSpec Options[] = {
      "instructions, per symbol, and the ranges never run",
      [](const char* value, PlayerOptions& o) {
          o.coveragePath = value;
+         return std::string();
+     }},
+    {"--profile-lines", "FILE", true,
+     "write the cycles spent per C line as CSV (needs\n"
+     "the .cdb of sdcc --debug)",
+     [](const char* value, PlayerOptions& o) {
+         o.profileLinesPath = value;
+         return std::string();
+     }},
+    {"--coverage-lcov", "FILE", true,
+     "write which C lines and functions ran as an lcov\n"
+     "tracefile, for genhtml (needs the .cdb)",
+     [](const char* value, PlayerOptions& o) {
+         o.coverageLcovPath = value;
          return std::string();
      }},
     {"--rgb", "565|555", false, "pixel format (default 565), the window's starting RGB mode",

@@ -30,6 +30,8 @@ struct PlayerOptions {
     std::vector<std::string> watches;      // --watch texts (host/debug/watches.h)
     std::string profilePath;               // empty: no profile
     std::string coveragePath;              // empty: no coverage
+    std::string profileLinesPath;          // empty: no profile per C line
+    std::string coverageLcovPath;          // empty: no lcov tracefile
     uint32_t rgbMode = 1;                  // 1: RGB 565, 0: RGB 555 (as SelectRgbMode takes it)
     bool rgbGiven = false;                 // --rgb was given: it beats the settings file
     uint32_t videoHardware = 0;  // 1: hardware, 0: simple (as SelectVideoBehaviour takes it)

@@ -27,11 +27,19 @@ bool AllDigits(std::string_view text) {
     return true;
 }
 
+bool ResolveAddress(std::string_view where, std::vector<uint16_t>& addresses) {
+    uint16_t address = 0;
+    if (!ParseAddress(where, address)) return false;
+    addresses.push_back(address);
+    return true;
+}
+
 }  // namespace
 
-bool ParseBreak(std::string_view text, BreakSpec& spec, std::string& error) {
+bool ParseBreak(std::string_view text, BreakSpec& spec, std::string& error, BreakResolver resolve) {
+    if (resolve == nullptr) resolve = ResolveAddress;
     const std::string quoted = "'" + std::string(text) + "'";
-    spec.address = 0;
+    spec.addresses.clear();
     spec.count = 1;
     spec.conditional = false;
     spec.condition.count = 0;
@@ -54,6 +62,8 @@ bool ParseBreak(std::string_view text, BreakSpec& spec, std::string& error) {
         }
         spec.conditional = true;
     }
+    // game.c:42 is a place; _draw:100 and game.c:42:3 end in a count.
+    if (resolve(where, spec.addresses)) return true;
     if (const size_t colon = where.rfind(':');
         colon != std::string_view::npos && AllDigits(where.substr(colon + 1))) {
         spec.count = 0;
@@ -64,11 +74,18 @@ bool ParseBreak(std::string_view text, BreakSpec& spec, std::string& error) {
         }
         where = where.substr(0, colon);
     }
-    if (!ParseAddress(where, spec.address)) {
+    if (!resolve(where, spec.addresses)) {
         error = "no such symbol or address: '" + std::string(where) + "'";
         return false;
     }
     return true;
+}
+
+bool BreakIsAt(const BreakSpec& spec, uint16_t pc) {
+    for (const uint16_t at : spec.addresses) {
+        if (at == pc) return true;
+    }
+    return false;
 }
 
 BreakAction BreakHit(BreakSpec& spec) {

@@ -3,6 +3,7 @@
 
 #include <cinttypes>
 
+#include "host/debug/cdb.h"
 #include "host/debug/symbols.h"
 
 namespace plexaro {
@@ -39,13 +40,22 @@ constexpr const char* Advice[CheckKindCount] = {
 }  // namespace
 
 std::string CodeAddressText(uint16_t address) {
-    char label[64];
-    char text[80];
-    // The address first, so rows line up; the label after it when symbols name the place.
+    char label[64] = "";
+    char text[160];
+    // The address first, so rows line up; the label after it when symbols name the place,
+    // and the C line and function when SDCC's debug file does.
+    int at = std::snprintf(text, sizeof text, "0x%04X", address);
     if (FormatSymbol(address, label, sizeof label) > 0) {
-        std::snprintf(text, sizeof text, "0x%04X %s", address, label);
-    } else {
-        std::snprintf(text, sizeof text, "0x%04X", address);
+        at += std::snprintf(text + at, sizeof text - static_cast<size_t>(at), " %s", label);
+    }
+    SourcePlace place{};
+    if (SourcePlaceAt(address, place)) {
+        // The function is the label already, unless no label names the place.
+        const bool named = label[0] != '\0' && at > 6;
+        const char* function = place.function != nullptr && !named ? place.function : nullptr;
+        std::snprintf(text + at, sizeof text - static_cast<size_t>(at), " (%s:%u%s%s)", place.file,
+                      static_cast<unsigned>(place.line), function != nullptr ? " in " : "",
+                      function != nullptr ? function : "");
     }
     return text;
 }

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "cpu/disassemble.h"
+#include "host/debug/cdb.h"
 #include "host/debug/symbols.h"
 #include "machine/board.h"
 #include "machine/debugger.h"
@@ -25,6 +27,7 @@ struct ProfilerState {
     bool profile;
     bool coverage;
     uint64_t cycles[AddressCount];  // the whole run
+    uint64_t runs[AddressCount];    // of each instruction: a C line's count
     uint64_t calls[AddressCount];   // CALLs and RSTs that arrived here
     uint64_t frames;
     uint32_t windowCycles[AddressCount];  // the second in progress
@@ -71,6 +74,7 @@ bool IsRestart(uint32_t op) {
 void Count(uint16_t pc, uint32_t cycles) {
     if (profiler.profile) {
         profiler.cycles[pc] += cycles;
+        ++profiler.runs[pc];
         profiler.windowCycles[pc] += cycles;
         if (profiler.afterCall && pc != profiler.fallThrough) {
             ++profiler.calls[pc];
@@ -132,6 +136,25 @@ uint64_t ForEachRow(const Count* cycles, const Count* calls, Visit visit) {
     return total;
 }
 
+// Names come from files we don't control: keep a comma or quote from breaking the row.
+std::string CsvField(const std::string& name) {
+    if (name.find_first_of(",\"") == std::string::npos) return name;
+    std::string quoted = "\"";
+    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+// How often a C line ran: the most runs of any of its stretches' first instructions (a `for`
+// line's test and increment are stretches of their own).
+uint64_t LineRuns(const std::string& file, uint32_t line) {
+    uint32_t actual = 0;
+    std::vector<uint16_t> addresses;
+    if (!SourceLineAddresses(file, line, actual, addresses) || actual != line) return 0;
+    uint64_t most = 0;
+    for (const uint16_t address : addresses) most = std::max(most, profiler.runs[address]);
+    return most;
+}
+
 void CloseWindow() {
     profiler.topCount = 0;
     const double frameCycles = static_cast<double>(profiler.windowFrames * CyclesPerFrame());
@@ -152,6 +175,7 @@ void CloseWindow() {
 
 void ProfilerStart(bool profile, bool coverage) {
     std::memset(profiler.cycles, 0, sizeof profiler.cycles);
+    std::memset(profiler.runs, 0, sizeof profiler.runs);
     std::memset(profiler.calls, 0, sizeof profiler.calls);
     std::memset(profiler.windowCycles, 0, sizeof profiler.windowCycles);
     std::memset(profiler.windowCalls, 0, sizeof profiler.windowCalls);
@@ -211,21 +235,20 @@ bool WriteProfileCsv(std::FILE* file) {
                    });
     std::stable_sort(rows.begin(), rows.end(),
                      [](const Row& a, const Row& b) { return a.cycles > b.cycles; });
-    std::fprintf(file, "symbol,address,cycles,percent,cycles_per_frame,calls\n");
+    // With C lines known, each symbol's C place follows (the line of a function's entry).
+    const bool source = CdbLoaded();
+    std::fprintf(file, "symbol,address,cycles,percent,cycles_per_frame,calls%s\n",
+                 source ? ",source" : "");
     const double frames = profiler.frames > 0 ? static_cast<double>(profiler.frames) : 1.0;
     for (const Row& row : rows) {
-        // Names come from files we don't control: keep a comma or quote from breaking the row.
-        std::string name = row.name;
-        if (name.find_first_of(",\"") != std::string::npos) {
-            std::string quoted = "\"";
-            for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-            name = quoted + "\"";
-        }
+        char place[SourcePlaceTextSize] = "";
+        if (source && row.name != NoSymbol) FormatSourcePlace(row.address, place, sizeof place);
         std::fprintf(
-            file, "%s,0x%04x,%" PRIu64 ",%.2f,%.1f,%" PRIu64 "\n", name.c_str(), row.address,
-            row.cycles,
+            file, "%s,0x%04x,%" PRIu64 ",%.2f,%.1f,%" PRIu64 "%s%s\n", CsvField(row.name).c_str(),
+            row.address, row.cycles,
             total > 0 ? 100.0 * static_cast<double>(row.cycles) / static_cast<double>(total) : 0.0,
-            static_cast<double>(row.cycles) / frames, row.calls);
+            static_cast<double>(row.cycles) / frames, row.calls, source ? "," : "",
+            CsvField(place).c_str());
     }
     return std::ferror(file) == 0;
 }
@@ -273,6 +296,85 @@ bool WriteCoverage(std::FILE* file) {
         std::fprintf(file, "0x%04zx-0x%04zx %6zu bytes%s%s\n", start, end, end - start + 1,
                      name[0] != '\0' ? "  " : "", name);
         start = end + 1;
+    }
+    return std::ferror(file) == 0;
+}
+
+}  // namespace plexaro
+
+namespace plexaro {
+
+bool WriteProfileLinesCsv(std::FILE* file) {
+    struct Row {
+        std::string file;
+        uint32_t line;
+        std::string function;
+        uint64_t cycles;
+        uint64_t runs;
+    };
+    std::map<std::pair<std::string, uint32_t>, Row> byLine;
+    uint64_t total = 0;
+    uint64_t placed = 0;
+    for (uint32_t address = 0; address < AddressCount; ++address) {
+        const uint64_t cycles = profiler.cycles[address];
+        total += cycles;
+        SourcePlace place{};
+        if (cycles == 0 || !SourcePlaceAt(static_cast<uint16_t>(address), place)) continue;
+        Row& row = byLine[{place.file, place.line}];
+        if (row.file.empty()) {
+            row = {place.file, place.line, place.function != nullptr ? place.function : "", 0,
+                   LineRuns(place.file, place.line)};
+        }
+        row.cycles += cycles;
+        placed += cycles;
+    }
+    std::vector<Row> rows;
+    for (auto& [key, row] : byLine) rows.push_back(std::move(row));
+    rows.push_back({"(no C line)", 0, "", total - placed, 0});
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const Row& a, const Row& b) { return a.cycles > b.cycles; });
+    std::fprintf(file, "file,line,function,cycles,percent,cycles_per_frame,runs\n");
+    const double frames = profiler.frames > 0 ? static_cast<double>(profiler.frames) : 1.0;
+    for (const Row& row : rows) {
+        if (row.cycles == 0) continue;
+        std::fprintf(
+            file, "%s,%u,%s,%" PRIu64 ",%.2f,%.1f,%" PRIu64 "\n", CsvField(row.file).c_str(),
+            static_cast<unsigned>(row.line), CsvField(row.function).c_str(), row.cycles,
+            total > 0 ? 100.0 * static_cast<double>(row.cycles) / static_cast<double>(total) : 0.0,
+            static_cast<double>(row.cycles) / frames, row.runs);
+    }
+    return std::ferror(file) == 0;
+}
+
+bool WriteLcov(std::FILE* file) {
+    for (const std::string& source : SourceFiles()) {
+        std::fprintf(file, "TN:\nSF:%s\n", source.c_str());
+        uint32_t functions = 0;
+        uint32_t functionsHit = 0;
+        for (uint32_t index = 0; index < CFunctionCount(); ++index) {
+            const CFunction& function = CFunctionAt(index);
+            if (function.file != source) continue;
+            std::fprintf(file, "FN:%u,%s\n", static_cast<unsigned>(function.line),
+                         function.name.c_str());
+        }
+        for (uint32_t index = 0; index < CFunctionCount(); ++index) {
+            const CFunction& function = CFunctionAt(index);
+            if (function.file != source) continue;
+            const uint64_t entered = profiler.calls[function.entry];
+            std::fprintf(file, "FNDA:%" PRIu64 ",%s\n", entered, function.name.c_str());
+            ++functions;
+            functionsHit += entered > 0;
+        }
+        std::fprintf(file, "FNF:%u\nFNH:%u\n", functions, functionsHit);
+        uint32_t lines = 0;
+        uint32_t linesHit = 0;
+        for (const uint32_t line : SourceLinesWithCode(source)) {
+            const uint64_t runs = LineRuns(source, line);
+            std::fprintf(file, "DA:%u,%" PRIu64 "\n", static_cast<unsigned>(line), runs);
+            ++lines;
+            linesHit += runs > 0;
+        }
+        std::fprintf(file, "LF:%u\nLH:%u\nend_of_record\n", lines, linesHit);
     }
     return std::ferror(file) == 0;
 }

@@ -45,4 +45,13 @@ bool WriteProfileCsv(std::FILE* file);
 // ranges of the image that never ran.
 bool WriteCoverage(std::FILE* file);
 
+// With SDCC's .cdb read (cdb.h), per C line. CSV: "file,line,function,cycles,percent,
+// cycles_per_frame,runs" (runs: of the line's first instruction), most cycles first, and a
+// "(no C line)" row for the rest. Needs the profile on.
+bool WriteProfileLinesCsv(std::FILE* file);
+// An lcov tracefile (TN, SF, FN, FNDA, FNF, FNH, DA, LF, LH, end_of_record per source file):
+// each C line with code and how often it ran, each function and how often it was entered.
+// SF is the file as SDCC names it. Needs the profile on.
+bool WriteLcov(std::FILE* file);
+
 }  // namespace plexaro

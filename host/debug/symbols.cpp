@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "host/debug/cdb.h"
+#include "host/debug/cdb_types.h"
 #include "machine/board.h"
 
 namespace plexaro {
@@ -138,6 +140,37 @@ bool IsBookkeeping(std::string_view name) {
 
 enum class Line { Added, Known, Unknown };
 
+// `sdcc --debug` puts its debug records among the linker's symbols: "G$total$0_0$0" for
+// `_total`, "Fgame$step$0$0" for a static function, "Lgame.main$rounds$1_0$12" for a
+// function's static, and line records (A$ for the assembler's, C$ for C's, XG$/XF$ for a
+// function's end) that are no labels at all. A debug name gives the C name it stands for,
+// or an empty one for a record to leave out; `debug` is false for ordinary names.
+bool DebugNameToC(std::string_view name, std::string& c, bool& debug) {
+    const size_t first = name.find('$');
+    debug = first != std::string_view::npos && first > 0 &&
+            name.find('$', first + 1) != std::string_view::npos &&
+            std::string_view("ACGFLX").find(name[0]) != std::string_view::npos;
+    if (!debug) return true;
+    const std::string_view scope = name.substr(0, first);
+    const std::string_view rest = name.substr(first + 1);
+    const std::string_view own = rest.substr(0, rest.find('$'));
+    c.clear();
+    if (scope == "A" || scope == "C" || name[0] == 'X' || own.starts_with("__xinit_")) return true;
+    if (scope == "G" || scope[0] == 'F') {
+        c = '_';
+        c += own;
+    } else if (scope[0] == 'L') {
+        const size_t dot = scope.find('.');
+        if (dot == std::string_view::npos) return false;
+        c = scope.substr(dot + 1);
+        c += '.';
+        c += own;
+    } else {
+        return false;
+    }
+    return IsName(c);
+}
+
 Line Take(std::string_view name, uint32_t address, bool constant) {
     if (!IsName(name) || address > 0xFFFF) return Line::Unknown;
     if (IsBookkeeping(name)) {
@@ -155,8 +188,36 @@ Line Take(std::string_view name, uint32_t address, bool constant) {
         }
         return Line::Known;
     }
+    std::string c;
+    bool debug = false;
+    if (!DebugNameToC(name, c, debug)) return Line::Unknown;
+    if (debug && c.empty()) return Line::Known;
+    if (debug) {
+        // The C name: after the linker's own `_total` it is the same label, kept once; a
+        // static has only this one.
+        return Add(table.labels, c, address) ? Line::Added : Line::Known;
+    }
     Add(constant ? table.constants : table.labels, name, address);  // known already: kept once
     return Line::Added;
+}
+
+// The labels a .cdb gives (functions and variables in memory), under their C names, for when
+// it is read without the linker's files.
+uint32_t TakeCdbLabels() {
+    uint32_t added = 0;
+    for (uint32_t index = 0; index < CFunctionCount(); ++index) {
+        const CFunction& function = CFunctionAt(index);
+        added += Add(table.labels, "_" + function.name, function.entry);
+    }
+    for (uint32_t index = 0; index < CGlobalCount(); ++index) {
+        const CVariable& variable = CGlobalAt(index);
+        if (variable.storage != CStorage::Memory) continue;
+        const std::string name = variable.function.empty()
+                                     ? "_" + variable.name
+                                     : variable.function + "." + variable.name;
+        added += Add(table.labels, name, variable.address);
+    }
+    return added;
 }
 
 // "ADDRESS LABEL ...", "BANK:ADDRESS LABEL", "LABEL = ADDRESS", "LABEL EQU ADDRESS",
@@ -189,27 +250,73 @@ Line ParsePlainLine(std::string_view line, bool map) {
 
 // sdasz80's symbol table: "  4 main    00009E R" (area, name, value, flags) and equates
 // "    FRAME    =  00C000", then the area table "   4 _HEADER0   size  1DC5   flags    8".
+// Without -w the table is narrow: three symbols a line split by '|', names cut to eight
+// characters, and an eight-character name runs into its '=' ("RAM_STAR=  00C000").
 struct AssemblerSymbol {
     std::string name;
     uint32_t area;
     uint32_t value;
 };
 
+enum class Entry { Taken, Ignored, Unknown };
+
+Entry ParseAssemblerEntry(std::string_view entry, SymbolLoadReport& report,
+                          std::vector<AssemblerSymbol>& relative) {
+    std::string_view rest = entry;
+    std::string_view first = NextWord(rest);
+    if (first.empty()) return Entry::Ignored;
+    uint32_t area = 0;
+    const bool numbered = ParseNumber(first, 16, area);
+    std::string_view name = numbered ? NextWord(rest) : first;
+    std::string_view word;
+    bool equate = false;
+    if (name.size() > 1 && name.ends_with('=')) {
+        name.remove_suffix(1);
+        equate = true;
+    }
+    word = NextWord(rest);
+    if (!equate && word == "=") {
+        equate = true;
+        word = NextWord(rest);
+    }
+    if (name.starts_with(".__.")) return Entry::Ignored;
+    if (word.find_first_not_of('*') == std::string_view::npos && !word.empty()) {
+        return Entry::Ignored;  // defined elsewhere: the linker's files know it
+    }
+    uint32_t value = 0;
+    if (!IsName(name) || !ParseNumber(word, 16, value)) return Entry::Unknown;
+    if (equate) {
+        if (value >= LowestEquate && Take(name, value, true) == Line::Added) ++report.added;
+    } else if (numbered && area < 256) {
+        relative.push_back({std::string(name), area, value});
+    } else {
+        return Entry::Unknown;
+    }
+    return Entry::Taken;
+}
+
 SymbolLoadReport ParseAssemblerTable(std::string_view text) {
     SymbolLoadReport report{true, 0, 0};
     std::vector<AssemblerSymbol> relative;
     uint32_t absoluteAreas[8] = {};  // one bit per area: ABS
+    bool symbols = false;
     bool areas = false;
     while (!text.empty()) {
         const size_t end = std::min(text.find('\n'), text.size());
         std::string_view line = text.substr(0, end);
         text.remove_prefix(std::min(end + 1, text.size()));
         if (line.find("Area Table") != std::string_view::npos) areas = true;
-        std::string_view rest = line;
-        std::string_view first = NextWord(rest);
-        uint32_t area = 0;
-        const bool numbered = ParseNumber(first, 16, area);
+        if (line.find("Symbol Table") != std::string_view::npos) symbols = true;
+        // Page headers repeat on every page of the listing.
+        if (line.find("ASxxxx Assembler") != std::string_view::npos ||
+            line.find("Hexadecimal [") != std::string_view::npos ||
+            line.find(" Table") != std::string_view::npos) {
+            continue;
+        }
         if (areas) {
+            std::string_view rest = line;
+            uint32_t area = 0;
+            const bool numbered = ParseNumber(NextWord(rest), 16, area);
             std::string_view word;
             uint32_t flags = 0;
             while (!(word = NextWord(rest)).empty()) {
@@ -220,17 +327,16 @@ SymbolLoadReport ParseAssemblerTable(std::string_view text) {
             }
             continue;
         }
-        const std::string_view name = numbered ? NextWord(rest) : first;
-        std::string_view word = NextWord(rest);
-        const bool equate = word == "=";
-        if (equate) word = NextWord(rest);
-        uint32_t value = 0;
-        if (!IsName(name) || !ParseNumber(word, 16, value) || name.starts_with(".__.")) continue;
-        if (equate) {
-            if (value >= LowestEquate && Take(name, value, true) == Line::Added) ++report.added;
-        } else if (numbered && area < 256) {
-            relative.push_back({std::string(name), area, value});
+        if (!symbols) continue;
+        bool understood = true;
+        while (!line.empty()) {
+            const size_t bar = std::min(line.find('|'), line.size());
+            understood =
+                ParseAssemblerEntry(line.substr(0, bar), report, relative) != Entry::Unknown &&
+                understood;
+            line.remove_prefix(std::min(bar + 1, line.size()));
         }
+        if (!understood) ++report.skipped;
     }
     for (const AssemblerSymbol& symbol : relative) {
         if ((absoluteAreas[symbol.area / 32] >> (symbol.area % 32)) & 1) {
@@ -242,9 +348,24 @@ SymbolLoadReport ParseAssemblerTable(std::string_view text) {
     return report;
 }
 
+SymbolLoadReport ReadSymbolText(std::string_view text);
+
 }  // namespace
 
 SymbolLoadReport LoadSymbolText(std::string_view text) {
+    SymbolLoadReport report = ReadSymbolText(text);
+    RefreshCdbBounds();
+    return report;
+}
+
+namespace {
+
+SymbolLoadReport ReadSymbolText(std::string_view text) {
+    if (LooksLikeCdb(text)) {
+        SymbolLoadReport report = LoadCdbText(text);
+        TakeCdbLabels();
+        return report;
+    }
     if (text.find("Symbol Table") != std::string_view::npos &&
         text.find("ASxxxx Assembler") != std::string_view::npos) {
         return ParseAssemblerTable(text);
@@ -264,6 +385,8 @@ SymbolLoadReport LoadSymbolText(std::string_view text) {
     return report;
 }
 
+}  // namespace
+
 SymbolLoadReport LoadSymbolFile(const std::string& path) {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(path, error);
@@ -278,6 +401,7 @@ std::string DescribeSymbolLoad(const std::string& path, const SymbolLoadReport& 
     if (!report.readable) return path + ": can't read the file";
     std::string line = path + ": ";
     line += report.added == 0 ? "no symbols found" : std::to_string(report.added) + " symbols";
+    if (report.sourceLines > 0) line += ", " + std::to_string(report.sourceLines) + " C lines";
     if (report.skipped > 0) {
         line += (report.added == 0 ? " (" : ", ") + std::to_string(report.skipped) +
                 (report.skipped == 1 ? " line" : " lines") + " not understood";
@@ -289,7 +413,7 @@ std::string DescribeSymbolLoad(const std::string& path, const SymbolLoadReport& 
 std::vector<std::string> SymbolFilesBeside(const std::string& cartridgePath) {
     std::vector<std::string> found;
     if (cartridgePath.empty()) return found;
-    for (const char* extension : {".noi", ".map", ".sym"}) {
+    for (const char* extension : {".noi", ".map", ".sym", ".cdb"}) {
         std::filesystem::path candidate(cartridgePath);
         candidate.replace_extension(extension);
         std::error_code error;
@@ -303,6 +427,7 @@ std::vector<std::string> SymbolFilesBeside(const std::string& cartridgePath) {
 
 void ClearSymbols() {
     table.areas.clear();
+    ClearCdb();
     table.labels.clear();
     table.constants.clear();
     table.names.clear();

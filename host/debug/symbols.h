@@ -30,9 +30,10 @@
 namespace plexaro {
 
 struct SymbolLoadReport {
-    bool readable;     // false: the file could not be read (nothing else is set)
-    uint32_t added;    // symbols the file gives (one the table knew already is kept once)
-    uint32_t skipped;  // lines not understood, or naming no 16-bit address
+    bool readable;             // false: the file could not be read (nothing else is set)
+    uint32_t added;            // symbols the file gives (one the table knew already is kept once)
+    uint32_t skipped;          // lines not understood, or naming no 16-bit address
+    uint32_t sourceLines = 0;  // C line records (SDCC's .cdb)
 };
 
 // Adds a file's symbols to the table. Files are read whole; a file over 16 MB is not read.

@@ -9,6 +9,7 @@
 
 #include "cpu/z80.h"
 #include "host/debug/breaks.h"
+#include "host/debug/cdb.h"
 #include "host/debug/problems.h"
 #include "host/debug/profiler.h"
 #include "host/debug/symbols.h"
@@ -77,7 +78,9 @@ bool OutputsAreSafe(const PlayerOptions& options) {
                    {"--save-state", options.saveStatePath},
                    {"--trace", options.tracePath},
                    {"--profile", options.profilePath},
-                   {"--coverage", options.coveragePath}};
+                   {"--coverage", options.coveragePath},
+                   {"--profile-lines", options.profileLinesPath},
+                   {"--coverage-lcov", options.coverageLcovPath}};
     const struct {
         const char* what;
         const std::string& path;
@@ -106,23 +109,54 @@ bool OutputsAreSafe(const PlayerOptions& options) {
 
 bool UsesDebugger(const PlayerOptions& options) {
     return !options.tracePath.empty() || !options.breaks.empty() || !options.watches.empty() ||
-           !options.profilePath.empty() || !options.coveragePath.empty();
+           !options.profilePath.empty() || !options.coveragePath.empty() ||
+           !options.profileLinesPath.empty() || !options.coverageLcovPath.empty();
 }
 
 // The files beside the cartridge, then those named; a named one that can't be read is an error.
-bool LoadSymbols(const PlayerOptions& options) {
+// A run that only checks for warnings says what it read only when a warning needs the names.
+bool LoadSymbols(const PlayerOptions& options, bool quiet) {
     ClearSymbols();
     for (const std::string& path : SymbolFilesBeside(options.cartridgePath)) {
-        std::fprintf(stderr, "plexaro: symbols: %s\n",
-                     DescribeSymbolLoad(path, LoadSymbolFile(path)).c_str());
+        const std::string said = DescribeSymbolLoad(path, LoadSymbolFile(path));
+        if (!quiet) std::fprintf(stderr, "plexaro: symbols: %s\n", said.c_str());
     }
     for (const std::string& path : options.symbolPaths) {
         const SymbolLoadReport report = LoadSymbolFile(path);
-        std::fprintf(stderr, "plexaro: symbols: %s\n", DescribeSymbolLoad(path, report).c_str());
+        if (!quiet || !report.readable) {
+            std::fprintf(stderr, "plexaro: symbols: %s\n",
+                         DescribeSymbolLoad(path, report).c_str());
+        }
         if (!report.readable) return false;
     }
     ChecksSetDataEnd(ProgramDataEnd());
     return true;
+}
+
+// "game.c:42": the line's code, or the next line's that has some (said when it moves).
+bool BreakAtSourceLine(std::string_view where, std::vector<uint16_t>& addresses) {
+    std::string file;
+    uint32_t line = 0;
+    uint32_t actual = 0;
+    if (!ParseSourceLine(where, file, line) ||
+        !SourceLineAddresses(file, line, actual, addresses)) {
+        return false;
+    }
+    if (actual != line) {
+        std::fprintf(stderr, "plexaro: --break %.*s: line %u has no code; breaking at line %u\n",
+                     static_cast<int>(where.size()), where.data(), static_cast<unsigned>(line),
+                     static_cast<unsigned>(actual));
+    }
+    return true;
+}
+
+bool ResolveBreak(std::string_view where, std::vector<uint16_t>& addresses) {
+    uint16_t address = 0;
+    if (ParseAddress(where, address)) {
+        addresses.push_back(address);
+        return true;
+    }
+    return BreakAtSourceLine(where, addresses);
 }
 
 std::vector<BreakSpec> breakSpecs;
@@ -133,12 +167,15 @@ bool ArmBreaksAndWatches(const PlayerOptions& options) {
     breakSpecs.assign(options.breaks.size(), BreakSpec{});
     for (size_t i = 0; i < options.breaks.size(); ++i) {
         std::string error;
-        if (!ParseBreak(options.breaks[i], breakSpecs[i], error)) {
+        if (!ParseBreak(options.breaks[i], breakSpecs[i], error, ResolveBreak)) {
+            const bool place = error.starts_with("no such symbol or address");
             std::fprintf(stderr, "plexaro: --break %s: %s\n", options.breaks[i].c_str(),
-                         error.c_str());
+                         place ? (CdbLoaded() ? "no such symbol or address, nor C line"
+                                              : "no such symbol or address")
+                               : error.c_str());
             return false;
         }
-        DebuggerAddBreakpoint(breakSpecs[i].address);
+        for (const uint16_t at : breakSpecs[i].addresses) DebuggerAddBreakpoint(at);
     }
     for (const std::string& text : options.watches) {
         Watchpoint watch{};
@@ -210,10 +247,12 @@ void PrintBreak(uint64_t frame, bool continuing) {
     const uint16_t pc = static_cast<uint16_t>(r(z80::RegPC));
     char label[SymbolTextSize];
     FormatSymbol(pc, label, sizeof label);
+    char place[SourcePlaceTextSize];
+    FormatSourcePlace(pc, place, sizeof place);
     const DebugPosition at = DebuggerPosition();
-    std::printf("%s at 0x%04x%s%s (frame %" PRIu64 ", line %u, cycle %u)\n",
-                continuing ? "passed" : "break", pc, label[0] != '\0' ? " " : "", label, frame,
-                at.line, at.cycle);
+    std::printf("%s at 0x%04x%s%s%s%s (frame %" PRIu64 ", line %u, cycle %u)\n",
+                continuing ? "passed" : "break", pc, label[0] != '\0' ? " " : "", label,
+                place[0] != '\0' ? " " : "", place, frame, at.line, at.cycle);
     std::printf("AF=%04x BC=%04x DE=%04x HL=%04x IX=%04x IY=%04x SP=%04x PC=%04x\n", r(z80::RegAF),
                 r(z80::RegBC), r(z80::RegDE), r(z80::RegHL), r(z80::RegIX), r(z80::RegIY),
                 r(z80::RegSP), pc);
@@ -233,7 +272,7 @@ bool BreakStops(uint64_t frame) {
     bool stops = false;
     bool reported = false;
     for (BreakSpec& spec : breakSpecs) {
-        if (spec.address != pc) continue;
+        if (!BreakIsAt(spec, pc)) continue;
         const BreakAction action = BreakHit(spec);
         stops = stops || action == BreakStop;
         if (action == BreakReport && !reported) {
@@ -374,8 +413,10 @@ int RunHeadless(const PlayerOptions& options) {
     }
     SelectRgbMode(options.rgbMode);
     SelectVideoBehaviour(options.videoHardware);  // kept through the script's resets
-    const bool debugging = UsesDebugger(options) || options.warnings;  // warnings name labels too
-    if (debugging && (!LoadSymbols(options) || !ArmBreaksAndWatches(options))) {
+    // Warnings name labels too, and so do the failures of --expect-no-warnings.
+    const bool debugging = UsesDebugger(options) || checking;
+    const bool quiet = !UsesDebugger(options) && !options.warnings;
+    if (debugging && (!LoadSymbols(options, quiet) || !ArmBreaksAndWatches(options))) {
         ShutdownMachine();
         return ExitUsage;
     }
@@ -413,8 +454,12 @@ int RunHeadless(const PlayerOptions& options) {
     const bool tracing = !options.tracePath.empty();
     FileReplacement profile{};
     FileReplacement coverage{};
+    FileReplacement lines{};
+    FileReplacement lcov{};
     const bool reportsOpen = OpenReport(options.profilePath, "profile", profile) &&
-                             OpenReport(options.coveragePath, "coverage", coverage);
+                             OpenReport(options.coveragePath, "coverage", coverage) &&
+                             OpenReport(options.profileLinesPath, "profile per line", lines) &&
+                             OpenReport(options.coverageLcovPath, "lcov tracefile", lcov);
     if ((tracing && !TraceOpen(options.tracePath.c_str(), firstFrame)) || !reportsOpen) {
         if (tracing)
             std::fprintf(stderr, "plexaro: %s: can't create the trace\n",
@@ -422,6 +467,8 @@ int RunHeadless(const PlayerOptions& options) {
         TraceClose();
         FinishReplacement(profile, false);
         FinishReplacement(coverage, false);
+        FinishReplacement(lines, false);
+        FinishReplacement(lcov, false);
         if (wav.out.file != nullptr) CloseWav(wav);
         ShutdownMachine();
         return ExitFailure;
@@ -430,8 +477,14 @@ int RunHeadless(const PlayerOptions& options) {
     hitFrameBase = firstFrame;
     DebuggerSetWatchHook(options.watches.empty() ? nullptr : PrintHit);
     StartWideWatches();
-    if (profile.file != nullptr || coverage.file != nullptr)
-        ProfilerStart(profile.file != nullptr, coverage.file != nullptr);
+    // lcov counts how often each line ran: the profile's counts.
+    const bool profiling = profile.file != nullptr || lines.file != nullptr || lcov.file != nullptr;
+    if (profiling || coverage.file != nullptr) ProfilerStart(profiling, coverage.file != nullptr);
+    if ((lines.file != nullptr || lcov.file != nullptr) && !CdbLoaded()) {
+        std::fprintf(stderr,
+                     "plexaro: no C lines are known (no .cdb read): the profile per line and "
+                     "the lcov tracefile will be empty\n");
+    }
     DebuggerResume();
 
     uint64_t audioHash = FnvOffsetBasis;
@@ -479,8 +532,13 @@ int RunHeadless(const PlayerOptions& options) {
     DebuggerSetWatchHook(nullptr);
     const bool profileWritten = profile.file != nullptr && WriteProfileCsv(profile.file);
     const bool coverageWritten = coverage.file != nullptr && WriteCoverage(coverage.file);
+    const bool linesWritten = lines.file != nullptr && WriteProfileLinesCsv(lines.file);
+    const bool lcovWritten = lcov.file != nullptr && WriteLcov(lcov.file);
     const bool profileClosed = CloseReport(profile, profileWritten, "profile");
-    if (!CloseReport(coverage, coverageWritten, "coverage") || !profileClosed) {
+    const bool linesClosed = CloseReport(lines, linesWritten, "profile per line");
+    const bool lcovClosed = CloseReport(lcov, lcovWritten, "lcov tracefile");
+    if (!CloseReport(coverage, coverageWritten, "coverage") || !profileClosed || !linesClosed ||
+        !lcovClosed) {
         status = ExitFailure;
     }
     // A state is made between frames; a breakpoint stopped the run inside one.

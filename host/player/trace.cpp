@@ -8,6 +8,7 @@
 
 #include "cpu/disassemble.h"
 #include "cpu/z80.h"
+#include "host/debug/cdb.h"
 #include "host/debug/symbols.h"
 #include "machine/board.h"
 #include "machine/machine.h"
@@ -69,6 +70,15 @@ uint32_t Decode(uint16_t pc, char* text, size_t textSize, char* hex, size_t hexS
     return length;
 }
 
+// The C line column, only with SDCC's debug file read: " game.c:40     ".
+void SourceColumn(uint16_t pc, char* column, size_t size) {
+    column[0] = '\0';
+    if (!CdbLoaded()) return;
+    char place[SourcePlaceTextSize];
+    FormatSourcePlace(pc, place, sizeof place);
+    std::snprintf(column, size, " %-14s", place);
+}
+
 }  // namespace
 
 bool TraceOpen(const char* path, uint64_t firstFrame) {
@@ -100,9 +110,11 @@ void WriteTraceHistory(std::FILE* file) {
         Decode(kept.pc, text, sizeof text, hex, sizeof hex);
         char label[SymbolTextSize];
         FormatSymbol(kept.pc, label, sizeof label);
-        std::fprintf(file, "%06" PRIu64 " %03" PRIu32 " %03" PRIu32 " %04x %-20s %-11s  %s\n",
+        char place[SourcePlaceTextSize + 1] = "";
+        SourceColumn(kept.pc, place, sizeof place);
+        std::fprintf(file, "%06" PRIu64 " %03" PRIu32 " %03" PRIu32 " %04x %-20s%s %-11s  %s\n",
                      kept.position.frame, kept.position.line, kept.position.cycle, kept.pc, label,
-                     hex, text);
+                     place, hex, text);
     }
 }
 
@@ -127,12 +139,14 @@ size_t FormatTraceLine(const DebugPosition& position, char* line, size_t size) {
         FormatSymbol(static_cast<uint16_t>(pc), name, sizeof name);
         std::snprintf(label, sizeof label, " %-20s", name);
     }
+    char place[SourcePlaceTextSize + 1];
+    SourceColumn(static_cast<uint16_t>(pc), place, sizeof place);
     const int written = std::snprintf(
         line, size,
-        "%06" PRIu64 " %03" PRIu32 " %03" PRIu32 " %04" PRIx32 "%s %-11s  %-26s  AF=%04" PRIx32
+        "%06" PRIu64 " %03" PRIu32 " %03" PRIu32 " %04" PRIx32 "%s%s %-11s  %-26s  AF=%04" PRIx32
         " BC=%04" PRIx32 " DE=%04" PRIx32 " HL=%04" PRIx32 " IX=%04" PRIx32 " IY=%04" PRIx32
         " SP=%04" PRIx32 "\n",
-        position.frame, position.line, position.cycle, pc, label, hex, text,
+        position.frame, position.line, position.cycle, pc, label, place, hex, text,
         z80::GetRegister(z80::RegAF), z80::GetRegister(z80::RegBC), z80::GetRegister(z80::RegDE),
         z80::GetRegister(z80::RegHL), z80::GetRegister(z80::RegIX), z80::GetRegister(z80::RegIY),
         z80::GetRegister(z80::RegSP));

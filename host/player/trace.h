@@ -6,7 +6,8 @@
 //         HL=0000 IX=ffff IY=ffff SP=0000                          (all on one line)
 //
 // Frame, line (0-261) and the cycles spent in the line are decimal; the rest is hex. With
-// symbols loaded, a label+offset column follows PC and the instruction names its addresses.
+// symbols loaded, a label+offset column follows PC and the instruction names its addresses;
+// with SDCC's debug file (.cdb) read, a C `file:line` column follows that.
 // While a trace is open, frames run stepped through the debugger (DebuggerRunFrame).
 //
 // The history (for --break) keeps the last instructions' positions without a file.
@@ -20,7 +21,7 @@
 
 namespace plexaro {
 
-inline constexpr size_t TraceLineSize = 192;  // room for one line and its terminating zero
+inline constexpr size_t TraceLineSize = 256;  // room for one line and its terminating zero
 
 // Creates the file and installs the debugger's hook; false if the file can't be created.
 // Frames are numbered on from firstFrame (a run started from a state counts on from it).

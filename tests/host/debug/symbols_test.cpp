@@ -88,6 +88,51 @@ TEST(Symbols, AssemblerTableTakesAbsoluteLabelsAndRamEquates) {
     EXPECT_EQ(Named(0x00BF), "main+33");
 }
 
+TEST(Symbols, NarrowAssemblerTableHasThreeSymbolsALine) {
+    ClearSymbols();
+    const char* sym =
+        "ASxxxx Assembler V02.00 + NoICE + SDCC mods  (Zilog Z80), page 1.\n"
+        "Hexadecimal [24-Bits]\n"
+        "\n"
+        "Symbol Table\n"
+        "\n"
+        "    .__.ABS.=  000000 G   |     RAM_STAR=  00C000     |     STACK_TO=  00C400 \n"
+        "    VDP_CTRL=  0000BF     |     _frames    ****** GX  |   0 init       000000 R\n"
+        "  2 reset      000000 R   |   2 irq        000038 R   |     what is this\n"
+        "\n"
+        "Area Table\n"
+        "   0 _CODE      size     30   flags    0\n"
+        "   2 _HEADER0   size      9   flags    8\n";
+    const SymbolLoadReport report = LoadSymbolText(sym);
+    EXPECT_EQ(report.added, 4u);    // RAM_STAR, STACK_TO, reset, irq
+    EXPECT_EQ(report.skipped, 2u);  // init lives in a relocatable area; a line not understood
+    EXPECT_EQ(Named(0x0039), "irq+1");
+    EXPECT_EQ(Named(0xC400), "STACK_TO");
+}
+
+TEST(Symbols, SdccDebugNamesGiveWayToCNames) {
+    ClearSymbols();
+    const char* noi =
+        "DEF A$main$92 0x220\n"
+        "DEF C$game.c$40$2_0$5 0x220\n"
+        "DEF G$main$0$0 0x220\n"
+        "DEF _main 0x220\n"
+        "DEF XG$main$0$0 0x240\n"
+        "DEF G$total$0_0$0 0xC00B\n"
+        "DEF _total 0xC00B\n"
+        "DEF Fgame$step$0$0 0x114\n"
+        "DEF Fgame$__xinit_level$0_0$0 0x24A\n"
+        "DEF Lgame.main$rounds$1_0$12 0xC013\n";
+    const SymbolLoadReport report = LoadSymbolText(noi);
+    EXPECT_EQ(report.skipped, 0u);
+    EXPECT_EQ(SymbolCount(), 4u);  // _main, _total, _step, main.rounds
+    EXPECT_EQ(Named(0x226), "_main+6");
+    EXPECT_EQ(Named(0xC00B), "_total");
+    EXPECT_EQ(Named(0x114), "_step");
+    EXPECT_EQ(Named(0xC013), "main.rounds");
+    EXPECT_EQ(Named(0x24A), "_main+42");
+}
+
 TEST(Symbols, PlainListingsAndWhatTheUserIsTold) {
     ClearSymbols();
     const char* listing =
