@@ -18,8 +18,8 @@ constexpr uint32_t PortVdpData = 0xBE;
 constexpr uint32_t PortVdpControl = 0xBF;
 constexpr uint32_t ConsoleRamStart = 0xC000;  // the console's own 1 KB, repeated to 0xFFFF
 constexpr uint32_t RamAreaStart = 0x8000;     // below: a stack pointer set at a table to pop
-constexpr uint32_t ExSpOpcode = 0xE3;
-constexpr uint32_t EiOpcode = 0xFB;     // ex (sp),hl; after DD or FD, ex (sp),ix/iy
+constexpr uint32_t ExSpOpcode = 0xE3;         // ex (sp),hl; after DD or FD, ex (sp),ix/iy
+constexpr uint32_t EiOpcode = 0xFB;
 constexpr uint32_t IrqDataByte = 0xFF;  // the console's bus: RST 38h, IM 2's vector low
 constexpr uint32_t ImRestartHandler = 0x0038;
 constexpr uint32_t AddressCount = 0x10000;
@@ -64,6 +64,9 @@ struct ChecksState {
     // a floor now, and the warning that follows each kind's deepest point (index + 1).
     uint16_t dataEnd;
     bool ramBelowConsoleRam;  // the board has RAM under 0xC000 (the simple behaviour)
+    // Where the program first puts the stack decides: SP as the reset left it says nothing.
+    bool stackPlaced;
+    int32_t resetSp;  // -1 until the first instruction after a power-on
     bool stackAboveData;
     bool stackDeep[2];
     uint32_t deepWarning[2];
@@ -245,7 +248,11 @@ void WatchStackDepth(uint32_t sp) {
     // SP 0 is the top: the first push lands at 0xFFFF. Below 0x8000 the stack is a table.
     const bool inRam = sp >= RamAreaStart;
     const bool belowRam = inRam && checks.ramBelowConsoleRam && sp < ConsoleRamStart;
-    if (sp == 0 || sp >= checks.dataEnd) checks.stackAboveData = true;
+    if (!checks.stackPlaced) {
+        if (checks.resetSp < 0) checks.resetSp = static_cast<int32_t>(sp);
+        checks.stackPlaced = sp != static_cast<uint32_t>(checks.resetSp);
+    }
+    if (checks.stackPlaced && (sp == 0 || sp >= checks.dataEnd)) checks.stackAboveData = true;
     const bool intoData = inRam && checks.stackAboveData && sp < checks.dataEnd;
     if (belowRam) {
         StackBelow(1, CheckStackBelowRam, sp, ConsoleRamStart);
@@ -276,6 +283,7 @@ void ChecksEnable(bool on) {
     checks.accessed = false;
     // What ran unwatched may have written anything: only a power-on starts the RAM afresh.
     std::memset(checks.written, 0xFF, sizeof checks.written);
+    checks.stackPlaced = true;  // by the program, as far as anyone knows
     if (on) {
         ChecksMapChanged();
     } else {
@@ -339,6 +347,8 @@ void ChecksRamStarted(bool restored) {
     if (!checks.on) return;
     checks.accessed = false;
     checks.stackAboveData = false;
+    checks.stackPlaced = restored;
+    checks.resetSp = -1;
     checks.staleIrq = false;
     std::memset(checks.written, restored ? 0xFF : 0x00, sizeof checks.written);
     std::memset(checks.vramWriter, 0, sizeof checks.vramWriter);

@@ -121,6 +121,26 @@ TEST_P(Checks, AnInterruptUnreadWhileInterruptsAreOffIsNoFault) {
     EXPECT_EQ(ChecksOccurrences(), 0u);
 }
 
+// problems.s puts its stack at 0xDFF0 and pushes a few bytes under it. Variables said to end
+// at 0xDFEF are run into, at the deepest SP; said to end at 0xE000, the stack was placed
+// below them from the start, on purpose, and is no fault (the SP the reset leaves is not
+// where the program put its stack).
+TEST_P(Checks, TheStackIntoTheVariablesOnlyWhenItCameFromAbove) {
+    ChecksSetDataEnd(0xDFEF);
+    RunProgram("problems", true, GetParam(), -1, FrameCount);
+    ASSERT_EQ(ChecksWarningCount(), 1u);
+    const CheckWarning warning = ChecksWarning(0);
+    EXPECT_EQ(warning.kind, CheckStackIntoData);
+    EXPECT_TRUE(warning.located);
+    EXPECT_LT(warning.detail, 0xDFEFu);
+    EXPECT_GE(warning.detail, 0xDFE0u);
+    EXPECT_EQ(warning.needed, 0xDFEFu);
+    ChecksSetDataEnd(0xE000);
+    RunProgram("problems", true, GetParam(), -1, FrameCount);
+    EXPECT_EQ(ChecksOccurrences(), 0u);
+    ChecksSetDataEnd(0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Behaviours, Checks, ::testing::Values(0u, 1u));
 
 // The checks watch; the program's picture and RAM come out the same, on the flat board and
