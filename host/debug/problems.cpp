@@ -78,9 +78,10 @@ std::string WarningDetail(const CheckWarning& warning) {
                           CodeAddressText(static_cast<uint16_t>(warning.detail)).c_str());
             break;
         case CheckStackIntoData:
-            std::snprintf(text, sizeof text, "SP down to 0x%04" PRIX32 ", the variables end at %s",
-                          warning.detail,
-                          CodeAddressText(static_cast<uint16_t>(warning.needed)).c_str());
+            // The end is the first address past them: no label names it.
+            std::snprintf(text, sizeof text,
+                          "SP down to 0x%04" PRIX32 ", below the variables' end at 0x%04" PRIX32,
+                          warning.detail, warning.needed);
             break;
         case CheckStackBelowRam:
             std::snprintf(text, sizeof text, "SP down to 0x%04" PRIX32, warning.detail);

@@ -55,7 +55,7 @@ TEST(Slips, WarningsNameTheDataAndTheInstructionBehindThem) {
     // name dive and the deepest SP, which a break where the recursion ends confirms.
     EXPECT_TRUE(Has(e,
                     "_dive\\+\\d+: Stack ran into the variables: SP down to 0x[0-9A-F]{4}, "
-                    "the variables end at 0xC006"))
+                    "below the variables' end at 0xC006"))
         << e;
     EXPECT_TRUE(Has(e, "_dive\\+\\d+: Stack below the console's RAM")) << e;
     const uint32_t deepest = DeepestSp(e, "Stack below the console's RAM");
