@@ -72,13 +72,14 @@ constexpr OptionSpec Options[] = {
          o.symbolPaths.push_back(value);
          return std::string();
      }},
-    {"--break", "WHERE[:COUNT][ if COND][ continue]", true,
-     "stop there (repeatable; WHERE a label, an address,\n"
-     "or with a .cdb a C function or FILE:LINE): print\n"
-     "the registers and the last 16 instructions, end\n"
-     "the run (status 0); COUNT: at that hit; COND: an\n"
-     "expression, e.g. 'a == 3 && [_lives] == 0';\n"
-     "continue: print each hit and run on",
+    {"--break", "BREAK", true,
+     "stop there (repeatable): print the registers and\n"
+     "the last 16 instructions, end the run (status 0).\n"
+     "BREAK: WHERE[:COUNT][ if COND][ continue], WHERE a\n"
+     "label, an address, or with a .cdb a C function or\n"
+     "FILE:LINE; COUNT: at that hit; COND: an expression,\n"
+     "e.g. 'a == 3 && [_lives] == 0'; continue: print\n"
+     "each hit and run on",
      [](const char* value, PlayerOptions& o) {
          o.breaks.push_back(value);
          return std::string();
