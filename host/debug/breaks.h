@@ -11,11 +11,11 @@
 //   continue   report the hit (registers and the instructions before) and run on
 // Examples: _draw:100   'loop if a == 3 && [_lives] == 0'   '_irq continue'
 //
-//     BreakSpec spec;
-//     if (!ParseBreak("_die:2 if hl > 0xc100", spec, error)) fail(error);
-//     for (uint16_t at : spec.addresses) DebuggerAddBreakpoint(at);
+//     BreakRule rule;
+//     if (!ParseBreak("_die:2 if hl > 0xc100", rule, error)) fail(error);
+//     for (uint16_t at : rule.addresses) DebuggerAddBreakpoint(at);
 //     ... when the debugger stops at one of them:
-//     switch (BreakHit(spec)) { case BreakStop: ...; case BreakReport: ...; case BreakPass: ... }
+//     switch (BreakHit(rule)) { case BreakStop: ...; case BreakReport: ...; case BreakPass: ... }
 #pragma once
 
 #include <cstdint>
@@ -27,7 +27,7 @@
 
 namespace plexaro {
 
-struct BreakSpec {
+struct BreakRule {
     std::vector<uint16_t> addresses;  // a C line may have several stretches of code
     uint64_t count;                   // the hit that counts, 1 for the first
     bool conditional;
@@ -40,17 +40,17 @@ struct BreakSpec {
 using BreakResolver = bool (*)(std::string_view where, std::vector<uint16_t>& addresses);
 // `error` is "no such symbol or address: 'WHERE'" when nothing resolves the place, or says
 // what is wrong with the count or the condition. Without a resolver, ParseAddress's.
-bool ParseBreak(std::string_view text, BreakSpec& spec, std::string& error,
+bool ParseBreak(std::string_view text, BreakRule& rule, std::string& error,
                 BreakResolver resolve = nullptr);
-bool BreakIsAt(const BreakSpec& spec, uint16_t pc);
+bool BreakIsAt(const BreakRule& rule, uint16_t pc);
 
 enum BreakAction : uint32_t {
     BreakPass = 0,    // not this time: run on without a word
     BreakReport = 1,  // report the hit and run on
     BreakStop = 2,    // stop here
 };
-// A hit of the spec's address, as the machine stands now; counts it if it counts. A condition
+// A hit of the rule's address, as the machine stands now; counts it if it counts. A condition
 // that can't be evaluated (a division by zero) counts as true, so that the stop shows why.
-BreakAction BreakHit(BreakSpec& spec);
+BreakAction BreakHit(BreakRule& rule);
 
 }  // namespace plexaro

@@ -46,7 +46,7 @@ bool ResolveBreak(std::string_view where, std::vector<uint16_t>& addresses) {
     return BreakAtSourceLine(where, addresses);
 }
 
-std::vector<BreakSpec> breakSpecs;
+std::vector<BreakRule> breakRules;
 
 uint64_t hitFrameBase;  // the run's first frame, for the hits' frame numbers
 
@@ -87,10 +87,10 @@ void PrintHit(const WatchHit& hit) {
 bool ArmStops(const PlayerOptions& options) {
     DebuggerClearBreakpoints();
     DebuggerClearWatchpoints();
-    breakSpecs.assign(options.breaks.size(), BreakSpec{});
+    breakRules.assign(options.breaks.size(), BreakRule{});
     for (size_t i = 0; i < options.breaks.size(); ++i) {
         std::string error;
-        if (!ParseBreak(options.breaks[i], breakSpecs[i], error, ResolveBreak)) {
+        if (!ParseBreak(options.breaks[i], breakRules[i], error, ResolveBreak)) {
             const bool place = error.starts_with("no such symbol or address");
             std::fprintf(stderr, "plexaro: --break %s: %s\n", options.breaks[i].c_str(),
                          place ? (CdbLoaded() ? "no such symbol or address, nor C line"
@@ -98,7 +98,7 @@ bool ArmStops(const PlayerOptions& options) {
                                : error.c_str());
             return false;
         }
-        for (const uint16_t at : breakSpecs[i].addresses) DebuggerAddBreakpoint(at);
+        for (const uint16_t at : breakRules[i].addresses) DebuggerAddBreakpoint(at);
     }
     for (const std::string& text : options.watches) {
         Watchpoint watch{};
@@ -166,9 +166,9 @@ bool BreakStops(uint64_t frame) {
     const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
     bool stops = false;
     bool reported = false;
-    for (BreakSpec& spec : breakSpecs) {
-        if (!BreakIsAt(spec, pc)) continue;
-        const BreakAction action = BreakHit(spec);
+    for (BreakRule& rule : breakRules) {
+        if (!BreakIsAt(rule, pc)) continue;
+        const BreakAction action = BreakHit(rule);
         stops = stops || action == BreakStop;
         if (action == BreakReport && !reported) {
             reported = true;
@@ -179,15 +179,15 @@ bool BreakStops(uint64_t frame) {
 }
 
 bool AnyBreakStops() {
-    for (const BreakSpec& spec : breakSpecs) {
-        if (!spec.continues) return true;
+    for (const BreakRule& rule : breakRules) {
+        if (!rule.continues) return true;
     }
     return false;
 }
 
 void EndStops() {
     DebuggerSetWatchHook(nullptr);
-    breakSpecs.clear();
+    breakRules.clear();
 }
 
 }  // namespace plexaro

@@ -26,39 +26,39 @@ bool Resolve(std::string_view where, std::vector<uint16_t>& addresses) {
 TEST(Breaks, CountsConditionsContinueAndCLines) {
     ClearSymbols();
     LoadSymbolText("DEF _draw 0x0120\nDEF _lives 0xC010\n");
-    BreakSpec spec;
+    BreakRule rule;
     std::string error;
-    ASSERT_TRUE(ParseBreak("_draw:100", spec, error, Resolve));
-    EXPECT_EQ(spec.addresses, std::vector<uint16_t>{0x0120});
-    EXPECT_EQ(spec.count, 100u);
-    EXPECT_FALSE(spec.conditional || spec.continues);
-    ASSERT_TRUE(ParseBreak("game.c:42", spec, error, Resolve));  // a line, not a count
-    EXPECT_EQ(spec.addresses, (std::vector<uint16_t>{0x0200, 0x0210}));
-    EXPECT_EQ(spec.count, 1u);
-    EXPECT_TRUE(BreakIsAt(spec, 0x0210));
-    ASSERT_TRUE(ParseBreak(" game.c:42:3 if [_lives] == 0 continue ", spec, error, Resolve));
-    EXPECT_EQ(spec.addresses.size(), 2u);
-    EXPECT_EQ(spec.count, 3u);
-    EXPECT_TRUE(spec.conditional && spec.continues);
+    ASSERT_TRUE(ParseBreak("_draw:100", rule, error, Resolve));
+    EXPECT_EQ(rule.addresses, std::vector<uint16_t>{0x0120});
+    EXPECT_EQ(rule.count, 100u);
+    EXPECT_FALSE(rule.conditional || rule.continues);
+    ASSERT_TRUE(ParseBreak("game.c:42", rule, error, Resolve));  // a line, not a count
+    EXPECT_EQ(rule.addresses, (std::vector<uint16_t>{0x0200, 0x0210}));
+    EXPECT_EQ(rule.count, 1u);
+    EXPECT_TRUE(BreakIsAt(rule, 0x0210));
+    ASSERT_TRUE(ParseBreak(" game.c:42:3 if [_lives] == 0 continue ", rule, error, Resolve));
+    EXPECT_EQ(rule.addresses.size(), 2u);
+    EXPECT_EQ(rule.count, 3u);
+    EXPECT_TRUE(rule.conditional && rule.continues);
 
-    EXPECT_FALSE(ParseBreak("_draw:0", spec, error, Resolve));
-    EXPECT_FALSE(ParseBreak("nowhere:3", spec, error, Resolve));
+    EXPECT_FALSE(ParseBreak("_draw:0", rule, error, Resolve));
+    EXPECT_FALSE(ParseBreak("nowhere:3", rule, error, Resolve));
     EXPECT_EQ(error, "no such symbol or address: 'nowhere'");
-    EXPECT_FALSE(ParseBreak("_draw if", spec, error, Resolve));
+    EXPECT_FALSE(ParseBreak("_draw if", rule, error, Resolve));
 
     // The third hit stops; with continue, it and every later one report. A false condition
     // does not count.
-    ASSERT_TRUE(ParseBreak("_draw:3", spec, error));
-    EXPECT_EQ(BreakHit(spec), BreakPass);
-    EXPECT_EQ(BreakHit(spec), BreakPass);
-    EXPECT_EQ(BreakHit(spec), BreakStop);
-    ASSERT_TRUE(ParseBreak("_draw:2 continue", spec, error));
-    EXPECT_EQ(BreakHit(spec), BreakPass);
-    EXPECT_EQ(BreakHit(spec), BreakReport);
-    EXPECT_EQ(BreakHit(spec), BreakReport);
-    ASSERT_TRUE(ParseBreak("_draw if 1 + 1 == 3", spec, error));
-    for (int hit = 0; hit < 3; ++hit) EXPECT_EQ(BreakHit(spec), BreakPass);
-    EXPECT_EQ(spec.hits, 0u);
+    ASSERT_TRUE(ParseBreak("_draw:3", rule, error));
+    EXPECT_EQ(BreakHit(rule), BreakPass);
+    EXPECT_EQ(BreakHit(rule), BreakPass);
+    EXPECT_EQ(BreakHit(rule), BreakStop);
+    ASSERT_TRUE(ParseBreak("_draw:2 continue", rule, error));
+    EXPECT_EQ(BreakHit(rule), BreakPass);
+    EXPECT_EQ(BreakHit(rule), BreakReport);
+    EXPECT_EQ(BreakHit(rule), BreakReport);
+    ASSERT_TRUE(ParseBreak("_draw if 1 + 1 == 3", rule, error));
+    for (int hit = 0; hit < 3; ++hit) EXPECT_EQ(BreakHit(rule), BreakPass);
+    EXPECT_EQ(rule.hits, 0u);
 }
 
 TEST(Breaks, WatchesFilteredByPcAndSixteenBitsWide) {
