@@ -73,18 +73,24 @@ constexpr OptionSpec Options[] = {
          o.symbolPaths.push_back(value);
          return std::string();
      }},
-    {"--break", "LABEL|ADDR|FILE:LINE", true,
-     "stop there (repeatable; a C function or line, with\n"
-     "a .cdb): print the registers and\n"
-     "the last 16 instructions, end the run (status 0)",
+    {"--break", "BREAK", true,
+     "stop there (repeatable): print the registers and\n"
+     "the last 16 instructions, end the run (status 0).\n"
+     "BREAK: WHERE[:COUNT][ if COND][ continue], WHERE a\n"
+     "label, an address, or with a .cdb a C function or\n"
+     "FILE:LINE; COUNT: at that hit; COND: an expression,\n"
+     "e.g. 'a == 3 && [_lives] == 0'; continue: print\n"
+     "each hit and run on",
      [](const char* value, PlayerOptions& o) {
          o.breaks.push_back(value);
          return std::string();
      }},
     {"--watch", "WATCH", true,
-     "print each hit (repeatable): KIND:WHERE[=VALUE],\n"
-     "KIND r, w, rw, in, out or io, WHERE an address,\n"
-     "range or label: w:0xC000-0xC0FF  out:0xBE=0x40",
+     "print each hit (repeatable): KIND:WHERE[=VALUE]\n"
+     "[@pc=WHERE], KIND r, w, rw, in, out or io (r16,\n"
+     "w16, rw16: a 16-bit variable), WHERE an address,\n"
+     "range or label: w:0xC000-0xC0FF  out:0xBE=0x40\n"
+     "w16:_total  w:_score@pc=_draw",
      [](const char* value, PlayerOptions& o) {
          o.watches.push_back(value);
          return std::string();

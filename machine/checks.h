@@ -25,13 +25,20 @@ enum CheckKind : uint32_t {
     CheckStackOutsideRam,  // a push, or an interrupt's, would land outside RAM
     CheckSpriteOverflow,   // more than four sprites on a line: the console drops the others
     CheckFrameIrqUnread,   // the frame interrupt on, but the status unread for a whole frame
+    CheckStackIntoData,    // the stack ran down into the program's variables
+    CheckStackBelowRam,    // the stack ran below 0xC000, RAM here but not on the console
+    CheckFrameIrqStale,    // `ei` let in a frame interrupt left pending from a frame before
     CheckKindCount
 };
 
 struct CheckWarning {
     uint32_t kind;
-    bool located;  // false for the sprites and the frame interrupt: no one instruction did it
-    uint16_t pc;   // the instruction that did it (or where the program was)
+    // The instruction that did it, or where the program was. Sprites: the last instruction
+    // that wrote the dropped sprite's entry (else the one that placed the table); frame
+    // interrupt: its handler; stale frame interrupt: the `ei`; stack: where it was deepest.
+    // Not located: no instruction known.
+    bool located;
+    uint16_t pc;
     uint64_t count;
     uint64_t frame;  // the first time: frame and line (0 to 261)
     uint32_t line;
@@ -52,6 +59,9 @@ uint32_t ChecksWarningCount();               // distinct warnings kept
 CheckWarning ChecksWarning(uint32_t index);  // in order of first occurrence
 uint64_t ChecksOccurrences();                // of every warning, kept or not
 uint64_t ChecksKindOccurrences(uint32_t kind);
+// The first address above the program's variables, from its symbols (0: not known). A stack
+// that started above it and comes down past it is reported. Kept through ChecksClear.
+void ChecksSetDataEnd(uint16_t end);
 
 const char* CheckKindTitle(uint32_t kind);  // "Video memory accessed too fast", ...
 

@@ -78,6 +78,10 @@ void Met(uint32_t kind, uint32_t address, uint32_t value) {
         Watchpoint& watch = state.watches[i];
         if ((watch.kinds & kind) == 0 || address < watch.first || address > watch.last) continue;
         if (watch.matchValue && watch.value != value) continue;
+        if (watch.pcFiltered &&
+            (state.instructionPc < watch.pcFirst || state.instructionPc > watch.pcLast)) {
+            continue;
+        }
         if (!state.replaying) ++watch.hits;
         const WatchHit hit{i,
                            kind,

@@ -75,6 +75,11 @@ struct Watchpoint {
     bool matchValue;
     uint8_t value;
     uint64_t hits;  // counted by the debugger
+    // Only accesses by instructions from pcFirst to pcLast (inclusive), when pcFiltered.
+    bool pcFiltered = false;
+    uint16_t pcFirst = 0;
+    uint16_t pcLast = 0;
+    uint8_t width = 0;  // 2: the range is one 16-bit value, for those who report hits; else 0
 };
 struct WatchHit {
     uint32_t watch;  // its index

@@ -29,6 +29,11 @@ constexpr uint32_t MaxBreakpointsShown = 64;
 struct CpuWindowState {
     char breakpoint[64];
     bool unknown;  // the last breakpoint typed named nothing
+    // A place another window asked to see (a problem's): listed instead of PC's surroundings
+    // until PC moves.
+    bool showing;
+    uint16_t shown;
+    uint16_t pcWhenShown;
 };
 
 CpuWindowState cpu = {};
@@ -136,7 +141,8 @@ void Pages() {
 
 void Listing(const uint8_t* memory) {
     const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
-    uint16_t at = ListingStart(memory, pc);
+    if (cpu.showing && pc != cpu.pcWhenShown) cpu.showing = false;
+    uint16_t at = ListingStart(memory, cpu.showing ? cpu.shown : pc);
     ImGui::BeginChild("listing", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * ListingLines));
     for (int line = 0; line < ListingLines; ++line) {
         char text[z80::DisassemblyTextSize];
@@ -197,6 +203,12 @@ void Breakpoints() {
 }
 
 }  // namespace
+
+void CpuWindowShow(uint16_t address) {
+    cpu.showing = true;
+    cpu.shown = address;
+    cpu.pcWhenShown = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
+}
 
 void DrawCpuWindow(bool* open) {
     if (!ImGui::Begin("CPU", open)) {

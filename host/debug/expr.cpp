@@ -43,7 +43,9 @@ enum OpCode : uint8_t {
 };
 
 enum RegPart : uint16_t { RegWhole, RegHigh, RegLow };
-enum NameMode : uint16_t { NameValue, NameAddress, NameDeref, NameIndex };
+// NameOrTop: a register's name, whose value is on the stack: the hook's variable of that
+// name if it knows one (a C loop's `i`), else the register.
+enum NameMode : uint16_t { NameValue, NameAddress, NameDeref, NameIndex, NameOrTop };
 
 struct RegisterName {
     const char* name;
@@ -175,7 +177,7 @@ bool Bracketed(Parser& p, uint8_t read) {
 // A name that is not a register: the hook's at evaluation, else a symbol's address.
 bool Name(Parser& p, std::string_view word, uint16_t mode) {
     uint16_t address = 0;
-    const bool symbol = SymbolAddress(word, address);
+    const bool symbol = mode != NameOrTop && SymbolAddress(word, address);
     const bool hooked = p.context != nullptr && p.context->name != nullptr;
     if (!symbol && !hooked) return Fail(p, "unknown name: " + std::string(word));
     Expr& e = *p.expr;
@@ -211,6 +213,10 @@ bool Primary(Parser& p, uint16_t mode) {
             return Accept(p, ")") || Fail(p, "missing )");
         }
         if (Accept(p, "[")) return Bracketed(p, OpByte);
+        if (c == '@' && p.at + 1 < p.text.size() && NameChar(p.text[p.at + 1], true)) {
+            ++p.at;  // @register
+            return Primary(p, NameValue);
+        }
     }
     if (!NameChar(c, true)) return Fail(p, "unexpected '" + std::string(1, c) + "'");
     size_t end = p.at + 1;
@@ -220,12 +226,18 @@ bool Primary(Parser& p, uint16_t mode) {
     if (mode != NameValue) return Name(p, word, mode);
     if (Lower(word, "byte") && Accept(p, "[")) return Bracketed(p, OpByte);
     if (Lower(word, "word") && Accept(p, "[")) return Bracketed(p, OpWord);
+    // With a hook, a variable may bear a register's name; @a is the register whatever.
+    const bool forced = p.at > word.size() && p.text[p.at - word.size() - 1] == '@';
+    const bool hooked = p.context != nullptr && p.context->name != nullptr && !forced;
     for (const RegisterName& r : Registers) {
-        if (Lower(word, r.name)) return Emit(p, OpReg, r.index, r.part);
+        if (!Lower(word, r.name)) continue;
+        return Emit(p, OpReg, r.index, r.part) && (!hooked || Name(p, word, NameOrTop));
     }
     for (const FlagName& f : Flags) {
-        if (Lower(word, f.name)) return Emit(p, OpFlag, f.mask);
+        if (!Lower(word, f.name)) continue;
+        return Emit(p, OpFlag, f.mask) && (!hooked || Name(p, word, NameOrTop));
     }
+    if (forced) return Fail(p, "not a register: @" + std::string(word));
     return Name(p, word, NameValue);
 }
 
@@ -300,9 +312,17 @@ int64_t ReadPlace(const ExprContext* c, uint32_t address, uint32_t size, bool is
 // The name's value in its mode; false with `error` set when it has none here.
 bool NameValueOf(const Expr& e, const ExprOp& op, int64_t index, const ExprContext* c, int64_t& out,
                  const char*& error) {
+    uint16_t mode = op.b;
     ExprPlace place = {};
     const std::string_view name(e.names + e.nameStart[op.a]);
     const bool hooked = c != nullptr && c->name != nullptr && c->name(name, place, c->user);
+    if (mode == NameOrTop) {
+        if (!hooked) {
+            out = index;  // the register's value
+            return true;
+        }
+        mode = NameValue;
+    }
     if (!hooked) {
         if (op.value < 0) {
             error = "unknown name";
@@ -312,14 +332,14 @@ bool NameValueOf(const Expr& e, const ExprOp& op, int64_t index, const ExprConte
         place = {true, 0, static_cast<uint16_t>(op.value), 1, false, 1, 0, false};
     }
     if (!place.isPlace) {
-        if (op.b != NameValue) {
+        if (mode != NameValue) {
             error = "not in memory";
             return false;
         }
         out = place.value;
         return true;
     }
-    switch (op.b) {
+    switch (mode) {
         case NameAddress: out = place.address; return true;
         case NameValue:
             out = place.stride != 0 ? place.address
@@ -327,7 +347,7 @@ bool NameValueOf(const Expr& e, const ExprOp& op, int64_t index, const ExprConte
             return true;
         default: break;
     }
-    const uint32_t at = op.b == NameDeref ? 0 : static_cast<uint32_t>(index);
+    const uint32_t at = mode == NameDeref ? 0 : static_cast<uint32_t>(index);
     if (place.stride != 0) {
         out = ReadPlace(c, place.address + at * place.stride, place.stride, place.isSigned);
         return true;
@@ -337,7 +357,7 @@ bool NameValueOf(const Expr& e, const ExprOp& op, int64_t index, const ExprConte
         out = ReadPlace(c, pointer + at * place.pointee, place.pointee, place.pointeeSigned);
         return true;
     }
-    error = op.b == NameDeref ? "not a pointer" : "not an array or pointer";
+    error = mode == NameDeref ? "not a pointer" : "not an array or pointer";
     return false;
 }
 
@@ -377,7 +397,7 @@ ExprResult EvaluateExpr(const Expr& expr, const ExprContext* c) {
             case OpName: {
                 const char* error = nullptr;
                 int64_t index = 0;
-                if (op.b == NameIndex) index = stack[--depth];
+                if (op.b == NameIndex || op.b == NameOrTop) index = stack[--depth];
                 if (!NameValueOf(expr, op, index, c, stack[depth++], error)) {
                     return {false, 0, error};
                 }

@@ -5,7 +5,8 @@
 // What they are made of:
 //   numbers     42 (decimal), 0x2A, $2A, 2Ah (an h number starts with a digit: 0FFh)
 //   registers   a f b c d e h l i r, af bc de hl ix iy sp pc (any case);
-//               flags zf cf sf hf pf (or vf) nf, 1 when set
+//               flags zf cf sf hf pf (or vf) nf, 1 when set; @a, @hl: the register even
+//               where the name hook has a variable of that name
 //   symbols     _score, main+3: a symbol's value is its address
 //   memory      [expr] or byte[expr]: the byte there; word[expr]: the 16-bit word (low first)
 //   operators   as in C, tightest first: unary - ~ ! & *, then * / %, + -, << >>,
@@ -17,7 +18,8 @@
 // C variables): it gives a value, or a place in memory whose bytes are the value. On a place,
 // `&name` is its address, `*name` reads what a pointer points to, `name[i]` an array's (or a
 // pointer's) element; `s.field` is one name, for the hook to resolve. A name the hook knows
-// wins over a symbol of the same name, as a C variable's value means more than its address.
+// wins over a symbol or a register of the same name (a C loop's `i` is the variable), as
+// in C the variable is what the name means.
 //
 //     Expr condition;
 //     std::string error;
@@ -46,7 +48,7 @@ struct ExprPlace {
     bool isSigned;     // the bytes read as a signed number (an array's: its elements')
     uint8_t stride;    // an array: its elements' size (the name's value is then its address)
     uint8_t pointee;   // a pointer: the size of what it points to (1, 2 or 4), else 0
-    bool pointeeSigned;
+    bool pointeeSigned = false;
 };
 
 // What the evaluation reads. Null members read the live machine: the CPU's registers

@@ -25,6 +25,16 @@ constexpr const char* Advice[CheckKindCount] = {
     "in the Y byte after the last sprite used.",
     "Read the status port (0xBF) in the frame interrupt's handler: until it is read the "
     "interrupt stays requested and the handler is entered again as soon as it returns.",
+    "The stack grew down over the program's variables: calls and locals overwrite them. "
+    "Move the stack higher (the top of RAM), or use fewer nested calls, smaller local arrays "
+    "or no recursion on the way to the place named.",
+    "The console has RAM only from 0xC000: this board has RAM below it, the console does "
+    "not, so there the pushes would be lost. Use fewer nested calls or smaller locals on the "
+    "way to the place named, or start the stack at the top of RAM.",
+    "Interrupts were off for a whole frame with the frame interrupt enabled, and this `ei` "
+    "found the frame flag still set: the handler runs at once, for a frame long past. Read "
+    "the status port (0xBF) just before `ei`, or keep register 1's interrupt enable off "
+    "while interrupts are off.",
 };
 
 }  // namespace
@@ -55,7 +65,7 @@ std::string WarningPlace(const CheckWarning& warning) {
 }
 
 std::string WarningDetail(const CheckWarning& warning) {
-    char text[96] = "";
+    char text[160] = "";
     switch (warning.kind) {
         case CheckVramTooFast:
             std::snprintf(text, sizeof text,
@@ -64,7 +74,17 @@ std::string WarningDetail(const CheckWarning& warning) {
             break;
         case CheckUnwrittenRam:
         case CheckRomWrite:
-            std::snprintf(text, sizeof text, "at 0x%04" PRIX32, warning.detail);
+            std::snprintf(text, sizeof text, "at %s",
+                          CodeAddressText(static_cast<uint16_t>(warning.detail)).c_str());
+            break;
+        case CheckStackIntoData:
+            // The end is the first address past them: no label names it.
+            std::snprintf(text, sizeof text,
+                          "SP down to 0x%04" PRIX32 ", below the variables' end at 0x%04" PRIX32,
+                          warning.detail, warning.needed);
+            break;
+        case CheckStackBelowRam:
+            std::snprintf(text, sizeof text, "SP down to 0x%04" PRIX32, warning.detail);
             break;
         case CheckStackOutsideRam:
             std::snprintf(text, sizeof text, "SP 0x%04" PRIX32, warning.detail);
@@ -73,6 +93,9 @@ std::string WarningDetail(const CheckWarning& warning) {
             std::snprintf(text, sizeof text,
                           "%" PRIu32 " sprites, sprite %" PRIu32 " the first dropped",
                           warning.detail, warning.needed);
+            break;
+        case CheckFrameIrqUnread:
+            std::snprintf(text, sizeof text, "the place is its handler");
             break;
         default: break;
     }
@@ -88,6 +111,17 @@ std::string WarningFirstSeen(const CheckWarning& warning) {
 
 const char* CheckAdvice(uint32_t kind) {
     return kind < CheckKindCount ? Advice[kind] : "";
+}
+
+bool WarningDataAddress(const CheckWarning& warning, uint16_t& address) {
+    switch (warning.kind) {
+        case CheckUnwrittenRam:
+        case CheckRomWrite:
+        case CheckStackOutsideRam:
+        case CheckStackIntoData:
+        case CheckStackBelowRam: address = static_cast<uint16_t>(warning.detail); return true;
+        default: return false;
+    }
 }
 
 void PrintWarnings(std::FILE* out) {

@@ -19,6 +19,9 @@ std::string WarningDetail(const CheckWarning& warning);
 // "frame 2, line 17"
 std::string WarningFirstSeen(const CheckWarning& warning);
 const char* CheckAdvice(uint32_t kind);  // a sentence on how a game avoids it
+// The memory a warning is about (the RAM read, the ROM written, the stack's deepest point);
+// false for warnings about the video chip or of no one address.
+bool WarningDataAddress(const CheckWarning& warning, uint16_t& address);
 
 // Every warning kept, a line each, under a header line; nothing when there are none.
 void PrintWarnings(std::FILE* out);

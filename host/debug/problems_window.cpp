@@ -43,6 +43,16 @@ void Row(int index, const CheckWarning& warning) {
     ImGui::TextUnformatted(WarningDetail(warning).c_str());
 }
 
+// The chosen row's places: its instruction in the CPU window, its data in the Memory window.
+void GoButtons(const CheckWarning& warning) {
+    if (warning.located && ImGui::SmallButton("Show in CPU")) DebugShowCpu(warning.pc);
+    uint16_t data = 0;
+    if (WarningDataAddress(warning, data)) {
+        if (warning.located) ImGui::SameLine();
+        if (ImGui::SmallButton("Show data in Memory")) DebugShowMemory(data);
+    }
+}
+
 }  // namespace
 
 void ProblemsWindowOpened() {
@@ -79,19 +89,24 @@ void DrawProblemsWindow(bool* open) {
         problems.chosen = -1;
         WindowPostCommand(CommandReset);
     }
-    const float adviceHeight = ImGui::GetTextLineHeightWithSpacing() * 3;
+    const float adviceHeight = ImGui::GetTextLineHeightWithSpacing() * 4;
     const ImGuiTableFlags flags = ImGuiTableFlags_RowBg | ImGuiTableFlags_BordersInnerV |
-                                  ImGuiTableFlags_ScrollY | ImGuiTableFlags_Resizable;
+                                  ImGuiTableFlags_ScrollY | ImGuiTableFlags_ScrollX |
+                                  ImGuiTableFlags_Resizable;
     if (ImGui::BeginTable("problems", 5, flags, ImVec2(0, -adviceHeight))) {
         ImGui::TableSetupScrollFreeze(0, 1);
         // Wide enough for the longest each column will hold, not just what it holds at first.
         const auto width = [](const char* text) { return ImGui::CalcTextSize(text).x; };
-        ImGui::TableSetupColumn("Place", ImGuiTableColumnFlags_WidthFixed, width("0x0000"));
-        ImGui::TableSetupColumn("Problem", ImGuiTableColumnFlags_WidthStretch, 2);
+        // A narrow window scrolls the table sideways rather than cut the place's label.
+        ImGui::TableSetupColumn("Place", ImGuiTableColumnFlags_WidthFixed,
+                                width("0x0000 _draw_level+123"));
+        ImGui::TableSetupColumn("Problem", ImGuiTableColumnFlags_WidthFixed,
+                                width("More than four sprites on a line"));
         ImGui::TableSetupColumn("Times", ImGuiTableColumnFlags_WidthFixed, width("000000000"));
         ImGui::TableSetupColumn("First seen", ImGuiTableColumnFlags_WidthFixed,
                                 width("frame 0000000, line 000"));
-        ImGui::TableSetupColumn("Details", ImGuiTableColumnFlags_WidthStretch, 2);
+        ImGui::TableSetupColumn("Details", ImGuiTableColumnFlags_WidthFixed,
+                                width("SP down to 0xBE7A, the variables end at 0xC006 _total+2"));
         ImGui::TableHeadersRow();
         ImGuiListClipper rows;
         rows.Begin(static_cast<int>(count));
@@ -105,7 +120,9 @@ void DrawProblemsWindow(bool* open) {
     if (count == 0) {
         ImGui::TextWrapped("Nothing found so far.");
     } else if (problems.chosen >= 0 && static_cast<uint32_t>(problems.chosen) < count) {
-        ImGui::TextWrapped("%s", CheckAdvice(ChecksWarning(problems.chosen).kind));
+        const CheckWarning chosen = ChecksWarning(static_cast<uint32_t>(problems.chosen));
+        GoButtons(chosen);
+        ImGui::TextWrapped("%s", CheckAdvice(chosen.kind));
     } else {
         ImGui::TextWrapped("Choose a row to see how a game avoids the problem.");
     }

@@ -27,10 +27,16 @@ struct ProfilerState {
     bool profile;
     bool coverage;
     uint64_t cycles[AddressCount];  // the whole run
-    uint64_t runs[AddressCount];
+    uint64_t runs[AddressCount];    // of each instruction: a C line's count
+    uint64_t calls[AddressCount];   // CALLs and RSTs that arrived here
     uint64_t frames;
     uint32_t windowCycles[AddressCount];  // the second in progress
-    uint32_t windowRuns[AddressCount];
+    uint32_t windowCalls[AddressCount];
+    // The instruction before: a CALL or RST, and where it went on had it not called. A call
+    // is counted where it arrives, not at every run of a function's first instruction: a
+    // function may begin with a loop.
+    bool afterCall;
+    uint16_t fallThrough;
     uint32_t windowFrames;
     ProfileTop top[MaxTop];  // the last completed second
     uint32_t topCount;
@@ -56,12 +62,28 @@ int64_t ImageOffset(uint16_t pc) {
     return offset < static_cast<int64_t>(ImageLength()) ? offset : -1;
 }
 
+constexpr uint32_t CallOpcode = 0xCD;
+constexpr uint32_t CallLength = 3;
+bool IsConditionalCall(uint32_t op) {
+    return (op & 0xC7) == 0xC4;  // call cc,nn
+}
+bool IsRestart(uint32_t op) {
+    return (op & 0xC7) == 0xC7;  // rst n
+}
+
 void Count(uint16_t pc, uint32_t cycles) {
     if (profiler.profile) {
         profiler.cycles[pc] += cycles;
         ++profiler.runs[pc];
         profiler.windowCycles[pc] += cycles;
-        ++profiler.windowRuns[pc];
+        if (profiler.afterCall && pc != profiler.fallThrough) {
+            ++profiler.calls[pc];
+            ++profiler.windowCalls[pc];
+        }
+        const uint32_t op = PeekConsole(pc);
+        const bool call = op == CallOpcode || IsConditionalCall(op);
+        profiler.afterCall = call || IsRestart(op);
+        profiler.fallThrough = static_cast<uint16_t>(pc + (call ? CallLength : 1));
     }
     if (profiler.coverage) {
         const int64_t offset = ImageOffset(pc);
@@ -90,7 +112,7 @@ void Offer(const char* name, uint16_t address, uint64_t cycles, uint64_t calls,
 // The rows of a table of counts: each symbol's cycles and calls, then what no symbol covers;
 // without symbols, each address that ran, named by the caller (name is null then).
 template <typename Count, typename Visit>
-uint64_t ForEachRow(const Count* cycles, const Count* runs, Visit visit) {
+uint64_t ForEachRow(const Count* cycles, const Count* calls, Visit visit) {
     uint64_t total = 0;
     for (uint32_t a = 0; a < AddressCount; ++a) total += cycles[a];
     if (LabelCount() > 0) {
@@ -101,13 +123,13 @@ uint64_t ForEachRow(const Count* cycles, const Count* runs, Visit visit) {
             uint64_t sum = 0;
             for (uint32_t a = span.first; a <= span.last; ++a) sum += cycles[a];
             named += sum;
-            visit(span.name, span.first, sum, uint64_t{runs[span.first]});
+            visit(span.name, span.first, sum, uint64_t{calls[span.first]});
         }
         visit(NoSymbol, uint16_t{0}, total - named, uint64_t{0});
     } else {
         for (uint32_t a = 0; a < AddressCount; ++a) {
             if (cycles[a] != 0) {
-                visit(nullptr, static_cast<uint16_t>(a), uint64_t{cycles[a]}, uint64_t{runs[a]});
+                visit(nullptr, static_cast<uint16_t>(a), uint64_t{cycles[a]}, uint64_t{calls[a]});
             }
         }
     }
@@ -137,7 +159,7 @@ void CloseWindow() {
     profiler.topCount = 0;
     const double frameCycles = static_cast<double>(profiler.windowFrames * CyclesPerFrame());
     const uint64_t total =
-        ForEachRow(profiler.windowCycles, profiler.windowRuns,
+        ForEachRow(profiler.windowCycles, profiler.windowCalls,
                    [&](const char* name, uint16_t address, uint64_t cycles, uint64_t calls) {
                        char hex[8];
                        std::snprintf(hex, sizeof hex, "0x%04x", address);
@@ -145,7 +167,7 @@ void CloseWindow() {
                    });
     profiler.busy = frameCycles > 0 ? static_cast<double>(total) / frameCycles : 0;
     std::memset(profiler.windowCycles, 0, sizeof profiler.windowCycles);
-    std::memset(profiler.windowRuns, 0, sizeof profiler.windowRuns);
+    std::memset(profiler.windowCalls, 0, sizeof profiler.windowCalls);
     profiler.windowFrames = 0;
 }
 
@@ -154,8 +176,10 @@ void CloseWindow() {
 void ProfilerStart(bool profile, bool coverage) {
     std::memset(profiler.cycles, 0, sizeof profiler.cycles);
     std::memset(profiler.runs, 0, sizeof profiler.runs);
+    std::memset(profiler.calls, 0, sizeof profiler.calls);
     std::memset(profiler.windowCycles, 0, sizeof profiler.windowCycles);
-    std::memset(profiler.windowRuns, 0, sizeof profiler.windowRuns);
+    std::memset(profiler.windowCalls, 0, sizeof profiler.windowCalls);
+    profiler.afterCall = false;
     std::memset(profiler.ran, 0, sizeof profiler.ran);
     profiler.frames = 0;
     profiler.windowFrames = 0;
@@ -170,6 +194,10 @@ void ProfilerStart(bool profile, bool coverage) {
 void ProfilerStop() {
     profiler.running = false;
     DebuggerSetCycleHook(nullptr);
+}
+
+void ProfilerRestart() {
+    if (profiler.running) ProfilerStart(profiler.profile, profiler.coverage);
 }
 
 bool ProfilerRunning() {
@@ -201,7 +229,7 @@ bool WriteProfileCsv(std::FILE* file) {
     };
     std::vector<Row> rows;
     const uint64_t total =
-        ForEachRow(profiler.cycles, profiler.runs,
+        ForEachRow(profiler.cycles, profiler.calls,
                    [&](const char* name, uint16_t address, uint64_t cycles, uint64_t calls) {
                        rows.push_back({name != nullptr ? name : "", address, cycles, calls});
                    });
@@ -332,7 +360,7 @@ bool WriteLcov(std::FILE* file) {
         for (uint32_t index = 0; index < CFunctionCount(); ++index) {
             const CFunction& function = CFunctionAt(index);
             if (function.file != source) continue;
-            const uint64_t entered = profiler.runs[function.entry];
+            const uint64_t entered = profiler.calls[function.entry];
             std::fprintf(file, "FNDA:%" PRIu64 ",%s\n", entered, function.name.c_str());
             ++functions;
             functionsHit += entered > 0;

@@ -17,6 +17,8 @@ namespace plexaro {
 // Starts counting from zero; either may be off. Installs the debugger's cycle hook.
 void ProfilerStart(bool profile, bool coverage);
 void ProfilerStop();  // removes the hook; the counts stay for the writers
+// Counting from zero again, as it runs, at a new program (a reload): nothing when stopped.
+void ProfilerRestart();
 bool ProfilerRunning();
 // After each frame: every FramesPerProfileWindow frames the last second's top list is made.
 inline constexpr uint32_t FramesPerProfileWindow = 60;
@@ -27,7 +29,7 @@ struct ProfileTop {
     uint16_t address;
     uint64_t cycles;  // in the last second
     double share;     // of the cycles of the second's frames, 0 to 1
-    uint64_t calls;   // runs of its first instruction
+    uint64_t calls;   // CALLs and RSTs that entered it at its first instruction
 };
 // The last completed second, most cycles first; returns how many rows it wrote.
 uint32_t ProfilerTopOfLastSecond(ProfileTop* rows, uint32_t capacity);

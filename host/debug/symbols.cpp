@@ -27,10 +27,18 @@ struct Symbol {
     uint32_t name;  // offset into the name pool
 };
 
+// A linker area's start and length (s__NAME, l__NAME), as far as the files give them.
+struct Area {
+    std::string name;
+    uint32_t start, length;
+    bool hasStart, hasLength;
+};
+
 struct SymbolTable {
     std::vector<Symbol> labels;     // sorted by address, stable: the first loaded wins
     std::vector<Symbol> constants;  // equates: they name their own address only
     std::string names;              // zero-terminated names, one after another
+    std::vector<Area> areas;
 };
 
 SymbolTable table;
@@ -165,7 +173,21 @@ bool DebugNameToC(std::string_view name, std::string& c, bool& debug) {
 
 Line Take(std::string_view name, uint32_t address, bool constant) {
     if (!IsName(name) || address > 0xFFFF) return Line::Unknown;
-    if (IsBookkeeping(name)) return Line::Known;
+    if (IsBookkeeping(name)) {
+        if (name.starts_with("s__") || name.starts_with("l__")) {
+            const std::string_view area = name.substr(3);
+            auto at = std::find_if(table.areas.begin(), table.areas.end(),
+                                   [&](const Area& a) { return a.name == area; });
+            if (at == table.areas.end())
+                at = table.areas.insert(at, {std::string(area), 0, 0, false, false});
+            if (name[0] == 's') {
+                at->start = address, at->hasStart = true;
+            } else {
+                at->length = address, at->hasLength = true;
+            }
+        }
+        return Line::Known;
+    }
     std::string c;
     bool debug = false;
     if (!DebugNameToC(name, c, debug)) return Line::Unknown;
@@ -406,6 +428,7 @@ std::vector<std::string> SymbolFilesBeside(const std::string& cartridgePath) {
 }
 
 void ClearSymbols() {
+    table.areas.clear();
     ClearCdb();
     table.labels.clear();
     table.constants.clear();
@@ -457,6 +480,23 @@ size_t FormatSymbol(uint16_t address, char* text, size_t size) {
     }
     if (written < 0) return 0;
     return std::min(static_cast<size_t>(written), size - 1);
+}
+
+uint16_t ProgramDataEnd() {
+    const auto inRam = [](uint32_t address) { return BoardRegionAt(address).kind != RegionRom; };
+    uint32_t end = 0;
+    for (const Area& area : table.areas) {
+        if (area.hasStart && area.hasLength && area.length > 0 && inRam(area.start)) {
+            end = std::max(end, area.start + area.length);
+        }
+    }
+    // Equates are left out: one in RAM is as often the stack's top as a variable.
+    if (end == 0) {
+        for (const Symbol& symbol : table.labels) {
+            if (inRam(symbol.address)) end = std::max<uint32_t>(end, symbol.address + 1u);
+        }
+    }
+    return end > 0xFFFF ? 0 : static_cast<uint16_t>(end);
 }
 
 bool SymbolAddress(std::string_view name, uint16_t& address) {

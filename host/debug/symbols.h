@@ -61,6 +61,10 @@ const char* SymbolFor(uint16_t address, uint16_t& offset);
 // Returns the length written.
 inline constexpr size_t SymbolTextSize = 48;
 size_t FormatSymbol(uint16_t address, char* text, size_t size);
+// The first address above the program's variables: the end of the highest linker area in
+// RAM (s__DATA + l__DATA and the like), else past the highest label in RAM (equates are
+// not taken); 0 when the symbols place nothing in RAM.
+uint16_t ProgramDataEnd();
 // A symbol's address by its exact name, or with SDCC's leading underscore left off.
 bool SymbolAddress(std::string_view name, uint16_t& address);
 // What a user types for an address: a symbol ("main", "loop+3", "tbl-1") or a number

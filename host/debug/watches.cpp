@@ -72,17 +72,33 @@ std::string Place(uint16_t address, bool port) {
     return text;
 }
 
+// The instructions a watch's @pc= names: a range, one address, or a function's label for
+// all of the function.
+bool ParsePcRange(std::string_view where, uint16_t& first, uint16_t& last) {
+    if (!ParseRange(where, first, last)) return false;
+    if (first != last || where.find_first_of("+-.") != std::string_view::npos) return true;
+    for (uint32_t i = 0; i < LabelCount(); ++i) {
+        const SymbolSpan span = LabelSpan(i);
+        if (span.name != nullptr && span.first == first) last = span.last;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ParseWatch(std::string_view text, Watchpoint& watch, std::string& error) {
     const std::string quoted = "'" + std::string(text) + "'";
     const size_t colon = text.find(':');
     if (colon == std::string_view::npos) {
-        error = "a watch is KIND:WHERE[=VALUE] (r, w, rw, in, out or io), not " + quoted;
+        error = "a watch is KIND:WHERE[=VALUE][@pc=WHERE] (r, w, rw, in, out or io), not " + quoted;
         return false;
     }
     watch = {};
-    const std::string_view kind = text.substr(0, colon);
+    std::string_view kind = text.substr(0, colon);
+    if (kind.ends_with("16") && kind.size() > 2 && kind[0] != 'i' && kind[0] != 'o') {
+        watch.width = 2;
+        kind.remove_suffix(2);
+    }
     for (const KindName& k : Kinds) {
         if (k.name == kind) watch.kinds = k.kinds;
     }
@@ -91,6 +107,14 @@ bool ParseWatch(std::string_view text, Watchpoint& watch, std::string& error) {
         return false;
     }
     std::string_view where = text.substr(colon + 1);
+    if (const size_t at = where.find("@pc="); at != std::string_view::npos) {
+        if (!ParsePcRange(where.substr(at + 4), watch.pcFirst, watch.pcLast)) {
+            error = "no instruction address, range or known symbol after @pc= in " + quoted;
+            return false;
+        }
+        watch.pcFiltered = true;
+        where = where.substr(0, at);
+    }
     if (const size_t equals = where.find('='); equals != std::string_view::npos) {
         if (!ParseByte(where.substr(equals + 1), watch.value)) {
             error = "a watch's value is a byte (0x40, $40 or 64), in " + quoted;
@@ -107,6 +131,13 @@ bool ParseWatch(std::string_view text, Watchpoint& watch, std::string& error) {
         error = "ports are 0x00 to 0xff, in " + quoted;
         return false;
     }
+    if (watch.width == 2) {
+        if (watch.first != watch.last || watch.matchValue || watch.first == 0xFFFF) {
+            error = "a 16-bit watch is one address with no =VALUE, in " + quoted;
+            return false;
+        }
+        watch.last = watch.first + 1;
+    }
     return true;
 }
 
@@ -116,14 +147,36 @@ std::string DescribeWatchpoint(const Watchpoint& watch) {
         if (k.kinds == watch.kinds) text = k.name;
     }
     const bool port = (watch.kinds & (WatchIn | WatchOut)) != 0;
+    if (watch.width == 2) text += "16";
     text += ":" + Place(watch.first, port);
-    if (watch.last != watch.first) text += ".." + Place(watch.last, port);
+    if (watch.last != watch.first && watch.width != 2) text += ".." + Place(watch.last, port);
     if (watch.matchValue) {
         char value[8];
         std::snprintf(value, sizeof value, "=0x%02x", watch.value);
         text += value;
     }
+    if (watch.pcFiltered) {
+        text += "@pc=" + Place(watch.pcFirst, false);
+        if (watch.pcLast != watch.pcFirst) text += ".." + Place(watch.pcLast, false);
+    }
     return text;
+}
+
+size_t FormatWideWatchHit(const WatchHit& hit, uint16_t before, uint16_t after, char* text,
+                          size_t size) {
+    char pc[SymbolTextSize];
+    char address[SymbolTextSize];
+    FormatSymbol(hit.pc, pc, sizeof pc);
+    FormatSymbol(hit.address, address, sizeof address);
+    const int written = std::snprintf(
+        text, size,
+        "frame %" PRIu64 " line %u: pc 0x%04x%s%s%s %s 0x%04x%s%s%s: 0x%04x -> 0x%04x (%u -> %u)",
+        hit.position.frame, hit.position.line, hit.pc, pc[0] != '\0' ? " (" : "", pc,
+        pc[0] != '\0' ? ")" : "", hit.kind == WatchRead ? "read" : "wrote", hit.address,
+        address[0] != '\0' ? " (" : "", address, address[0] != '\0' ? ")" : "", before, after,
+        before, after);
+    if (written < 0 || size == 0) return 0;
+    return static_cast<size_t>(written) < size ? static_cast<size_t>(written) : size - 1;
 }
 
 size_t FormatWatchHit(const WatchHit& hit, char* text, size_t size) {

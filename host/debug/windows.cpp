@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/debug/layout.h"
 #include "host/debug/profiler.h"
 #include "host/debug/symbols.h"
 #include "host/debug/views.h"
@@ -26,7 +27,6 @@ namespace plexaro {
 namespace {
 
 constexpr int PanelWidth = 600;
-constexpr float Margin = 8;
 constexpr uint32_t Thirds = 3;
 constexpr uint32_t MemoryColumns = 16;
 
@@ -54,63 +54,9 @@ void Toggle(bool& window) {
     WindowRelayout();
 }
 
-// Where each window opens the first time: video, sound and frame time down the panel beside
-// the picture, memory under the picture. After that they stay where they are put.
-enum Slot {
-    VideoSlot,
-    SoundSlot,
-    FrameTimeSlot,
-    MemorySlot,
-    CpuSlot,
-    ProfilerSlot,
-    WatchSlot,
-    SymbolsSlot,
-    ProblemsSlot
-};
-constexpr float PanelSlotsHeight = 716;  // the video, sound and frame time windows, stacked
-
-void Place(Slot slot) {
-    const Rect area = WindowPictureArea();
-    const Rect picture = ShellPictureRect();
-    // The size the window was last given (ImGui learns it a frame later): on a small screen
-    // it may be narrower or shorter than the panel asks for, and the slots share what it has.
-    int windowWidth = 0;
-    int windowHeight = 0;
-    SDL_GetWindowSize(HostWindow(), &windowWidth, &windowHeight);
-    const float panel = static_cast<float>(area.right) + Margin;
-    const float top = static_cast<float>(area.top) + Margin;
-    const float room = std::min<float>(PanelWidth, static_cast<float>(windowWidth - area.right));
-    const float fit = std::clamp(
-        (static_cast<float>(windowHeight) - top - Margin) / PanelSlotsHeight, 0.5f, 1.0f);
-    ImVec2 at(panel, top);
-    ImVec2 size(std::max(room - 2 * Margin, 160.0f), 430 * fit);
-    switch (slot) {
-        case VideoSlot: break;
-        case SoundSlot: at.y += 438 * fit, size.y = 160 * fit; break;
-        case FrameTimeSlot: at.y += 606 * fit, size.y = 110 * fit; break;
-        // The tools stack over the video, sound and frame time windows' places.
-        case ProfilerSlot: size.y = 300 * fit; break;
-        case WatchSlot: at.y += 308 * fit, size.y = 280 * fit; break;
-        case SymbolsSlot: at.y += 596 * fit, size.y = 120 * fit; break;
-        case CpuSlot:
-        case ProblemsSlot:
-        case MemorySlot:
-            at = ImVec2(Margin, static_cast<float>(picture.bottom) + Margin);
-            size =
-                ImVec2(static_cast<float>(area.right) - 2 * Margin,
-                       static_cast<float>(std::max(windowHeight, picture.bottom)) - at.y - Margin);
-            if (size.y < 160) size.y = 160;
-            // The CPU and memory windows share the room under the picture, one a little lower.
-            if (slot == MemorySlot) at.y += 24, size.y -= 24;
-            // Problems has long lines: it takes the whole width, the panel's too.
-            if (slot == ProblemsSlot) {
-                at.y += 48, size.y -= 48;
-                size.x = std::max(size.x, static_cast<float>(windowWidth) - 2 * Margin);
-            }
-            break;
-    }
-    ImGui::SetNextWindowPos(at, ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
+// Each window's tile: see layout.h.
+void Place(DebugWindow window) {
+    LayoutPlace(window);
 }
 
 void PatternImage(uint32_t third, uint32_t shown) {
@@ -165,7 +111,7 @@ void PictureOverlay(const VdpView& vdp) {
 }
 
 void VideoWindow() {
-    Place(VideoSlot);
+    Place(DebugVideo);
     if (!ImGui::Begin("Video", &debug.video)) {
         ImGui::End();
         return;
@@ -223,7 +169,7 @@ float SampleAt(void* data, int index) {
 }
 
 void SoundWindow() {
-    Place(SoundSlot);
+    Place(DebugSound);
     if (!ImGui::Begin("Sound", &debug.sound)) {
         ImGui::End();
         return;
@@ -283,7 +229,7 @@ const char* RowLabel(uint32_t start) {
 }
 
 void MemoryWindow() {
-    Place(MemorySlot);
+    Place(DebugMemory);
     if (!ImGui::Begin("Memory", &debug.memory)) {
         ImGui::End();
         return;
@@ -351,7 +297,7 @@ float TimeAt(void* data, int index) {
 }
 
 void FrameTimeWindow() {
-    Place(FrameTimeSlot);
+    Place(DebugFrameTime);
     if (!ImGui::Begin("Frame time", &debug.frameTime)) {
         ImGui::End();
         return;
@@ -369,6 +315,16 @@ void FrameTimeWindow() {
 
 }  // namespace
 
+void DebugShowCpu(uint16_t address) {
+    if (!debug.cpu) Toggle(debug.cpu);
+    CpuWindowShow(address);
+}
+
+void DebugShowMemory(uint16_t address) {
+    if (!debug.memory) Toggle(debug.memory);
+    debug.jumpRow = address / static_cast<int>(MemoryColumns);
+}
+
 int DebugPanelWidth() {
     return AnyOpen() ? PanelWidth : 0;
 }
@@ -385,6 +341,7 @@ void DrawDebugMenu() {
     if (ImGui::MenuItem("Problems", nullptr, debug.problems)) Toggle(debug.problems);
     if (ImGui::MenuItem("Variables", nullptr, debug.variables)) Toggle(debug.variables);
     ImGui::Separator();
+    if (ImGui::MenuItem("Tile windows")) LayoutRetile();
     if (ImGui::MenuItem("Load symbols...", nullptr, debug.loadSymbols)) Toggle(debug.loadSymbols);
     if (ImGui::MenuItem("Live reload", nullptr, Shell().LiveReload == 1)) {
         WindowPostCommand(CommandLiveReload);
@@ -394,8 +351,14 @@ void DrawDebugMenu() {
 
 void DrawDebugWindows() {
     const bool open = AnyOpen();
+    const bool shown[DebugWindowCount] = {debug.cpu,         debug.video,  debug.watch,
+                                          debug.profiler,    debug.sound,  debug.frameTime,
+                                          debug.loadSymbols, debug.memory, debug.problems};
+    uint32_t mask = 0;
+    for (uint32_t w = 0; w < DebugWindowCount; ++w) mask |= shown[w] ? 1u << w : 0;
+    LayoutFrame(mask);
     if (debug.cpu) {
-        Place(CpuSlot);
+        Place(DebugCpu);
         DrawCpuWindow(&debug.cpu);
     }
     if (debug.video) VideoWindow();
@@ -403,11 +366,11 @@ void DrawDebugWindows() {
     if (debug.memory) MemoryWindow();
     if (debug.frameTime) FrameTimeWindow();
     if (debug.watch) {
-        Place(WatchSlot);
+        Place(DebugWatch);
         DrawWatchWindow(&debug.watch);
     }
     if (debug.profiler) {
-        Place(ProfilerSlot);
+        Place(DebugProfiler);
         DrawProfilerWindow(&debug.profiler);
     }
     if (debug.variables) {
@@ -415,7 +378,7 @@ void DrawDebugWindows() {
         DrawVariablesWindow(&debug.variables);
     }
     if (debug.loadSymbols) {
-        Place(SymbolsSlot);
+        Place(DebugSymbols);
         DrawLoadSymbolsWindow(&debug.loadSymbols);
     }
     // Counting only while its window is open: closed, frames take the plain path again.
@@ -428,10 +391,11 @@ void DrawDebugWindows() {
     }
     if (debug.problems) {
         if (!ChecksEnabled()) ProblemsWindowOpened();
-        Place(ProblemsSlot);
+        Place(DebugProblems);
         DrawProblemsWindow(&debug.problems);
     }
     if (!debug.problems && ChecksEnabled()) ProblemsWindowClosed();
+    LayoutFrameDone();
     // A window closed by its own button gives its room back.
     if (open && !AnyOpen()) WindowRelayout();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cpu/z80.h"
+#include "host/debug/breaks.h"
 #include "host/debug/cdb.h"
 #include "host/debug/problems.h"
 #include "host/debug/profiler.h"
@@ -17,8 +18,10 @@
 #include "host/os/os.h"
 #include "host/player/expect.h"
 #include "host/player/input_script.h"
+#include "host/player/stops.h"
 #include "host/player/suite.h"
 #include "host/player/trace.h"
+#include "machine/board.h"
 #include "machine/checks.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
@@ -128,86 +131,8 @@ bool LoadSymbols(const PlayerOptions& options, bool quiet) {
         }
         if (!report.readable) return false;
     }
+    ChecksSetDataEnd(ProgramDataEnd());
     return true;
-}
-
-// "game.c:42": the line's code, or the next line's that has some (said when it moves).
-bool BreakAtSourceLine(const std::string& where, std::vector<uint16_t>& addresses) {
-    std::string file;
-    uint32_t line = 0;
-    uint32_t actual = 0;
-    if (!ParseSourceLine(where, file, line) ||
-        !SourceLineAddresses(file, line, actual, addresses)) {
-        return false;
-    }
-    if (actual != line) {
-        std::fprintf(stderr, "plexaro: --break %s: line %u has no code; breaking at line %u\n",
-                     where.c_str(), static_cast<unsigned>(line), static_cast<unsigned>(actual));
-    }
-    return true;
-}
-
-bool ArmBreaksAndWatches(const PlayerOptions& options) {
-    DebuggerClearBreakpoints();
-    DebuggerClearWatchpoints();
-    for (const std::string& where : options.breaks) {
-        uint16_t address = 0;
-        std::vector<uint16_t> addresses;
-        if (ParseAddress(where, address)) {
-            addresses.push_back(address);
-        } else if (!BreakAtSourceLine(where, addresses)) {
-            std::fprintf(stderr, "plexaro: --break %s: no such symbol or address%s\n",
-                         where.c_str(), CdbLoaded() ? ", nor C line" : "");
-            return false;
-        }
-        for (const uint16_t at : addresses) DebuggerAddBreakpoint(at);
-    }
-    for (const std::string& text : options.watches) {
-        Watchpoint watch{};
-        std::string error;
-        if (!ParseWatch(text, watch, error)) {
-            std::fprintf(stderr, "plexaro: --watch: %s\n", error.c_str());
-            return false;
-        }
-        if (!DebuggerAddWatchpoint(watch)) {
-            std::fprintf(stderr, "plexaro: --watch: at most %u watches\n", MaxWatchpoints);
-            return false;
-        }
-    }
-    return true;
-}
-
-uint64_t hitFrameBase;  // the run's first frame, for the hits' frame numbers
-
-void PrintHit(const WatchHit& hit) {
-    WatchHit counted = hit;
-    counted.position.frame += hitFrameBase;
-    char line[192];
-    FormatWatchHit(counted, line, sizeof line);
-    std::printf("watch %s: %s\n", DescribeWatchpoint(DebuggerGetWatchpoint(hit.watch)).c_str(),
-                line);
-}
-
-void PrintBreak(uint64_t frame) {
-    const auto r = [](uint32_t index) { return z80::GetRegister(index); };
-    const uint16_t pc = static_cast<uint16_t>(r(z80::RegPC));
-    char label[SymbolTextSize];
-    FormatSymbol(pc, label, sizeof label);
-    char place[SourcePlaceTextSize];
-    FormatSourcePlace(pc, place, sizeof place);
-    const DebugPosition at = DebuggerPosition();
-    std::printf("break at 0x%04x%s%s%s%s (frame %" PRIu64 ", line %u, cycle %u)\n", pc,
-                label[0] != '\0' ? " " : "", label, place[0] != '\0' ? " " : "", place, frame,
-                at.line, at.cycle);
-    std::printf("AF=%04x BC=%04x DE=%04x HL=%04x IX=%04x IY=%04x SP=%04x PC=%04x\n", r(z80::RegAF),
-                r(z80::RegBC), r(z80::RegDE), r(z80::RegHL), r(z80::RegIX), r(z80::RegIY),
-                r(z80::RegSP), pc);
-    std::printf("AF'=%04x BC'=%04x DE'=%04x HL'=%04x I=%02x R=%02x IM=%u IFF1=%u IFF2=%u\n",
-                r(z80::RegAltAF), r(z80::RegAltBC), r(z80::RegAltDE), r(z80::RegAltHL),
-                r(z80::RegIR) >> 8, r(z80::RegIR) & 0xFF, r(z80::RegIM), r(z80::RegIFF1),
-                r(z80::RegIFF2));
-    std::printf("the last instructions, oldest first:\n");
-    WriteTraceHistory(stdout);
 }
 
 // Opens a file the run writes at its end, so that a bad path fails before the run; like every
@@ -337,7 +262,7 @@ int RunHeadless(const PlayerOptions& options) {
     // Warnings name labels too, and so do the failures of --expect-no-warnings.
     const bool debugging = UsesDebugger(options) || checking;
     const bool quiet = !UsesDebugger(options) && !options.warnings;
-    if (debugging && (!LoadSymbols(options, quiet) || !ArmBreaksAndWatches(options))) {
+    if (debugging && (!LoadSymbols(options, quiet) || !ArmStops(options))) {
         ShutdownMachine();
         return ExitUsage;
     }
@@ -395,8 +320,7 @@ int RunHeadless(const PlayerOptions& options) {
         return ExitFailure;
     }
     if (!options.breaks.empty()) TraceKeepHistory(true, firstFrame);
-    hitFrameBase = firstFrame;
-    DebuggerSetWatchHook(options.watches.empty() ? nullptr : PrintHit);
+    StartStops(firstFrame, !options.watches.empty());
     // lcov counts how often each line ran: the profile's counts.
     const bool profiling = profile.file != nullptr || lines.file != nullptr || lcov.file != nullptr;
     if (profiling || coverage.file != nullptr) ProfilerStart(profiling, coverage.file != nullptr);
@@ -416,11 +340,15 @@ int RunHeadless(const PlayerOptions& options) {
         if (debugging || checking) {
             // Hooks see every instruction; a watchpoint's hit is printed and the run goes on.
             DebugResult result;
-            while ((result = DebuggerRunFrame()) != DebugFrameEnded && result != DebugBreakpoint) {
+            for (;;) {
+                result = DebuggerRunFrame();
+                ReportWideWatches();
+                if (result == DebugFrameEnded) break;
+                if (result == DebugBreakpoint && BreakStops(frame)) break;
                 DebuggerResume();
             }
             if (result == DebugBreakpoint) {
-                PrintBreak(frame);
+                PrintBreak(frame, false);
                 broke = true;
                 break;
             }
@@ -439,13 +367,13 @@ int RunHeadless(const PlayerOptions& options) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     int status = ExitSuccess;
-    if (!options.breaks.empty() && !broke) {
+    if (AnyBreakStops() && !broke) {
         std::fprintf(stderr, "plexaro: no breakpoint was reached in %" PRIu64 " frames\n",
                      framesRun);
     }
     ProfilerStop();
     TraceKeepHistory(false, 0);
-    DebuggerSetWatchHook(nullptr);
+    EndStops();
     const bool profileWritten = profile.file != nullptr && WriteProfileCsv(profile.file);
     const bool coverageWritten = coverage.file != nullptr && WriteCoverage(coverage.file);
     const bool linesWritten = lines.file != nullptr && WriteProfileLinesCsv(lines.file);

@@ -52,6 +52,9 @@ uint32_t KeyCodeFromScancode(SDL_Scancode scancode);
 inline constexpr int DebugPanelHeight = 760;
 void DrawDebugMenu();
 void DrawCpuWindow(bool* open);
+void CpuWindowShow(uint16_t address);    // the listing at an address until PC moves
+void DebugShowCpu(uint16_t address);     // the CPU window open, there
+void DebugShowMemory(uint16_t address);  // the Memory window open, scrolled there
 void DrawWatchWindow(bool* open);
 void DrawProfilerWindow(bool* open);  // counts only while open
 void DrawLoadSymbolsWindow(bool* open);

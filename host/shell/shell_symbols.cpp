@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "host/debug/profiler.h"
 #include "host/debug/sources.h"
 #include "host/debug/symbols.h"
 #include "host/shell/shell.h"
+#include "machine/checks.h"
 
 namespace plexaro {
 namespace {
@@ -31,6 +33,9 @@ std::string ShellLoadSymbolsFor(const std::string& cartridge) {
         said += (said.empty() ? "" : "; ") + line;
     }
     SourcesAddFolder(cartridge);  // C sources beside the cartridge, after the .cdb's folder
+    ChecksSetDataEnd(ProgramDataEnd());
+    // Counts of the old build's addresses would be summed under the new build's labels.
+    ProfilerRestart();
     return said;
 }
 

@@ -3,7 +3,7 @@
 # (Xvfb, with openbox as its window manager), driven by xdotool and looked at through
 # ImageMagick screenshots, against headless runs of the same demo cartridge.
 # Usage: desktop_test.sh BUILD_DIR CASE
-#   CASE: window | keys | controls | fullscreen | size | debug | problems | load | states |
+#   CASE: window | keys | controls | fullscreen | size | debug | problems | tiles | load | states |
 #         close | dummy | sound | nodisplay
 set -eu
 
@@ -154,6 +154,23 @@ problems)
     until_seen "the debug panel did not open" size_is 1112x760
     until_seen "no Problems window under the picture" title_bar_under_picture
     look "$window" 1112x760+0+0 "$build/desktop-problems.png" || true
+    ;;
+tiles)
+    # On a 1280x800 screen, the CPU, Memory and Problems windows (Debug's first, fourth and
+    # eighth lines) open in tiles of their own, opaque, all on the screen. The screenshot is
+    # kept to be looked at.
+    SCREEN=1280x800
+    start_x
+    start_plexaro "$build/cartridges/tests/slips.sg"
+    for line in 31 82 153; do
+        xdo mousemove --window "$window" 290 8 sleep 0.3 click 1 sleep 0.5
+        xdo mousemove --window "$window" 300 $line sleep 0.3 click 1 sleep 0.5
+    done
+    until_seen "the debug panel did not open" wider_than 1000 700
+    until_seen "the widened window is not on the screen" on_screen
+    sleep 1
+    size=$(size_of "$window")
+    look "$window" "$size+0+0" "$build/desktop-tiles.png" || true
     ;;
 load)
     start_x

@@ -210,9 +210,10 @@ file_has() {
     grep -qxF "$2" "$1" 2>/dev/null
 }
 
-# A check for until_seen: an ImGui title bar (blue) across the window below the picture.
+# A check for until_seen: an ImGui title bar (blue) across the window right below the picture
+# (a tile there begins a margin under it).
 title_bar_under_picture() {
-    look "$window" 1000x1+40+$((384 + MENU_BAR + 64)) "$tmp/bar.png" || { seen="no screenshot"; return 1; }
+    look "$window" 1000x1+40+$((384 + MENU_BAR + 16)) "$tmp/bar.png" || { seen="no screenshot"; return 1; }
     seen=$(convert "$tmp/bar.png" -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.b)]' info:)
     red=${seen% *}
     blue=${seen#* }

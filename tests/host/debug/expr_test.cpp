@@ -34,6 +34,8 @@ bool FakeName(std::string_view name, ExprPlace& place, void*) {
         place = {true, 0, 0xC020, 2, false, 0, 2, true};
     } else if (name == "buf") {
         place = {true, 0, 0xC030, 1, false, 1, 0, false};
+    } else if (name == "i") {
+        place = {false, 7, 0, 0, false, 0, 0, false};
     } else if (name == "RED") {
         place = {false, 4, 0, 0, false, 0, 0, false};
     } else {
@@ -108,6 +110,10 @@ TEST(Expr, TheNameHookGivesVariablesAndTheirPlaces) {
     EXPECT_EQ(Eval("*ptr == total && ptr[0] == -2", context), 1);
     EXPECT_EQ(Eval("buf[1] == 0x65", context), 1);
     EXPECT_EQ(Eval("*buf + RED", context), 'h' + 4);
+    // A C variable named like a register is the variable; @ reaches the register.
+    fake.regs[z80::RegIR] = 0x0200;
+    fake.regs[z80::RegAF] = 0x1100;
+    EXPECT_EQ(Eval("i * 100 + @i * 10 + a", context), 7 * 100 + 2 * 10 + 0x11);
 
     // A name the hook does not know now (a local outside its function) parses, and fails
     // only when evaluated.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "host/debug/profiler.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/rewind.h"
@@ -398,6 +399,46 @@ TEST(ShellLiveReload, ARebuiltCartridgeRunsAndABrokenOneIsSaidOnce) {
     rewrite(second);
     for (int tick = 0; tick < 2; ++tick) ShellCheckReload();
     EXPECT_TRUE(running(first));
+    ShellShutdown();
+    testing::RemoveScratch(dir);
+}
+
+// Cycles counted at the old build's addresses would be summed under the new build's labels:
+// at a reload the profile starts again from nothing.
+TEST(ShellLiveReload, TheProfileStartsAfreshAtAReload) {
+    namespace fs = std::filesystem;
+    fake::Reset();
+    const fs::path dir = testing::MakeScratch("reload-profile");
+    const std::string path = (dir / "game.sg").string();
+    testing::WriteFile(path, testing::ReadBytes(testing::CartridgePath("busy")));
+    ShellLoadFromCommandLine(path);
+    ASSERT_TRUE(ShellStart(1, 0));
+    if (Shell().LiveReload != 1) ShellCommand(CommandLiveReload);  // as the test before left it
+    ProfilerStart(true, false);
+    for (int frame = 0; frame < 3; ++frame) ShellFramePass();
+    const auto cycles = [] {
+        std::FILE* file = std::tmpfile();
+        WriteProfileCsv(file);
+        std::rewind(file);
+        char line[256];
+        uint64_t sum = 0;
+        std::fgets(line, sizeof line, file);  // the heading
+        while (std::fgets(line, sizeof line, file) != nullptr) {
+            const char* field = std::strchr(std::strchr(line, ',') + 1, ',') + 1;
+            sum += std::strtoull(field, nullptr, 10);
+        }
+        std::fclose(file);
+        return sum;
+    };
+    EXPECT_GT(cycles(), 0u);
+    const auto before = fs::last_write_time(path);
+    testing::WriteFile(path, testing::ReadBytes(testing::CartridgePath("sound")));
+    fs::last_write_time(path, before + std::chrono::seconds(2));
+    ShellCheckReload();
+    ShellCheckReload();
+    EXPECT_TRUE(ProfilerRunning());
+    EXPECT_EQ(cycles(), 0u);
+    ProfilerStop();
     ShellShutdown();
     testing::RemoveScratch(dir);
 }
