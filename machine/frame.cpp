@@ -1,6 +1,7 @@
 // The machine's lifecycle and its frame scheduler, which interleaves the CPU with the video
 // chip's scanlines and requests the frame interrupt.
 #include "cpu/z80.h"
+#include "machine/cassette.h"
 #include "machine/machine_internal.h"
 #include "sound/psg.h"
 #include "video/vdp.h"
@@ -55,7 +56,10 @@ void FinishLine(uint32_t line) {
     } else if (line <= IrqLastLine && FrameIrqWanted()) {
         z80::RaiseIrq(FrameIrqByte);
     }
-    if (line == LinesPerFrame - 1) EndSoundFrame();
+    if (line == LinesPerFrame - 1) {
+        EndSoundFrame();
+        CassetteEndFrame(uint64_t{LinesPerFrame} * static_cast<uint64_t>(LineCycles()));
+    }
 }
 
 int RunFrame() {

@@ -75,6 +75,10 @@ void RestoreCouplingLevel(int32_t level);
 void KeepSoundFrames();
 void PutBackSoundFrames();
 
+// The cassette recorder's part of the in-memory snapshot (its tape stays as inserted).
+void KeepCassette();
+void PutBackCassette();
+
 void ClearRomImage();
 uint64_t ImageFileSize();       // the size of the file the image came from, capped; 0 when none
 uint64_t RomImageGeneration();  // changes whenever the image does: lets others cache on it

@@ -39,6 +39,7 @@ void TakeMachineSnapshot() {
     std::memcpy(kept.joypad, JoypadPorts(), sizeof kept.joypad);
     kept.board = SaveBoard();
     KeepSoundFrames();
+    KeepCassette();
 }
 
 bool RestoreMachineSnapshot() {
@@ -50,6 +51,7 @@ bool RestoreMachineSnapshot() {
     RestoreJoypad(kept.joypad);
     RestoreBoardState(kept.board);  // over the RAM, as a save state's load does
     PutBackSoundFrames();
+    PutBackCassette();
     return true;
 }
 
