@@ -52,7 +52,7 @@ constexpr OptionSpec Options[] = {
          o.wavPath = value;
          return std::string();
      }},
-    {"--tape", "FILE", true, "a WAV file in the cassette recorder, playing from the start",
+    {"--tape", "FILE", false, "a WAV file in the cassette recorder, playing from the start",
      [](const char* value, PlayerOptions& o) {
          o.tapePath = value;
          return std::string();

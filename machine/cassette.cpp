@@ -11,9 +11,9 @@
 namespace plexaro {
 namespace {
 
-// Samples after the last take: a frame makes 736 at most, so four frames' worth leaves room
-// for a host that takes them a frame late.
-constexpr size_t RecordingRoom = 4 * MaxSamplesPerFrame;
+// Samples after the last take: a frame makes 736 at most, and a desktop in fast forward
+// runs up to 64 frames between takes.
+constexpr size_t RecordingRoom = 72 * MaxSamplesPerFrame;
 
 // The threshold either side of zero, as a share of the tape's loudest sample: low enough for
 // a quiet recording, high enough that hiss in a gap doesn't flip the level.
@@ -32,14 +32,14 @@ struct Deck {
     uint64_t anchorTape;       // cycles into the tape
     uint64_t recordStart;      // the machine's cycle where recording began
     uint64_t recordedSamples;  // made since recording began
-    int16_t made[RecordingRoom];
-    size_t pending;  // samples in recording_ not yet taken
-    int16_t taken[RecordingRoom];
+    size_t pending;            // samples in `made` not yet taken
     uint64_t hash;
     char name[CassetteNameSize];
 };
 
 std::vector<uint64_t> levels;  // one bit a sample of the tape, packed
+int16_t made[RecordingRoom];
+int16_t taken[RecordingRoom];
 Deck recorder = {};
 Deck keptDeck = {};
 
@@ -70,7 +70,7 @@ void RecordUntil(uint64_t now) {
     const uint64_t due = (now - recorder.recordStart) * CassetteRecordRate / ConsoleClockHz;
     const int16_t level = recorder.output ? CassetteRecordLevel : -CassetteRecordLevel;
     while (recorder.recordedSamples < due) {
-        if (recorder.pending < RecordingRoom) recorder.made[recorder.pending++] = level;
+        if (recorder.pending < RecordingRoom) made[recorder.pending++] = level;
         ++recorder.recordedSamples;
     }
 }
@@ -170,10 +170,10 @@ void CassetteEndFrame(uint64_t cycles) {
 }
 
 size_t CassetteTakeRecording(const int16_t** samples) {
-    std::memcpy(recorder.taken, recorder.made, recorder.pending * sizeof(int16_t));
+    std::memcpy(taken, made, recorder.pending * sizeof(int16_t));
     const size_t count = recorder.pending;
     recorder.pending = 0;
-    *samples = recorder.taken;
+    *samples = taken;
     return count;
 }
 

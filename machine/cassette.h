@@ -50,8 +50,8 @@ void CassetteOutput(bool high);  // the program's cassette output line
 // Called by the frame loop as each frame ends, with the frame's cycles.
 void CassetteEndFrame(uint64_t cycles);
 
-// The recording's samples made since the last call (at most a few frames' worth are kept:
-// take them every frame). Valid until the next frame runs.
+// The recording's samples made since the last call (at most 72 frames' worth are kept: take
+// them every frame or every pass of a host's loop). Valid until the next frame runs.
 size_t CassetteTakeRecording(const int16_t** samples);
 
 struct CassetteStatus {

@@ -17,6 +17,8 @@
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
 #include "machine/board.h"
+#include "machine/cassette.h"
+#include "machine/machine.h"
 
 namespace plexaro {
 namespace {
@@ -62,6 +64,37 @@ void RecentMenu() {
     ImGui::EndMenu();
 }
 
+// Machine > Tape: the cassette recorder's buttons, with where the tape stands.
+void TapeMenu() {
+    if (!ImGui::BeginMenu("Tape")) return;
+    const CassetteStatus tape = GetCassetteStatus();
+    if (tape.inserted) {
+        const auto seconds = [](uint64_t cycles) {
+            return static_cast<unsigned>(cycles / ConsoleClockHz);
+        };
+        ImGui::TextDisabled("%s  %u:%02u / %u:%02u", tape.name, seconds(tape.position) / 60,
+                            seconds(tape.position) % 60, seconds(tape.length) / 60,
+                            seconds(tape.length) % 60);
+    } else {
+        ImGui::TextDisabled(tape.recording ? "recording" : "no tape");
+    }
+    Item("Insert...", CommandTapeInsert);
+    if (ImGui::MenuItem("Play", nullptr, tape.playing, tape.inserted)) {
+        WindowPostCommand(CommandTapePlay);
+    }
+    if (ImGui::MenuItem("Stop", nullptr, false, tape.playing || tape.recording)) {
+        WindowPostCommand(CommandTapeStop);
+    }
+    if (ImGui::MenuItem("Rewind", nullptr, false, tape.inserted)) {
+        WindowPostCommand(CommandTapeRewind);
+    }
+    Item("Record to a new file", CommandTapeRecord, tape.recording);
+    if (ImGui::MenuItem("Eject", nullptr, false, tape.inserted)) {
+        WindowPostCommand(CommandTapeEject);
+    }
+    ImGui::EndMenu();
+}
+
 }  // namespace
 
 void CloseMenus(bool restoreFocus) {
@@ -94,6 +127,7 @@ bool DrawMenuBar(int* width) {
         Item("Pause emulation", CommandPauseEmulation, shell.EmulationPaused == 1,
              ProgramKeyShortcut(KeyPauseEmulation, false));
         ImGui::Separator();
+        TapeMenu();
         if (ImGui::MenuItem("Controls...")) OpenControlsDialog();
         // How far the sound runs behind the picture; Safe for machines that crackle on Low.
         if (ImGui::BeginMenu("Sound latency")) {

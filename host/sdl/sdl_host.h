@@ -32,8 +32,10 @@ void DrawSpeedMark(uint32_t mark, bool fullScreen);
 // The open-file dialog, while open. Returns true while it is open.
 bool DrawFileDialog();
 void OpenFileDialog();
+void OpenTapeDialog();  // the same dialog, listing WAV files for the cassette recorder
 // The dialog's choice, handed to the shell in a later pass.
 void PostFileChosen(const char* path);
+void PostTapeChosen(const char* path);
 // The Controls dialog, while open (returns true then: the game holds meanwhile). It takes
 // the key and button presses it waits for before anything else sees them.
 void OpenControlsDialog();

@@ -41,7 +41,7 @@ constexpr int SmallestWidth = 128;
 constexpr int SmallestPictureHeight = 96;
 constexpr Clock::duration ReloadCheckPeriod = std::chrono::seconds(1);  // live reload's look
 
-enum UserEventCode : Sint32 { HoldOff = 0, HoldOn = 1, FileChosen = 2 };
+enum UserEventCode : Sint32 { HoldOff = 0, HoldOn = 1, FileChosen = 2, TapeChosen = 3 };
 
 struct WindowState {
     SDL_Window* window;
@@ -303,6 +303,8 @@ void HandleEvent(const SDL_Event& event) {
     } else if (event.type == state.shellEvent) {
         if (event.user.code == FileChosen) {
             ShellFileChosen(state.chosenPath);
+        } else if (event.user.code == TapeChosen) {
+            ShellTapeChosen(state.chosenPath, false);
         } else {
             ShellHold(event.user.code == HoldOn);
         }
@@ -369,6 +371,11 @@ int MenuBarHeight() {
 void PostFileChosen(const char* path) {
     state.chosenPath = path;
     PostShellEvent(FileChosen);
+}
+
+void PostTapeChosen(const char* path) {
+    state.chosenPath = path;
+    PostShellEvent(TapeChosen);
 }
 
 void WindowShowMessage(const char* caption, const char* text, MessageKind kind) {
@@ -448,6 +455,10 @@ void WindowShowNotice(const char* text) {
 
 void WindowOpenFileDialog() {
     OpenFileDialog();
+}
+
+void WindowOpenTapeDialog() {
+    OpenTapeDialog();
 }
 
 void WindowFinishFrame(bool fullScreen) {
@@ -533,6 +544,7 @@ int RunDesktop(const PlayerOptions& options) {
     if (run.audioLatencyMs != 0) AudioSetLatency(SoundLatencyFromMilliseconds(run.audioLatencyMs));
     RunAheadSetFrames(run.runAhead);
     ShellStart(run.rgbMode, run.videoHardware);
+    if (!options.tapePath.empty()) ShellTapeChosen(options.tapePath, true);
     if (AudioPlaying() && SDL_GetCurrentAudioDriver() != nullptr) {
         sound = SDL_GetCurrentAudioDriver();
     }
@@ -559,10 +571,12 @@ int RunDesktop(const PlayerOptions& options) {
                 ShellMoved();
             }
             const bool paced = ShellFramePass();
+            ShellTapePassEnded();
             DebugRecordFrame(Shell().emulateMilliseconds, Shell().presentMilliseconds);
             FrameClockAfterPass(paced);
         }
     }
+    ShellTapeShutdown();  // the recording in place before anything else can go wrong
     if (options.stats) FrameClockPrintStats(state.renderer, sound);
     const int status = Shell().exitStatus;
     ShellShutdown();

@@ -431,7 +431,7 @@ void ShellCommand(uint32_t id) {
         case CommandDebugStepOver: DebuggerRan(DebuggerStepOver()); break;
         case CommandDebugNextFrame: DebuggerRan(DebuggerRunToNextFrame()); break;
         default:
-            if (!ShellPictureCommand(id)) RunAheadCommand(id);
+            if (!ShellPictureCommand(id) && !ShellTapeCommand(id)) RunAheadCommand(id);
             break;
     }
     ShellSettingsCommand(id);

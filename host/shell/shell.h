@@ -56,6 +56,12 @@ enum MenuCommand : uint32_t {
     CommandAspectConsole = 40120,    // to + 2: a PictureAspect each ("Strech" is the third)
     CommandScalingFit = 40125,       // to + 1: a PictureScaling each
     CommandFilterSharp = 40130,      // to + 2: a PictureFilter each
+    CommandTapeInsert = 40140,       // Machine > Tape: the cassette recorder's buttons
+    CommandTapePlay = 40141,
+    CommandTapeStop = 40142,
+    CommandTapeRewind = 40143,
+    CommandTapeRecord = 40144,  // to a new NAME-tape-N.wav beside the cartridge
+    CommandTapeEject = 40145,
 };
 
 inline constexpr const char* ProductName = "Plexaro";
@@ -149,6 +155,15 @@ const PictureLook& ShellPictureLook();
 void ShellPictureStart(const PictureLook& saved);
 bool ShellPictureCommand(uint32_t id);  // false: the id is none of the picture's commands
 Rect ShellPictureRect();                // where the picture goes now, in the window or screen
+
+// The cassette recorder (shell_tape.cpp): a WAV file chosen for it (Insert's dialog, or
+// --tape), the Tape menu's commands (false: not one of them), the recording kept after each
+// pass of the loop (a fast pass's frames included), and finished at shutdown. Problems are
+// said over the picture.
+void ShellTapeChosen(const std::string& path, bool play);
+bool ShellTapeCommand(uint32_t id);
+void ShellTapePassEnded();
+void ShellTapeShutdown();
 
 // How long a frame lasts when no sound card paces the loop: a sixtieth of a second in the
 // simple behaviour (735 samples), the console's 59,736 cycles in the hardware one.

@@ -32,6 +32,8 @@ void WindowShowNotice(const char* text);
 void WindowPostCommand(uint32_t id);
 // Opens "Select a file"; a choice reaches ShellFileChosen in a later pass, a cancel nothing.
 void WindowOpenFileDialog();
+// The same for a tape's WAV file; a choice reaches ShellTapeChosen.
+void WindowOpenTapeDialog();
 // Draws the menu bar (windowed) or nothing over the picture drawn so far, and shows it.
 void WindowFinishFrame(bool fullScreen);
 

@@ -77,6 +77,10 @@ void WindowPostCommand(uint32_t id) {
 void WindowOpenFileDialog() {
     ++fake::window.dialogsOpened;
 }
+
+void WindowOpenTapeDialog() {
+    ++fake::window.dialogsOpened;
+}
 void WindowFinishFrame(bool) {
     ++fake::window.framesFinished;
 }
