@@ -153,6 +153,10 @@ bool CassetteInputHigh() {
     return (levels[index / 64] >> (index % 64)) & 1;
 }
 
+bool CassettePlaying() {
+    return recorder.playing;
+}
+
 void CassetteOutput(bool high) {
     if (high == recorder.output) return;
     RecordUntil(Now());

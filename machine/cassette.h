@@ -45,7 +45,8 @@ void CassetteRewind();  // to the start, playing or not
 void CassetteRecord();
 
 // The PPI's side, from inside RunFrame's port handlers.
-bool CassetteInputHigh();        // the level the tape gives now; low with nothing playing
+bool CassetteInputHigh();  // the level the tape gives now; low with nothing playing
+bool CassettePlaying();
 void CassetteOutput(bool high);  // the program's cassette output line
 // Called by the frame loop as each frame ends, with the frame's cycles.
 void CassetteEndFrame(uint64_t cycles);

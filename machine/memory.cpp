@@ -4,6 +4,7 @@
 #include <new>
 
 #include "cpu/z80.h"
+#include "machine/cassette.h"
 #include "machine/machine_internal.h"
 #include "video/vdp.h"
 
@@ -20,6 +21,9 @@ constexpr uint32_t PortJoypadA = 0xDC;
 constexpr uint32_t PortJoypadAMirror = 0xC0;
 constexpr uint32_t PortJoypadB = 0xDD;
 constexpr uint32_t PortJoypadBMirror = 0xC1;
+// The keyboard computer's port C, whose bit 3 is the cassette output; nothing on the SG-1000.
+constexpr uint32_t PortCassetteOut = 0xDE;
+constexpr uint8_t CassetteOutBit = 0x08;
 constexpr uint32_t OpenBus = 0xFF;
 
 constexpr uint8_t NothingPressed = 0xFF;
@@ -52,7 +56,10 @@ uint32_t ConsolePortIn(uint32_t port) {
         case PortJoypadA:
         case PortJoypadAMirror: return bus.joypad[0];
         case PortJoypadB:
-        case PortJoypadBMirror: return bus.joypad[1];
+        case PortJoypadBMirror:
+            // Bit 7 is the keyboard computer's cassette input: low for a low level while a tape
+            // plays, else 1 as the SG-1000's port has always read.
+            return CassettePlaying() && !CassetteInputHigh() ? bus.joypad[1] & 0x7F : bus.joypad[1];
         default: return OpenBus;
     }
 }
@@ -64,6 +71,7 @@ void ConsolePortOut(uint32_t port, uint32_t value) {
         case PortPsgHigh: SoundChipWrite(byte); break;
         case PortVdpData: VdpWriteData(byte); break;
         case PortVdpControl: VdpWriteControl(byte); break;
+        case PortCassetteOut: CassetteOutput((byte & CassetteOutBit) != 0); break;
         default: break;
     }
 }
