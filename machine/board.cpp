@@ -9,6 +9,7 @@
 
 #include "cpu/z80.h"
 #include "machine/machine_internal.h"
+#include "machine/sc3000.h"
 
 namespace plexaro {
 namespace {
@@ -25,7 +26,12 @@ constexpr uint32_t ControlAddress = 0xFFFC;
 constexpr uint8_t CartridgeRamInSlot2 = 0x08;  // 0xFFFC bit 3
 constexpr uint8_t PageMask = 0x3F;             // the page registers are 6 bits wide
 
-constexpr const char* Names[BoardKindCount] = {"auto", "flat", "rom48", "mapper", "ram8k"};
+constexpr uint32_t BasicRomTop = 0x8000;  // the BASIC boards' ROM: 0x0000-0x7FFF
+constexpr uint32_t Ram16kEnd = 0xC000;
+constexpr uint32_t Sc3000RamSize = 0x800;  // the SC-3000's own RAM: 2 KB
+
+constexpr const char* Names[BoardKindCount] = {"auto",  "flat",   "rom48", "mapper",
+                                               "ram8k", "ram16k", "ram32k"};
 
 // What hosts chose, for the next power-on.
 struct Choices {
@@ -37,8 +43,9 @@ struct Choices {
 Choices chosen = {BoardAuto, PowerOnAuto, DefaultPowerOnSeed};
 
 struct BoardState {
-    uint32_t kind;  // BoardAuto until the first build
-    bool ram1k;     // the console's 1 KB repeated through 0xC000-0xFFFF
+    uint32_t kind;     // BoardAuto until the first build
+    bool ram1k;        // the console's 1 KB (2 KB on the SC-3000) repeated through 0xC000-0xFFFF
+    uint32_t ramSize;  // with ram1k: 1 or 2 KB
     uint8_t control;
     uint8_t registers[3];  // as written to 0xFFFD-0xFFFF
     uint32_t pageCount;
@@ -107,6 +114,15 @@ uint32_t Layout(BoardRegion* out) {
             add(Stretch(Ram8kStart, Ram8kEnd, RegionCartridgeRam, m, Ram8kStart));
             add(Stretch(Ram8kEnd, CartridgeTop, RegionRom, m, Ram8kEnd));
             break;
+        case BoardRam16k:
+            add(Stretch(0, BasicRomTop, RegionRom, m, 0));
+            add(Stretch(BasicRomTop, Ram16kEnd, RegionCartridgeRam, m, BasicRomTop));
+            break;
+        case BoardRam32k:
+            // The cartridge's RAM answers where the console's would: there is none to see.
+            add(Stretch(0, BasicRomTop, RegionRom, m, 0));
+            add(Stretch(BasicRomTop, ConsoleMemorySize, RegionCartridgeRam, m, BasicRomTop));
+            return count;
         default:
             if (flatRam) {
                 add(Stretch(0, ConsoleWritableStart, RegionRom, m, 0));
@@ -119,10 +135,10 @@ uint32_t Layout(BoardRegion* out) {
             break;
     }
     if (board.ram1k) {
-        add(Stretch(ConsoleRamStart, ConsoleRamStart + ChunkSize, RegionConsoleRam, m,
-                    ConsoleRamStart));
-        BoardRegion mirror = Stretch(ConsoleRamStart + ChunkSize, ConsoleMemorySize,
-                                     RegionConsoleRam, m, ConsoleRamStart);
+        const uint32_t size = board.ramSize;
+        add(Stretch(ConsoleRamStart, ConsoleRamStart + size, RegionConsoleRam, m, ConsoleRamStart));
+        BoardRegion mirror = Stretch(ConsoleRamStart + size, ConsoleMemorySize, RegionConsoleRam, m,
+                                     ConsoleRamStart);
         mirror.mirrorOf = ConsoleRamStart;
         add(mirror);
     } else {
@@ -135,7 +151,7 @@ uint32_t Layout(BoardRegion* out) {
 void SetChunks(const BoardRegion& region) {
     for (uint32_t at = 0; at < region.length; at += ChunkSize) {
         const uint32_t c = (region.start + at) / ChunkSize;
-        const uint32_t within = region.mirrorOf == region.start ? at : at % ChunkSize;
+        const uint32_t within = region.mirrorOf == region.start ? at : at % board.ramSize;
         board.chunk[c] = region.bytes + within;
         board.writable[c] = region.kind != RegionRom;
         board.imageAt[c] = region.image < 0 ? -1 : region.image + static_cast<int32_t>(within);
@@ -163,7 +179,8 @@ void MapSlot(uint32_t slot) {
 }
 
 uint8_t* RamFor(uint32_t address) {
-    return board.memory + (board.ram1k ? ConsoleRamStart | (address & (ChunkSize - 1)) : address);
+    return board.memory +
+           (board.ram1k ? ConsoleRamStart | (address & (board.ramSize - 1)) : address);
 }
 
 // The mapper's registers sit on top of the RAM: a write reaches both, and reads give the RAM.
@@ -367,6 +384,7 @@ void BuildBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t f
                  : chosen.board != BoardAuto ? chosen.board
                                              : BoardForSize(fileSize);
     board.ram1k = image != nullptr && hardware;
+    board.ramSize = CurrentMachine() == MachineSc3000 ? Sc3000RamSize : ChunkSize;
     board.control = 0;
     for (uint32_t slot = 0; slot < 3; ++slot) board.registers[slot] = static_cast<uint8_t>(slot);
     std::memset(memory, 0, ConsoleMemorySize);
@@ -382,11 +400,15 @@ void BuildBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t f
         std::memcpy(memory + ConsoleWritableStart, image + ConsoleWritableStart,
                     FlatImageLimit - ConsoleWritableStart);
         FillPowerOn(memory + FlatImageLimit, ConsoleMemorySize - FlatImageLimit);
-    } else {
+    } else if (board.kind != BoardRam32k) {
         FillPowerOn(memory + ConsoleRamStart,
-                    board.ram1k ? ChunkSize : ConsoleMemorySize - ConsoleRamStart);
+                    board.ram1k ? board.ramSize : ConsoleMemorySize - ConsoleRamStart);
     }
     if (board.kind == BoardRam8k) FillPowerOn(memory + Ram8kStart, Ram8kEnd - Ram8kStart);
+    if (board.kind == BoardRam16k) FillPowerOn(memory + BasicRomTop, Ram16kEnd - BasicRomTop);
+    if (board.kind == BoardRam32k) {
+        FillPowerOn(memory + BasicRomTop, ConsoleMemorySize - BasicRomTop);
+    }
     if (board.kind == BoardMapper) FillPowerOn(memory + Ram8kStart, MapperCartridgeRam);
     BuildMap();
     ChecksRamStarted(false);
@@ -403,6 +425,8 @@ void RestoreBoard(uint8_t* memory, const uint8_t* image, size_t length, uint64_t
     Begin(memory, image, length, fileSize);
     board.kind = record.kind;
     board.ram1k = record.ram1k;
+    // The PPI's section, restored first, has put back which machine's RAM this is.
+    board.ramSize = CurrentMachine() == MachineSc3000 ? Sc3000RamSize : ChunkSize;
     board.control = record.control;
     std::memcpy(board.registers, record.registers, sizeof board.registers);
     LayOutChunks();

@@ -1,10 +1,11 @@
 // Cartridge boards and the console's own RAM, as hosts choose and show them.
 //
 // A board is what the cartridge carries besides its ROM: nothing (flat, rom48), the
-// bank-switching mapper, or 8 KB of RAM (ram8k). The loader picks one by the image's size
-// unless SelectBoard names one. The console's own RAM depends on the behaviour selected with
-// SelectVideoBehaviour: 32 KB (flat) or 16 KB of plain RAM in the simple one, the console's
-// 1 KB repeated through 0xC000-0xFFFF in the hardware one. Board, behaviour and power-on
+// bank-switching mapper, or RAM (ram8k; the SC-3000's BASIC boards ram16k and ram32k). The
+// loader picks one by the image's size unless SelectBoard names one. The console's own RAM
+// depends on the behaviour selected with SelectVideoBehaviour: 32 KB (flat) or 16 KB of plain
+// RAM in the simple one; in the hardware one, the SG-1000's 1 KB or the SC-3000's 2 KB
+// repeated through 0xC000-0xFFFF. Board, behaviour and power-on
 // RAM choices all take effect at the next InitMachine, LoadCartridge or ResetMachine.
 //
 //     SelectBoard(BoardAuto);
@@ -27,8 +28,12 @@ enum BoardKind : uint32_t {
     BoardRom48 = 2,   // up to 49152 bytes: ROM 0x0000-0xBFFF, RAM 0xC000-0xFFFF
     BoardMapper = 3,  // 16 KB pages in three slots, chosen by writes to 0xFFFD-0xFFFF
     BoardRam8k = 4,   // 8 KB of cartridge RAM at 0x8000-0x9FFF
+    // The SC-3000's BASIC cartridges: 32 KB of ROM and their own RAM, 16 KB at 0x8000-0xBFFF
+    // (the console's RAM above it), or 32 KB at 0x8000-0xFFFF in place of the console's.
+    BoardRam16k = 5,
+    BoardRam32k = 6,
 };
-inline constexpr uint32_t BoardKindCount = 5;
+inline constexpr uint32_t BoardKindCount = 7;
 inline constexpr size_t FlatImageLimit = 0xA000;      // 40960
 inline constexpr size_t Rom48ImageLimit = 0xC000;     // 49152
 inline constexpr size_t MapperPageSize = 0x4000;      // 16 KB
@@ -84,7 +89,7 @@ struct BoardRegion {
     uint32_t length;    // a multiple of 1 KB
     uint32_t kind;      // a RegionKind
     uint32_t mirrorOf;  // start, or the start of the region it repeats (every that region's
-                        // length): the hardware's 1 KB of console RAM through 0xC400-0xFFFF
+                        // length): the hardware's 1 or 2 KB of console RAM through 0xFFFF
     bool switched;      // a mapper slot: what it shows follows the page registers
     int32_t image;      // RegionRom, RegionImageRam: the image offset of its first byte; else -1
     uint8_t* bytes;     // what the CPU reads at start, until the layout changes (null before

@@ -10,6 +10,7 @@
 
 #include "machine/board.h"
 #include "machine/machine_internal.h"
+#include "machine/sc3000.h"
 
 namespace plexaro {
 namespace {
@@ -105,6 +106,7 @@ const char* LoadCartridgeBytes(const uint8_t* data, uint64_t size) {
         std::swap(cartridge.fileSize, cartridge.stagingFileSize);
     };
     swap();
+    CartridgeChanged(true);
     if (const char* failure = InitMachine(RecordedRowStride())) {
         // The machine still runs the old program: keep the image it was started from.
         swap();
@@ -128,6 +130,7 @@ const char* LoadCartridge(const char* path) {
     // Only what a board can map is read: the rest of a long file is never needed.
     std::vector<uint8_t> bytes(static_cast<size_t>(std::min<uint64_t>(size, MapperImageLimit)));
     if (ReadImageFile(path, bytes.data(), bytes.size()) != 0) return "Can't find Rom !";
+    NameNextCartridge(path);
     return LoadCartridgeBytes(bytes.data(), size);
 }
 

@@ -7,6 +7,7 @@
 
 #include "cpu/z80.h"
 #include "machine/machine_internal.h"
+#include "machine/sc3000.h"
 
 namespace plexaro {
 namespace {
@@ -75,6 +76,22 @@ void RecordUntil(uint64_t now) {
     }
 }
 
+// The PPI's cassette lines. They come from inside RunFrame, where Now() is the cycle the PPI
+// passes, so the recorder keeps its own count (which, unlike the machine's, runs on through
+// resets and save states, as a tape does).
+uint32_t TapeIn(uint64_t) {
+    return CassetteInputHigh() ? 1 : 0;
+}
+
+void TapeOut(uint64_t, uint32_t level) {
+    CassetteOutput(level != 0);
+}
+
+void PlugIn() {
+    SetTapeInput(TapeIn);
+    SetTapeOutput(TapeOut);
+}
+
 }  // namespace
 
 const char* CassetteInsert(const int16_t* samples, size_t count, uint32_t rate, const char* name,
@@ -90,6 +107,7 @@ const char* CassetteInsert(const int16_t* samples, size_t count, uint32_t rate, 
     }
     const int32_t threshold =
         loudest / ThresholdShare > LeastThreshold ? loudest / ThresholdShare : LeastThreshold;
+    PlugIn();
     CassetteStop();
     levels.assign((count + 63) / 64, 0);
     bool high = false;
@@ -138,8 +156,10 @@ void CassetteRewind() {
 }
 
 void CassetteRecord() {
+    PlugIn();
     CassetteStop();
     recorder.recording = true;
+    recorder.output = TapeOutputLevel() != 0;  // where the program has left the line
     recorder.recordStart = Now();
     recorder.recordedSamples = 0;
     recorder.pending = 0;

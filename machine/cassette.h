@@ -13,7 +13,7 @@
 //
 //     CassetteInsert(samples, count, rate, "game.wav", hash);  // host decoded the file
 //     CassettePlay();
-//     for each frame: RunFrame();   // the PPI reads CassetteInputHigh()
+//     for each frame: RunFrame();   // the SC-3000's PPI reads CassetteInputHigh()
 //     CassetteRecord();             // from here on the PPI's writes go to CassetteOutput()
 //     for each frame: RunFrame(); n = CassetteTakeRecording(&samples); write them;
 #pragma once
@@ -44,7 +44,8 @@ void CassetteRewind();  // to the start, playing or not
 // writes it to a new file); playing stops.
 void CassetteRecord();
 
-// The PPI's side, from inside RunFrame's port handlers.
+// The PPI's side (machine/sc3000.h's tape functions, plugged in by CassetteInsert and
+// CassetteRecord), from inside RunFrame's port handlers.
 bool CassetteInputHigh();  // the level the tape gives now; low with nothing playing
 bool CassettePlaying();
 void CassetteOutput(bool high);  // the program's cassette output line

@@ -59,12 +59,14 @@ void FinishLine(uint32_t line) {
     if (line == LinesPerFrame - 1) {
         EndSoundFrame();
         CassetteEndFrame(uint64_t{LinesPerFrame} * static_cast<uint64_t>(LineCycles()));
+        PpiFrameEnded(LinesPerFrame * static_cast<uint32_t>(LineCycles()));
     }
 }
 
 int RunFrame() {
     // Without console memory the core has nothing mapped to fetch from.
     if (ConsoleMemory() == nullptr) return 0;
+    PpiFrameStarted();
     const int32_t cycles = LineCycles();
     const bool exactLines = HardwareBehaviour();
     for (uint32_t line = 0; line < LinesPerFrame; ++line) {
@@ -103,6 +105,7 @@ void ResetMachine() {
 
 void FreeMachine() {
     VdpReset();
+    CartridgeChanged(false);
     FillConsoleMemory(nullptr);
     ClearRomImage();
     ClearSoundFrame();

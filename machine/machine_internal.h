@@ -79,6 +79,28 @@ void PutBackSoundFrames();
 void KeepCassette();
 void PutBackCassette();
 
+// The SC-3000's PPI and the machine choice (ppi.cpp). CartridgeChanged at every load and free
+// (auto forgets what the old image did); PowerOnPpi at every power-on, before the board is
+// built, decides the machine; the frame's start and end keep RESET's edge and the cycle count.
+void CartridgeChanged(bool present);
+void PowerOnPpi(bool image);
+bool PpiDecodes();  // the PPI answers ports 0xC0-0xFF instead of the SG-1000's joypad ports
+uint32_t PpiRead(uint32_t port);
+void PpiWrite(uint32_t port, uint32_t value);  // any write to 0xC0-0xFF, whichever machine runs
+void PpiFrameStarted();
+void PpiFrameEnded(uint32_t frameCycles);
+struct PpiRecord {
+    uint32_t machine;
+    bool autoWatch;
+    bool scanned;
+    uint8_t latch[3];
+    uint8_t control;
+    bool resetHeld;
+    uint64_t frameBase;
+};
+PpiRecord SavePpi();
+void RestorePpi(const PpiRecord& record);
+
 void ClearRomImage();
 uint64_t ImageFileSize();       // the size of the file the image came from, capped; 0 when none
 uint64_t RomImageGeneration();  // changes whenever the image does: lets others cache on it

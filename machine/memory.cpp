@@ -1,10 +1,10 @@
 // The console's bus: the block of console memory that the boards map onto the Z80 core,
-// and the decoding of the I/O ports onto the video chip, the sound chip and the joypad.
+// and the decoding of the I/O ports onto the video chip, the sound chip and the joypad (or,
+// on the SC-3000, its PPI).
 #include <cstring>
 #include <new>
 
 #include "cpu/z80.h"
-#include "machine/cassette.h"
 #include "machine/machine_internal.h"
 #include "video/vdp.h"
 
@@ -21,9 +21,6 @@ constexpr uint32_t PortJoypadA = 0xDC;
 constexpr uint32_t PortJoypadAMirror = 0xC0;
 constexpr uint32_t PortJoypadB = 0xDD;
 constexpr uint32_t PortJoypadBMirror = 0xC1;
-// The keyboard computer's port C, whose bit 3 is the cassette output; nothing on the SG-1000.
-constexpr uint32_t PortCassetteOut = 0xDE;
-constexpr uint8_t CassetteOutBit = 0x08;
 constexpr uint32_t OpenBus = 0xFF;
 
 constexpr uint8_t NothingPressed = 0xFF;
@@ -46,6 +43,7 @@ BusState bus = {nullptr, {NothingPressed, NothingPressed}};
 }  // namespace
 
 uint32_t ConsolePortIn(uint32_t port) {
+    if (PpiDecodes() && (port & 0xC0) == 0xC0) return PpiRead(port);
     switch (port & 0xFF) {
         case PortVdpData: return VdpReadData();
         case PortVdpControl:
@@ -56,10 +54,7 @@ uint32_t ConsolePortIn(uint32_t port) {
         case PortJoypadA:
         case PortJoypadAMirror: return bus.joypad[0];
         case PortJoypadB:
-        case PortJoypadBMirror:
-            // Bit 7 is the keyboard computer's cassette input: low for a low level while a tape
-            // plays, else 1 as the SG-1000's port has always read.
-            return CassettePlaying() && !CassetteInputHigh() ? bus.joypad[1] & 0x7F : bus.joypad[1];
+        case PortJoypadBMirror: return bus.joypad[1];
         default: return OpenBus;
     }
 }
@@ -71,8 +66,9 @@ void ConsolePortOut(uint32_t port, uint32_t value) {
         case PortPsgHigh: SoundChipWrite(byte); break;
         case PortVdpData: VdpWriteData(byte); break;
         case PortVdpControl: VdpWriteControl(byte); break;
-        case PortCassetteOut: CassetteOutput((byte & CassetteOutBit) != 0); break;
-        default: break;
+        default:
+            if ((port & 0xC0) == 0xC0) PpiWrite(port, byte);
+            break;
     }
 }
 
@@ -113,6 +109,7 @@ const char* ObtainConsoleMemory() {
 
 void FillConsoleMemory(const uint8_t* image) {
     if (bus.memory == nullptr) return;
+    PowerOnPpi(image != nullptr);
     // The board and the behaviour chosen now take effect here, at every power-on and reset.
     BuildBoard(bus.memory, image, RomImageLength(), image != nullptr ? ImageFileSize() : 0,
                HardwareBehaviour());

@@ -407,16 +407,6 @@ void ShellCommand(uint32_t id) {
             shell.HardwareAccuracy = 1 - shell.HardwareAccuracy;
             SelectVideoBehaviour(static_cast<uint32_t>(shell.HardwareAccuracy));
             break;
-        case CommandBoardAuto:
-        case CommandBoardAuto + 1:
-        case CommandBoardAuto + 2:
-        case CommandBoardAuto + 3:
-        case CommandBoardAuto + 4:
-            // From the next reset or load.
-            SelectBoard(id - CommandBoardAuto);
-            ShellNotice(std::string("board ") + BoardName(id - CommandBoardAuto) +
-                        " from the next reset");
-            break;
         case CommandSoundLatencyLow:
         case CommandSoundLatencyLow + 1:
         case CommandSoundLatencyLow + 2:
@@ -431,7 +421,8 @@ void ShellCommand(uint32_t id) {
         case CommandDebugStepOver: DebuggerRan(DebuggerStepOver()); break;
         case CommandDebugNextFrame: DebuggerRan(DebuggerRunToNextFrame()); break;
         default:
-            if (!ShellPictureCommand(id) && !ShellTapeCommand(id)) RunAheadCommand(id);
+            if (!ShellPictureCommand(id) && !ShellMachineCommand(id) && !ShellTapeCommand(id))
+                RunAheadCommand(id);
             break;
     }
     ShellSettingsCommand(id);

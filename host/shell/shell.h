@@ -35,7 +35,7 @@ enum MenuCommand : uint32_t {
     CommandRgb555 = 40043,
     CommandHardwareAccuracy = 40050,  // the video chip as the console really behaves
     CommandLiveReload = 40051,        // reload the cartridge when its file changes
-    CommandBoardAuto = 40052,         // to CommandBoardAuto + 4: a BoardKind each
+    CommandBoardAuto = 40052,         // to CommandBoardAuto + 6: a BoardKind each
     CommandSaveState = 40060,
     CommandLoadState = 40061,
     CommandSlot1 = 40062,  // to CommandSlot1 + 3
@@ -164,6 +164,9 @@ void ShellTapeChosen(const std::string& path, bool play);
 bool ShellTapeCommand(uint32_t id);
 void ShellTapePassEnded();
 void ShellTapeShutdown();
+
+// The machine's choices that apply from the next reset or load: the board (and the machine).
+bool ShellMachineCommand(uint32_t id);  // false: the id is none of them
 
 // How long a frame lasts when no sound card paces the loop: a sixtieth of a second in the
 // simple behaviour (735 samples), the console's 59,736 cycles in the hardware one.
