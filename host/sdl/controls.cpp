@@ -106,6 +106,10 @@ void HandleProgramKey(const SDL_KeyboardEvent& key) {
         if (!Typing()) WindowPostCommand(CommandPause);
         return;
     }
+    if (code < KeyCodeCount && code == bindings.programKey[KeyKeyboardMode]) {
+        if (!Typing()) WindowPostCommand(CommandKeyboardMode);
+        return;
+    }
     if (code < KeyCodeCount && code == bindings.programKey[KeyPauseEmulation]) {
         if (!Typing()) WindowPostCommand(CommandPauseEmulation);
         return;

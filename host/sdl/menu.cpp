@@ -11,6 +11,7 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
+#include "host/shell/keyboard.h"
 #include "host/shell/notices.h"
 #include "host/shell/run_ahead.h"
 #include "host/shell/settings.h"
@@ -19,6 +20,7 @@
 #include "machine/board.h"
 #include "machine/cassette.h"
 #include "machine/machine.h"
+#include "machine/sc3000.h"
 
 namespace plexaro {
 namespace {
@@ -62,6 +64,21 @@ void RecentMenu() {
     ImGui::Separator();
     Item("Clear list", CommandClearRecent);
     ImGui::EndMenu();
+}
+
+// The SC-3000's: the system the next reset or load starts, the keyboard and the paste.
+void KeyboardItems() {
+    if (ImGui::BeginMenu("System")) {
+        static constexpr const char* Systems[MachineKindCount] = {"Auto", "SG-1000", "SC-3000"};
+        for (uint32_t kind = 0; kind < MachineKindCount; ++kind) {
+            Item(Systems[kind], CommandSystemAuto + kind, SelectedMachine() == kind);
+        }
+        ImGui::EndMenu();
+    }
+    Item("Keyboard mode", CommandKeyboardMode, KeyboardModeOn(),
+         ProgramKeyShortcut(KeyKeyboardMode, false));
+    Item("Paste text", CommandPaste, false, "Ctrl+Shift+V");
+    Item("On-screen keyboard", CommandScreenKeyboard, ShellScreenKeyboardShown());
 }
 
 // Machine > Tape: the cassette recorder's buttons, with where the tape stands.
@@ -127,6 +144,7 @@ bool DrawMenuBar(int* width) {
         Item("Pause emulation", CommandPauseEmulation, shell.EmulationPaused == 1,
              ProgramKeyShortcut(KeyPauseEmulation, false));
         ImGui::Separator();
+        KeyboardItems();
         TapeMenu();
         if (ImGui::MenuItem("Controls...")) OpenControlsDialog();
         // How far the sound runs behind the picture; Safe for machines that crackle on Low.

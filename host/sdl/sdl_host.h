@@ -39,6 +39,9 @@ void PostTapeChosen(const char* path);
 // The Controls dialog, while open (returns true then: the game holds meanwhile). It takes
 // the key and button presses it waits for before anything else sees them.
 void OpenControlsDialog();
+// The SC-3000's on-screen keyboard (Machine > On-screen keyboard): its keys lit while held,
+// and held while the mouse presses them.
+void DrawScreenKeyboard();
 bool DrawControlsDialog();
 bool ControlsDialogTakes(const SDL_Event& event);  // true: the event was the dialog's
 // Pause, rewind and the State menu's keys, as bound.

@@ -21,6 +21,7 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
+#include "host/shell/keyboard.h"
 #include "host/shell/notices.h"
 #include "host/shell/run_ahead.h"
 #include "host/shell/settings.h"
@@ -269,12 +270,27 @@ void HandleEvent(const SDL_Event& event) {
         case SDL_KEYUP:
             // Letters play for player 2, so while a debug window's text field has the
             // keyboard a key pressed types and does not play; a release always reaches the game.
-            if (!event.key.repeat &&
-                (event.type == SDL_KEYUP || !state.imgui || !ImGui::GetIO().WantTextInput)) {
-                InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
-                              event.type == SDL_KEYDOWN);
+            if (KeyboardModeTakes(KeyCodeOfScancode(event.key.keysym.scancode))) {
+                // Keyboard mode: the key is the SC-3000's, and nothing else's.
+                if (!event.key.repeat &&
+                    (event.type == SDL_KEYUP || !state.imgui || !ImGui::GetIO().WantTextInput)) {
+                    KeyboardModeKeyEvent(KeyCodeOfScancode(event.key.keysym.scancode),
+                                         event.type == SDL_KEYDOWN);
+                }
+            } else {
+                if (!event.key.repeat &&
+                    (event.type == SDL_KEYUP || !state.imgui || !ImGui::GetIO().WantTextInput)) {
+                    InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
+                                  event.type == SDL_KEYDOWN);
+                }
+                HandleProgramKey(event.key);
             }
-            HandleProgramKey(event.key);
+            if (event.type == SDL_KEYDOWN && !event.key.repeat &&
+                event.key.keysym.scancode == SDL_SCANCODE_V &&
+                (event.key.keysym.mod & KMOD_CTRL) != 0 &&
+                (event.key.keysym.mod & KMOD_SHIFT) != 0) {
+                WindowPostCommand(CommandPaste);
+            }
             // On the press: people and tools let go of Alt before Enter as often as after.
             if (event.type == SDL_KEYDOWN && !event.key.repeat &&
                 event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0) {
@@ -457,6 +473,13 @@ void WindowOpenFileDialog() {
     OpenFileDialog();
 }
 
+std::string WindowClipboardText() {
+    char* text = SDL_GetClipboardText();
+    std::string copy = text != nullptr ? text : "";
+    SDL_free(text);
+    return copy;
+}
+
 void WindowOpenTapeDialog() {
     OpenTapeDialog();
 }
@@ -492,6 +515,7 @@ void WindowFinishFrame(bool fullScreen) {
             if (!fullScreen) DrawDebugWindows();
             holding = DrawFileDialog() || holding;
             holding = DrawControlsDialog() || holding;
+            if (ShellScreenKeyboardShown()) DrawScreenKeyboard();
             if (!Shell().cartridgeLoaded && !fullScreen) DrawBlankHint();
         }
         if (notice) DrawNotice(state.notice, fullScreen);

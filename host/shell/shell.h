@@ -62,6 +62,10 @@ enum MenuCommand : uint32_t {
     CommandTapeRewind = 40143,
     CommandTapeRecord = 40144,  // to a new NAME-tape-N.wav beside the cartridge
     CommandTapeEject = 40145,
+    CommandKeyboardMode = 40150,    // the SC-3000's keyboard on the PC's (keyboard.h)
+    CommandPaste = 40151,           // types the clipboard's text into the machine
+    CommandScreenKeyboard = 40152,  // the on-screen keyboard's window, shown or hidden
+    CommandSystemAuto = 40155,      // to + 2: a MachineKind each (sc3000.h)
 };
 
 inline constexpr const char* ProductName = "Plexaro";
@@ -164,6 +168,11 @@ void ShellTapeChosen(const std::string& path, bool play);
 bool ShellTapeCommand(uint32_t id);
 void ShellTapePassEnded();
 void ShellTapeShutdown();
+// The SC-3000's keyboard (shell_keyboard.cpp): Keyboard mode, Paste, the on-screen keyboard's
+// window and Machine > System; false: the id is none of them.
+bool ShellKeyboardCommand(uint32_t id);
+bool ShellScreenKeyboardShown();
+void ShellKeyboardFrame();  // after PollInput: the SC-3000's keys held for the frame
 
 // The machine's choices that apply from the next reset or load: the board (and the machine).
 bool ShellMachineCommand(uint32_t id);  // false: the id is none of them

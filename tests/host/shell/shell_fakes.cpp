@@ -78,6 +78,10 @@ void WindowOpenFileDialog() {
     ++fake::window.dialogsOpened;
 }
 
+std::string WindowClipboardText() {
+    return fake::window.clipboard;
+}
+
 void WindowOpenTapeDialog() {
     ++fake::window.dialogsOpened;
 }
