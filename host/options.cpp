@@ -9,6 +9,7 @@
 
 #include "machine/board.h"
 #include "machine/machine.h"
+#include "machine/sc3000.h"
 
 namespace plexaro {
 namespace {
@@ -136,13 +137,21 @@ constexpr OptionSpec Options[] = {
          o.videoHardware = 1;
          return std::string();
      }},
+    {"--machine", "NAME", false,
+     "sg1000, sc3000 or auto (default): auto runs .sc files,\n"
+     "and programs once they scan the keyboard, as the SC-3000",
+     [](const char* value, PlayerOptions& o) {
+         o.machineGiven = true;
+         if (MachineFromName(value, &o.machine)) return std::string();
+         return "--machine takes auto, sg1000 or sc3000, not '" + std::string(value) + "'";
+     }},
     {"--board", "NAME", false,
      "the cartridge's board: auto (default: by the image's size),\n"
-     "flat, rom48, mapper or ram8k",
+     "flat, rom48, mapper, ram8k, or BASIC's ram16k or ram32k",
      [](const char* value, PlayerOptions& o) {
          if (BoardFromName(value, &o.board)) return std::string();
-         return "--board takes auto, flat, rom48, mapper or ram8k, not '" + std::string(value) +
-                "'";
+         return "--board takes auto, flat, rom48, mapper, ram8k, ram16k or ram32k, not '" +
+                std::string(value) + "'";
      }},
     {"--power-on-ram", "MODE", false,
      "zero, pattern or random[:SEED]: the RAM's contents at\n"
@@ -279,9 +288,9 @@ constexpr size_t HelpColumn = 23;
 std::string MakeUsage() {
     std::string text =
         "Usage: plexaro [OPTIONS] [--] [CARTRIDGE]\n"
-        "Plays a Sega SG-1000 cartridge image in a window. The words after the options,\n"
-        "joined by single spaces, are the cartridge's path; without one the window starts\n"
-        "empty (File > Load rom).\n"
+        "Plays a Sega SG-1000 (or SC-3000) cartridge image in a window. The words after the\n"
+        "options, joined by single spaces, are the cartridge's path; without one the window\n"
+        "starts empty (File > Load rom).\n"
         "\n";
     for (const OptionSpec& option : Options) {
         std::string line = "  " + std::string(option.word);
@@ -315,6 +324,7 @@ bool NamesAnOption(std::string_view path) {
 }
 
 void ApplyMachineOptions(const PlayerOptions& options) {
+    SelectMachine(options.machine);
     SelectBoard(options.board);
     SelectPowerOnRam(options.powerOnRam, options.powerOnSeed);
     SelectVideoBehaviour(options.videoHardware);

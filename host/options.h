@@ -37,6 +37,8 @@ struct PlayerOptions {
     uint32_t videoHardware = 0;  // 1: hardware, 0: simple (as SelectVideoBehaviour takes it)
     bool videoGiven = false;     // --video was given: it beats a state's and the settings'
     uint32_t board = 0;          // as SelectBoard takes it: 0 is auto
+    uint32_t machine = 0;        // as SelectMachine takes it: 0 is auto
+    bool machineGiven = false;   // --machine was given: it beats the settings file
     uint32_t powerOnRam = 0;     // as SelectPowerOnRam takes it: 0 is the behaviour's own
     uint32_t powerOnSeed = 0x5EED;
     bool hash = false;
@@ -67,7 +69,8 @@ bool NamesAnOption(std::string_view path);
 inline constexpr const char* OptionsFirstHint =
     "options go before the cartridge's path: plexaro [OPTIONS] [--] CARTRIDGE";
 
-// Hands the machine the choices it makes at power-on (board, behaviour, power-on RAM), so
+// Hands the machine the choices it makes at power-on (machine, board, behaviour, power-on
+// RAM), so
 // that the first load already has them.
 void ApplyMachineOptions(const PlayerOptions& options);
 

@@ -15,6 +15,7 @@
 #include "libretro/libretro_api.h"
 #include "machine/board.h"
 #include "machine/machine.h"
+#include "machine/sc3000.h"
 #include "machine/state.h"
 
 #define PLEXARO_ENTRY extern "C" __attribute__((visibility("default")))
@@ -45,6 +46,86 @@ constexpr ButtonMap Buttons[] = {
     {retro::JoypadUp, JoypadUp},     {retro::JoypadDown, JoypadDown},
     {retro::JoypadLeft, JoypadLeft}, {retro::JoypadRight, JoypadRight},
     {retro::JoypadB, JoypadButton1}, {retro::JoypadA, JoypadButton2},
+};
+
+// The frontend's keyboard to the SC-3000's, by position on a US keyboard; the keys a PC lacks
+// on keys RetroArch leaves to the core (Escape and F1 are its own).
+struct KeyMap {
+    unsigned retroKey;
+    uint32_t key;
+};
+constexpr unsigned RetroShiftRight = 303, RetroShiftLeft = 304, RetroCtrlRight = 305,
+                   RetroCtrlLeft = 306, RetroAltRight = 307, RetroAltLeft = 308, RetroUp = 273,
+                   RetroDown = 274, RetroRight = 275, RetroLeft = 276, RetroInsert = 277,
+                   RetroHome = 278, RetroEnd = 279, RetroPageUp = 280, RetroPageDown = 281;
+constexpr KeyMap KeyboardKeys[] = {
+    {'1', Kb1},
+    {'2', Kb2},
+    {'3', Kb3},
+    {'4', Kb4},
+    {'5', Kb5},
+    {'6', Kb6},
+    {'7', Kb7},
+    {'8', Kb8},
+    {'9', Kb9},
+    {'0', Kb0},
+    {'-', KbMinus},
+    {'=', KbCaret},
+    {'`', KbYen},
+    {RetroEnd, KbBreak},
+    {'q', KbQ},
+    {'w', KbW},
+    {'e', KbE},
+    {'r', KbR},
+    {'t', KbT},
+    {'y', KbY},
+    {'u', KbU},
+    {'i', KbI},
+    {'o', KbO},
+    {'p', KbP},
+    {'[', KbAt},
+    {']', KbOpenBracket},
+    {'\r', KbCr},
+    {'a', KbA},
+    {'s', KbS},
+    {'d', KbD},
+    {'f', KbF},
+    {'g', KbG},
+    {'h', KbH},
+    {'j', KbJ},
+    {'k', KbK},
+    {'l', KbL},
+    {';', KbSemicolon},
+    {'\'', KbColon},
+    {'\\', KbCloseBracket},
+    {'z', KbZ},
+    {'x', KbX},
+    {'c', KbC},
+    {'v', KbV},
+    {'b', KbB},
+    {'n', KbN},
+    {'m', KbM},
+    {',', KbComma},
+    {'.', KbPeriod},
+    {'/', KbSlash},
+    {RetroPageDown, KbPi},
+    {'\t', KbFunc},
+    {RetroCtrlLeft, KbCtrl},
+    {RetroCtrlRight, KbCtrl},
+    {RetroShiftLeft, KbShift},
+    {RetroShiftRight, KbShift},
+    {RetroAltLeft, KbGraph},
+    {RetroAltRight, KbEngDiers},
+    {' ', KbSpace},
+    {RetroHome, KbHomeClr},
+    {'\b', KbInsDel},
+    {RetroInsert, KbInsDel},
+    {127, KbInsDel},
+    {RetroLeft, KbLeft},
+    {RetroUp, KbUp},
+    {RetroDown, KbDown},
+    {RetroRight, KbRight},
+    {RetroPageUp, KbReset},
 };
 
 const retro::InputDescriptor Descriptors[] = {
@@ -121,17 +202,22 @@ void ApplyPowerOnChoices() {
     const uint32_t before = SelectedVideoBehaviour();
     SelectVideoBehaviour(ChosenVideoBehaviour());
     SelectPowerOnRam(ChosenPowerOnRam(), DefaultPowerOnSeed);
+    SelectMachine(ChosenMachine());
     if (SelectedVideoBehaviour() != before) core.timingChanged = true;
 }
 
 // A reset that switches the behaviour lays the RAM out anew: the frontend hears of it.
+// So does one that changes the machine: the SC-3000's 2 KB repeat where the SG-1000's 1 KB do.
 void Reset() {
     const uint32_t before = SelectedVideoBehaviour();
+    const uint32_t ram = BoardRegionAt(0xC000).length;
     ApplyPowerOnChoices();
     ResetMachine();
     SelectRgbMode(1);
     core.shownValid = false;
-    if (SelectedVideoBehaviour() != before) RegisterMemoryMap();
+    if (SelectedVideoBehaviour() != before || BoardRegionAt(0xC000).length != ram) {
+        RegisterMemoryMap();
+    }
 }
 
 // Start presses the console's pause button and Select its reset (unless the "Select button"
@@ -156,6 +242,16 @@ void ApplyInput() {
         if (pads[1] & (1u << map.retroId)) PressJoypad2(map.button);
     }
     if (pause) PressPauseButton();
+    // Only the SC-3000 has a keyboard to read.
+    KeySet keys = 0;
+    if (CurrentMachine() == MachineSc3000 && core.inputState != nullptr) {
+        for (const KeyMap& map : KeyboardKeys) {
+            if (core.inputState(0, retro::DeviceKeyboard, 0, map.retroKey) != 0) {
+                keys |= KeyBit(map.key);
+            }
+        }
+    }
+    HoldKeys(keys);
 }
 
 void Present() {
@@ -200,6 +296,7 @@ void PlaySound() {
 // memory), or only its path from a frontend that does not read files. An empty file is named
 // as such, since the loader's own words for it are about a missing file.
 const char* LoadGame(const retro::GameInfo& game) {
+    NameNextCartridge(game.path);
     if (game.data != nullptr && game.size > 0) {
         return LoadCartridgeBytes(static_cast<const uint8_t*>(game.data), game.size);
     }

@@ -9,6 +9,7 @@
 
 #include "machine/board.h"
 #include "machine/machine.h"
+#include "machine/sc3000.h"
 
 namespace plexaro {
 namespace {
@@ -16,10 +17,11 @@ namespace {
 constexpr const char* VideoKey = "plexaro_video";
 constexpr const char* PowerOnKey = "plexaro_power_on_ram";
 constexpr const char* SelectKey = "plexaro_select";
+constexpr const char* MachineKey = "plexaro_machine";
 
 constexpr uint32_t RamStart = 0xC000;  // the console's RAM, as every board has it
 constexpr size_t DescriptorsMax = MaxBoardRegions;
-constexpr size_t OptionCount = 3;
+constexpr size_t OptionCount = 4;
 constexpr size_t VariableTextSize = 160;
 constexpr unsigned MessageMilliseconds = 4000;
 constexpr unsigned MessageFrames = 240;  // the old interface's 4 seconds at 60 frames a second
@@ -29,6 +31,7 @@ struct LinkState {
     retro::LogPrintfFn log;
     uint32_t videoBehaviour;
     uint32_t powerOnRam;
+    uint32_t machine;
     bool selectResets;
     retro::MemoryDescriptor descriptors[DescriptorsMax];
 };
@@ -73,6 +76,16 @@ retro::CoreOptionV2Definition definitions[OptionCount + 1] = {
      nullptr,
      {{"reset", "Reset"}, {"none", "None"}, {nullptr, nullptr}},
      "reset"},
+    {MachineKey,
+     "Machine",
+     nullptr,
+     "Auto: .sc files, and programs once they scan the keyboard, run as the SC-3000 home "
+     "computer (its keyboard read from the frontend's), everything else as the SG-1000. "
+     "Takes effect at the next reset.",
+     nullptr,
+     nullptr,
+     {{"auto", "Auto"}, {"sg1000", "SG-1000"}, {"sc3000", "SC-3000"}, {nullptr, nullptr}},
+     "auto"},
     {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {{nullptr, nullptr}}, nullptr},
 };
 retro::CoreOptionsV2 optionsV2 = {categories, definitions};
@@ -194,6 +207,8 @@ void ReadOptions() {
         if (std::strcmp(ram, "pattern") == 0) link.powerOnRam = PowerOnPattern;
         if (std::strcmp(ram, "random") == 0) link.powerOnRam = PowerOnRandom;
     }
+    link.machine = MachineAuto;
+    if (const char* machine = Value(MachineKey)) MachineFromName(machine, &link.machine);
     const char* select = Value(SelectKey);
     link.selectResets = select == nullptr || std::strcmp(select, "none") != 0;
 }
@@ -204,6 +219,10 @@ uint32_t ChosenVideoBehaviour() {
 
 uint32_t ChosenPowerOnRam() {
     return link.powerOnRam;
+}
+
+uint32_t ChosenMachine() {
+    return link.machine;
 }
 
 bool SelectResets() {

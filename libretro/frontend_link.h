@@ -30,6 +30,7 @@ bool OptionsChanged();            // whether the user changed an option since th
 void ReadOptions();               // takes the frontend's current values
 uint32_t ChosenVideoBehaviour();  // as SelectVideoBehaviour takes it
 uint32_t ChosenPowerOnRam();      // as SelectPowerOnRam takes it
+uint32_t ChosenMachine();         // as SelectMachine takes it
 bool SelectResets();              // the "Select button" option: reset, or none
 
 // The console's address space as the frontend's cheat and achievement tools read it, for the

@@ -14,6 +14,7 @@ inline constexpr unsigned ApiVersion = 1;
 // Devices and the RetroPad's button ids.
 inline constexpr unsigned DeviceNone = 0;
 inline constexpr unsigned DeviceJoypad = 1;
+inline constexpr unsigned DeviceKeyboard = 3;  // its ids are the RETROK_ key codes
 enum JoypadId : unsigned {
     JoypadB = 0,
     JoypadY = 1,

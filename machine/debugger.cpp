@@ -124,6 +124,7 @@ z80::StepInRun WatchedStep(int32_t left) {
 // One instruction at the current position; true when it ended the frame.
 bool ExecuteOne() {
     if (!state.lineBegun) {
+        if (state.line == 0) PpiFrameStarted();  // as RunFrame begins a frame
         state.budget = LineCycles() + z80::TakePendingCycles();
         state.left = state.budget;
         state.owedToNextLine = 0;

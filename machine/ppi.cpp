@@ -1,6 +1,7 @@
 // The SC-3000's 8255 PPI and the choice of machine: the key matrix and the joypads read
 // through ports A and B, port C's row select and cassette output, the control register, and
 // auto's decision between the SG-1000 and the SC-3000.
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -52,12 +53,13 @@ struct PpiState {
     KeySet held;
     bool resetHeld;      // RESET as the last frame's start found it
     uint64_t frameBase;  // MachineCycle at the start of this frame
+    uint64_t lastCycle;  // the latest MachineCycle given: it never goes back
     TapeInputFunction tapeIn;
     TapeOutputFunction tapeOut;
 };
 
-PpiState ppi = {MachineSg1000, false, false,   false,  {0, 0, 0}, PowerOnControl, 0,
-                false,         0,     nullptr, nullptr};
+PpiState ppi = {MachineSg1000, false, false, false,   {0, 0, 0}, PowerOnControl, 0,
+                false,         0,     0,     nullptr, nullptr};
 
 uint8_t SelectedRow() {
     // An input half drives nothing: the decoder's inputs float high, to the joypads' row.
@@ -147,6 +149,7 @@ void PowerOnPpi(bool image) {
     std::memset(ppi.latch, 0, sizeof ppi.latch);
     ppi.control = PowerOnControl;
     ppi.frameBase = 0;
+    ppi.lastCycle = 0;
 }
 
 bool PpiDecodes() {
@@ -205,7 +208,7 @@ void PpiFrameStarted() {
 }
 
 void PpiFrameEnded(uint32_t frameCycles) {
-    ppi.frameBase += frameCycles;
+    ppi.frameBase = std::max(ppi.frameBase + frameCycles, ppi.lastCycle);
 }
 
 PpiRecord SavePpi() {
@@ -223,6 +226,7 @@ void RestorePpi(const PpiRecord& r) {
     ppi.control = r.control;
     ppi.resetHeld = r.resetHeld;
     ppi.frameBase = r.frameBase;
+    ppi.lastCycle = r.frameBase;
 }
 
 void PressKey(uint32_t key) {
@@ -259,8 +263,13 @@ uint32_t TapeOutputLevel() {
 
 uint64_t MachineCycle() {
     uint32_t lineStart = 0;
-    if (!RunningLineStart(&lineStart)) return ppi.frameBase;
-    return ppi.frameBase + lineStart + z80::ElapsedCycles();
+    if (!RunningLineStart(&lineStart))
+        return ppi.lastCycle = std::max(ppi.lastCycle, ppi.frameBase);
+    // The simple behaviour starts every line afresh at its nominal cycle, though the line
+    // before may have run a few cycles past it: the count holds still rather than go back.
+    const uint64_t now = ppi.frameBase + lineStart + z80::ElapsedCycles();
+    ppi.lastCycle = std::max(ppi.lastCycle, now);
+    return ppi.lastCycle;
 }
 
 PpiView InspectPpi() {

@@ -7,6 +7,7 @@
 
 #include "cpu/z80.h"
 #include "machine/machine_internal.h"
+#include "machine/sc3000.h"
 #include "sound/psg.h"
 #include "video/vdp.h"
 
@@ -22,6 +23,8 @@ struct Snapshot {
     VdpSnapshot vdp;
     PsgChip psg;
     uint8_t joypad[2];
+    PpiRecord ppi;
+    KeySet keys;
     BoardRecord board;
 };
 
@@ -37,6 +40,8 @@ void TakeMachineSnapshot() {
     VdpSave(kept.vdp);
     kept.psg = *PsgInspect(0);
     std::memcpy(kept.joypad, JoypadPorts(), sizeof kept.joypad);
+    kept.ppi = SavePpi();
+    kept.keys = KeysHeld();
     kept.board = SaveBoard();
     KeepSoundFrames();
     KeepCassette();
@@ -49,6 +54,8 @@ bool RestoreMachineSnapshot() {
     VdpRestore(kept.vdp);
     PsgRestore(0, kept.psg);
     RestoreJoypad(kept.joypad);
+    RestorePpi(kept.ppi);  // before the board: its RAM follows the machine
+    HoldKeys(kept.keys);
     RestoreBoardState(kept.board);  // over the RAM, as a save state's load does
     PutBackSoundFrames();
     PutBackCassette();

@@ -10,6 +10,7 @@
 #include "machine/cassette.h"
 #include "machine/hash.h"
 #include "machine/machine_internal.h"
+#include "machine/sc3000.h"
 #include "sound/psg.h"
 #include "video/vdp.h"
 
@@ -86,6 +87,8 @@ struct Staged {
     uint32_t soundFraction;
     int32_t coupling;
     uint8_t joypad[2];
+    PpiRecord ppi;
+    KeySet keys;
     BoardRecord board;
     uint8_t cassette[CassetteStateSize];
 };
@@ -285,6 +288,46 @@ void ApplyJoypad(const Staged& s) {
     RestoreJoypad(s.joypad);
 }
 
+// The SC-3000's PPI and the machine running (before the board, whose RAM follows the machine),
+// the keys held, and the machine's cycle count. A state from before it is of the SG-1000.
+constexpr uint32_t PpiSize = 1 + 1 + 1 + 3 + 1 + 1 + 8 + 8;
+
+void PutPpi(Writer& w, StateSpan*) {
+    const PpiRecord p = SavePpi();
+    for (uint32_t v : {p.machine, uint32_t{p.autoWatch}, uint32_t{p.scanned}}) w.Number(v, 1);
+    w.Bytes(p.latch, sizeof p.latch);
+    w.Number(p.control, 1);
+    w.Number(p.resetHeld, 1);
+    w.Number(p.frameBase, 8);
+    w.Number(KeysHeld(), 8);
+}
+
+const char* GetPpi(Reader& r, Staged& s) {
+    PpiRecord& p = s.ppi;
+    const uint64_t machine = r.Number(1, MachineSg1000);
+    const uint64_t autoWatch = r.Number(1, 0);
+    const uint64_t scanned = r.Number(1, 0);
+    for (uint8_t& latch : p.latch) latch = static_cast<uint8_t>(r.Number(1, 0));
+    p.control = static_cast<uint8_t>(r.Number(1, 0x9B));
+    const uint64_t resetHeld = r.Number(1, 0);
+    p.frameBase = r.Number(8, 0);
+    s.keys = r.Number(8, 0);
+    if ((machine != MachineSg1000 && machine != MachineSc3000) || autoWatch > 1 || scanned > 1 ||
+        resetHeld > 1 || s.keys >= KeyBit(KbCount)) {
+        return "the save state holds a keyboard state that can't be";
+    }
+    p.machine = static_cast<uint32_t>(machine);
+    p.autoWatch = autoWatch == 1;
+    p.scanned = scanned == 1;
+    p.resetHeld = resetHeld == 1;
+    return nullptr;
+}
+
+void ApplyPpi(const Staged& s) {
+    RestorePpi(s.ppi);
+    HoldKeys(s.keys);
+}
+
 // The board: its kind, whether the console RAM is the hardware's 1 KB, the mapper's
 // registers as last written (the RAM section holds any cartridge RAM, where the CPU writes
 // it). Put last, so that it is applied over the RAM the RAM section restored.
@@ -361,6 +404,7 @@ constexpr SectionKind Sections[] = {
     {Tag("VDP "), 1, VdpSize, 16401, PutVdp, GetVideo, ApplyVideo},
     {Tag("PSG "), 3, PsgSize, 45, PutPsg, GetPsg, ApplyPsg},
     {Tag("JOYP"), 1, JoypadSize, 2, PutJoypad, GetJoypad, ApplyJoypad},
+    {Tag("PPI "), 1, PpiSize, 0, PutPpi, GetPpi, ApplyPpi},
     {Tag("BORD"), 1, BoardSize, 0, PutBoard, GetBoard, ApplyBoard},
     {Tag("TAPE"), 1, CassetteStateSize, 0, PutCassette, GetCassette, ApplyCassette},
 };

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "machine/machine.h"
+#include "machine/typing.h"
 
 namespace plexaro {
 namespace {
@@ -33,6 +34,8 @@ constexpr Word Words[] = {
     {"reset", 0, 0, true},
 };
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view KeyPrefix = "kb-";
+constexpr std::string_view TextWord = "text";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
@@ -56,6 +59,51 @@ bool ParseFrame(std::string_view text, uint64_t& value) {
     return error == std::errc() && stop == end;
 }
 
+// The rest of a text line: a double-quoted string, and nothing after it.
+std::string ParseText(std::string_view text, ScriptLine& line) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    if (text.size() < 2 || text.front() != '"' || text.back() != '"') {
+        return "text needs a string in double quotes";
+    }
+    std::string typed;
+    for (size_t i = 1; i + 1 < text.size(); ++i) {
+        char c = text[i];
+        if (c == '"') return "a quote inside text's string must be written \\\"";
+        if (c == '\\') {
+            if (i + 2 >= text.size()) return "text's string ends in a lone backslash";
+            c = text[++i];
+            if (c == 'n') {
+                c = '\n';
+            } else if (c != '"' && c != '\\') {
+                return std::string("unknown escape \\") + c + " in text's string";
+            }
+        }
+        typed += c;
+    }
+    if (PrepareTyping(typed, line.typed) != 0) {
+        return "text's string has a character no key types";
+    }
+    if (line.typed.empty()) return "text's string is empty";
+    line.last = line.first + TypingFrames(line.typed) - 1;
+    return {};
+}
+
+// Where a line's comment starts: its first '#' outside a double-quoted string.
+size_t CommentStart(std::string_view line) {
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '\\' && quoted) {
+            ++i;
+        } else if (line[i] == '"') {
+            quoted = !quoted;
+        } else if (line[i] == '#' && !quoted) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // One line without its comment. Returns an empty string when it is good.
 std::string ParseLine(std::string_view text, ScriptLine& line, bool& blank) {
     const std::string_view range = NextWord(text);
@@ -76,8 +124,23 @@ std::string ParseLine(std::string_view text, ScriptLine& line, bool& blank) {
     line.controls = 0;
     line.pauses = 0;
     line.reset = false;
+    line.keys = 0;
     bool any = false;
     for (std::string_view name = NextWord(text); !name.empty(); name = NextWord(text)) {
+        if (name == TextWord) {
+            if (any || dash != std::string_view::npos) {
+                return "text takes a line of its own, after a single frame number";
+            }
+            return ParseText(text, line);
+        }
+        if (name.starts_with(KeyPrefix)) {
+            const std::string key(name.substr(KeyPrefix.size()));
+            uint32_t found = 0;
+            if (!KeyFromName(key.c_str(), &found)) return "unknown key '" + std::string(name) + "'";
+            line.keys |= KeyBit(found);
+            any = true;
+            continue;
+        }
         const Word* found = nullptr;
         for (const Word& word : Words) {
             if (word.name == name) found = &word;
@@ -104,7 +167,7 @@ bool ParseInputScript(std::string_view text, InputScript& script, uint32_t& erro
         const size_t newline = text.find('\n');
         std::string_view line = text.substr(0, newline);
         text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-        line = line.substr(0, line.find('#'));
+        line = line.substr(0, CommentStart(line));
 
         ScriptLine parsed{};
         bool blank = false;
@@ -132,10 +195,12 @@ FrameInput ScriptInputForFrame(InputScript& script, uint64_t frame) {
     }
     std::erase_if(script.active, [&](uint32_t index) { return script.lines[index].last < frame; });
 
-    FrameInput input{0, 0, false};
+    FrameInput input{0, 0, false, 0};
     for (const uint32_t index : script.active) {
         const ScriptLine& line = script.lines[index];
         input.controls |= line.controls;
+        input.keys |= line.keys;
+        if (!line.typed.empty()) input.keys |= TypingKeysAt(line.typed, frame - line.first);
         if (frame == line.first) {
             input.pauses += line.pauses;
             input.reset = input.reset || line.reset;

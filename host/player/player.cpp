@@ -23,6 +23,7 @@
 #include "machine/checks.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
+#include "machine/sc3000.h"
 #include "machine/state.h"
 
 namespace plexaro {
@@ -215,6 +216,7 @@ void ApplyInput(const FrameInput& input, uint32_t rgbMode) {
         if (input.controls & (1u << button)) PressJoypad(button);
         if (input.controls & (1u << (ScriptPlayer2Shift + button))) PressJoypad2(button);
     }
+    HoldKeys(input.keys);
     for (uint32_t press = 0; press < input.pauses; ++press) PressPauseButton();
 }
 

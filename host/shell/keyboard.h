@@ -25,7 +25,8 @@ inline constexpr uint32_t KeyboardModeKeyDefault = 70;  // Scroll Lock
 
 // The SC-3000 key on a PC key code, KbCount for none. The PC's own keys for the ones it
 // lacks: Tab FUNC, either Ctrl CTRL, Left Alt GRAPH, Right Alt ENG DIER'S (the kana key),
-// Pause BREAK, Home HOME/CLR, Backspace, Insert and Delete INS/DEL, End the pi key.
+// End BREAK, Home HOME/CLR, Backspace, Insert and Delete INS/DEL, Page Down the pi key, Page
+// Up RESET (as the libretro core has them).
 uint32_t ScKeyOfCode(uint32_t code);
 // Where a PC key goes for each SC-3000 key, for the README and the Controls dialog.
 const char* PcKeyFor(uint32_t key);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "machine/sc3000.h"
+
 namespace plexaro {
 namespace {
 
@@ -50,6 +52,9 @@ std::string ReadLine(std::string_view key, std::string_view value, Settings& set
     } else if (key == "video") {
         if (value != "simple" && value != "hardware") return bad();
         settings.videoHardware = value == "hardware" ? 1 : 0;
+    } else if (key == "machine") {
+        const std::string name(value);
+        if (!MachineFromName(name.c_str(), &settings.machine)) return bad();
     } else if (key == "sound_latency") {
         const auto* found =
             std::find_if(std::begin(SoundLatencies), std::end(SoundLatencies),
@@ -120,6 +125,7 @@ std::string SettingsText(const Settings& settings) {
     put("window_scale", std::to_string(settings.windowScale));
     put("rgb_mode", settings.rgbMode == 1 ? "565" : "555");
     put("video", settings.videoHardware == 1 ? "hardware" : "simple");
+    put("machine", MachineName(settings.machine));
     put("sound_latency",
         SoundLatencies[std::min<uint32_t>(settings.soundLatency, SoundLatencySafe)].name);
     put("run_ahead", std::to_string(settings.runAhead));

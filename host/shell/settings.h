@@ -33,6 +33,7 @@ struct Settings {
     uint32_t windowScale = 2;                 // 1..3: the picture's size in the window
     uint32_t rgbMode = 1;                     // 1: RGB 565, 0: RGB 555
     uint32_t videoHardware = 0;               // 1: the hardware video behaviour, 0: the simple one
+    uint32_t machine = 0;                     // a MachineKind: auto, sg1000 or sc3000
     uint32_t soundLatency = SoundLatencyLow;  // a SoundLatency
     uint32_t runAhead = 0;                    // 0..2: frames run ahead of the picture shown
     bool liveReload = true;

@@ -26,6 +26,7 @@ PlayerOptions ShellRunOptions(const PlayerOptions& options, const Settings& save
     PlayerOptions run = options;
     if (!run.rgbGiven) run.rgbMode = saved.rgbMode;
     if (!run.videoGiven) run.videoHardware = saved.videoHardware;
+    if (!run.machineGiven) run.machine = saved.machine;
     if (!run.runAheadGiven) run.runAhead = saved.runAhead;
     if (run.audioLatencyMs == 0 && saved.soundLatency < SoundLatencyCount) {
         run.audioLatencyMs = SoundLatencies[saved.soundLatency].milliseconds;

@@ -170,8 +170,9 @@ TEST_F(CoreTest, DescribesItselfAsAFrontendExpects) {
     EXPECT_STREQ(info.libraryName, "Plexaro");
     EXPECT_STREQ(info.validExtensions, "sg|sc");
     EXPECT_FALSE(info.needFullpath) << "the frontend reads the file (a zip in memory)";
-    EXPECT_EQ(received.optionKeys, (std::vector<std::string>{
-                                       "plexaro_video", "plexaro_power_on_ram", "plexaro_select"}));
+    EXPECT_EQ(received.optionKeys,
+              (std::vector<std::string>{"plexaro_video", "plexaro_power_on_ram", "plexaro_select",
+                                        "plexaro_machine"}));
     EXPECT_EQ(received.optionsApi, 2u);
     EXPECT_EQ(received.controllers,
               (std::vector<std::vector<unsigned>>{{retro::DeviceJoypad}, {retro::DeviceJoypad}}))
@@ -198,7 +199,7 @@ TEST_F(CoreTest, DescribesItselfAsAFrontendExpects) {
 // (no categories) has taken them all the same: the older APIs are not tried after it.
 TEST_F(CoreTest, OffersOptionsInTheNewestApiTheFrontendKnows) {
     const std::vector<std::string> keys = {"plexaro_video", "plexaro_power_on_ram",
-                                           "plexaro_select"};
+                                           "plexaro_select", "plexaro_machine"};
     for (unsigned version : {2u, 1u, 0u}) {
         SCOPED_TRACE(version);
         Close(core_);

@@ -6,6 +6,7 @@
 #include "host/options.h"
 #include "host/player/input_script.h"
 #include "machine/machine.h"
+#include "machine/typing.h"
 
 namespace plexaro {
 namespace {
@@ -174,6 +175,49 @@ TEST(InputScript, PlayerTwoControlsBesidePlayerOnes) {
     EXPECT_EQ(ScriptInputForFrame(script, 91).controls, 0u);
 }
 
+// What a text line types: each character's keys in order, SHIFT a frame early and held with
+// the keys that need it, every key up again before the next, a pause after a line break, and
+// a '#' inside the string no comment.
+TEST(InputScript, TextIsTypedInOrderWithShifts) {
+    const char* text = "5 kb-func\n20 text \"A\\\"b#\\n1\" # the rest is a comment\n";
+    InputScript script;
+    uint32_t line = 0;
+    std::string error;
+    ASSERT_TRUE(ParseInputScript(text, script, line, error)) << line << ": " << error;
+    EXPECT_EQ(ScriptInputForFrame(script, 5).keys, KeyBit(KbFunc));
+    EXPECT_EQ(ScriptInputForFrame(script, 19).keys, 0u);
+
+    const KeySet shift = KeyBit(KbShift);
+    std::vector<KeySet> typed;  // each change of the keys held
+    KeySet last = 0;
+    uint64_t lastFrame = 0;
+    for (uint64_t frame = 20; frame < 400; ++frame) {
+        const KeySet keys = ScriptInputForFrame(script, frame).keys;
+        if (keys != last) typed.push_back(keys);
+        if (keys != 0) lastFrame = frame;
+        last = keys;
+    }
+    const std::vector<KeySet> expected = {
+        KeyBit(KbA),
+        0,
+        shift,
+        shift | KeyBit(Kb2),
+        0,
+        KeyBit(KbB),
+        0,
+        shift,
+        shift | KeyBit(Kb3),
+        0,
+        KeyBit(KbCr),
+        0,
+        KeyBit(Kb1),
+        0,
+    };
+    EXPECT_EQ(typed, expected);
+    // The 1 is the sixth character, after the line break's pause.
+    EXPECT_EQ(lastFrame, 20 + (4 + TypingLineSlots) * TypingSlotFrames + TypingHoldFrames);
+}
+
 TEST(InputScript, MalformedLinesNameTheirLine) {
     const std::pair<const char*, uint32_t> cases[] = {
         {"jump 10", 1},
@@ -189,6 +233,13 @@ TEST(InputScript, MalformedLinesNameTheirLine) {
         {"10 p2-pause", 1},
         {"10 p2up", 1},
         {"10 P2-up", 1},
+        {"10 kb-enter", 1},
+        {"10-20 text \"A\"", 1},
+        {"10 up text \"A\"", 1},
+        {"10 text A", 1},
+        {"10 text \"A", 1},
+        {"10 text \"\xC3\xA9\"", 1},  // no key types an e with an accent
+        {"10 text \"\\t\"", 1},
     };
     for (const auto& [text, expectedLine] : cases) {
         InputScript script;
