@@ -66,19 +66,21 @@ void RecentMenu() {
     ImGui::EndMenu();
 }
 
-// The SC-3000's: the system the next reset or load starts, the keyboard and the paste.
-void KeyboardItems() {
-    if (ImGui::BeginMenu("System")) {
-        static constexpr const char* Systems[MachineKindCount] = {"Auto", "SG-1000", "SC-3000"};
-        for (uint32_t kind = 0; kind < MachineKindCount; ++kind) {
-            Item(Systems[kind], CommandSystemAuto + kind, SelectedMachine() == kind);
-        }
-        ImGui::EndMenu();
+// Machine > Keyboard: the system the next reset or load starts (flat, so that nothing opens
+// over its parent in the smallest window), the SC-3000's keyboard and the paste.
+void KeyboardMenu() {
+    if (!ImGui::BeginMenu("Keyboard")) return;
+    ImGui::TextDisabled("System, from the next reset or load:");
+    static constexpr const char* Systems[MachineKindCount] = {"Auto", "SG-1000", "SC-3000"};
+    for (uint32_t kind = 0; kind < MachineKindCount; ++kind) {
+        Item(Systems[kind], CommandSystemAuto + kind, SelectedMachine() == kind);
     }
+    ImGui::Separator();
     Item("Keyboard mode", CommandKeyboardMode, KeyboardModeOn(),
          ProgramKeyShortcut(KeyKeyboardMode, false));
     Item("Paste text", CommandPaste, false, "Ctrl+Shift+V");
     Item("On-screen keyboard", CommandScreenKeyboard, ShellScreenKeyboardShown());
+    ImGui::EndMenu();
 }
 
 // Machine > Tape: the cassette recorder's buttons, with where the tape stands.
@@ -144,8 +146,6 @@ bool DrawMenuBar(int* width) {
         Item("Pause emulation", CommandPauseEmulation, shell.EmulationPaused == 1,
              ProgramKeyShortcut(KeyPauseEmulation, false));
         ImGui::Separator();
-        KeyboardItems();
-        TapeMenu();
         if (ImGui::MenuItem("Controls...")) OpenControlsDialog();
         // How far the sound runs behind the picture; Safe for machines that crackle on Low.
         if (ImGui::BeginMenu("Sound latency")) {
@@ -163,6 +163,9 @@ bool DrawMenuBar(int* width) {
             }
             ImGui::EndMenu();
         }
+        // The SC-3000's, last: the lines above keep their places.
+        KeyboardMenu();
+        TapeMenu();
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Video")) {
