@@ -131,7 +131,8 @@ void OpenFileDialog() {
     List(start);
 }
 
-void OpenTapeDialog() {
+// The same dialog, listing WAV files for the cassette recorder.
+void WindowOpenTapeDialog() {
     OpenFileDialog();
     dialog.tape = true;
     List(dialog.folder);

@@ -1,7 +1,10 @@
-// The SC-3000's keyboard drawn in a window of its own: the machine's layout, each key lit
-// while the machine holds it (from the PC keyboard, a paste or a click), and pressed for as
-// long as the mouse holds it down.
+// The SC-3000's keyboard on SDL: drawn in a window of its own (the machine's layout, each key
+// lit while the machine holds it, from the PC keyboard, a paste or a click, and pressed for as
+// long as the mouse holds it down), the PC's keys in Keyboard mode, and the clipboard's text.
+#include <SDL.h>
 #include <imgui.h>
+
+#include <string>
 
 #include "host/sdl/sdl_host.h"
 #include "host/shell/keyboard.h"
@@ -75,6 +78,26 @@ void DrawScreenKeyboard() {
         ScreenKeyboardHold(0);
         WindowPostCommand(CommandScreenKeyboard);
     }
+}
+
+bool Sc3000KeyEvent(const SDL_KeyboardEvent& key, bool typing) {
+    if (key.type == SDL_KEYDOWN && !key.repeat && key.keysym.scancode == SDL_SCANCODE_V &&
+        (key.keysym.mod & KMOD_CTRL) != 0 && (key.keysym.mod & KMOD_SHIFT) != 0) {
+        WindowPostCommand(CommandPaste);
+    }
+    const uint32_t code = KeyCodeOfScancode(key.keysym.scancode);
+    if (!KeyboardModeTakes(code)) return false;
+    if (!key.repeat && (key.type == SDL_KEYUP || !typing)) {
+        KeyboardModeKeyEvent(code, key.type == SDL_KEYDOWN);
+    }
+    return true;
+}
+
+std::string WindowClipboardText() {
+    char* text = SDL_GetClipboardText();
+    std::string copy = text != nullptr ? text : "";
+    SDL_free(text);
+    return copy;
 }
 
 }  // namespace plexaro

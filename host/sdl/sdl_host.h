@@ -32,7 +32,6 @@ void DrawSpeedMark(uint32_t mark, bool fullScreen);
 // The open-file dialog, while open. Returns true while it is open.
 bool DrawFileDialog();
 void OpenFileDialog();
-void OpenTapeDialog();  // the same dialog, listing WAV files for the cassette recorder
 // The dialog's choice, handed to the shell in a later pass.
 void PostFileChosen(const char* path);
 void PostTapeChosen(const char* path);
@@ -42,6 +41,10 @@ void OpenControlsDialog();
 // The SC-3000's on-screen keyboard (Machine > On-screen keyboard): its keys lit while held,
 // and held while the mouse presses them.
 void DrawScreenKeyboard();
+// A key event for the SC-3000 (screen_keyboard.cpp): Keyboard mode's keys, and Ctrl+Shift+V's
+// paste. True when Keyboard mode took the key, which then goes nowhere else. `typing`: a debug
+// window's text field has the keyboard, so a press types there instead.
+bool Sc3000KeyEvent(const SDL_KeyboardEvent& key, bool typing);
 bool DrawControlsDialog();
 bool ControlsDialogTakes(const SDL_Event& event);  // true: the event was the dialog's
 // Pause, rewind and the State menu's keys, as bound.

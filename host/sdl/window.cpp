@@ -21,7 +21,6 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
-#include "host/shell/keyboard.h"
 #include "host/shell/notices.h"
 #include "host/shell/run_ahead.h"
 #include "host/shell/settings.h"
@@ -270,26 +269,15 @@ void HandleEvent(const SDL_Event& event) {
         case SDL_KEYUP:
             // Letters play for player 2, so while a debug window's text field has the
             // keyboard a key pressed types and does not play; a release always reaches the game.
-            if (KeyboardModeTakes(KeyCodeOfScancode(event.key.keysym.scancode))) {
-                // Keyboard mode: the key is the SC-3000's, and nothing else's.
-                if (!event.key.repeat &&
-                    (event.type == SDL_KEYUP || !state.imgui || !ImGui::GetIO().WantTextInput)) {
-                    KeyboardModeKeyEvent(KeyCodeOfScancode(event.key.keysym.scancode),
-                                         event.type == SDL_KEYDOWN);
+            {
+                const bool typing = state.imgui && ImGui::GetIO().WantTextInput;
+                if (!Sc3000KeyEvent(event.key, typing)) {
+                    if (!event.key.repeat && (event.type == SDL_KEYUP || !typing)) {
+                        InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
+                                      event.type == SDL_KEYDOWN);
+                    }
+                    HandleProgramKey(event.key);
                 }
-            } else {
-                if (!event.key.repeat &&
-                    (event.type == SDL_KEYUP || !state.imgui || !ImGui::GetIO().WantTextInput)) {
-                    InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
-                                  event.type == SDL_KEYDOWN);
-                }
-                HandleProgramKey(event.key);
-            }
-            if (event.type == SDL_KEYDOWN && !event.key.repeat &&
-                event.key.keysym.scancode == SDL_SCANCODE_V &&
-                (event.key.keysym.mod & KMOD_CTRL) != 0 &&
-                (event.key.keysym.mod & KMOD_SHIFT) != 0) {
-                WindowPostCommand(CommandPaste);
             }
             // On the press: people and tools let go of Alt before Enter as often as after.
             if (event.type == SDL_KEYDOWN && !event.key.repeat &&
@@ -471,17 +459,6 @@ void WindowShowNotice(const char* text) {
 
 void WindowOpenFileDialog() {
     OpenFileDialog();
-}
-
-std::string WindowClipboardText() {
-    char* text = SDL_GetClipboardText();
-    std::string copy = text != nullptr ? text : "";
-    SDL_free(text);
-    return copy;
-}
-
-void WindowOpenTapeDialog() {
-    OpenTapeDialog();
 }
 
 void WindowFinishFrame(bool fullScreen) {
