@@ -17,6 +17,7 @@ namespace {
 
 TEST(ShellKeyboard, ModeComesOnForTheSc3000AndAPasteIsTyped) {
     fake::Reset();
+    SetKeyboardMode(false);  // as another test in this process may have left it
     ShellLoadFromCommandLine(testing::CartridgePath("keys"));
     ASSERT_TRUE(ShellStart(1, 0));
     for (int pass = 0; pass < 3; ++pass) ShellFramePass();
