@@ -53,6 +53,16 @@ constexpr OptionSpec Options[] = {
          o.wavPath = value;
          return std::string();
      }},
+    {"--tape", "FILE", false, "a WAV file in the cassette recorder, playing from the start",
+     [](const char* value, PlayerOptions& o) {
+         o.tapePath = value;
+         return std::string();
+     }},
+    {"--record-tape", "FILE", true, "record the cassette output to a WAV file",
+     [](const char* value, PlayerOptions& o) {
+         o.recordTapePath = value;
+         return std::string();
+     }},
     {"--input", "FILE", true, "a script of joypad presses by frame number",
      [](const char* value, PlayerOptions& o) {
          o.inputPath = value;

@@ -22,6 +22,8 @@ struct PlayerOptions {
     std::string screenshotPath;            // empty: no screenshot
     std::string wavPath;                   // empty: no WAV file
     std::string inputPath;                 // empty: no input script
+    std::string tapePath;                  // empty: no tape in the cassette recorder
+    std::string recordTapePath;            // empty: the cassette output goes nowhere
     std::string saveStatePath;             // empty: no state saved at the end
     std::string loadStatePath;             // empty: the run starts at power-on
     std::string tracePath;                 // empty: no instruction trace

@@ -1,6 +1,7 @@
 // The machine's lifecycle and its frame scheduler, which interleaves the CPU with the video
 // chip's scanlines and requests the frame interrupt.
 #include "cpu/z80.h"
+#include "machine/cassette.h"
 #include "machine/machine_internal.h"
 #include "sound/psg.h"
 #include "video/vdp.h"
@@ -57,6 +58,7 @@ void FinishLine(uint32_t line) {
     }
     if (line == LinesPerFrame - 1) {
         EndSoundFrame();
+        CassetteEndFrame(uint64_t{LinesPerFrame} * static_cast<uint64_t>(LineCycles()));
         PpiFrameEnded(LinesPerFrame * static_cast<uint32_t>(LineCycles()));
     }
 }

@@ -75,6 +75,10 @@ void RestoreCouplingLevel(int32_t level);
 void KeepSoundFrames();
 void PutBackSoundFrames();
 
+// The cassette recorder's part of the in-memory snapshot (its tape stays as inserted).
+void KeepCassette();
+void PutBackCassette();
+
 // The SC-3000's PPI and the machine choice (ppi.cpp). CartridgeChanged at every load and free
 // (auto forgets what the old image did); PowerOnPpi at every power-on, before the board is
 // built, decides the machine; the frame's start and end keep RESET's edge and the cycle count.

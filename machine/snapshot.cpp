@@ -44,6 +44,7 @@ void TakeMachineSnapshot() {
     kept.keys = KeysHeld();
     kept.board = SaveBoard();
     KeepSoundFrames();
+    KeepCassette();
 }
 
 bool RestoreMachineSnapshot() {
@@ -57,6 +58,7 @@ bool RestoreMachineSnapshot() {
     HoldKeys(kept.keys);
     RestoreBoardState(kept.board);  // over the RAM, as a save state's load does
     PutBackSoundFrames();
+    PutBackCassette();
     return true;
 }
 

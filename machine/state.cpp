@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cpu/z80.h"
+#include "machine/cassette.h"
 #include "machine/hash.h"
 #include "machine/machine_internal.h"
 #include "machine/sc3000.h"
@@ -89,6 +90,7 @@ struct Staged {
     PpiRecord ppi;
     KeySet keys;
     BoardRecord board;
+    uint8_t cassette[CassetteStateSize];
 };
 
 // Each section: what its current version writes, how it is read back into the staged record
@@ -357,6 +359,25 @@ void ApplyBoard(const Staged& s) {
     RestoreBoardState(s.board);
 }
 
+// The cassette recorder: which tape, where it stands, what its buttons are. A state from
+// before the recorder has it stopped at the start.
+void PutCassette(Writer& w, StateSpan*) {
+    SaveCassette(w.at);
+    w.at += CassetteStateSize;
+}
+
+const char* GetCassette(Reader& r, Staged& s) {
+    if (!r.Bytes(s.cassette, CassetteStateSize)) {
+        std::memset(s.cassette, 0, sizeof s.cassette);
+        return nullptr;
+    }
+    return CheckCassette(s.cassette) ? nullptr : "the save state holds a cassette that can't be";
+}
+
+void ApplyCassette(const Staged& s) {
+    RestoreCassette(s.cassette);
+}
+
 constexpr uint32_t Tag(const char (&name)[5]) {
     return static_cast<uint32_t>(static_cast<uint8_t>(name[0])) |
            static_cast<uint32_t>(static_cast<uint8_t>(name[1])) << 8 |
@@ -385,6 +406,7 @@ constexpr SectionKind Sections[] = {
     {Tag("JOYP"), 1, JoypadSize, 2, PutJoypad, GetJoypad, ApplyJoypad},
     {Tag("PPI "), 1, PpiSize, 0, PutPpi, GetPpi, ApplyPpi},
     {Tag("BORD"), 1, BoardSize, 0, PutBoard, GetBoard, ApplyBoard},
+    {Tag("TAPE"), 1, CassetteStateSize, 0, PutCassette, GetCassette, ApplyCassette},
 };
 constexpr size_t SectionCount = std::size(Sections);
 

@@ -7,10 +7,11 @@
 // (64 bits each). Then sections, one per part of the console: the Z80 ("CPU "), the writable
 // console memory 0x8000-0xFFFF ("RAM ": the board's RAM lies there at its first address), the
 // video chip ("VDP "), the sound chip ("PSG "), the joypad bytes ("JOYP"), the SC-3000's PPI,
-// keys and cycle count ("PPI ") and the cartridge board with its page registers and cartridge
-// RAM ("BORD"). Each is a 4-byte tag, the length of its
-// bytes (32 bits), its own version (32 bits), then its bytes. Last, a CRC-32 of everything before
-// it. States are made between frames.
+// keys and cycle count ("PPI "), the cartridge board with its page registers and cartridge
+// RAM ("BORD") and the cassette recorder: which tape, where it stands, playing or recording
+// ("TAPE"). Each is a 4-byte tag, the length of its bytes (32 bits), its own version (32
+// bits), then its bytes. Last, a CRC-32 of everything before it. States are made between
+// frames.
 //
 // A loader takes the sections it knows in any order, passes over the ones it doesn't, and
 // gives whatever a state lacks (a section left out, or the fields past the end of a shorter,

@@ -21,7 +21,9 @@
 #include "host/player/stops.h"
 #include "host/player/suite.h"
 #include "host/player/trace.h"
+#include "host/tape.h"
 #include "machine/board.h"
+#include "machine/cassette.h"
 #include "machine/checks.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
@@ -75,6 +77,7 @@ bool OutputsAreSafe(const PlayerOptions& options) {
         const char* option;
         const std::string& path;
     } outputs[] = {{"--wav", options.wavPath},
+                   {"--record-tape", options.recordTapePath},
                    {"--expect-screenshot's difference picture", diffPath},
                    {"--screenshot", options.screenshotPath},
                    {"--save-state", options.saveStatePath},
@@ -88,6 +91,7 @@ bool OutputsAreSafe(const PlayerOptions& options) {
         const std::string& path;
     } inputs[] = {{"the cartridge", options.cartridgePath},
                   {"the input script", options.inputPath},
+                  {"the tape", options.tapePath},
                   {"the expected picture", options.expectScreenshotPath}};
     for (const auto& output : outputs) {
         if (output.path.empty()) continue;
@@ -278,6 +282,20 @@ int RunHeadless(const PlayerOptions& options) {
         }
     }
 
+    if (!options.tapePath.empty()) {
+        TapeSound tape{};
+        std::string why = ReadTapeFile(options.tapePath, tape);
+        if (why.empty()) why = InsertTape(tape);
+        if (!why.empty()) {
+            std::fprintf(stderr, "plexaro: %s: can't play this tape: %s\n",
+                         options.tapePath.c_str(), why.c_str());
+            if (wav.out.file != nullptr) CloseWav(wav);
+            ShutdownMachine();
+            return ExitFailure;
+        }
+        CassettePlay();
+    }
+
     // A run from a state counts on from the state's frame, so that a script recorded from
     // power-on carries on where the state was made.
     uint64_t firstFrame = 0;
@@ -315,6 +333,18 @@ int RunHeadless(const PlayerOptions& options) {
         FinishReplacement(coverage, false);
         FinishReplacement(lines, false);
         FinishReplacement(lcov, false);
+        if (wav.out.file != nullptr) CloseWav(wav);
+        ShutdownMachine();
+        return ExitFailure;
+    }
+    // Last of what can fail before the run, so that no other failure leaves a recording.
+    TapeRecording recording{};
+    if (!options.recordTapePath.empty() && !StartTapeRecording(options.recordTapePath, recording)) {
+        std::fprintf(stderr, "plexaro: %s: can't create the WAV file: %s\n",
+                     options.recordTapePath.c_str(), recording.wav.problem.c_str());
+        TraceClose();
+        FinishReplacement(profile, false);
+        FinishReplacement(coverage, false);
         if (wav.out.file != nullptr) CloseWav(wav);
         ShutdownMachine();
         return ExitFailure;
@@ -358,6 +388,7 @@ int RunHeadless(const PlayerOptions& options) {
             RunFrame();
         }
         ++framesRun;
+        KeepTapeRecording(recording);
         const int16_t* samples = MakeSoundFrame();
         const uint32_t count = SoundFrameSamples();  // 735, or 735 and 736 in the hardware one
         if (wav.out.file != nullptr) AppendWav(wav, samples, count);
@@ -407,6 +438,11 @@ int RunHeadless(const PlayerOptions& options) {
     if (wav.out.file != nullptr && !CloseWav(wav)) {
         std::fprintf(stderr, "plexaro: %s: can't write the WAV file: %s\n", options.wavPath.c_str(),
                      wav.problem.c_str());
+        status = ExitFailure;
+    }
+    if (recording.active && !FinishTapeRecording(recording)) {
+        std::fprintf(stderr, "plexaro: %s: can't write the WAV file: %s\n",
+                     options.recordTapePath.c_str(), recording.wav.problem.c_str());
         status = ExitFailure;
     }
     const uint16_t* pixels = GetFrameBuffer();

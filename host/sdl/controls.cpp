@@ -10,6 +10,7 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/bindings.h"
 #include "host/shell/input.h"
+#include "host/shell/keyboard.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
 
@@ -89,6 +90,20 @@ void BindingButton(const char* name, WaitKind kind, uint32_t player, uint32_t co
     }
 }
 
+// Below the buttons, so that the lines above keep their places: the PC keys Keyboard mode puts
+// the SC-3000's keys a PC lacks on.
+void KeyboardModeKeys() {
+    if (!ImGui::CollapsingHeader("SC-3000 keys in Keyboard mode")) return;
+    static constexpr uint32_t Keys[] = {
+        KbFunc,  KbGraph, KbEngDiers, KbCtrl, KbBreak,       KbInsDel,       KbHomeClr, KbPi,
+        KbReset, KbCaret, KbYen,      KbAt,   KbOpenBracket, KbCloseBracket, KbColon};
+    for (uint32_t key : Keys) {
+        const char* pc = PcKeyFor(key);
+        ImGui::BulletText("%s: %s", KeyInfoOf(key).name, pc != nullptr ? pc : "none");
+    }
+    ImGui::TextWrapped("The rest are where the PC has them; the arrows are the SC-3000's.");
+}
+
 }  // namespace
 
 void HandleProgramKey(const SDL_KeyboardEvent& key) {
@@ -104,6 +119,10 @@ void HandleProgramKey(const SDL_KeyboardEvent& key) {
     if (code < KeyCodeCount && code == bindings.programKey[KeyPause]) {
         // The console's pause button, as Machine > Pause; a debug text field types it.
         if (!Typing()) WindowPostCommand(CommandPause);
+        return;
+    }
+    if (code < KeyCodeCount && code == bindings.programKey[KeyKeyboardMode]) {
+        if (!Typing()) WindowPostCommand(CommandKeyboardMode);
         return;
     }
     if (code < KeyCodeCount && code == bindings.programKey[KeyPauseEmulation]) {
@@ -204,6 +223,7 @@ bool DrawControlsDialog() {
         }
         ImGui::SameLine();
         if (ImGui::Button("Close")) keepOpen = false;
+        KeyboardModeKeys();
     }
     ImGui::End();
     if (!keepOpen) dialog = {};

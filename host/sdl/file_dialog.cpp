@@ -26,6 +26,15 @@ namespace fs = std::filesystem;
 
 constexpr const char* Title = "Select a file";
 constexpr const char* FilterName = "Sega SG-1000 (*.sg, *.sc, *.bin)";
+constexpr const char* TapeTitle = "Select a tape";
+constexpr const char* TapeFilterName = "Tape recordings (*.wav)";
+
+bool HasTapeName(const std::string& path) {
+    const fs::path extension = fs::path(path).extension();
+    std::string lower = extension.string();
+    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return lower == ".wav";
+}
 
 struct Entry {
     std::string name;
@@ -34,6 +43,7 @@ struct Entry {
 
 struct FileDialog {
     bool open;
+    bool tape;       // choosing a tape for the cassette recorder, not a cartridge
     bool focusName;  // the name field takes the keyboard at the next frame
     std::string selected;
     fs::path folder;
@@ -62,7 +72,7 @@ void List(const fs::path& folder) {
         std::error_code kind;
         if (it->is_directory(kind)) {
             dialog.entries.push_back({name, true});
-        } else if (HasCartridgeName(it->path().string())) {
+        } else if (dialog.tape ? HasTapeName(name) : HasCartridgeName(it->path().string())) {
             dialog.entries.push_back({name, false});
         }
     }
@@ -95,7 +105,11 @@ void Choose(const std::string& text) {
     }
     Close();
     ShellSetDialogFolder(dialog.folder.string());
-    PostFileChosen(path.string().c_str());
+    if (dialog.tape) {
+        PostTapeChosen(path.string().c_str());
+    } else {
+        PostFileChosen(path.string().c_str());
+    }
 }
 
 }  // namespace
@@ -111,9 +125,17 @@ void OpenFileDialog() {
         if (!error && fs::is_directory(folder, error)) start = folder;
     }
     dialog.open = true;
+    dialog.tape = false;
     dialog.focusName = true;
     dialog.typed[0] = 0;
     List(start);
+}
+
+// The same dialog, listing WAV files for the cassette recorder.
+void WindowOpenTapeDialog() {
+    OpenFileDialog();
+    dialog.tape = true;
+    List(dialog.folder);
 }
 
 bool DrawFileDialog() {
@@ -125,7 +147,7 @@ bool DrawFileDialog() {
     bool keepOpen = true;
     const ImGuiWindowFlags flags =
         ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse;
-    if (ImGui::Begin(Title, &keepOpen, flags)) {
+    if (ImGui::Begin(dialog.tape ? TapeTitle : Title, &keepOpen, flags)) {
         ImGui::TextWrapped("%s", dialog.folder.string().c_str());
         const float footer = ImGui::GetFrameHeightWithSpacing() * 3;
         ImGui::BeginChild("entries", ImVec2(0, -footer), true);
@@ -155,7 +177,9 @@ bool DrawFileDialog() {
                              ImGuiInputTextFlags_EnterReturnsTrue)) {
             Choose(dialog.typed);
         }
-        ImGui::TextUnformatted(dialog.problem.empty() ? FilterName : dialog.problem.c_str());
+        ImGui::TextUnformatted(!dialog.problem.empty() ? dialog.problem.c_str()
+                               : dialog.tape           ? TapeFilterName
+                                                       : FilterName);
         if (ImGui::Button("Open")) Choose(dialog.typed);
         ImGui::SameLine();
         if (ImGui::Button("Cancel") || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape)))

@@ -11,12 +11,16 @@
 #include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
+#include "host/shell/keyboard.h"
 #include "host/shell/notices.h"
 #include "host/shell/run_ahead.h"
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
 #include "machine/board.h"
+#include "machine/cassette.h"
+#include "machine/machine.h"
+#include "machine/sc3000.h"
 
 namespace plexaro {
 namespace {
@@ -59,6 +63,54 @@ void RecentMenu() {
     }
     ImGui::Separator();
     Item("Clear list", CommandClearRecent);
+    ImGui::EndMenu();
+}
+
+// Machine > Keyboard: the system the next reset or load starts (flat, so that nothing opens
+// over its parent in the smallest window), the SC-3000's keyboard and the paste.
+void KeyboardMenu() {
+    if (!ImGui::BeginMenu("Keyboard")) return;
+    ImGui::TextDisabled("System, from the next reset or load:");
+    static constexpr const char* Systems[MachineKindCount] = {"Auto", "SG-1000", "SC-3000"};
+    for (uint32_t kind = 0; kind < MachineKindCount; ++kind) {
+        Item(Systems[kind], CommandSystemAuto + kind, SelectedMachine() == kind);
+    }
+    ImGui::Separator();
+    Item("Keyboard mode", CommandKeyboardMode, KeyboardModeOn(),
+         ProgramKeyShortcut(KeyKeyboardMode, false));
+    Item("Paste text", CommandPaste, false, "Ctrl+Shift+V");
+    Item("On-screen keyboard", CommandScreenKeyboard, ShellScreenKeyboardShown());
+    ImGui::EndMenu();
+}
+
+// Machine > Tape: the cassette recorder's buttons, with where the tape stands.
+void TapeMenu() {
+    if (!ImGui::BeginMenu("Tape")) return;
+    const CassetteStatus tape = GetCassetteStatus();
+    if (tape.inserted) {
+        const auto seconds = [](uint64_t cycles) {
+            return static_cast<unsigned>(cycles / ConsoleClockHz);
+        };
+        ImGui::TextDisabled("%s  %u:%02u / %u:%02u", tape.name, seconds(tape.position) / 60,
+                            seconds(tape.position) % 60, seconds(tape.length) / 60,
+                            seconds(tape.length) % 60);
+    } else {
+        ImGui::TextDisabled(tape.recording ? "recording" : "no tape");
+    }
+    Item("Insert...", CommandTapeInsert);
+    if (ImGui::MenuItem("Play", nullptr, tape.playing, tape.inserted)) {
+        WindowPostCommand(CommandTapePlay);
+    }
+    if (ImGui::MenuItem("Stop", nullptr, false, tape.playing || tape.recording)) {
+        WindowPostCommand(CommandTapeStop);
+    }
+    if (ImGui::MenuItem("Rewind", nullptr, false, tape.inserted)) {
+        WindowPostCommand(CommandTapeRewind);
+    }
+    Item("Record to a new file", CommandTapeRecord, tape.recording);
+    if (ImGui::MenuItem("Eject", nullptr, false, tape.inserted)) {
+        WindowPostCommand(CommandTapeEject);
+    }
     ImGui::EndMenu();
 }
 
@@ -111,6 +163,9 @@ bool DrawMenuBar(int* width) {
             }
             ImGui::EndMenu();
         }
+        // The SC-3000's, last: the lines above keep their places.
+        KeyboardMenu();
+        TapeMenu();
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Video")) {

@@ -34,9 +34,17 @@ bool DrawFileDialog();
 void OpenFileDialog();
 // The dialog's choice, handed to the shell in a later pass.
 void PostFileChosen(const char* path);
+void PostTapeChosen(const char* path);
 // The Controls dialog, while open (returns true then: the game holds meanwhile). It takes
 // the key and button presses it waits for before anything else sees them.
 void OpenControlsDialog();
+// The SC-3000's on-screen keyboard (Machine > On-screen keyboard): its keys lit while held,
+// and held while the mouse presses them.
+void DrawScreenKeyboard();
+// A key event for the SC-3000 (screen_keyboard.cpp): Keyboard mode's keys, and Ctrl+Shift+V's
+// paste. True when Keyboard mode took the key, which then goes nowhere else. `typing`: a debug
+// window's text field has the keyboard, so a press types there instead.
+bool Sc3000KeyEvent(const SDL_KeyboardEvent& key, bool typing);
 bool DrawControlsDialog();
 bool ControlsDialogTakes(const SDL_Event& event);  // true: the event was the dialog's
 // Pause, rewind and the State menu's keys, as bound.

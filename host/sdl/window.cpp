@@ -41,7 +41,7 @@ constexpr int SmallestWidth = 128;
 constexpr int SmallestPictureHeight = 96;
 constexpr Clock::duration ReloadCheckPeriod = std::chrono::seconds(1);  // live reload's look
 
-enum UserEventCode : Sint32 { HoldOff = 0, HoldOn = 1, FileChosen = 2 };
+enum UserEventCode : Sint32 { HoldOff = 0, HoldOn = 1, FileChosen = 2, TapeChosen = 3 };
 
 struct WindowState {
     SDL_Window* window;
@@ -269,12 +269,16 @@ void HandleEvent(const SDL_Event& event) {
         case SDL_KEYUP:
             // Letters play for player 2, so while a debug window's text field has the
             // keyboard a key pressed types and does not play; a release always reaches the game.
-            if (!event.key.repeat &&
-                (event.type == SDL_KEYUP || !state.imgui || !ImGui::GetIO().WantTextInput)) {
-                InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
-                              event.type == SDL_KEYDOWN);
+            {
+                const bool typing = state.imgui && ImGui::GetIO().WantTextInput;
+                if (!Sc3000KeyEvent(event.key, typing)) {
+                    if (!event.key.repeat && (event.type == SDL_KEYUP || !typing)) {
+                        InputKeyEvent(KeyCodeFromScancode(event.key.keysym.scancode),
+                                      event.type == SDL_KEYDOWN);
+                    }
+                    HandleProgramKey(event.key);
+                }
             }
-            HandleProgramKey(event.key);
             // On the press: people and tools let go of Alt before Enter as often as after.
             if (event.type == SDL_KEYDOWN && !event.key.repeat &&
                 event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0) {
@@ -303,6 +307,8 @@ void HandleEvent(const SDL_Event& event) {
     } else if (event.type == state.shellEvent) {
         if (event.user.code == FileChosen) {
             ShellFileChosen(state.chosenPath);
+        } else if (event.user.code == TapeChosen) {
+            ShellTapeChosen(state.chosenPath, false);
         } else {
             ShellHold(event.user.code == HoldOn);
         }
@@ -369,6 +375,11 @@ int MenuBarHeight() {
 void PostFileChosen(const char* path) {
     state.chosenPath = path;
     PostShellEvent(FileChosen);
+}
+
+void PostTapeChosen(const char* path) {
+    state.chosenPath = path;
+    PostShellEvent(TapeChosen);
 }
 
 void WindowShowMessage(const char* caption, const char* text, MessageKind kind) {
@@ -481,6 +492,7 @@ void WindowFinishFrame(bool fullScreen) {
             if (!fullScreen) DrawDebugWindows();
             holding = DrawFileDialog() || holding;
             holding = DrawControlsDialog() || holding;
+            if (ShellScreenKeyboardShown()) DrawScreenKeyboard();
             if (!Shell().cartridgeLoaded && !fullScreen) DrawBlankHint();
         }
         if (notice) DrawNotice(state.notice, fullScreen);
@@ -533,6 +545,7 @@ int RunDesktop(const PlayerOptions& options) {
     if (run.audioLatencyMs != 0) AudioSetLatency(SoundLatencyFromMilliseconds(run.audioLatencyMs));
     RunAheadSetFrames(run.runAhead);
     ShellStart(run.rgbMode, run.videoHardware);
+    if (!options.tapePath.empty()) ShellTapeChosen(options.tapePath, true);
     if (AudioPlaying() && SDL_GetCurrentAudioDriver() != nullptr) {
         sound = SDL_GetCurrentAudioDriver();
     }
@@ -559,10 +572,12 @@ int RunDesktop(const PlayerOptions& options) {
                 ShellMoved();
             }
             const bool paced = ShellFramePass();
+            ShellTapePassEnded();
             DebugRecordFrame(Shell().emulateMilliseconds, Shell().presentMilliseconds);
             FrameClockAfterPass(paced);
         }
     }
+    ShellTapeShutdown();  // the recording in place before anything else can go wrong
     if (options.stats) FrameClockPrintStats(state.renderer, sound);
     const int status = Shell().exitStatus;
     ShellShutdown();

@@ -127,8 +127,8 @@ constexpr const char* Buttons[JoystickButtonCount] = {
 
 constexpr const char* PadControlNames[PadControlCount] = {"Up",    "Down",     "Left",
                                                           "Right", "Button 1", "Button 2"};
-constexpr const char* ProgramKeyNames[ProgramKeyCount] = {"Reset", "Pause", "Fast forward",
-                                                          "Rewind", "Pause emulation"};
+constexpr const char* ProgramKeyNames[ProgramKeyCount] = {
+    "Reset", "Pause", "Fast forward", "Rewind", "Pause emulation", "Keyboard mode"};
 
 bool SameName(std::string_view a, const char* b) {
     std::string_view other(b);
@@ -159,6 +159,7 @@ Bindings DefaultBindings() {
     bindings.programKey[KeyFastForward] = 57;       // Space
     bindings.programKey[KeyRewind] = 14;            // Backspace
     bindings.programKey[KeyPauseEmulation] = 0xC5;  // Pause (Break)
+    bindings.programKey[KeyKeyboardMode] = 70;      // Scroll Lock
     return bindings;
 }
 

@@ -19,8 +19,16 @@ enum PadControl : uint32_t { PadUp, PadDown, PadLeft, PadRight, PadButton1, PadB
 inline constexpr uint32_t PadControlCount = 6;
 // The keys that work the program rather than the console (KeyPause is the console's pause
 // button; KeyPauseEmulation stops the emulator itself).
-enum ProgramKey : uint32_t { KeyReset, KeyPause, KeyFastForward, KeyRewind, KeyPauseEmulation };
-inline constexpr uint32_t ProgramKeyCount = 5;
+// KeyKeyboardMode turns the SC-3000's Keyboard mode on and off (host/shell/keyboard.h).
+enum ProgramKey : uint32_t {
+    KeyReset,
+    KeyPause,
+    KeyFastForward,
+    KeyRewind,
+    KeyPauseEmulation,
+    KeyKeyboardMode,
+};
+inline constexpr uint32_t ProgramKeyCount = 6;
 
 inline constexpr uint32_t JoystickButtonCount = 16;
 inline constexpr uint32_t Unbound = 0xFFFF;  // a control without a key or button
@@ -34,7 +42,7 @@ struct Bindings {
 
 // Player 1: the arrows, Left Ctrl and Left Shift; player 2: I J K L, F and G; both: the
 // D-pad, A and B. Tab resets, P pauses, Space fast-forwards, Backspace rewinds, Pause (Break)
-// pauses the emulation.
+// pauses the emulation, Scroll Lock turns Keyboard mode on and off.
 Bindings DefaultBindings();
 
 // Binding a key takes it from every other control (either player's, or a program key).

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "host/shell/keyboard.h"
 #include "machine/machine.h"
 
 namespace plexaro {
@@ -56,7 +57,8 @@ int JoystickOpen() {
 void PollInput(int joystickPresent) {
     if (input.keyboardOpen) std::memcpy(input.snapshot, input.held, sizeof input.snapshot);
     ClearJoypad();
-    for (uint32_t player = 0; player < PlayerCount; ++player) {
+    // In Keyboard mode the keys are the SC-3000's: only the controllers play.
+    for (uint32_t player = 0; player < PlayerCount && !KeyboardModeOn(); ++player) {
         for (uint32_t control = 0; control < PadControlCount; ++control) {
             if (KeyDown(input.bindings.key[player][control])) Press[player](Joypad[control]);
         }

@@ -12,8 +12,9 @@ namespace {
 constexpr const char* PlayerPrefix[BindingPlayers] = {"p1_", "p2_"};
 constexpr const char* PadKeys[PadControlCount] = {"up",    "down",    "left",
                                                   "right", "button1", "button2"};
-constexpr const char* ProgramKeys[ProgramKeyCount] = {"key_reset", "key_pause", "key_fast_forward",
-                                                      "key_rewind", "key_pause_emulation"};
+constexpr const char* ProgramKeys[ProgramKeyCount] = {"key_reset",           "key_pause",
+                                                      "key_fast_forward",    "key_rewind",
+                                                      "key_pause_emulation", "key_keyboard_mode"};
 constexpr std::string_view UnknownKey = "unknown key '";  // how ReadLine's reason for one begins
 
 std::string_view Trim(std::string_view text) {

@@ -422,8 +422,10 @@ void ShellCommand(uint32_t id) {
         case CommandDebugNextFrame: DebuggerRan(DebuggerRunToNextFrame()); break;
         default:
             if (!ShellPictureCommand(id) && !ShellMachineCommand(id) &&
-                !ShellStepCommand(id, DebuggerRan))
+                !ShellStepCommand(id, DebuggerRan) && !ShellTapeCommand(id) &&
+                !ShellKeyboardCommand(id)) {
                 RunAheadCommand(id);
+            }
             break;
     }
     ShellSettingsCommand(id);
@@ -531,6 +533,7 @@ bool ShellFramePass() {
         // Before PollInput: a reset clears the joypad bytes the keys are about to set.
         if (InputResetHeld()) Reset();
         PollInput(shell.JoystickPresent);
+        ShellKeyboardFrame();
         const Clock::time_point start = Clock::now();
         const bool slow = shell.SlowMotion == 1 && !fast && shell.cartridgeLoaded;
         shell.slowHeld = slow && !shell.slowHeld;

@@ -65,6 +65,16 @@ enum MenuCommand : uint32_t {
     CommandDebugStepBack = 40143,  // one instruction
     CommandDebugStepBackLine = 40144,
     CommandDebugReverseContinue = 40145,
+    CommandTapeInsert = 40160,       // Machine > Tape: the cassette recorder's buttons
+    CommandTapePlay = 40161,
+    CommandTapeStop = 40162,
+    CommandTapeRewind = 40163,
+    CommandTapeRecord = 40164,  // to a new NAME-tape-N.wav beside the cartridge
+    CommandTapeEject = 40165,
+    CommandKeyboardMode = 40150,    // the SC-3000's keyboard on the PC's (keyboard.h)
+    CommandPaste = 40151,           // types the clipboard's text into the machine
+    CommandScreenKeyboard = 40152,  // the on-screen keyboard's window, shown or hidden
+    CommandSystemAuto = 40155,      // to + 2: a MachineKind each (sc3000.h)
 };
 
 inline constexpr const char* ProductName = "Plexaro";
@@ -161,6 +171,20 @@ bool ShellPictureCommand(uint32_t id);  // false: the id is none of the picture'
 // a forward step returned, as the shell's own debugger commands are.
 bool ShellStepCommand(uint32_t id, void (*ran)(DebugResult result));
 Rect ShellPictureRect();  // where the picture goes now, in the window or screen
+
+// The cassette recorder (shell_tape.cpp): a WAV file chosen for it (Insert's dialog, or
+// --tape), the Tape menu's commands (false: not one of them), the recording kept after each
+// pass of the loop (a fast pass's frames included), and finished at shutdown. Problems are
+// said over the picture.
+void ShellTapeChosen(const std::string& path, bool play);
+bool ShellTapeCommand(uint32_t id);
+void ShellTapePassEnded();
+void ShellTapeShutdown();
+// The SC-3000's keyboard (shell_keyboard.cpp): Keyboard mode, Paste, the on-screen keyboard's
+// window and Machine > System; false: the id is none of them.
+bool ShellKeyboardCommand(uint32_t id);
+bool ShellScreenKeyboardShown();
+void ShellKeyboardFrame();  // after PollInput: the SC-3000's keys held for the frame
 
 // The machine's choices that apply from the next reset or load: the board (and the machine).
 bool ShellMachineCommand(uint32_t id);  // false: the id is none of them

@@ -11,6 +11,7 @@
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
+#include "machine/sc3000.h"
 
 namespace plexaro {
 namespace {
@@ -65,6 +66,9 @@ void ShellSettingsCommand(uint32_t id) {
         case CommandRunAheadOff + 1:
         case CommandRunAheadOff + 2: changed.runAhead = RunAheadFrames(); break;
         case CommandClearRecent: changed.recent.clear(); break;
+        case CommandSystemAuto:
+        case CommandSystemAuto + 1:
+        case CommandSystemAuto + 2: changed.machine = SelectedMachine(); break;
         case CommandStrech:
         case CommandAspectConsole:
         case CommandAspectConsole + 1:

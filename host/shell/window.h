@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "host/shell/display.h"
 
@@ -32,6 +33,10 @@ void WindowShowNotice(const char* text);
 void WindowPostCommand(uint32_t id);
 // Opens "Select a file"; a choice reaches ShellFileChosen in a later pass, a cancel nothing.
 void WindowOpenFileDialog();
+// The same for a tape's WAV file; a choice reaches ShellTapeChosen.
+void WindowOpenTapeDialog();
+// The clipboard's text (UTF-8), empty when it holds none.
+std::string WindowClipboardText();
 // Draws the menu bar (windowed) or nothing over the picture drawn so far, and shows it.
 void WindowFinishFrame(bool fullScreen);
 

@@ -77,6 +77,14 @@ void WindowPostCommand(uint32_t id) {
 void WindowOpenFileDialog() {
     ++fake::window.dialogsOpened;
 }
+
+std::string WindowClipboardText() {
+    return fake::window.clipboard;
+}
+
+void WindowOpenTapeDialog() {
+    ++fake::window.dialogsOpened;
+}
 void WindowFinishFrame(bool) {
     ++fake::window.framesFinished;
 }

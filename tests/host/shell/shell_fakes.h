@@ -23,6 +23,7 @@ struct Window {
     bool cursorShown = true;
     std::string title = "Plexaro";
     int dialogsOpened, framesFinished;
+    std::string clipboard;  // what WindowClipboardText gives
 };
 
 struct Display {
