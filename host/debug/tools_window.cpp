@@ -16,6 +16,7 @@
 #include "host/shell/window.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
+#include "host/os/os.h"
 
 namespace plexaro {
 namespace {
@@ -137,10 +138,9 @@ void DrawLoadSymbolsWindow(bool* open) {
     }
     // Where the cartridge is: its symbol files are most likely beside it.
     if (tools.symbolsPath[0] == '\0' && !Shell().runningPath.empty()) {
-        const std::filesystem::path folder =
-            std::filesystem::path(Shell().runningPath).parent_path();
+        const std::filesystem::path folder = PathOf(Shell().runningPath).parent_path();
         std::snprintf(tools.symbolsPath, sizeof tools.symbolsPath, "%s",
-                      (folder / "").string().c_str());
+                      TextOf(folder / "").c_str());
     }
     ImGui::TextUnformatted(".noi or .map (SDCC), .sym (sdasz80), or ADDRESS LABEL lines");
     ImGui::SetNextItemWidth(std::max(200.0f, ImGui::GetContentRegionAvail().x - 140));

@@ -11,6 +11,7 @@
 #include "host/debug/symbols.h"
 #include "machine/board.h"
 #include "machine/machine.h"
+#include "host/os/os.h"
 
 namespace plexaro {
 namespace {
@@ -73,7 +74,7 @@ uint32_t Decode(uint16_t pc, char* text, size_t textSize, char* hex, size_t hexS
 
 bool TraceOpen(const char* path, uint64_t firstFrame) {
     trace.firstFrame = firstFrame;
-    trace.file = std::fopen(path, "wb");
+    trace.file = OpenFile(path, "wb");
     if (trace.file == nullptr) return false;
     std::setvbuf(trace.file, nullptr, _IOFBF, WriteBufferSize);
     DebuggerSetTraceHook(Record);

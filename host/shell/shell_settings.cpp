@@ -11,6 +11,7 @@
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
+#include "host/os/os.h"
 
 namespace plexaro {
 namespace {
@@ -80,7 +81,7 @@ void ShellSettingsCommand(uint32_t id) {
 
 void ShellRememberCartridge(const std::string& path) {
     std::error_code error;
-    const std::string absolute = std::filesystem::absolute(path, error).lexically_normal();
+    const std::string absolute = TextOf(std::filesystem::absolute(PathOf(path), error).lexically_normal());
     // A name the file could not hold on one line is not worth a broken file.
     if (error || absolute.find_first_of("\r\n") != std::string::npos) return;
     Settings changed = SavedSettings();

@@ -6,6 +6,7 @@
 
 #include "host/debug/symbols.h"
 #include "host/shell/shell.h"
+#include "host/os/os.h"
 
 namespace plexaro {
 namespace {
@@ -24,7 +25,7 @@ std::string ShellLoadSymbolsFor(const std::string& cartridge) {
     files.insert(files.end(), symbolFiles.begin(), symbolFiles.end());
     std::string said;
     for (const std::string& path : files) {
-        const std::string name = std::filesystem::path(path).filename().string();
+        const std::string name = TextOf(PathOf(path).filename());
         const std::string line = DescribeSymbolLoad(name, LoadSymbolFile(path));
         said += (said.empty() ? "" : "; ") + line;
     }
