@@ -8,8 +8,8 @@
 #include <iterator>
 #include <vector>
 
-#include "machine/machine.h"
 #include "host/os/os.h"
+#include "machine/machine.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

@@ -211,7 +211,8 @@ const char* LoadGame(const retro::GameInfo& game) {
     std::error_code error;
     // Frontends hand paths over in UTF-8; char8_t keeps Windows from reading the code page.
     const std::filesystem::path file =
-        path ? std::u8string_view(reinterpret_cast<const char8_t*>(game.path)) : std::u8string_view();
+        path ? std::u8string_view(reinterpret_cast<const char8_t*>(game.path))
+             : std::u8string_view();
     if (game.data != nullptr || (path && std::filesystem::is_regular_file(file, error) &&
                                  std::filesystem::file_size(file, error) == 0 && !error)) {
         return "the file is empty";

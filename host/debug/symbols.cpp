@@ -11,8 +11,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "machine/board.h"
 #include "host/os/os.h"
+#include "machine/board.h"
 
 namespace plexaro {
 namespace {

@@ -11,12 +11,12 @@
 #include "host/debug/profiler.h"
 #include "host/debug/symbols.h"
 #include "host/debug/watches.h"
+#include "host/os/os.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
 #include "machine/debugger.h"
 #include "machine/machine.h"
-#include "host/os/os.h"
 
 namespace plexaro {
 namespace {

@@ -25,8 +25,8 @@ std::vector<PROCESS_INFORMATION> children;
 
 std::wstring Wide(const std::string& text) {
     if (text.empty()) return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
     return wide;
@@ -214,7 +214,8 @@ void AttachToStartingTerminal() {
 std::string OwnProgramPath(std::string* problem) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
             if (problem != nullptr) *problem = "can't find this program: " + Why(GetLastError());
             return {};
@@ -254,8 +255,8 @@ std::string StartChildProcess(const std::string& program, const std::vector<std:
     const std::wstring where = SystemPath(folder);
     const std::wstring name = SystemPath(program);
     const BOOL started =
-        CreateProcessW(name.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                       nullptr, folder.empty() ? nullptr : where.c_str(), &startup, &process);
+        CreateProcessW(name.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       folder.empty() ? nullptr : where.c_str(), &startup, &process);
     const DWORD error = GetLastError();
     CloseHandle(inherited);
     if (!started) return Why(error);

@@ -9,9 +9,9 @@
 #include "cpu/disassemble.h"
 #include "cpu/z80.h"
 #include "host/debug/symbols.h"
+#include "host/os/os.h"
 #include "machine/board.h"
 #include "machine/machine.h"
-#include "host/os/os.h"
 
 namespace plexaro {
 namespace {

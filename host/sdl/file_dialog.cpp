@@ -14,12 +14,12 @@
 #include <system_error>
 #include <vector>
 
+#include "host/os/os.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/notices.h"
 #include "host/shell/settings.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
-#include "host/os/os.h"
 
 namespace plexaro {
 namespace {

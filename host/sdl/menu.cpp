@@ -3,11 +3,12 @@
 // the words drawn over the picture: the hint of an empty window and the short notices.
 #include <imgui.h>
 #include <imgui_internal.h>
-#include <filesystem>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
+#include "host/os/os.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
@@ -17,7 +18,6 @@
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
 #include "machine/board.h"
-#include "host/os/os.h"
 
 namespace plexaro {
 namespace {

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <map>
 
+#include "host/os/os.h"
 #include "host/shell/shell.h"
 #include "host/shell/snapshots.h"
 #include "host/shell/window.h"
 #include "machine/machine.h"
-#include "host/os/os.h"
 
 namespace plexaro {
 namespace {

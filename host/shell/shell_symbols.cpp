@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "host/debug/symbols.h"
-#include "host/shell/shell.h"
 #include "host/os/os.h"
+#include "host/shell/shell.h"
 
 namespace plexaro {
 namespace {

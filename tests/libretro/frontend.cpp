@@ -202,7 +202,11 @@ bool AnswerEnvironment(unsigned command, void* data) {
 }
 
 std::string CorePath() {
-    return std::string(PLEXARO_BINARY_DIR) + "/libretro/plexaro_libretro" + PLEXARO_CORE_SUFFIX;
+#ifdef _WIN32
+    return std::string(PLEXARO_BINARY_DIR) + "/libretro/plexaro_libretro.dll";
+#else
+    return std::string(PLEXARO_BINARY_DIR) + "/libretro/plexaro_libretro.so";
+#endif
 }
 
 bool Open(CoreApi& core, std::string* error) {

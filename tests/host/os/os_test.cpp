@@ -71,7 +71,8 @@ TEST(Utf8Paths, ReachTheFileUnderItsOwnName) {
     std::fclose(file);
     EXPECT_TRUE(fs::is_regular_file(PathOf(path)));
     EXPECT_EQ(std::distance(fs::directory_iterator(PathOf(folder)), fs::directory_iterator()), 1);
-    EXPECT_EQ(TextOf(fs::directory_iterator(PathOf(folder))->path().filename()), "カートリッジ 1.sg");
+    EXPECT_EQ(TextOf(fs::directory_iterator(PathOf(folder))->path().filename()),
+              "カートリッジ 1.sg");
     EXPECT_EQ(ReplaceWholeFile(path, "new", 3), "");
     std::FILE* again = OpenFile(path, "rb");
     ASSERT_NE(again, nullptr);
@@ -132,7 +133,7 @@ std::pair<bool, std::string> Put(const char* name, const char* value) {
 
 TEST(UserFolders, FollowTheDesktopsRules) {
     const char* names[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_PICTURES_DIR"};
-    std::map<std::string, std::pair<bool, std::string>> kept;
+    std::map<std::string, std::pair<bool, std::string> > kept;
     for (const char* name : names) kept[name] = Put(name, nullptr);
 
     Put("HOME", "/home/someone");
