@@ -30,3 +30,9 @@ endif()
 # No MinGW runtime DLL to ship beside the programs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Header-only libraries (stb) are found where Linux has them in /usr/include: here, the prefix.
+if(PLEXARO_MINGW_PREFIX)
+    set(CMAKE_C_STANDARD_INCLUDE_DIRECTORIES "${PLEXARO_MINGW_PREFIX}/include")
+    set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES "${PLEXARO_MINGW_PREFIX}/include")
+endif()

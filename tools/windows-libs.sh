@@ -47,12 +47,15 @@ imgui_dir=$(ls -d imgui-*/)
 lz4_dir=$(ls -d lz4-*/)
 src_dir=$(ls -d libsamplerate-*/)
 
+# cmake_cross SOURCE BUILD [OPTION...]
 cmake_cross() {
-    cmake -S "$1" -B "$2" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DPLEXARO_MINGW_PREFIX="$PREFIX" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" \
+    source_dir=$1
+    build_dir=$2
+    shift 2
+    cmake -S "$source_dir" -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+        -DPLEXARO_MINGW_PREFIX="$PREFIX" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" \
         ${CCACHE:+-DCMAKE_C_COMPILER_LAUNCHER=$CCACHE -DCMAKE_CXX_COMPILER_LAUNCHER=$CCACHE} \
         -Wno-dev "$@" >/dev/null
-    shift 2
 }
 
 # SDL2: video, audio, events, joysticks and game controllers; none of what we never call.
@@ -83,19 +86,16 @@ Libs: -L\${prefix}/lib -llz4
 Cflags: -I\${prefix}/include
 PC
 
-# stb from libstb-dev, as on Linux: the headers, and one object holding the implementations
-# Debian's libstb.so gives the Linux build.
+# stb from libstb-dev, as on Linux: the headers, and the implementations Debian's libstb.so
+# gives the Linux build, one object each, so that a program defining one itself (we write
+# PNGs with our own stb_image_write) never meets a second copy.
 cp -r /usr/include/stb "$PREFIX/include/"
-cat >stb.c <<'C'
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_RECT_PACK_IMPLEMENTATION
-#define STB_TRUETYPE_IMPLEMENTATION
-#include <stb/stb_image.h>
-#include <stb/stb_rect_pack.h>
-#include <stb/stb_truetype.h>
-C
-$CCACHE $CC -O2 -I"$PREFIX/include" -c stb.c -o stb.o
-$AR rcs "$PREFIX/lib/libstb.a" stb.o
+for part in image rect_pack truetype; do
+    upper=$(echo "$part" | tr a-z A-Z)
+    printf '#define STB_%s_IMPLEMENTATION\n#include <stb/stb_%s.h>\n' "$upper" "$part" >"stb_$part.c"
+    $CCACHE $CC -O2 -w -I"$PREFIX/include" -c "stb_$part.c" -o "stb_$part.o"
+done
+$AR rcs "$PREFIX/lib/libstb.a" stb_image.o stb_rect_pack.o stb_truetype.o
 cat >"$PREFIX/lib/pkgconfig/stb.pc" <<PC
 prefix=$PREFIX
 Name: stb
@@ -107,7 +107,7 @@ PC
 
 # Dear ImGui with the flags of Debian's own build (stb's rect packer and TrueType from libstb),
 # and its two SDL2 backends: the Linux build takes the same two from Debian's package.
-IMGUI_FLAGS="-O2 -I$imgui_dir -I$PREFIX/include -I$PREFIX/include/SDL2 -DIMGUI_DISABLE_STB_RECT_PACK_IMPLEMENTATION \
+IMGUI_FLAGS="-O2 -w -I$imgui_dir -I$PREFIX/include -I$PREFIX/include/SDL2 -DIMGUI_DISABLE_STB_RECT_PACK_IMPLEMENTATION \
  -DIMGUI_STB_RECT_PACK_FILENAME=<stb/stb_rect_pack.h> -DIMGUI_DISABLE_STB_TRUETYPE_IMPLEMENTATION \
  -DIMGUI_STB_TRUETYPE_FILENAME=<stb/stb_truetype.h>"
 for f in imgui imgui_draw imgui_tables imgui_widgets imgui_demo misc/cpp/imgui_stdlib \
@@ -127,9 +127,9 @@ prefix=$PREFIX
 Name: imgui
 Description: Dear ImGui, built for Windows from Debian's source
 Version: ${IMGUI%%+*}
-Requires: stb sdl2
+Requires: stb
 Libs: -L\${prefix}/lib -limgui
-Cflags: -I\${prefix}/include/imgui -DIMGUI_DISABLE_STB_RECT_PACK_IMPLEMENTATION -DIMGUI_DISABLE_STB_TRUETYPE_IMPLEMENTATION
+Cflags: -I\${prefix}/include/imgui -I\${prefix}/include/SDL2 -DIMGUI_DISABLE_STB_RECT_PACK_IMPLEMENTATION -DIMGUI_DISABLE_STB_TRUETYPE_IMPLEMENTATION
 PC
 
 # GoogleTest from Debian's libgtest-dev, which ships its source.
