@@ -107,13 +107,10 @@ windows: deps
 	@sh tools/bootstrap-windows.sh
 	@sh tools/windows.sh $(WINDOWS) $(JOBS)
 
-# The Windows build under Wine, in a Wine prefix of its own (made first, so that the tests
-# running side by side don't all make it): the unit groups, the player and the desktop program
-# against the Linux build's outputs, the core through our own frontend.
+# The Windows build under Wine: the unit groups, the player and the desktop program against
+# the Linux build's outputs, the core through our own frontend.
 test-windows: build windows
-	sh tools/wine-run.sh $(WINDOWS)/build/wine wineboot -i
-	PLEXARO_LINUX_BUILD=$(abspath $(BUILD)) \
-	    ctest --test-dir $(WINDOWS)/build --output-on-failure -j $(JOBS)
+	@sh tools/test-windows.sh $(WINDOWS)/build $(BUILD) $(JOBS)
 
 # The libFuzzer targets of fuzz/, built by Debian's clang with ASan and UBSan into build/fuzz/
 # (a project of their own: the native build never needs clang), then each run for

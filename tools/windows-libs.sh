@@ -90,9 +90,14 @@ PC
 # gives the Linux build, one object each, so that a program defining one itself (we write
 # PNGs with our own stb_image_write) never meets a second copy.
 cp -r /usr/include/stb "$PREFIX/include/"
+# The TrueType packer sees the rectangle packer's declarations first, or it uses a small one of
+# its own whose context ImGui, which shares it, would misread.
 for part in image rect_pack truetype; do
     upper=$(echo "$part" | tr a-z A-Z)
-    printf '#define STB_%s_IMPLEMENTATION\n#include <stb/stb_%s.h>\n' "$upper" "$part" >"stb_$part.c"
+    {
+        [ "$part" != truetype ] || echo '#include <stb/stb_rect_pack.h>'
+        printf '#define STB_%s_IMPLEMENTATION\n#include <stb/stb_%s.h>\n' "$upper" "$part"
+    } >"stb_$part.c"
     $CCACHE $CC -O2 -w -I"$PREFIX/include" -c "stb_$part.c" -o "stb_$part.o"
 done
 $AR rcs "$PREFIX/lib/libstb.a" stb_image.o stb_rect_pack.o stb_truetype.o

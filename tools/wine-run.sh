@@ -6,7 +6,8 @@
 # Wine reads Linux file names and arguments in the locale's encoding: UTF-8, whatever the
 # caller's locale.
 set -eu
-WINEPREFIX=$1
+mkdir -p "$1"
+WINEPREFIX=$(cd "$1" && pwd)  # Wine wants it absolute
 shift
 WINEDEBUG=-all
 WINEDLLOVERRIDES="mscoree,mshtml="

@@ -113,11 +113,7 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
 std::string BeginReplacement(const std::string& path, FileReplacement& replacement) {
     replacement = {nullptr, path, TemporaryFor(path)};
     replacement.file = OpenFile(replacement.temporary, "wb");
-    if (replacement.file != nullptr) return {};
-    // _wfopen says EACCES for a folder in the way, where POSIX says EISDIR.
-    std::error_code error;
-    if (fs::is_directory(PathOf(path), error)) return std::strerror(EISDIR);
-    return std::strerror(errno);
+    return replacement.file != nullptr ? std::string() : std::strerror(errno);
 }
 
 std::string FinishReplacement(FileReplacement& replacement, bool complete) {
@@ -142,6 +138,9 @@ std::string FinishReplacement(FileReplacement& replacement, bool complete) {
             return {};
         }
         problem = Why(GetLastError());
+        // A folder in the way is "access denied" to MoveFileExW: say what POSIX says.
+        std::error_code error;
+        if (fs::is_directory(PathOf(replacement.path), error)) problem = std::strerror(EISDIR);
     }
     DeleteFileW(temporary.c_str());
     return problem;
@@ -231,8 +230,10 @@ std::string OwnProgramPath(std::string* problem) {
 std::string StartChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                               const std::string& folder, std::FILE* output, ChildProcess* child) {
     *child = {};
+    // The program's own name in backslashes: some programs (cmd.exe) take a slash after the
+    // drive for the start of a switch.
     std::wstring line;
-    AppendQuoted(line, Wide(program));
+    AppendQuoted(line, SystemPath(program));
     for (const std::string& word : arguments) {
         line += L' ';
         AppendQuoted(line, Wide(word));

@@ -197,6 +197,9 @@ std::string DamageLine(const std::string& path, const SettingsProblem& problem, 
 void KeepDamaged(const SettingsProblem& problem) {
     const std::string bad = file.path + BadSuffix;
     std::error_code error;
+    // The old copy goes first: libstdc++ on Windows takes any two files for the same one
+    // (no inode numbers there) and so never overwrites.
+    fs::remove(PathOf(bad), error);
     const bool copied =
         fs::is_regular_file(PathOf(file.path), error) &&
         fs::copy_file(PathOf(file.path), PathOf(bad), fs::copy_options::overwrite_existing, error);

@@ -473,8 +473,11 @@ TEST_F(CoreTest, CarriesOnFromThePlayersState) {
         fs::temp_directory_path() / ("plexaro_retro_state_" + std::to_string(::getpid()));
     const std::string busy = Cartridge("tests/busy.sg");
     PlayerHashes(busy, 100, "", {"--save-state", saved.string()});
-    std::ifstream in(saved, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    std::vector<char> bytes;
+    {
+        std::ifstream in(saved, std::ios::binary);  // closed before the file is removed
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
     Load("tests/busy.sg");
     ASSERT_TRUE(core_.unserialize(bytes.data(), bytes.size()));
     received.left.clear();
