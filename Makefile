@@ -7,7 +7,7 @@ PREFIX    ?= /usr/local
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: all deps configure build test test-sanitize bench run install format clean \
-        web test-web bench-web fuzz libretro test-libretro fresh-check
+        web test-web bench-web fuzz libretro test-libretro fresh-check windows test-windows
 
 all: build
 
@@ -97,6 +97,20 @@ libretro: configure
 test-libretro: build libretro
 	@sh tools/bootstrap-libretro.sh
 	ctest --test-dir $(BUILD) --output-on-failure -R '^(libretro_core_test|CoreTest|RetroArch)\.'
+
+# Windows x64, cross-built with Debian's MinGW-w64: plexaro.exe, plexaro_libretro.dll and the
+# zip that holds them, in build/windows/ (the CMake tree under build/windows/build). The
+# libraries are built from Debian's sources once per machine, into ~/.cache/plexaro/.
+WINDOWS ?= build/windows
+
+windows: deps
+	@sh tools/bootstrap-windows.sh
+	@sh tools/windows.sh $(WINDOWS) $(JOBS)
+
+# The Windows build under Wine: the unit groups, the player and the desktop program against
+# the Linux build's outputs, the core through our own frontend.
+test-windows: build windows
+	@sh tools/test-windows.sh $(WINDOWS)/build $(BUILD) $(JOBS)
 
 # The libFuzzer targets of fuzz/, built by Debian's clang with ASan and UBSan into build/fuzz/
 # (a project of their own: the native build never needs clang), then each run for

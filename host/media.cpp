@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "host/os/os.h"
 #include "machine/machine.h"
 
 #pragma GCC diagnostic push
@@ -82,10 +83,10 @@ void FrameToRgb(const uint16_t* pixels, uint32_t rowStride, uint32_t rgbMode, ui
 
 bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (!std::filesystem::is_regular_file(PathOf(path), error)) return false;
+    const uintmax_t size = std::filesystem::file_size(PathOf(path), error);
     if (error || size > limit) return false;
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(PathOf(path), std::ios::binary);
     bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     return static_cast<bool>(file) || file.eof();
 }

@@ -18,7 +18,11 @@
 #include "machine/sc3000.h"
 #include "machine/state.h"
 
+#ifdef _WIN32
+#define PLEXARO_ENTRY extern "C" __declspec(dllexport)
+#else
 #define PLEXARO_ENTRY extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace plexaro {
 namespace {
@@ -302,8 +306,12 @@ const char* LoadGame(const retro::GameInfo& game) {
     }
     const bool path = game.path != nullptr && game.path[0] != '\0';
     std::error_code error;
-    if (game.data != nullptr || (path && std::filesystem::is_regular_file(game.path, error) &&
-                                 std::filesystem::file_size(game.path, error) == 0 && !error)) {
+    // Frontends hand paths over in UTF-8; char8_t keeps Windows from reading the code page.
+    const std::filesystem::path file =
+        path ? std::u8string_view(reinterpret_cast<const char8_t*>(game.path))
+             : std::u8string_view();
+    if (game.data != nullptr || (path && std::filesystem::is_regular_file(file, error) &&
+                                 std::filesystem::file_size(file, error) == 0 && !error)) {
         return "the file is empty";
     }
     return path ? LoadCartridge(game.path) : "no file and no bytes";

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -33,6 +34,12 @@ CartridgeState cartridge = {};  // all zeros: kept out of the program file
 size_t ImageLength(uint64_t fileSize) {
     if (fileSize <= RomImageSize) return RomImageSize;
     return static_cast<size_t>((fileSize + MapperPageSize - 1) / MapperPageSize * MapperPageSize);
+}
+
+// Paths are UTF-8. Made through char8_t, a path is that on every system; from plain char
+// Windows would read it in the ANSI code page and miss any name outside it.
+std::filesystem::path FilePath(const char* path) {
+    return std::filesystem::path(std::u8string_view(reinterpret_cast<const char8_t*>(path)));
 }
 
 }  // namespace
@@ -82,11 +89,10 @@ const char* TruncatedLoadWarning(char* buffer, size_t size) {
 }
 
 int ReadImageFile(const char* path, uint8_t* buffer, size_t length) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return 1;
-    const bool read = length > 0 && std::fread(buffer, length, 1, file) == 1;
-    std::fclose(file);
-    return read ? 0 : 1;
+    std::ifstream file(FilePath(path), std::ios::binary);
+    if (!file || length == 0) return 1;
+    file.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(length));
+    return file.gcount() == static_cast<std::streamsize>(length) ? 0 : 1;
 }
 
 const char* LoadCartridgeBytes(const uint8_t* data, uint64_t size) {
@@ -119,13 +125,13 @@ const char* LoadCartridgeBytes(const uint8_t* data, uint64_t size) {
 
 const char* LoadCartridge(const char* path) {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::status(FilePath(path), error);
     if (error || !std::filesystem::exists(status)) return "Unable to stat file.";
     // Anything but a regular file exists but is not a cartridge image, and is never opened:
     // a directory has nothing to read, a FIFO would wait for a writer forever, and a device
     // such as /dev/zero never ends.
     if (!std::filesystem::is_regular_file(status)) return "Can't find Rom !";
-    const uint64_t size = std::filesystem::file_size(path, error);
+    const uint64_t size = std::filesystem::file_size(FilePath(path), error);
     if (error) return "Unable to stat file.";
     // Only what a board can map is read: the rest of a long file is never needed.
     std::vector<uint8_t> bytes(static_cast<size_t>(std::min<uint64_t>(size, MapperImageLimit)));

@@ -13,6 +13,7 @@
 
 #include "host/debug/cdb.h"
 #include "host/debug/cdb_types.h"
+#include "host/os/os.h"
 #include "machine/board.h"
 
 namespace plexaro {
@@ -389,9 +390,9 @@ SymbolLoadReport ReadSymbolText(std::string_view text) {
 
 SymbolLoadReport LoadSymbolFile(const std::string& path) {
     std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
+    const uintmax_t size = std::filesystem::file_size(PathOf(path), error);
     if (error || size > FileLimit) return {};
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(PathOf(path), std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (!file && !file.eof()) return {};
     // A .cdb names its sources without folders: they are most likely beside it.
@@ -416,12 +417,12 @@ std::vector<std::string> SymbolFilesBeside(const std::string& cartridgePath) {
     std::vector<std::string> found;
     if (cartridgePath.empty()) return found;
     for (const char* extension : {".noi", ".map", ".sym", ".cdb"}) {
-        std::filesystem::path candidate(cartridgePath);
+        std::filesystem::path candidate = PathOf(cartridgePath);
         candidate.replace_extension(extension);
         std::error_code error;
-        if (candidate != std::filesystem::path(cartridgePath) &&
+        if (candidate != PathOf(cartridgePath) &&
             std::filesystem::is_regular_file(candidate, error)) {
-            found.push_back(candidate.string());
+            found.push_back(TextOf(candidate));
         }
     }
     return found;

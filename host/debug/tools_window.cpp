@@ -12,6 +12,7 @@
 #include "host/debug/sources.h"
 #include "host/debug/symbols.h"
 #include "host/debug/watches.h"
+#include "host/os/os.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
@@ -138,10 +139,9 @@ void DrawLoadSymbolsWindow(bool* open) {
     }
     // Where the cartridge is: its symbol files are most likely beside it.
     if (tools.symbolsPath[0] == '\0' && !Shell().runningPath.empty()) {
-        const std::filesystem::path folder =
-            std::filesystem::path(Shell().runningPath).parent_path();
+        const std::filesystem::path folder = PathOf(Shell().runningPath).parent_path();
         std::snprintf(tools.symbolsPath, sizeof tools.symbolsPath, "%s",
-                      (folder / "").string().c_str());
+                      TextOf(folder / "").c_str());
     }
     ImGui::TextUnformatted(".noi, .map or .cdb (SDCC), .sym (sdasz80), or ADDRESS LABEL lines");
     ImGui::SetNextItemWidth(std::max(200.0f, ImGui::GetContentRegionAvail().x - 140));

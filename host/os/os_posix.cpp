@@ -1,5 +1,6 @@
 // The POSIX half of the OS room (os.h): whole-file replace with fsync and rename, the XDG
-// folders, /proc/self/exe, and children started with posix_spawn.
+// folders, /proc/self/exe, and children started with posix_spawn. File names are bytes here,
+// so UTF-8 ones need nothing special.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -56,6 +57,20 @@ std::string XdgFolder(const char* variable, const char* underHome) {
 }
 
 }  // namespace
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+std::vector<std::string> FileSystemRoots() {
+    return {"/"};
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+void AttachToStartingTerminal() {}
 
 std::string BeginReplacement(const std::string& path, FileReplacement& replacement) {
     replacement = {nullptr, path, TemporaryFor(path)};

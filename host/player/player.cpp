@@ -63,9 +63,12 @@ bool ReadScript(const std::string& path, InputScript& script) {
 bool SamePlace(const std::string& a, const std::string& b) {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (fs::exists(a, error) && fs::exists(b, error)) return fs::equivalent(a, b, error);
-    return fs::weakly_canonical(fs::absolute(a, error), error) ==
-           fs::weakly_canonical(fs::absolute(b, error), error);
+    const fs::path first = PathOf(a);
+    const fs::path second = PathOf(b);
+    if (fs::exists(first, error) && fs::exists(second, error))
+        return fs::equivalent(first, second, error);
+    return fs::weakly_canonical(fs::absolute(first, error), error) ==
+           fs::weakly_canonical(fs::absolute(second, error), error);
 }
 
 // What a run writes must never be what it reads, nor each other. (Saving a state over the

@@ -220,8 +220,8 @@ int RunSuite(const PlayerOptions& options) {
     std::error_code ignored;
     // The cases run in the suite's folder, so that relative paths in options work as written.
     const std::string folder =
-        fs::absolute(fs::path(options.suitePath), ignored).parent_path().string();
-    const std::string suiteName = fs::path(options.suitePath).stem().string();
+        TextOf(fs::absolute(PathOf(options.suitePath), ignored).parent_path());
+    const std::string suiteName = TextOf(PathOf(options.suitePath).stem());
 
     std::vector<CaseRun> runs(cases.size());
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());

@@ -10,6 +10,7 @@
 #include "cpu/z80.h"
 #include "host/debug/cdb.h"
 #include "host/debug/symbols.h"
+#include "host/os/os.h"
 #include "machine/board.h"
 #include "machine/machine.h"
 
@@ -83,7 +84,7 @@ void SourceColumn(uint16_t pc, char* column, size_t size) {
 
 bool TraceOpen(const char* path, uint64_t firstFrame) {
     trace.firstFrame = firstFrame;
-    trace.file = std::fopen(path, "wb");
+    trace.file = OpenFile(path, "wb");
     if (trace.file == nullptr) return false;
     std::setvbuf(trace.file, nullptr, _IOFBF, WriteBufferSize);
     DebuggerSetTraceHook(Record);

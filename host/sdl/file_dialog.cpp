@@ -2,7 +2,8 @@
 // picture. It lists the folders and the cartridge images (.sg, .sc, .bin in any case) of one
 // folder, and takes a typed path too; the file chosen must exist. It opens in the running
 // cartridge's folder, else the last one it showed, else the one chosen from in an earlier
-// run. A click selects an entry; a double click, Enter or Open opens it.
+// run. A click selects an entry; a double click, Enter or Open opens it. At the top of a
+// drive, on Windows, the other drives are listed as folders ("D:/").
 #include <imgui.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "host/os/os.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/notices.h"
 #include "host/shell/settings.h"
@@ -58,7 +60,7 @@ void List(const fs::path& folder) {
     std::error_code error;
     fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
     if (error) {
-        dialog.problem = "Can't open " + folder.string() + ": " + error.message();
+        dialog.problem = "Can't open " + TextOf(folder) + ": " + error.message();
         return;
     }
     dialog.folder = folder;
@@ -67,12 +69,12 @@ void List(const fs::path& folder) {
     dialog.problem.clear();
     for (; it != fs::directory_iterator(); it.increment(error)) {
         if (error) break;
-        const std::string name = it->path().filename().string();
+        const std::string name = TextOf(it->path().filename());
         if (name.empty() || name[0] == '.') continue;
         std::error_code kind;
         if (it->is_directory(kind)) {
             dialog.entries.push_back({name, true});
-        } else if (dialog.tape ? HasTapeName(name) : HasCartridgeName(it->path().string())) {
+        } else if (dialog.tape ? HasTapeName(name) : HasCartridgeName(TextOf(it->path()))) {
             dialog.entries.push_back({name, false});
         }
     }
@@ -81,6 +83,11 @@ void List(const fs::path& folder) {
     });
     if (folder.has_parent_path() && folder != folder.root_path()) {
         dialog.entries.insert(dialog.entries.begin(), {"..", true});
+    } else if (const std::vector<std::string> roots = FileSystemRoots(); roots.size() > 1) {
+        for (size_t i = 0; i < roots.size(); ++i) {
+            dialog.entries.insert(dialog.entries.begin() + static_cast<ptrdiff_t>(i),
+                                  {roots[i], true});
+        }
     }
 }
 
@@ -92,7 +99,7 @@ void Close() {
 // A typed or clicked name: folders are entered, an existing file is the choice.
 void Choose(const std::string& text) {
     if (text.empty()) return;
-    fs::path path = fs::path(text).is_absolute() ? fs::path(text) : dialog.folder / text;
+    fs::path path = PathOf(text).is_absolute() ? PathOf(text) : dialog.folder / PathOf(text);
     std::error_code error;
     if (fs::is_directory(path, error)) {
         List(fs::weakly_canonical(path, error));
@@ -100,15 +107,15 @@ void Choose(const std::string& text) {
         return;
     }
     if (!fs::exists(path, error)) {
-        dialog.problem = path.string() + ": no such file.";
+        dialog.problem = TextOf(path) + ": no such file.";
         return;
     }
     Close();
-    ShellSetDialogFolder(dialog.folder.string());
+    ShellSetDialogFolder(TextOf(dialog.folder));
     if (dialog.tape) {
-        PostTapeChosen(path.string().c_str());
+        PostTapeChosen(TextOf(path).c_str());
     } else {
-        PostFileChosen(path.string().c_str());
+        PostFileChosen(TextOf(path).c_str());
     }
 }
 
@@ -118,10 +125,11 @@ void OpenFileDialog() {
     std::error_code error;
     fs::path start = dialog.folder.empty() ? fs::current_path(error) : dialog.folder;
     const std::string& saved = SavedSettings().lastFolder;
-    if (dialog.folder.empty() && !saved.empty() && fs::is_directory(saved, error)) start = saved;
+    if (dialog.folder.empty() && !saved.empty() && fs::is_directory(PathOf(saved), error))
+        start = PathOf(saved);
     const std::string& running = Shell().runningPath;
     if (!running.empty()) {
-        const fs::path folder = fs::absolute(fs::path(running), error).parent_path();
+        const fs::path folder = fs::absolute(PathOf(running), error).parent_path();
         if (!error && fs::is_directory(folder, error)) start = folder;
     }
     dialog.open = true;
@@ -148,14 +156,15 @@ bool DrawFileDialog() {
     const ImGuiWindowFlags flags =
         ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse;
     if (ImGui::Begin(dialog.tape ? TapeTitle : Title, &keepOpen, flags)) {
-        ImGui::TextWrapped("%s", dialog.folder.string().c_str());
+        ImGui::TextWrapped("%s", TextOf(dialog.folder).c_str());
         const float footer = ImGui::GetFrameHeightWithSpacing() * 3;
         ImGui::BeginChild("entries", ImVec2(0, -footer), true);
         // Opening on the first click would let a double click's second one land on the next
         // folder's entry under the pointer: "../" would go up and then into a folder.
         std::string opened;
         for (const Entry& entry : dialog.entries) {
-            const std::string label = entry.folder ? entry.name + "/" : entry.name;
+            const bool slash = entry.folder && entry.name.back() != '/';
+            const std::string label = slash ? entry.name + "/" : entry.name;
             if (ImGui::Selectable(label.c_str(), entry.name == dialog.selected,
                                   ImGuiSelectableFlags_AllowDoubleClick)) {
                 if (ImGui::IsMouseDoubleClicked(0)) {

@@ -3,11 +3,12 @@
 // the words drawn over the picture: the hint of an empty window and the short notices.
 #include <imgui.h>
 #include <imgui_internal.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
+#include "host/os/os.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
@@ -48,12 +49,11 @@ void RecentMenu() {
     for (uint32_t i = 0; i < recent.size() && i < RecentCount; ++i) {
         const char* path = recent[i].c_str();
         if (appearing) {
-            struct stat info {};
-            present[i] = stat(path, &info) == 0 && S_ISREG(info.st_mode);
+            std::error_code error;
+            present[i] = std::filesystem::is_regular_file(PathOf(recent[i]), error);
         }
-        const char* slash = std::strrchr(path, '/');
         char label[300];
-        std::snprintf(label, sizeof label, "%s##%u", slash != nullptr ? slash + 1 : path, i);
+        std::snprintf(label, sizeof label, "%s##%u", FileNameOf(recent[i]).c_str(), i);
         if (ImGui::MenuItem(label, nullptr, false, present[i])) {
             WindowPostCommand(CommandRecent1 + i);
         }

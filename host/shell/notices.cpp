@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 
+#include "host/os/os.h"
 #include "host/shell/shell.h"
 #include "host/shell/snapshots.h"
 #include "host/shell/window.h"
@@ -27,18 +28,18 @@ std::map<std::string, int> slotPauseMarks;  // by slot file, for the slots saved
 }  // namespace
 
 std::string FileNameOf(const std::string& path) {
-    const std::string name = std::filesystem::path(path).filename().string();
+    const std::string name = TextOf(PathOf(path).filename());
     return name.empty() ? path : name;
 }
 
 std::string GameTitle(const std::string& cartridgePath) {
-    const std::string stem = std::filesystem::path(cartridgePath).stem().string();
+    const std::string stem = TextOf(PathOf(cartridgePath).stem());
     if (cartridgePath.empty() || stem.empty()) return ProductName;
     return std::string(ProductName) + " - " + stem;
 }
 
 bool HasCartridgeName(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
+    std::string extension = TextOf(PathOf(path).extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".sg" || extension == ".sc" || extension == ".bin";

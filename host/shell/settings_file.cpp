@@ -50,7 +50,7 @@ void Warn(const std::string& path, const SettingsProblem& problem, const std::st
 // The file's bytes, or why there are none to read; a missing file is no problem.
 bool ReadFile(const std::string& path, std::string& text, std::string& problem) {
     std::error_code error;
-    const fs::file_status status = fs::status(path, error);
+    const fs::file_status status = fs::status(PathOf(path), error);
     if (status.type() == fs::file_type::not_found) return false;
     if (error) {
         problem = error.message();
@@ -64,7 +64,7 @@ bool ReadFile(const std::string& path, std::string& text, std::string& problem) 
         problem = "not a regular file";
         return false;
     }
-    FILE* in = std::fopen(path.c_str(), "rb");
+    FILE* in = OpenFile(path, "rb");
     if (in == nullptr) {
         problem = std::strerror(errno);
         return false;
@@ -170,14 +170,14 @@ std::string CommentedOut(std::string_view text, const std::vector<uint32_t>& dam
 }
 
 std::string Write(const std::string& text) {
-    const std::string folder = fs::path(file.path).parent_path().string();
+    const std::string folder = TextOf(PathOf(file.path).parent_path());
     if (std::string why = MakeFolders(folder); !why.empty()) return why;
     return ReplaceWholeFile(file.path, text.data(), text.size());
 }
 
 // A line for the picture, naming the file and no more of its path.
 std::string DamageLine(const std::string& path, const SettingsProblem& problem, bool kept) {
-    const std::string name = fs::path(path).filename().string();
+    const std::string name = TextOf(PathOf(path).filename());
     std::string said = name;
     const std::vector<uint32_t>& lines = problem.damaged;
     if (lines.empty()) {
@@ -197,9 +197,13 @@ std::string DamageLine(const std::string& path, const SettingsProblem& problem, 
 void KeepDamaged(const SettingsProblem& problem) {
     const std::string bad = file.path + BadSuffix;
     std::error_code error;
-    const bool copied = fs::is_regular_file(file.path, error) &&
-                        fs::copy_file(file.path, bad, fs::copy_options::overwrite_existing, error);
-    Warn(file.path, problem, copied ? fs::path(bad).filename().string() : std::string());
+    // The old copy goes first: libstdc++ on Windows takes any two files for the same one
+    // (no inode numbers there) and so never overwrites.
+    fs::remove(PathOf(bad), error);
+    const bool copied =
+        fs::is_regular_file(PathOf(file.path), error) &&
+        fs::copy_file(PathOf(file.path), PathOf(bad), fs::copy_options::overwrite_existing, error);
+    Warn(file.path, problem, copied ? TextOf(PathOf(bad).filename()) : std::string());
     if (!copied && error) {
         std::fprintf(stderr, "plexaro: can't keep a copy of it as %s: %s\n", bad.c_str(),
                      error.message().c_str());

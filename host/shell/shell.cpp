@@ -5,11 +5,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 
 #include "host/debug/profiler.h"
 #include "host/debug/symbols.h"
 #include "host/options.h"
+#include "host/os/os.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/notices.h"
@@ -60,9 +60,9 @@ ReloadState reload = {};
 
 FileStamp StampOf(const std::string& path) {
     std::error_code error;
-    const auto time = std::filesystem::last_write_time(path, error);
+    const auto time = std::filesystem::last_write_time(PathOf(path), error);
     if (error) return {};
-    const uint64_t size = std::filesystem::file_size(path, error);
+    const uint64_t size = std::filesystem::file_size(PathOf(path), error);
     return {true, time.time_since_epoch().count(), error ? 0 : size};
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/options.h"
+#include "host/os/os.h"
 #include "host/shell/audio.h"
 #include "host/shell/input.h"
 #include "host/shell/run_ahead.h"
@@ -85,7 +86,8 @@ void ShellSettingsCommand(uint32_t id) {
 
 void ShellRememberCartridge(const std::string& path) {
     std::error_code error;
-    const std::string absolute = std::filesystem::absolute(path, error).lexically_normal();
+    const std::string absolute =
+        TextOf(std::filesystem::absolute(PathOf(path), error).lexically_normal());
     // A name the file could not hold on one line is not worth a broken file.
     if (error || absolute.find_first_of("\r\n") != std::string::npos) return;
     Settings changed = SavedSettings();

@@ -7,6 +7,7 @@
 #include "host/debug/profiler.h"
 #include "host/debug/sources.h"
 #include "host/debug/symbols.h"
+#include "host/os/os.h"
 #include "host/shell/shell.h"
 #include "machine/checks.h"
 
@@ -28,7 +29,7 @@ std::string ShellLoadSymbolsFor(const std::string& cartridge) {
     files.insert(files.end(), symbolFiles.begin(), symbolFiles.end());
     std::string said;
     for (const std::string& path : files) {
-        const std::string name = std::filesystem::path(path).filename().string();
+        const std::string name = TextOf(PathOf(path).filename());
         const std::string line = DescribeSymbolLoad(name, LoadSymbolFile(path));
         said += (said.empty() ? "" : "; ") + line;
     }

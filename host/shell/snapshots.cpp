@@ -34,7 +34,7 @@ std::string PreparedStatesFolder(std::string& problem) {
 // Before slots were keyed by the cartridge's contents, a slot file was named after the
 // cartridge's file alone, so two games of one name shared it.
 std::string UnkeyedSlotPath(const std::string& cartridgePath, uint32_t slot) {
-    return StatesFolder() + "/" + fs::path(cartridgePath).filename().string() + "." +
+    return StatesFolder() + "/" + TextOf(PathOf(cartridgePath).filename()) + "." +
            std::to_string(slot + 1) + ".state";
 }
 
@@ -45,14 +45,15 @@ std::string SlotFile(const std::string& cartridgePath, uint32_t slot) {
     const std::string keyed = SlotPath(cartridgePath, CartridgeHash(), slot);
     const std::string unkeyed = UnkeyedSlotPath(cartridgePath, slot);
     std::error_code error;
-    if (fs::exists(keyed, error) || !fs::is_regular_file(unkeyed, error)) return keyed;
+    if (fs::exists(PathOf(keyed), error) || !fs::is_regular_file(PathOf(unkeyed), error))
+        return keyed;
     std::vector<uint8_t> bytes;
     uint64_t madeFrom = 0;
     if (!ReadWholeFile(unkeyed, 4u * MachineStateSize(), bytes) ||
         !StateCartridgeHash(bytes.data(), bytes.size(), &madeFrom) || madeFrom != CartridgeHash()) {
         return keyed;
     }
-    fs::rename(unkeyed, keyed, error);
+    fs::rename(PathOf(unkeyed), PathOf(keyed), error);
     return error ? unkeyed : keyed;
 }
 
@@ -92,7 +93,7 @@ std::string StatesFolder() {
 std::string SlotPath(const std::string& cartridgePath, uint64_t cartridgeHash, uint32_t slot) {
     char key[16];
     std::snprintf(key, sizeof key, "-%08x.", static_cast<uint32_t>(cartridgeHash >> 32));
-    return StatesFolder() + "/" + fs::path(cartridgePath).filename().string() + key +
+    return StatesFolder() + "/" + TextOf(PathOf(cartridgePath).filename()) + key +
            std::to_string(slot + 1) + ".state";
 }
 
@@ -111,7 +112,7 @@ std::string SaveSlot(const std::string& cartridgePath, uint32_t slot, uint64_t f
     // Through SlotFile, so that an unkeyed file of this cartridge is replaced, not left behind.
     const std::string path = SlotFile(cartridgePath, slot);
     if (std::string why = ReplaceWholeFile(path, bytes.data(), bytes.size()); !why.empty()) {
-        return fs::path(path).filename().string() + " can't be written: " + why + ".";
+        return TextOf(PathOf(path).filename()) + " can't be written: " + why + ".";
     }
     return {};
 }
@@ -119,7 +120,7 @@ std::string SaveSlot(const std::string& cartridgePath, uint32_t slot, uint64_t f
 std::string LoadSlot(const std::string& cartridgePath, uint32_t slot, uint64_t* frame) {
     const std::string path = SlotFile(cartridgePath, slot);
     std::error_code error;
-    if (!fs::is_regular_file(path, error)) return path + ": no state saved in this slot.";
+    if (!fs::is_regular_file(PathOf(path), error)) return path + ": no state saved in this slot.";
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path, 4u * MachineStateSize(), bytes)) {
         return path + ": not a Plexaro save state";
@@ -144,7 +145,7 @@ std::string Screenshot(const std::string& cartridgePath, uint32_t rgbMode, std::
         std::snprintf(name, sizeof name, "plexaro-%04u.png", number);
         const std::string path = folder + "/" + name;
         std::error_code error;
-        if (fs::exists(path, error)) continue;
+        if (fs::exists(PathOf(path), error)) continue;
         if (std::string why = WritePng(path, pixels, RecordedRowStride(), rgbMode); !why.empty()) {
             return std::string(name) + " can't be written: " + why;
         }

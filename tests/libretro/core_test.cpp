@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "host/os/os.h"
 #include "machine/hash.h"
 #include "tests/libretro/frontend.h"
 
@@ -36,27 +37,35 @@ struct Hashes {
     bool operator==(const Hashes&) const = default;
 };
 
-// The headless player's hashes of a run, with an input script and options.
+// The headless player's hashes of a run, with an input script and options; started without a
+// shell, so that paths need no quoting on any system.
 Hashes PlayerHashes(const std::string& cartridge, int frames, const std::string& script = "",
-                    const std::string& options = "") {
-    std::string command = std::string(PLEXARO_BINARY_DIR) + "/host/plexaro --headless --hash " +
-                          options + " --frames " + std::to_string(frames);
+                    const std::vector<std::string>& options = {}) {
+    const std::string program =
+        std::string(PLEXARO_BINARY_DIR) + "/host/plexaro" + PLEXARO_EXECUTABLE_SUFFIX;
+    std::vector<std::string> words = {"--headless", "--hash", "--frames", std::to_string(frames)};
+    words.insert(words.end(), options.begin(), options.end());
     const fs::path input =
         fs::temp_directory_path() / ("plexaro_retro_script_" + std::to_string(::getpid()) + ".txt");
     if (!script.empty()) {
         std::ofstream(input) << script;
-        command += " --input '" + input.string() + "'";
+        words.insert(words.end(), {"--input", input.string()});
     }
-    command += " -- '" + cartridge + "'";
+    words.insert(words.end(), {"--", cartridge});
     Hashes hashes;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
+    std::FILE* output = std::tmpfile();
+    ChildProcess child{};
+    EXPECT_EQ(StartChildProcess(program, words, "", output, &child), "") << program;
+    if (child.id != 0) {
+        EXPECT_EQ(WaitForAnyChild().status, 0) << program;
+        std::rewind(output);
         char line[256];
-        while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        while (std::fgets(line, sizeof line, output) != nullptr) {
             std::sscanf(line, "frame hash: 0x%" SCNx64, &hashes.frame);
             std::sscanf(line, "audio hash: 0x%" SCNx64, &hashes.audio);
         }
-        EXPECT_EQ(pclose(pipe), 0) << command;
     }
+    std::fclose(output);
     fs::remove(input);
     return hashes;
 }
@@ -314,7 +323,7 @@ TEST_F(CoreTest, FollowsTheVideoBehaviourOptionFromTheNextReset) {
     EXPECT_NEAR(av.timing.fps, 59.92, 0.01);
     EXPECT_EQ(core_.getMemorySize(retro::MemorySystemRam), 0x400u) << "the console's 1 KB";
     Run(300);
-    EXPECT_EQ(Output(), PlayerHashes(Cartridge("demo/demo.sg"), 300, "", "--video hardware"));
+    EXPECT_EQ(Output(), PlayerHashes(Cartridge("demo/demo.sg"), 300, "", {"--video", "hardware"}));
 
     optionValues["plexaro_video"] = "simple";
     optionsChanged = true;
@@ -464,15 +473,18 @@ TEST_F(CoreTest, CarriesOnFromThePlayersState) {
     const fs::path saved =
         fs::temp_directory_path() / ("plexaro_retro_state_" + std::to_string(::getpid()));
     const std::string busy = Cartridge("tests/busy.sg");
-    PlayerHashes(busy, 100, "", "--save-state '" + saved.string() + "'");
-    std::ifstream in(saved, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    PlayerHashes(busy, 100, "", {"--save-state", saved.string()});
+    std::vector<char> bytes;
+    {
+        std::ifstream in(saved, std::ios::binary);  // closed before the file is removed
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
     Load("tests/busy.sg");
     ASSERT_TRUE(core_.unserialize(bytes.data(), bytes.size()));
     received.left.clear();
     received.right.clear();
     Run(50);
-    EXPECT_EQ(Output(), PlayerHashes(busy, 50, "", "--load-state '" + saved.string() + "'"));
+    EXPECT_EQ(Output(), PlayerHashes(busy, 50, "", {"--load-state", saved.string()}));
     fs::remove(saved);
 }
 

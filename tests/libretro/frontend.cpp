@@ -1,7 +1,11 @@
 // The tests' libretro frontend: loading the core and answering it (see frontend.h).
 #include "tests/libretro/frontend.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <cstdarg>
 #include <cstdio>
@@ -171,9 +175,22 @@ int16_t InputState(unsigned port, unsigned device, unsigned, unsigned id) {
     return (pads[port] >> id) & 1;
 }
 
+void Unload(void* handle) {
+#ifdef _WIN32
+    FreeLibrary(static_cast<HMODULE>(handle));
+#else
+    dlclose(handle);
+#endif
+}
+
 template <typename F>
 bool Resolve(void* handle, const char* name, F& function, std::string* error) {
+#ifdef _WIN32
+    function = reinterpret_cast<F>(
+        reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name)));
+#else
     function = reinterpret_cast<F>(dlsym(handle, name));
+#endif
     if (function == nullptr && error != nullptr) *error = std::string("no entry point ") + name;
     return function != nullptr;
 }
@@ -185,16 +202,28 @@ bool AnswerEnvironment(unsigned command, void* data) {
 }
 
 std::string CorePath() {
+#ifdef _WIN32
+    return std::string(PLEXARO_BINARY_DIR) + "/libretro/plexaro_libretro.dll";
+#else
     return std::string(PLEXARO_BINARY_DIR) + "/libretro/plexaro_libretro.so";
+#endif
 }
 
 bool Open(CoreApi& core, std::string* error) {
     received = Received{};
+#ifdef _WIN32
+    core.handle = LoadLibraryA(CorePath().c_str());
+    if (core.handle == nullptr) {
+        if (error != nullptr) *error = "LoadLibrary failed: " + std::to_string(GetLastError());
+        return false;
+    }
+#else
     core.handle = dlopen(CorePath().c_str(), RTLD_NOW | RTLD_LOCAL);
     if (core.handle == nullptr) {
         if (error != nullptr) *error = dlerror();
         return false;
     }
+#endif
     void* h = core.handle;
     const bool resolved =
         Resolve(h, "retro_set_environment", core.setEnvironment, error) &&
@@ -222,7 +251,7 @@ bool Open(CoreApi& core, std::string* error) {
         Resolve(h, "retro_get_memory_data", core.getMemoryData, error) &&
         Resolve(h, "retro_get_memory_size", core.getMemorySize, error);
     if (!resolved) {
-        dlclose(core.handle);
+        Unload(core.handle);
         core.handle = nullptr;
         return false;
     }
@@ -240,7 +269,7 @@ void Close(CoreApi& core) {
     if (core.handle == nullptr) return;
     core.unloadGame();
     core.deinit();
-    dlclose(core.handle);
+    Unload(core.handle);
     core.handle = nullptr;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <vector>
 
 #include "machine/machine.h"
@@ -78,9 +79,9 @@ TEST(ConsoleSound, CouplingLetsASteadyLevelDieAway) {
     const double first = MeanOf(s, 0);
     EXPECT_GT(first, 3000);  // three quarters of half the loudest channel, 4096
     size_t fallen = 0;
-    while (fallen + 100 < s.size() && MeanOf(s, fallen) > first / M_E) ++fallen;
-    EXPECT_GT(static_cast<double>(fallen), 44100 / (2 * M_PI * 20));
-    EXPECT_LT(static_cast<double>(fallen), 44100 / (2 * M_PI * 10));
+    while (fallen + 100 < s.size() && MeanOf(s, fallen) > first / std::numbers::e) ++fallen;
+    EXPECT_GT(static_cast<double>(fallen), 44100 / (2 * std::numbers::pi * 20));
+    EXPECT_LT(static_cast<double>(fallen), 44100 / (2 * std::numbers::pi * 10));
     EXPECT_LT(std::fabs(MeanOf(s, s.size() - 100)), 100.0);
 
     // Part way down, kept in a state, the rest of the fall is the same after loading it.

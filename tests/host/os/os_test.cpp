@@ -57,6 +57,68 @@ TEST(ReplaceWholeFile, ReplacesOrSaysWhyAndNeverLeavesATemporary) {
     testing::RemoveScratch(dir);
 }
 
+// Names outside ASCII and the ANSI code page, with spaces, go through every call as UTF-8:
+// the file opens, std::filesystem finds it and gives the same name back, and a replacement
+// lands under it.
+TEST(Utf8Paths, ReachTheFileUnderItsOwnName) {
+    const fs::path dir = testing::MakeScratch("os-names");
+    const std::string folder = TextOf(dir) + "/Jeux/ゲーム/Über ünd Ελληνικά";
+    ASSERT_EQ(MakeFolders(folder), "");
+    const std::string path = folder + "/カートリッジ 1.sg";
+    std::FILE* file = OpenFile(path, "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("rom", file);
+    std::fclose(file);
+    EXPECT_TRUE(fs::is_regular_file(PathOf(path)));
+    EXPECT_EQ(std::distance(fs::directory_iterator(PathOf(folder)), fs::directory_iterator()), 1);
+    EXPECT_EQ(TextOf(fs::directory_iterator(PathOf(folder))->path().filename()),
+              "カートリッジ 1.sg");
+    EXPECT_EQ(ReplaceWholeFile(path, "new", 3), "");
+    std::FILE* again = OpenFile(path, "rb");
+    ASSERT_NE(again, nullptr);
+    char said[8] = {};
+    EXPECT_EQ(std::fread(said, 1, sizeof said, again), 3u);
+    std::fclose(again);
+    EXPECT_STREQ(said, "new");
+    testing::RemoveScratch(dir);
+}
+
+#ifdef _WIN32
+// %APPDATA% holds both settings and states; a child's exit status and output come back, and
+// what keeps one from starting is said at once.
+TEST(WindowsPlaces, AppDataAndChildren) {
+    EXPECT_NE(UserConfigFolder(), "");
+    EXPECT_EQ(UserConfigFolder(), UserDataFolder());
+    EXPECT_NE(UserPicturesFolder(), "");
+    EXPECT_EQ(FileSystemRoots().empty(), false);
+
+    const fs::path dir = testing::MakeScratch("os-children");
+    std::FILE* output = std::tmpfile();
+    ChildProcess child{};
+    ASSERT_EQ(StartChildProcess("C:/windows/system32/cmd.exe", {"/c", "cd & exit 3"}, TextOf(dir),
+                                output, &child),
+              "");
+    const ChildEnd end = WaitForAnyChild();
+    EXPECT_EQ(end.child.id, child.id);
+    EXPECT_EQ(end.status, 3);
+    std::rewind(output);
+    char said[512] = {};
+    std::fread(said, 1, sizeof said - 1, output);
+    EXPECT_NE(std::string(said).find("os-children"), std::string::npos) << said;
+    std::fclose(output);
+    ChildProcess none{};
+    std::FILE* other = std::tmpfile();
+    EXPECT_NE(StartChildProcess(TextOf(dir / "no-such-program.exe"), {}, "", other, &none), "");
+    EXPECT_EQ(none.id, 0);
+    std::fclose(other);
+    EXPECT_EQ(WaitForAnyChild().child.id, 0);
+
+    std::string problem;
+    EXPECT_EQ(PathOf(OwnProgramPath(&problem)).filename(), "host_os_test.exe");
+    EXPECT_EQ(problem, "");
+    testing::RemoveScratch(dir);
+}
+#else
 // Sets or (with null) removes a variable, giving back what it was.
 std::pair<bool, std::string> Put(const char* name, const char* value) {
     const char* was = std::getenv(name);
@@ -71,7 +133,7 @@ std::pair<bool, std::string> Put(const char* name, const char* value) {
 
 TEST(UserFolders, FollowTheDesktopsRules) {
     const char* names[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_PICTURES_DIR"};
-    std::map<std::string, std::pair<bool, std::string>> kept;
+    std::map<std::string, std::pair<bool, std::string> > kept;
     for (const char* name : names) kept[name] = Put(name, nullptr);
 
     Put("HOME", "/home/someone");
@@ -147,6 +209,7 @@ TEST(ChildProcesses, ReportTheirEndOrWhyTheyDidNotStart) {
     EXPECT_EQ(fs::path(self).filename(), "host_os_test");
     testing::RemoveScratch(dir);
 }
+#endif
 
 }  // namespace
 }  // namespace plexaro

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/options.h"
+#include "host/os/os.h"
 #include "host/shell/bindings.h"
 #include "host/shell/input.h"
 #include "host/shell/shell.h"
@@ -197,6 +198,12 @@ TEST_F(SettingsFile, ADamagedFileIsKeptAsideAndOnlyWhatChangesIsRewritten) {
     EXPECT_EQ(Read(path), SettingsText(Settings{}));
 }
 
+#ifdef _WIN32
+TEST(SettingsPath, IsInTheRoamingAppDataFolder) {
+    EXPECT_EQ(SettingsPath(), UserConfigFolder() + "/plexaro/settings.ini");
+    EXPECT_NE(UserConfigFolder(), "");
+}
+#else
 TEST(SettingsPath, FollowsTheDesktopsConfigFolder) {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const std::string saved = config != nullptr ? config : "";
@@ -213,6 +220,7 @@ TEST(SettingsPath, FollowsTheDesktopsConfigFolder) {
         unsetenv("XDG_CONFIG_HOME");
     }
 }
+#endif
 
 // --rgb and --video decide this run and never reach the file; what the user changes does,
 // and File > Recent lists the cartridges that really ran.
@@ -236,8 +244,9 @@ TEST_F(SettingsFile, TheCommandLineWinsForTheRunAndRecentFollowsWhatRuns) {
     EXPECT_EQ(SoundLatencyFromMilliseconds(fromFile.audioLatencyMs), SoundLatencySafe);
 
     fake::Reset();
-    const std::string busy = fs::absolute(testing::CartridgePath("busy")).lexically_normal();
-    const std::string sound = fs::absolute(testing::CartridgePath("sound")).lexically_normal();
+    const std::string busy = TextOf(fs::absolute(testing::CartridgePath("busy")).lexically_normal());
+    const std::string sound =
+        TextOf(fs::absolute(testing::CartridgePath("sound")).lexically_normal());
     ShellLoadFromCommandLine(busy);
     ASSERT_TRUE(ShellStart(run.rgbMode, run.videoHardware));
     EXPECT_EQ(fake::window.posted, std::vector<uint32_t>{CommandSize3});
