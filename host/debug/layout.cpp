@@ -21,8 +21,8 @@ constexpr float MinTileWidth = 400;    // a Problems or Memory row's width
 
 // The height each window needs to show its controls without scrolling (at ImGui's default
 // font), and the least it is given when the panel is crowded.
-constexpr float Wanted[DebugWindowCount] = {540, 430, 280, 300, 160, 110, 120, 300, 300};
-constexpr float Least[DebugWindowCount] = {300, 240, 120, 120, 110, 90, 90, 160, 160};
+constexpr float Wanted[DebugWindowCount] = {540, 430, 280, 300, 300, 160, 110, 120, 300, 300};
+constexpr float Least[DebugWindowCount] = {300, 240, 120, 160, 120, 110, 90, 90, 160, 160};
 
 struct Tile {
     float x, y, w, h;
@@ -53,8 +53,8 @@ void Compute(uint32_t mask, int windowWidth, int windowHeight) {
                         std::max(right - static_cast<float>(area.right) - Margin, 160.0f),
                         std::max(bottom - static_cast<float>(area.top) - Margin, 200.0f)};
     Tile under = {Margin, static_cast<float>(picture.bottom) + Margin,
-                        static_cast<float>(area.right) - 2 * Margin,
-                        bottom - static_cast<float>(picture.bottom) - Margin};
+                  static_cast<float>(area.right) - 2 * Margin,
+                  bottom - static_cast<float>(picture.bottom) - Margin};
     const bool roomUnder = under.h >= MinUnderHeight && under.w >= 200;
 
     uint32_t side[DebugWindowCount];

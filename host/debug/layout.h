@@ -19,6 +19,7 @@ enum DebugWindow : uint32_t {
     DebugCpu,
     DebugVideo,
     DebugWatch,
+    DebugVariables,
     DebugProfiler,
     DebugSound,
     DebugFrameTime,

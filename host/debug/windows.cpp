@@ -351,9 +351,9 @@ void DrawDebugMenu() {
 
 void DrawDebugWindows() {
     const bool open = AnyOpen();
-    const bool shown[DebugWindowCount] = {debug.cpu,         debug.video,  debug.watch,
-                                          debug.profiler,    debug.sound,  debug.frameTime,
-                                          debug.loadSymbols, debug.memory, debug.problems};
+    const bool shown[DebugWindowCount] = {
+        debug.cpu,   debug.video,     debug.watch,       debug.variables, debug.profiler,
+        debug.sound, debug.frameTime, debug.loadSymbols, debug.memory,    debug.problems};
     uint32_t mask = 0;
     for (uint32_t w = 0; w < DebugWindowCount; ++w) mask |= shown[w] ? 1u << w : 0;
     LayoutFrame(mask);
@@ -374,7 +374,7 @@ void DrawDebugWindows() {
         DrawProfilerWindow(&debug.profiler);
     }
     if (debug.variables) {
-        Place(WatchSlot);
+        Place(DebugVariables);
         DrawVariablesWindow(&debug.variables);
     }
     if (debug.loadSymbols) {
