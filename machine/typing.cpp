@@ -12,13 +12,11 @@ struct Shifted {
     uint8_t key;
 };
 constexpr Shifted ShiftedKeys[] = {
-    {'!', Kb1},         {'"', Kb2},           {'#', Kb3},
-    {'$', Kb4},         {'%', Kb5},           {'&', Kb6},
-    {'\'', Kb7},        {'(', Kb8},           {')', Kb9},
-    {'=', KbMinus},     {'~', KbCaret},       {'|', KbYen},
-    {'`', KbAt},        {'{', KbOpenBracket}, {'}', KbCloseBracket},
-    {'+', KbSemicolon}, {'*', KbColon},       {'<', KbComma},
-    {'>', KbPeriod},    {'?', KbSlash},       {'_', KbPi},
+    {'!', Kb1},         {'"', Kb2},     {'#', Kb3},     {'$', Kb4},           {'%', Kb5},
+    {'&', Kb6},         {'\'', Kb7},    {'(', Kb8},     {')', Kb9},           {'=', KbMinus},
+    {'~', KbCaret},     {'|', KbYen},   {'`', KbAt},    {'{', KbOpenBracket}, {'}', KbCloseBracket},
+    {'+', KbSemicolon}, {'*', KbColon}, {'<', KbComma}, {'>', KbPeriod},      {'?', KbSlash},
+    {'_', KbPi},
 };
 struct Plain {
     char character;

@@ -3,8 +3,8 @@
 // bytes of a new value typed in. Little-endian, as the Z80 keeps its words.
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "host/debug/cdb.h"

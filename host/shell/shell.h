@@ -65,7 +65,7 @@ enum MenuCommand : uint32_t {
     CommandDebugStepBack = 40143,  // one instruction
     CommandDebugStepBackLine = 40144,
     CommandDebugReverseContinue = 40145,
-    CommandTapeInsert = 40160,       // Machine > Tape: the cassette recorder's buttons
+    CommandTapeInsert = 40160,  // Machine > Tape: the cassette recorder's buttons
     CommandTapePlay = 40161,
     CommandTapeStop = 40162,
     CommandTapeRewind = 40163,

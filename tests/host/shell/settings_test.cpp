@@ -244,7 +244,8 @@ TEST_F(SettingsFile, TheCommandLineWinsForTheRunAndRecentFollowsWhatRuns) {
     EXPECT_EQ(SoundLatencyFromMilliseconds(fromFile.audioLatencyMs), SoundLatencySafe);
 
     fake::Reset();
-    const std::string busy = TextOf(fs::absolute(testing::CartridgePath("busy")).lexically_normal());
+    const std::string busy =
+        TextOf(fs::absolute(testing::CartridgePath("busy")).lexically_normal());
     const std::string sound =
         TextOf(fs::absolute(testing::CartridgePath("sound")).lexically_normal());
     ShellLoadFromCommandLine(busy);
