@@ -6,6 +6,7 @@
 // the normal fast path.
 #include <imgui.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -139,11 +140,11 @@ void Pages() {
                 p.page[0], p.page[1], p.page[2], p.control, p.consoleRam1k ? "  RAM 1 KB" : "");
 }
 
-void Listing(const uint8_t* memory) {
+void Listing(const uint8_t* memory, float height) {
     const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
     if (cpu.showing && pc != cpu.pcWhenShown) cpu.showing = false;
     uint16_t at = ListingStart(memory, cpu.showing ? cpu.shown : pc);
-    ImGui::BeginChild("listing", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * ListingLines));
+    ImGui::BeginChild("listing", ImVec2(0, height));
     for (int line = 0; line < ListingLines; ++line) {
         char text[z80::DisassemblyTextSize];
         const uint32_t length = z80::Disassemble(memory + at, 0x10000 - at, at, text, sizeof text);
@@ -224,14 +225,20 @@ void DrawCpuWindow(bool* open) {
         // The listing reads what the CPU sees now: the mapper's pages, the RAM's mirrors.
         static uint8_t seen[ConsoleMemorySize];
         for (uint32_t a = 0; a < ConsoleMemorySize; ++a) seen[a] = PeekConsole(a);
+        // The listing gives up lines before the breakpoint field and the armed breakpoints
+        // below it leave the window's room.
+        const float lineHeight = ImGui::GetTextLineHeightWithSpacing();
+        const float room =
+            ImGui::GetContentRegionAvail().y - 2 * ImGui::GetFrameHeightWithSpacing();
+        const float height = std::max(4 * lineHeight, std::min(ListingLines * lineHeight, room));
         if (SourceViewWanted() && ImGui::BeginTable("code", 2, ImGuiTableFlags_Resizable)) {
             ImGui::TableNextColumn();
-            Listing(seen);
+            Listing(seen, height);
             ImGui::TableNextColumn();
-            DrawSourceView(ImGui::GetTextLineHeightWithSpacing() * ListingLines);
+            DrawSourceView(height);
             ImGui::EndTable();
         } else {
-            Listing(seen);
+            Listing(seen, height);
         }
     }
     Breakpoints();

@@ -119,26 +119,41 @@ void DrawSourceView(float height) {
     ImGui::EndChild();
 }
 
+namespace {
+
+// On the same line as the last item when `text` (a button's label, or plain text) still fits
+// there, else on the next: a narrow tile wraps the row rather than cutting a button off.
+void SameLineIfFits(const char* text, bool button) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float width = ImGui::CalcTextSize(text).x + (button ? 2 * style.FramePadding.x : 0);
+    const float right = ImGui::GetWindowPos().x + ImGui::GetWindowContentRegionMax().x;
+    if (ImGui::GetItemRectMax().x + style.ItemSpacing.x + width <= right) ImGui::SameLine();
+}
+
+bool StepButton(const char* label) {
+    SameLineIfFits(label, true);
+    return ImGui::Button(label);
+}
+
+}  // namespace
+
 // Steps out, back in time and, with C lines, by line: posted, as the other buttons are.
 void DrawStepButtons() {
     if (!TimeTravelActive()) TimeTravelStart(TimeTravelDefaultBudget);
     if (ImGui::Button("Step out")) WindowPostCommand(CommandDebugStepOut);
-    ImGui::SameLine();
-    if (ImGui::Button("Step back")) WindowPostCommand(CommandDebugStepBack);
-    ImGui::SameLine();
-    if (ImGui::Button("Reverse continue")) WindowPostCommand(CommandDebugReverseContinue);
+    if (StepButton("Step back")) WindowPostCommand(CommandDebugStepBack);
+    if (StepButton("Reverse continue")) WindowPostCommand(CommandDebugReverseContinue);
     if (CdbLoaded()) {
-        ImGui::SameLine();
+        SameLineIfFits(" C:", false);
         ImGui::TextUnformatted(" C:");
-        ImGui::SameLine();
-        if (ImGui::Button("Step line")) WindowPostCommand(CommandDebugStepLine);
-        ImGui::SameLine();
-        if (ImGui::Button("Step over line")) WindowPostCommand(CommandDebugStepOverLine);
-        ImGui::SameLine();
-        if (ImGui::Button("Step back line")) WindowPostCommand(CommandDebugStepBackLine);
+        if (StepButton("Step line")) WindowPostCommand(CommandDebugStepLine);
+        if (StepButton("Step over line")) WindowPostCommand(CommandDebugStepOverLine);
+        if (StepButton("Step back line")) WindowPostCommand(CommandDebugStepBackLine);
     }
-    ImGui::SameLine();
-    ImGui::TextDisabled(" %.1f s kept", TimeTravelFramesKept() / 60.0);
+    char kept[32];
+    std::snprintf(kept, sizeof kept, " %.1f s kept", TimeTravelFramesKept() / 60.0);
+    SameLineIfFits(kept, false);
+    ImGui::TextDisabled("%s", kept);
 }
 
 }  // namespace plexaro
