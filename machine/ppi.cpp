@@ -168,6 +168,7 @@ uint32_t PpiRead(uint32_t port) {
             return (RowBits(SelectedRow()) >> 8) | PortBIdle | level;
         }
         case PortC: return PortCRead();
+        case Control:
         default: return 0xFF;  // the control register can't be read
     }
 }
