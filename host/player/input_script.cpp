@@ -85,7 +85,9 @@ std::string ParseText(std::string_view text, ScriptLine& line) {
         return "text's string has a character no key types";
     }
     if (line.typed.empty()) return "text's string is empty";
-    line.last = line.first + TypingFrames(line.typed) - 1;
+    // A string typed from near the last frame there is would end past it: it ends there.
+    const uint64_t length = TypingFrames(line.typed);
+    line.last = length - 1 > UINT64_MAX - line.first ? UINT64_MAX : line.first + length - 1;
     return {};
 }
 
