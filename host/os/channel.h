@@ -1,6 +1,6 @@
 // Byte channels for a wire protocol (the debug adapter): this process's standard input and
 // output, or a TCP connection accepted on the loopback address. A port is one more
-// implementation of this header (channel_posix.cpp is the POSIX one). What can fail says why
+// implementation of this header (channel_posix.cpp, channel_windows.cpp). What can fail says why
 // in words: an empty string means it went well.
 //
 //     ByteChannel channel = StandardChannel();
