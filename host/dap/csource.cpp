@@ -10,6 +10,7 @@
 #include "host/dap/session.h"
 #include "host/debug/cdb.h"
 #include "host/debug/stepping.h"
+#include "host/os/os.h"
 #include "machine/board.h"
 
 namespace plexaro {
@@ -128,16 +129,16 @@ void UseCSource() {
 Json SourceJson(const char* file) {
     namespace fs = std::filesystem;
     Json source = JsonObject();
-    JsonSet(source, "name", JsonString(fs::path(file).filename().string()));
+    JsonSet(source, "name", JsonString(TextOf(PathOf(file).filename())));
     std::error_code error;
     std::vector<std::string> folders = session.sourceFolders;
-    folders.push_back(fs::path(session.options.cartridgePath).parent_path().string());
+    folders.push_back(TextOf(PathOf(session.options.cartridgePath).parent_path()));
     folders.push_back(".");
     for (const std::string& folder : folders) {
-        const fs::path candidate = fs::path(folder) / file;
+        const fs::path candidate = PathOf(folder) / PathOf(file);
         if (fs::is_regular_file(candidate, error)) {
             JsonSet(source, "path",
-                    JsonString(fs::absolute(candidate, error).lexically_normal().string()));
+                    JsonString(TextOf(fs::absolute(candidate, error).lexically_normal())));
             return source;
         }
     }

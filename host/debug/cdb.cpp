@@ -8,6 +8,7 @@
 #include <map>
 
 #include "host/debug/cdb_types.h"
+#include "host/os/os.h"
 
 namespace plexaro {
 namespace {
@@ -505,11 +506,11 @@ void AddSourceFolder(const std::string& folder) {
 std::string SourcePath(std::string_view file) {
     namespace fs = std::filesystem;
     std::error_code error;
-    const fs::path name{std::string(file)};
-    if (name.is_absolute() && fs::is_regular_file(name, error)) return name.string();
+    const fs::path name = PathOf(std::string(file));
+    if (name.is_absolute() && fs::is_regular_file(name, error)) return TextOf(name);
     for (const std::string& folder : cdb.sourceFolders) {
-        const fs::path candidate = fs::path(folder) / name;
-        if (fs::is_regular_file(candidate, error)) return fs::absolute(candidate, error).string();
+        const fs::path candidate = PathOf(folder) / name;
+        if (fs::is_regular_file(candidate, error)) return TextOf(fs::absolute(candidate, error));
     }
     return std::string(file);
 }

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "host/debug/cdb.h"
+#include "host/os/os.h"
 
 namespace plexaro {
 namespace {
@@ -14,7 +15,8 @@ namespace fs = std::filesystem;
 
 std::map<std::string, SourceText, std::less<>> files;  // absent ones too, as empty
 
-bool Read(const fs::path& path, SourceText& text) {
+bool Read(const std::string& name, SourceText& text) {
+    const fs::path path = PathOf(name);
     std::error_code error;
     if (!fs::is_regular_file(path, error)) return false;
     std::ifstream in(path);
@@ -30,9 +32,9 @@ bool Read(const fs::path& path, SourceText& text) {
 void SourcesAddFolder(const std::string& folder) {
     if (folder.empty()) return;
     std::error_code error;
-    fs::path path(folder);
+    fs::path path = PathOf(folder);
     if (!fs::is_directory(path, error)) path = path.parent_path();
-    AddSourceFolder(path.empty() ? std::string(".") : path.string());
+    AddSourceFolder(path.empty() ? std::string(".") : TextOf(path));
     files.clear();  // a file not found before may be found now
 }
 
@@ -46,7 +48,7 @@ const SourceText* SourceFile(std::string_view name) {
         SourceText text;
         // Where the table finds it, else by its last part (a path from another machine).
         if (!Read(SourcePath(name), text))
-            Read(SourcePath(fs::path(name).filename().string()), text);
+            Read(SourcePath(TextOf(PathOf(std::string(name)).filename())), text);
         known = files.emplace(std::string(name), std::move(text)).first;
     }
     return known->second.empty() ? nullptr : &known->second;

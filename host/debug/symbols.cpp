@@ -396,7 +396,7 @@ SymbolLoadReport LoadSymbolFile(const std::string& path) {
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (!file && !file.eof()) return {};
     // A .cdb names its sources without folders: they are most likely beside it.
-    if (LooksLikeCdb(text)) AddSourceFolder(std::filesystem::path(path).parent_path().string());
+    if (LooksLikeCdb(text)) AddSourceFolder(TextOf(PathOf(path).parent_path()));
     return LoadSymbolText(text);
 }
 

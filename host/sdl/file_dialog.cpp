@@ -32,8 +32,8 @@ constexpr const char* TapeTitle = "Select a tape";
 constexpr const char* TapeFilterName = "Tape recordings (*.wav)";
 
 bool HasTapeName(const std::string& path) {
-    const fs::path extension = fs::path(path).extension();
-    std::string lower = extension.string();
+    const fs::path extension = PathOf(path).extension();
+    std::string lower = TextOf(extension);
     for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     return lower == ".wav";
 }

@@ -16,11 +16,11 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "host/os/os.h"
 #include "host/sdl/sdl_host.h"
 #include "host/shell/shell.h"
 
@@ -94,12 +94,10 @@ void Note(bool menu, const char* label, bool enabled) {
         {menu, enabled, ImGui::GetItemRectMin(), ImGui::GetItemRectMax(), PathTo(label)});
 }
 
+// Replaced whole, so that a test never reads half a map (and by UTF-8 name, and over the old
+// one on Windows too, which a plain rename would refuse).
 void Write(const std::string& text) {
-    const std::string next = map.file + ".new";
-    std::FILE* out = std::fopen(next.c_str(), "w");
-    if (out == nullptr) return;
-    const bool whole = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    if (std::fclose(out) == 0 && whole) std::rename(next.c_str(), map.file.c_str());
+    ReplaceWholeFile(map.file, text.data(), text.size());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "host/os/os.h"
 #include "host/shell/notices.h"
 #include "host/shell/shell.h"
 #include "host/shell/window.h"
@@ -19,18 +20,19 @@ TapeRecording recording = {};
 std::string recordingName;
 
 std::string FileName(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
+    return TextOf(PathOf(path).filename());
 }
 
 // The first NAME-tape-N.wav beside the running cartridge that is not there yet.
 std::string NewRecordingPath() {
-    const std::filesystem::path cartridge(Shell().runningPath);
+    const std::filesystem::path cartridge = PathOf(Shell().runningPath);
     const std::filesystem::path folder = cartridge.parent_path();
-    const std::string stem = cartridge.stem().string();
+    const std::string stem = TextOf(cartridge.stem());
     for (int n = 1; n <= MostRecordings; ++n) {
-        const std::filesystem::path path = folder / (stem + "-tape-" + std::to_string(n) + ".wav");
+        const std::filesystem::path path =
+            folder / PathOf(stem + "-tape-" + std::to_string(n) + ".wav");
         std::error_code error;
-        if (!std::filesystem::exists(path, error) && !error) return path.string();
+        if (!std::filesystem::exists(path, error) && !error) return TextOf(path);
     }
     return "";
 }

@@ -13,6 +13,7 @@
 #include "host/os/os.h"
 #include "host/shell/bindings.h"
 #include "host/shell/input.h"
+#include "host/shell/keyboard.h"
 #include "host/shell/shell.h"
 #include "machine/machine.h"
 #include "tests/host/shell/shell_fakes.h"
@@ -306,6 +307,7 @@ TEST(Bindings, EveryKeyAndButtonNameReadsBackAndABindingMovesWhatItTakes) {
 
 TEST(Bindings, ReboundKeysAndButtonsWorkTheJoypads) {
     fake::Reset();
+    SetKeyboardMode(false);  // as another test in this process may have left it
     ASSERT_EQ(InitMachine(256), nullptr);
     InputOpen();
     KeyboardOpen();
