@@ -16,12 +16,16 @@ need wine wmctrl
 # Wine starts slowly on a busy machine, the first time in a prefix above all.
 START=120
 
-# The prefix the unit groups share, and its Wine server when `make test-windows` keeps one:
-# a prefix of its own would cost a second boot of Wine. Its %APPDATA%\plexaro starts empty, and
-# the shell's tests, which write there too, never run beside this one (RESOURCE_LOCK).
-prefix=$build/wine
+# A prefix of this test's own, beside the one the unit groups share: its %APPDATA% holds only
+# what this run writes, and its Wine processes end with the test.
+prefix=$build/wine-desktop
 appdata=$(ls -d "$prefix"/drive_c/users/*/AppData/Roaming 2>/dev/null | head -1 || true)
 [ -z "$appdata" ] || rm -rf "$appdata/plexaro"
+stop_wine() {
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    cleanup
+}
+trap stop_wine EXIT INT TERM
 
 # The references come from the Linux player; lib.sh's reference() runs $program.
 program=$linux/host/plexaro
