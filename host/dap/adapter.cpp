@@ -457,8 +457,28 @@ void DapBeginHosted(const PlayerOptions& options, DapSender send, const DapHost&
     session.host = &host;
 }
 
+namespace {
+
+// The window's Run (or a step of its own) let the machine go: the client hears so before
+// any stop that follows.
+void FollowHostRunning() {
+    if (!session.launched || !session.configured || session.ended) return;
+    if (session.running || DebuggerStopped()) return;
+    session.running = true;
+    session.motion = MotionNone;
+    session.frames.clear();
+    session.containers.clear();
+    Json body = JsonObject();
+    JsonSet(body, "threadId", JsonNumber(DapThreadId));
+    JsonSet(body, "allThreadsContinued", JsonBoolean(true));
+    SendEvent("continued", std::move(body));
+}
+
+}  // namespace
+
 DebugResult DapRunFrame() {
     if (!session.launched || session.ended) return DebuggerRunFrame();
+    FollowHostRunning();
     for (;;) {
         const DebugResult result = DebuggerRunFrame();
         const bool frameEnded = Settle(result);
@@ -476,16 +496,9 @@ void DapFollowHost() {
     const bool stopped = DebuggerStopped();
     if (session.running && stopped) {
         StopHere("pause", "stopped in the window", JsonArray());
-    } else if (!session.running && !stopped) {
-        session.running = true;
-        session.motion = MotionNone;
-        session.frames.clear();
-        session.containers.clear();
-        Json body = JsonObject();
-        JsonSet(body, "threadId", JsonNumber(DapThreadId));
-        JsonSet(body, "allThreadsContinued", JsonBoolean(true));
-        SendEvent("continued", std::move(body));
-    } else if (stopped) {
+    } else if (!stopped) {
+        FollowHostRunning();
+    } else if (!session.running) {
         // Stepped or sent back by the window's buttons: the client's view is of another moment.
         const DebugPosition now = DebuggerPosition();
         if (now.frame != session.stoppedAt.frame || now.line != session.stoppedAt.line ||

@@ -2,6 +2,7 @@
 // loaded with the choices the client made, its symbols and C debug records read, the past kept
 // for stepping back).
 #include "host/dap/session.h"
+#include "host/debug/sources.h"
 #include "host/debug/symbols.h"
 #include "host/debug/timetravel.h"
 #include "host/media.h"
@@ -57,9 +58,15 @@ bool LaunchInWindow(const std::string& program, int32_t behaviour, int32_t board
                     const std::vector<std::string>& symbols, std::string& error) {
     bool kept = false;
     if (!session.host->load(program, behaviour, board, kept, error)) return false;
-    if (kept)
+    if (kept) {
         SendOutput("the window runs this cartridge already: it goes on from here\n", "console");
-    return Ready(symbols, DebuggerPosition().frame, error);
+    }
+    if (!Ready(symbols, DebuggerPosition().frame, error)) return false;
+    // The CPU window shows the C source from the folders the client named too (the symbols
+    // just read forgot the window's).
+    SourcesAddFolder(program);
+    for (const std::string& folder : session.sourceFolders) SourcesAddFolder(folder);
+    return true;
 }
 
 }  // namespace
