@@ -297,6 +297,7 @@ struct Command {
 constexpr Command Commands[] = {
     {"initialize", Initialize},
     {"launch", Launch},
+    {"attach", Attach},
     {"configurationDone", ConfigurationDone},
     {"disconnect", Disconnect},
     {"terminate", Terminate},
@@ -438,7 +439,8 @@ void DapReceive(std::string_view text) {
         for (Json& event : held) SendNumbered(event);
         held.clear();
         // The client learns it may configure once the cartridge's symbols are known.
-        if (ok && command->text == "launch") SendEvent("initialized", JsonObject());
+        if (ok && (command->text == "launch" || command->text == "attach"))
+            SendEvent("initialized", JsonObject());
         return;
     }
     Respond(requestSeq, command->text, false, "unknown request \"" + command->text + "\"", Json{});

@@ -45,8 +45,9 @@ struct DapHost {
     // (`kept` says which); false with `error` said when it would not load.
     bool (*load)(const std::string& path, int32_t behaviour, int32_t board, bool& kept,
                  std::string& error);
-    void (*frameEnded)();  // a step of the client's ended a frame: counted as played
-    void (*travelled)();   // the machine went back in time: the window's rewind forgets
+    void (*frameEnded)();      // a step of the client's ended a frame: counted as played
+    void (*travelled)();       // the machine went back in time: the window's rewind forgets
+    std::string (*running)();  // `attach`: the cartridge the window runs ("" for none)
 };
 // The session on the window's machine: launch loads into the window, and the end (disconnect,
 // a client gone) leaves the machine running, with the client's breakpoints gone.

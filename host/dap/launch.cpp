@@ -91,6 +91,24 @@ bool Initialize(const Json&, Json& body, std::string&) {
     return true;
 }
 
+bool Attach(const Json& arguments, Json& body, std::string& error) {
+    if (session.host == nullptr) {
+        error = "attach: only to a window (plexaro --dap-port N); here launch names the cartridge";
+        return false;
+    }
+    const std::string running = session.host->running();
+    if (running.empty()) {
+        error = "the window runs no cartridge: launch one with its program";
+        return false;
+    }
+    Json launch = JsonObject();
+    for (size_t i = 0; i < arguments.keys.size(); ++i) {
+        if (arguments.keys[i] != "program") JsonSet(launch, arguments.keys[i], arguments.items[i]);
+    }
+    JsonSet(launch, "program", JsonString(running));
+    return Launch(launch, body, error);
+}
+
 bool Launch(const Json& arguments, Json&, std::string& error) {
     if (session.launched) {
         error = "a cartridge is running already: one launch a session";

@@ -128,6 +128,8 @@ void ApplyFrameInput();  // the input script's presses for the frame about to ru
 // launch.cpp
 bool Initialize(const Json& arguments, Json& body, std::string& error);
 bool Launch(const Json& arguments, Json& body, std::string& error);
+// In a window only: a launch of the cartridge the window runs, kept as it is.
+bool Attach(const Json& arguments, Json& body, std::string& error);
 
 // breakpoints.cpp
 bool SetBreakpoints(const Json& arguments, Json& body, std::string& error);

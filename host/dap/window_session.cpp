@@ -70,7 +70,11 @@ void StepFrameEnded() {
     ShellDebuggerRan(DebugFrameEnded);
 }
 
-const DapHost Host{LoadInWindow, StepFrameEnded, RewindClear};
+std::string RunningCartridge() {
+    return Shell().cartridgeLoaded ? Shell().runningPath : std::string();
+}
+
+const DapHost Host{LoadInWindow, StepFrameEnded, RewindClear, RunningCartridge};
 
 // A second editor while one is attached: told why in its debug console, and let go.
 void Refuse(ByteChannel& other) {

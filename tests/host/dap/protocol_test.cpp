@@ -230,7 +230,10 @@ bool LoadLikeAWindow(const std::string& path, int32_t, int32_t, bool& kept, std:
     return error.empty();
 }
 void Nothing() {}
-const DapHost FakeWindow{LoadLikeAWindow, Nothing, Nothing};
+std::string NoCartridge() {
+    return "";
+}
+const DapHost FakeWindow{LoadLikeAWindow, Nothing, Nothing, NoCartridge};
 
 // Runs the window's frames until the session tells the client `name`.
 const Json* WindowFramesUntil(const std::string& name, size_t& from) {
