@@ -526,7 +526,7 @@ void DapFinish() {
     if (session.launched && session.host != nullptr) {
         // The window plays on from here, as it would have without the client.
         DisarmAddresses();
-        DebuggerClearWatchpoints();
+        if (!session.dataBreakpoints.empty()) DebuggerClearWatchpoints();
         DebuggerResume();
     } else if (session.launched) {
         ChecksEnable(false);
