@@ -511,6 +511,12 @@ void DapFollowHost() {
     }
 }
 
+void DapHostClosing() {
+    if (session.ended) return;
+    SendEvent("terminated", JsonObject());
+    session.ended = true;
+}
+
 bool DapRealTime() {
     return session.realTime;
 }

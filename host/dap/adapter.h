@@ -54,5 +54,6 @@ struct DapHost {
 void DapBeginHosted(const PlayerOptions& options, DapSender send, const DapHost& host);
 DebugResult DapRunFrame();  // DebuggerRunFrame, with the client's stops weighed as they come
 void DapFollowHost();       // the window's own stops and runs, told to the client
+void DapHostClosing();      // the window closes: the client hears that the session is over
 
 }  // namespace plexaro

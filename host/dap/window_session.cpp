@@ -98,13 +98,13 @@ void Attach(const ByteChannel& channel) {
     std::fprintf(stderr, "plexaro: debug adapter: a client attached\n");
 }
 
-void Detach() {
+void Detach(const char* said) {
     ShellSetFrameRunner(nullptr);
     DapFinish();
     CloseChannel(window.channel);
     window.attached = false;
     window.reader.pending.clear();
-    std::fprintf(stderr, "plexaro: debug adapter: the client left; listening again\n");
+    std::fprintf(stderr, "plexaro: debug adapter: %s\n", said);
 }
 
 void Read() {
@@ -140,7 +140,8 @@ bool WindowDapListen(const PlayerOptions& options, std::string& error) {
 }
 
 void WindowDapPass() {
-    if (window.listener.handle < 0) return;
+    // Once the window is closing, its machine is gone: nothing more is read.
+    if (window.listener.handle < 0 || Shell().quitting) return;
     if (WaitClient(window.listener, 0)) {
         ByteChannel channel{-1, -1};
         if (AcceptChannel(window.listener, channel).empty()) {
@@ -154,11 +155,14 @@ void WindowDapPass() {
     if (!window.attached) return;
     Read();
     if (!DapEnded() && !window.broken) DapFollowHost();
-    if (DapEnded() || window.broken) Detach();
+    if (DapEnded() || window.broken) Detach("the client left; listening again");
 }
 
 void WindowDapClose() {
-    if (window.attached) Detach();
+    if (window.attached) {
+        DapHostClosing();
+        Detach("the window closes: the client was told");
+    }
     CloseListener(window.listener);
 }
 
