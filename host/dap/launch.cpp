@@ -160,10 +160,8 @@ bool Launch(const Json& arguments, Json&, std::string& error) {
         return false;
     }
     if (!input.empty() && session.host != nullptr) {
-        SendOutput(
-            "input: the window plays from its keyboard and joypads; the script is not "
-            "used\n",
-            "console");
+        SendOutput("input: the window plays from its keyboard and joypads, not a script\n",
+                   "console");
     } else if (!input.empty()) {
         std::vector<uint8_t> bytes;
         uint32_t line = 0;
@@ -183,11 +181,10 @@ bool Launch(const Json& arguments, Json&, std::string& error) {
     if (!behaviour.empty()) options.videoHardware = behaviour == "hardware" ? 1 : 0;
     options.board = boardKind;
     if (session.host != nullptr) {
-        return LaunchInWindow(program,
-                              behaviour.empty()         ? -1
-                              : behaviour == "hardware" ? 1
-                                                        : 0,
-                              board.empty() ? -1 : static_cast<int32_t>(boardKind), symbols, error);
+        const int32_t chosenBehaviour =
+            behaviour.empty() ? -1 : static_cast<int32_t>(options.videoHardware);
+        const int32_t chosenBoard = board.empty() ? -1 : static_cast<int32_t>(boardKind);
+        return LaunchInWindow(program, chosenBehaviour, chosenBoard, symbols, error);
     }
     ApplyMachineOptions(options);
     ChecksClear();
