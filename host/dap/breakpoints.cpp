@@ -11,13 +11,19 @@
 namespace plexaro {
 namespace {
 
+void Arm(uint16_t address) {
+    DebuggerAddBreakpoint(address);
+    session.armed.push_back(address);
+}
+
 // The debugger keeps one flag an address; the session's breakpoints of every kind arm it.
+// Those armed by others (the desktop's CPU window, when the session runs there) stay.
 void ArmAddresses() {
-    DebuggerClearBreakpoints();
+    DisarmAddresses();
     for (const DapBreakpoint& breakpoint : session.breakpoints) {
         if (!breakpoint.verified) continue;
-        DebuggerAddBreakpoint(breakpoint.address);
-        for (const uint16_t address : breakpoint.also) DebuggerAddBreakpoint(address);
+        Arm(breakpoint.address);
+        for (const uint16_t address : breakpoint.also) Arm(address);
     }
 }
 
@@ -97,6 +103,18 @@ bool At(const DapBreakpoint& breakpoint, uint16_t pc) {
 }
 
 }  // namespace
+
+void DisarmAddresses() {
+    for (const uint16_t address : session.armed) DebuggerRemoveBreakpoint(address);
+    session.armed.clear();
+}
+
+bool BreakpointAt(uint16_t pc) {
+    for (const DapBreakpoint& breakpoint : session.breakpoints) {
+        if (breakpoint.verified && At(breakpoint, pc)) return true;
+    }
+    return false;
+}
 
 bool SetBreakpoints(const Json& arguments, Json& body, std::string& error) {
     const Json* source = JsonFind(arguments, "source");
