@@ -340,5 +340,38 @@ TEST_F(TimeTravel, StepsThroughTheCCartridgeByItsLines) {
     ClearSymbols();
 }
 
+// fill and step build an IX frame: their first line is the prologue that lowers SP, with no call.
+// Over it, the next line is still the function's (not the closing brace, after the whole body);
+// back over it, the first line as it was; out of it from there, back at the call.
+TEST_F(TimeTravel, StepsOverAndBackOverAFunctionsPrologue) {
+    const std::string cartridge = PLEXARO_BINARY_DIR "/cartridges/ctest/ctest.sg";
+    Load(cartridge);
+    ClearSymbols();
+    for (const std::string& path : SymbolFilesBeside(cartridge)) LoadSymbolFile(path);
+    ASSERT_TRUE(CdbLoaded());
+    for (const uint32_t call : {80u, 79u}) {  // total += fill(rounds); step(&hero)
+        SCOPED_TRACE(call);
+        RunTo(LineStart(call));
+        const uint32_t callerSp = Reg(z80::RegSP);
+        ASSERT_EQ(Finish(SteppingStart(StepInto, StepByLine)), DebugStepped);
+        const std::string function = Here().function;
+        const uint32_t entry = Here().line;
+        const uint32_t entrySp = Reg(z80::RegSP);
+        const uint32_t returnTo = Word(static_cast<uint16_t>(entrySp));
+        EXPECT_EQ(entrySp, callerSp - 2);
+        ASSERT_EQ(Finish(SteppingStart(StepOver, StepByLine)), DebugStepped);
+        EXPECT_EQ(std::string(Here().function), function);
+        EXPECT_GT(Here().line, entry);
+        EXPECT_LT(Reg(z80::RegSP), entrySp);  // the frame is made
+        ASSERT_EQ(TimeTravelStepBack(StepByLine), TravelArrived);
+        EXPECT_EQ(Here().line, entry);
+        EXPECT_EQ(Reg(z80::RegSP), entrySp);
+        ASSERT_EQ(Finish(SteppingStart(StepOut, StepByLine)), DebugStepped);
+        EXPECT_EQ(Reg(z80::RegPC), returnTo);
+        EXPECT_EQ(Reg(z80::RegSP), callerSp);
+    }
+    ClearSymbols();
+}
+
 }  // namespace
 }  // namespace plexaro
