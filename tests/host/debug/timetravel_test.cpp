@@ -294,11 +294,15 @@ uint32_t Word(uint16_t address) {
     return PeekConsole(address) | PeekConsole(address + 1u) << 8;
 }
 
-TEST_F(TimeTravel, StepsThroughTheCCartridgeByItsLines) {
+void LoadCTest() {
     const std::string cartridge = PLEXARO_BINARY_DIR "/cartridges/ctest/ctest.sg";
     Load(cartridge);
     ClearSymbols();
     for (const std::string& path : SymbolFilesBeside(cartridge)) LoadSymbolFile(path);
+}
+
+TEST_F(TimeTravel, StepsThroughTheCCartridgeByItsLines) {
+    LoadCTest();
     ASSERT_TRUE(CdbLoaded());
     ASSERT_NE(CGlobalNamed("total"), nullptr);
     const uint16_t total = CGlobalNamed("total")->address;
@@ -344,10 +348,7 @@ TEST_F(TimeTravel, StepsThroughTheCCartridgeByItsLines) {
 // Over it, the next line is still the function's (not the closing brace, after the whole body);
 // back over it, the first line as it was; out of it from there, back at the call.
 TEST_F(TimeTravel, StepsOverAndBackOverAFunctionsPrologue) {
-    const std::string cartridge = PLEXARO_BINARY_DIR "/cartridges/ctest/ctest.sg";
-    Load(cartridge);
-    ClearSymbols();
-    for (const std::string& path : SymbolFilesBeside(cartridge)) LoadSymbolFile(path);
+    LoadCTest();
     ASSERT_TRUE(CdbLoaded());
     for (const uint32_t call : {80u, 79u}) {  // total += fill(rounds); step(&hero)
         SCOPED_TRACE(call);
