@@ -2,7 +2,9 @@
 // them one instruction at a time, unseen by the debugger's hooks. A search backwards (the
 // previous line, the last hit) runs each earlier frame forward from its start, newest first,
 // and remembers the latest moment in it that matches; the machine is then put there by loading
-// that frame's state once more and running to the moment.
+// that frame's state once more and running to the moment. A search for the last hit passes
+// over the frames that can't hold one without looking at their instructions: all of them with
+// nothing armed, and with watchpoints alone each frame that a run at full speed shows met none.
 #include "host/debug/timetravel.h"
 
 #include <algorithm>
@@ -103,15 +105,29 @@ bool Scan(uint64_t frame, uint32_t limit, Visit visit) {
     return true;
 }
 
+// Whether frame `frame` can hold a breakpoint or watchpoint hit before instruction `limit`.
+// A run at full speed doesn't see the addresses it passes, so with breakpoints armed, or part
+// of a frame, the instructions must be looked at.
+bool MayHit(uint64_t frame, uint32_t limit) {
+    const bool breakpoints = DebuggerBreakpointCount() != 0;
+    if (!breakpoints && DebuggerWatchpointCount() == 0) return false;
+    if (breakpoints || limit != WholeFrame) return true;
+    return !Restore(frame) || DebuggerReplayFrameMeetsWatch();
+}
+
 // The search backwards of a step back by line or a reverse continue: frame by frame, newest
 // first, the latest moment that `Match` names (it returns whether the index it was given
-// names one, and may move it to after the instruction).
-template <typename Match>
-TravelResult SearchBack(Match match) {
+// names one, and may move it to after the instruction), in the frames `Worth` lets it look in.
+template <typename Match, typename Worth>
+TravelResult SearchBack(Match match, Worth worth) {
     const TimePoint now = TimeTravelNow();
     if (!Kept(now.frame)) return TravelNoHistory;
     for (uint64_t frame = now.frame;; --frame) {
         const uint32_t limit = frame == now.frame ? now.instruction : WholeFrame;
+        if (!worth(frame, limit)) {
+            if (frame == Oldest()) break;
+            continue;
+        }
         bool found = false;
         TimePoint best{};
         const bool ran = Scan(frame, limit, [&](uint32_t index, bool watched, bool ended) {
@@ -192,21 +208,27 @@ TravelResult TimeTravelStepBack(StepUnit unit) {
     }
     // The reverse of stepping over: the latest line begun no deeper in the stack than now.
     const uint32_t sp = z80::GetRegister(z80::RegSP);
-    return SearchBack([sp](TimePoint&, bool watched, bool) {
-        return !watched && z80::GetRegister(z80::RegSP) >= sp &&
-               SteppingAtLineStart(static_cast<uint16_t>(z80::GetRegister(z80::RegPC)));
-    });
+    return SearchBack(
+        [sp](TimePoint&, bool watched, bool) {
+            return !watched && z80::GetRegister(z80::RegSP) >= sp &&
+                   SteppingAtLineStart(static_cast<uint16_t>(z80::GetRegister(z80::RegPC)));
+        },
+        [](uint64_t, uint32_t) { return true; });
 }
 
 TravelResult TimeTravelReverseContinue(TravelHitFilter accept) {
-    return SearchBack([accept](TimePoint& at, bool watched, bool ended) {
-        const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
-        if (!watched) return DebuggerHasBreakpoint(pc) && (accept == nullptr || accept(pc, false));
-        // A watchpoint stops after its instruction: the next frame's start, when it was the last.
-        at = ended ? TimePoint{at.frame + 1, 0} : TimePoint{at.frame, at.instruction + 1};
-        const uint16_t by = DebuggerLastWatchHit().pc;
-        return accept == nullptr || accept(by, true);
-    });
+    return SearchBack(
+        [accept](TimePoint& at, bool watched, bool ended) {
+            const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
+            if (!watched)
+                return DebuggerHasBreakpoint(pc) && (accept == nullptr || accept(pc, false));
+            // A watchpoint stops after its instruction: the next frame's start, when it was the
+            // last.
+            at = ended ? TimePoint{at.frame + 1, 0} : TimePoint{at.frame, at.instruction + 1};
+            const uint16_t by = DebuggerLastWatchHit().pc;
+            return accept == nullptr || accept(by, true);
+        },
+        MayHit);
 }
 
 }  // namespace plexaro

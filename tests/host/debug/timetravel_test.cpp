@@ -165,6 +165,55 @@ TEST_F(TimeTravel, ReverseContinueFindsEachEarlierHitInTurn) {
     EXPECT_EQ(TimeTravelReverseContinue(nullptr), TravelOldest);
 }
 
+// With watchpoints alone, frames are first run whole at full speed and only those that met one
+// are looked at instruction by instruction: the stops are still the ones made going forward,
+// frames with no hit are passed over, and a PC filter is still weighed.
+TEST_F(TimeTravel, ReverseContinueWithWatchpointsAloneStopsWhereGoingForwardDid) {
+    Load(testing::CartridgePath("busy"));
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(DebuggerRunFrame(), DebugFrameEnded);
+        MakeSoundFrame();
+    }
+    ASSERT_TRUE(DebuggerAddWatchpoint({WatchWrite, FrameCount, FrameCount, false, 0, 0}));
+    std::vector<Moment> stops;
+    std::vector<uint8_t> written;
+    while (stops.size() < 8) {
+        ASSERT_EQ(Finish(DebuggerRunFrame()), DebugWatchpoint);
+        stops.push_back(Now());
+        written.push_back(DebuggerLastWatchHit().value);
+        DebuggerResume();
+    }
+    for (size_t i = stops.size(); i-- > 5;) {
+        ASSERT_EQ(TimeTravelReverseContinue(nullptr), TravelArrived) << i;
+        ExpectSame(Now(), stops[i - 1]);
+    }
+    // Only the value written at the second stop: the frames between hold no hit.
+    const Moment& last = stops.back();
+    ASSERT_EQ(TimeTravelTo({last.position.frame, last.instruction}), TravelArrived);
+    DebuggerClearWatchpoints();
+    ASSERT_TRUE(DebuggerAddWatchpoint({WatchWrite, FrameCount, FrameCount, true, written[1], 0}));
+    ASSERT_EQ(TimeTravelReverseContinue(nullptr), TravelArrived);
+    ExpectSame(Now(), stops[1]);
+    // Written by the handler alone: a filter on its instructions meets each write, one on the
+    // main loop's meets nothing.
+    for (const bool handler : {true, false}) {
+        Watchpoint filtered{WatchWrite, FrameCount, FrameCount, false, 0, 0};
+        filtered.pcFiltered = true;
+        filtered.pcFirst = handler ? Handler : 0x0100;
+        filtered.pcLast = handler ? 0x0065 : 0x3FFF;
+        DebuggerClearWatchpoints();
+        ASSERT_TRUE(DebuggerAddWatchpoint(filtered));
+        // From early in the last stop's frame, in the main loop, before that frame's write.
+        ASSERT_EQ(TimeTravelTo({last.position.frame, 10}), TravelArrived);
+        if (handler) {
+            ASSERT_EQ(TimeTravelReverseContinue(nullptr), TravelArrived);
+            ExpectSame(Now(), stops[stops.size() - 2]);
+        } else {
+            EXPECT_EQ(TimeTravelReverseContinue(nullptr), TravelOldest);
+        }
+    }
+}
+
 // A program with lines of its own, as a C compiler would give them: main calls f, which calls
 // itself while A < 4; the frame interrupt's handler has lines too.
 constexpr uint8_t Program[] = {
