@@ -55,12 +55,6 @@ bool IsCall(uint32_t pc) {
     return op == 0xCD || (op & 0xC7) == 0xC4 || (op & 0xC7) == 0xC7;  // CALL, CALL cc, RST
 }
 
-bool IsReturn(uint32_t pc) {
-    const uint8_t op = PeekConsole(pc & 0xFFFF);
-    if (op == 0xC9 || (op & 0xC7) == 0xC0) return true;                    // RET, RET cc
-    return op == 0xED && (PeekConsole((pc + 1) & 0xFFFF) & 0xC7) == 0x45;  // RETN, RETI
-}
-
 bool SameLine(const CodeLine& a, const CodeLine& b) {
     return a.file == b.file && a.line == b.line;
 }
@@ -72,7 +66,8 @@ bool Arrived() {
     const bool entered = stepping.prevIff && !iff && PeekConsole(stepping.prevPc) != 0xF3;
     const bool called =
         !entered && ((sp + 2) & 0xFFFF) == stepping.prevSp && IsCall(stepping.prevPc);
-    bool returned = sp > stepping.prevSp && IsReturn(stepping.prevPc);
+    bool returned =
+        sp > stepping.prevSp && SteppingIsReturn(static_cast<uint16_t>(stepping.prevPc));
     if (entered && !stepping.inInterrupt) {
         stepping.inInterrupt = true;
         stepping.interruptSp = sp + 2;  // the handler's first instruction is yet to run
@@ -127,6 +122,12 @@ bool SteppingLineAt(uint16_t pc, CodeLine* line) {
 bool SteppingAtLineStart(uint16_t pc) {
     CodeLine line{};
     return SteppingLineAt(pc, &line) && line.start == pc;
+}
+
+bool SteppingIsReturn(uint16_t pc) {
+    const uint8_t op = PeekConsole(pc);
+    if (op == 0xC9 || (op & 0xC7) == 0xC0) return true;  // RET, RET cc
+    return op == 0xED && (PeekConsole(static_cast<uint16_t>(pc + 1)) & 0xC7) == 0x45;  // RETN, RETI
 }
 
 DebugResult SteppingStart(StepAction action, StepUnit unit) {

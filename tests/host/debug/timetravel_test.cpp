@@ -215,21 +215,25 @@ TEST_F(TimeTravel, ReverseContinueWithWatchpointsAloneStopsWhereGoingForwardDid)
 }
 
 // A program with lines of its own, as a C compiler would give them: main calls f, which calls
-// itself while A < 4; the frame interrupt's handler has lines too.
+// itself while A < 4, and then calls it twice from one line; the frame interrupt's handler has
+// lines too.
 constexpr uint8_t Program[] = {
     0xF3, 0x31, 0x00, 0xC4, 0xED, 0x56, 0xC3, 0x80, 0x00,  // di; ld sp,0xC400; im 1; jp 0x80
 };
 constexpr uint8_t HandlerCode[] = {0xF5, 0xDB, 0xBF, 0xF1, 0xFB, 0xED, 0x4D};  // at 0x38
 constexpr uint8_t Start[] = {0x3E, 0xE0, 0xD3, 0xBF, 0x3E, 0x81,
                              0xD3, 0xBF, 0xFB, 0xC3, 0x00, 0x01};  // the frame interrupt on
-constexpr uint8_t Main[] = {0x3E, 0x01, 0xCD, 0x00, 0x02, 0x32, 0x00, 0xC0, 0x18, 0xF6};
+constexpr uint8_t Main[] = {0x3E, 0x01, 0xCD, 0x00, 0x02, 0x32, 0x00, 0xC0,  // f(1), stored
+                            0x3E, 0x03, 0xCD, 0x00, 0x02, 0x3E, 0x03, 0xCD,
+                            0x00, 0x02, 0x18, 0xEC};  // f(3) and f(3) again; jr main
 constexpr uint8_t F[] = {0x3C, 0xFE, 0x04, 0xDC, 0x00, 0x02, 0xC9};
 constexpr CodeLine Lines[] = {
     {1, 30, 0x38, 0x39},   {1, 31, 0x39, 0x3B},
     {1, 32, 0x3B, 0x3F},   {0, 10, 0x100, 0x102},  // ld a,1
     {0, 11, 0x102, 0x105},                         // call f
     {0, 12, 0x105, 0x108},                         // ld (0xC000),a
-    {0, 13, 0x108, 0x10A},                         // jr main
+    {0, 13, 0x108, 0x112},                         // ld a,3; call f; ld a,3; call f
+    {0, 14, 0x112, 0x114},                         // jr main
     {0, 20, 0x200, 0x201},                         // inc a
     {0, 21, 0x201, 0x206},                         // cp 4; call c,f
     {0, 22, 0x206, 0x207},                         // ret
@@ -312,6 +316,15 @@ TEST_F(TimeTravel, StepsByLinesOverIntoOutAndBack) {
     EXPECT_EQ(Reg(z80::RegSP), fSp);
     EXPECT_EQ(Finish(SteppingStart(StepOut, StepByLine)), DebugStepped);
     EXPECT_EQ(Reg(z80::RegPC), 0x105u);
+    EXPECT_EQ(Reg(z80::RegSP), mainSp);
+
+    // Back from the second f of one line: the first f, called from the same line at the same
+    // depth, had returned; the line before is its caller's.
+    RunTo(0x10F);
+    ASSERT_EQ(Finish(SteppingStart(StepInto, StepByLine)), DebugStepped);
+    EXPECT_EQ(Reg(z80::RegPC), 0x200u);
+    ASSERT_EQ(TimeTravelStepBack(StepByLine), TravelArrived);
+    EXPECT_EQ(Reg(z80::RegPC), 0x108u);
     EXPECT_EQ(Reg(z80::RegSP), mainSp);
 
     // Frames of steps: the handler's lines are run through, never stopped in.
