@@ -2,6 +2,9 @@
 BUILD     ?= build/release
 SANITIZE  ?= build/sanitize
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
+# Tests run two to a core: the longest cases drive a window and spend most of their time
+# waiting for its frames, not computing.
+TEST_JOBS ?= $(shell echo $$(( $(JOBS) * 2 )))
 ROM       ?=
 PREFIX    ?= /usr/local
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
@@ -23,13 +26,13 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(TEST_JOBS)
 
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLEXARO_SANITIZE=ON
 	cmake --build $(SANITIZE) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	    ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
+	    ctest --test-dir $(SANITIZE) --output-on-failure -j $(TEST_JOBS)
 
 bench: build
 	@sh tools/bench.sh $(BUILD)

@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
         return ExitSuccess;
     }
     ApplyMachineOptions(options);
-    if (options.dap || options.dapPort >= 0) return RunDapServer(options);
+    // With a window, --dap-port debugs the window's machine (RunDesktop listens itself).
+    if (options.dap || (options.dapPort >= 0 && options.headless)) return RunDapServer(options);
     return options.headless ? RunHeadless(options) : RunDesktop(options);
 }

@@ -295,8 +295,10 @@ constexpr OptionSpec Options[] = {
          return std::string();
      }},
     {"--dap-port", "N", false,
-     "as --dap, over TCP: wait for one client on 127.0.0.1:N\n"
-     "(0: a free port, printed on stderr)",
+     "serve the Debug Adapter Protocol on 127.0.0.1:N (0: a\n"
+     "free port, printed on stderr). In the window: the editor\n"
+     "debugs the game the window runs, and may come and go.\n"
+     "With --headless: no window, one client, as --dap",
      [](const char* value, PlayerOptions& o) {
          uint64_t port = 0;
          if (!ParseCount(value, port) || port > 65535) {

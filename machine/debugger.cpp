@@ -53,6 +53,7 @@ struct DebuggerState {
     DebugFrameStartHook frameStart;
     DebugStopHook until;
     bool replaying;  // the past runs again: no hook, no hit counted
+    bool anyPc;      // a frame runs whole: the instruction in progress is not known
 };
 
 DebuggerState state = {};
@@ -78,7 +79,7 @@ void Met(uint32_t kind, uint32_t address, uint32_t value) {
         Watchpoint& watch = state.watches[i];
         if ((watch.kinds & kind) == 0 || address < watch.first || address > watch.last) continue;
         if (watch.matchValue && watch.value != value) continue;
-        if (watch.pcFiltered &&
+        if (watch.pcFiltered && !state.anyPc &&
             (state.instructionPc < watch.pcFirst || state.instructionPc > watch.pcLast)) {
             continue;
         }
@@ -359,6 +360,27 @@ bool DebuggerReplayStep(bool* watched) {
     state.hitPending = false;
     Stop(DebugStepped);
     return frameEnded;
+}
+
+bool DebuggerReplayFrameMeetsWatch() {
+    if (ConsoleMemory() == nullptr || !AtFrameStart()) return true;
+    state.hitPending = false;
+    state.replaying = true;
+    state.anyPc = true;
+    if (state.watchCount != 0) {
+        z80::WatchPages(state.readPages, state.writePages, SeeAccess);
+        if (state.portsWatched) z80::WatchPorts(SeePort);
+    }
+    RunFrame();
+    z80::UnwatchPages();
+    z80::UnwatchPorts();
+    state.anyPc = false;
+    state.replaying = false;
+    ++state.frame;
+    const bool met = state.hitPending;
+    state.hitPending = false;
+    Stop(DebugStepped);
+    return met;
 }
 
 void DebuggerRunUntil(DebugStopHook until) {

@@ -148,6 +148,12 @@ void DebuggerStartFrameAt(uint64_t frame);
 // called and no hit counted. True when it ended the frame; *watched (when not null) says
 // whether it met a watchpoint, and DebuggerLastWatchHit then tells which.
 bool DebuggerReplayStep(bool* watched);
+// A whole frame of the past, from its start, run again as RunFrame runs it, for a search that
+// only asks whether it met a watchpoint: true when some access matched one. It may say so where
+// a replay step by step would not (a PC filter is not weighed, an interrupt's stack pushes are
+// seen), never the other way round. Unseen as DebuggerReplayStep is; the machine stands at the
+// next frame's start after it, stopped.
+bool DebuggerReplayFrameMeetsWatch();
 
 // Runs on, as after DebuggerResume, asking `until` before each instruction after the first
 // whether to stop there (DebugStepped). Breakpoints and watchpoints still stop it; any stop

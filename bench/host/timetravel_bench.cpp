@@ -1,6 +1,8 @@
 // What going back in time costs at the end of ten seconds of play of the demo: keeping a state
-// as each frame begins, one step back by instruction, a travel 600 frames back, and a reverse
-// continue that finds nothing and so runs all 600 frames again, instruction by instruction.
+// as each frame begins, one step back by instruction, a travel 600 frames back, and reverse
+// continues that find nothing: with a breakpoint armed where the demo never goes, which runs
+// all 600 frames again instruction by instruction, with a watchpoint on memory it never
+// touches, which runs them at full speed, and with nothing armed, which runs none of them.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -88,19 +90,45 @@ void BM_TravelBack600Frames(benchmark::State& state) {
 }
 BENCHMARK(BM_TravelBack600Frames)->Iterations(20)->Unit(benchmark::kMillisecond);
 
-void BM_ReverseContinueThrough600Frames(benchmark::State& state) {
+// Nothing in the console's memory map lies at 0x8000-0xBFFF on this board.
+constexpr uint16_t Nowhere = 0x8000;
+
+enum Armed { Breakpoint, Watchpoint, Nothing };
+
+void ReverseContinue(benchmark::State& state, Armed armed) {
     TimePoint end{};
     if (!Record(state, &end)) return;
+    if (armed == Watchpoint) {
+        DebuggerAddWatchpoint({WatchRead | WatchWrite, Nowhere, Nowhere, false, 0, 0});
+    } else if (armed == Breakpoint) {
+        DebuggerAddBreakpoint(Nowhere);
+    }
     for (auto _ : state) {
         state.PauseTiming();
         TimeTravelTo(end);
         state.ResumeTiming();
-        TimeTravelReverseContinue(nullptr);  // nothing armed: back to the oldest kept
+        if (TimeTravelReverseContinue(nullptr) != TravelOldest) state.SkipWithError("a hit");
     }
     state.counters["frames"] = TimeTravelFramesKept();
+    DebuggerClearBreakpoints();
+    DebuggerClearWatchpoints();
     Finish();
 }
+
+void BM_ReverseContinueThrough600Frames(benchmark::State& state) {
+    ReverseContinue(state, Breakpoint);
+}
 BENCHMARK(BM_ReverseContinueThrough600Frames)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_ReverseContinueWatchingThrough600Frames(benchmark::State& state) {
+    ReverseContinue(state, Watchpoint);
+}
+BENCHMARK(BM_ReverseContinueWatchingThrough600Frames)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_ReverseContinueUnarmedThrough600Frames(benchmark::State& state) {
+    ReverseContinue(state, Nothing);
+}
+BENCHMARK(BM_ReverseContinueUnarmedThrough600Frames)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 BENCHMARK_MAIN();

@@ -52,6 +52,7 @@ void SendStopped(const char* reason, const char* description, Json ids) {
 // The warnings found since the last call, each once, as the console-only checks keep them.
 void SendNewWarnings() {
     const uint32_t count = ChecksWarningCount();
+    if (count < session.warningsSent) session.warningsSent = 0;  // the Problems window cleared
     for (; session.warningsSent < count; ++session.warningsSent) {
         const CheckWarning warning = ChecksWarning(session.warningsSent);
         char line[SourcePlaceTextSize] = "";
@@ -64,10 +65,10 @@ void SendNewWarnings() {
     }
 }
 
-// A frame's end: its sound made (as the player does, so a session and a run agree), the next
-// frame's input applied.
+// A frame's end: its sound made (as the player does, so a session and a run agree; a window
+// makes its own), the next frame's input applied.
 void FrameEnded() {
-    MakeSoundFrame();
+    if (session.host == nullptr) MakeSoundFrame();
     session.frame = DebuggerPosition().frame;
     ChecksSetFrame(session.frame);
     ApplyFrameInput();
@@ -79,6 +80,8 @@ void StopHere(const char* reason, const char* description, Json ids) {
     session.running = false;
     session.motion = MotionNone;
     DebuggerStop();
+    session.stoppedAt = DebuggerPosition();
+    session.stoppedInstruction = DebuggerInstructionInFrame();
     SendGameMessages();
     SendNewWarnings();
     SendStopped(reason, description, std::move(ids));
@@ -94,6 +97,7 @@ void StartStep(StepAction action, StepUnit unit) {
     session.stepUnit = unit;
     const DebugResult result = SteppingStart(action, unit);
     if (result == DebugFrameEnded) {
+        if (session.host != nullptr) session.host->frameEnded();
         FrameEnded();
         // A single instruction stops after itself; a longer step goes on in the next frame.
         if (DebuggerStopped()) StopHere("step", nullptr, JsonArray());
@@ -134,7 +138,8 @@ bool Settle(DebugResult result) {
     } else if (result == DebugBreakpoint) {
         Json ids = JsonArray();
         const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
-        if (BreakpointsSayStop(pc, ids)) {
+        // A breakpoint of the desktop's own CPU window stops as it would without the session.
+        if (BreakpointsSayStop(pc, ids) || (session.host != nullptr && !BreakpointAt(pc))) {
             StopHere("breakpoint", nullptr, std::move(ids));
         } else {
             DebuggerResume();  // a log point, a condition not met: on from here
@@ -225,6 +230,7 @@ bool StepOut(const Json& arguments, Json&, std::string& error) {
 
 // After going back: the frame count, the checks' and the game's messages as they stand then.
 void Travelled(TravelResult result, const char* reason, Json ids) {
+    if (session.host != nullptr) session.host->travelled();
     session.frame = DebuggerPosition().frame;
     ChecksSetFrame(session.frame);
     WatchGameMessages(true);  // what the replay printed was printed the first time
@@ -291,6 +297,7 @@ struct Command {
 constexpr Command Commands[] = {
     {"initialize", Initialize},
     {"launch", Launch},
+    {"attach", Attach},
     {"configurationDone", ConfigurationDone},
     {"disconnect", Disconnect},
     {"terminate", Terminate},
@@ -432,7 +439,8 @@ void DapReceive(std::string_view text) {
         for (Json& event : held) SendNumbered(event);
         held.clear();
         // The client learns it may configure once the cartridge's symbols are known.
-        if (ok && command->text == "launch") SendEvent("initialized", JsonObject());
+        if (ok && (command->text == "launch" || command->text == "attach"))
+            SendEvent("initialized", JsonObject());
         return;
     }
     Respond(requestSeq, command->text, false, "unknown request \"" + command->text + "\"", Json{});
@@ -446,6 +454,69 @@ bool DapWork() {
     return true;
 }
 
+void DapBeginHosted(const PlayerOptions& options, DapSender send, const DapHost& host) {
+    DapBegin(options, send);
+    session.host = &host;
+}
+
+namespace {
+
+// The window's Run (or a step of its own) let the machine go: the client hears so before
+// any stop that follows.
+void FollowHostRunning() {
+    if (!session.launched || !session.configured || session.ended) return;
+    if (session.running || DebuggerStopped()) return;
+    session.running = true;
+    session.motion = MotionNone;
+    session.frames.clear();
+    session.containers.clear();
+    Json body = JsonObject();
+    JsonSet(body, "threadId", JsonNumber(DapThreadId));
+    JsonSet(body, "allThreadsContinued", JsonBoolean(true));
+    SendEvent("continued", std::move(body));
+}
+
+}  // namespace
+
+DebugResult DapRunFrame() {
+    if (!session.launched || session.ended) return DebuggerRunFrame();
+    FollowHostRunning();
+    for (;;) {
+        const DebugResult result = DebuggerRunFrame();
+        const bool frameEnded = Settle(result);
+        // A log point, or a condition not met, goes on within the frame.
+        if (frameEnded || DebuggerStopped()) {
+            SendGameMessages();
+            if (frameEnded) SendNewWarnings();
+            return result;
+        }
+    }
+}
+
+void DapFollowHost() {
+    if (!session.launched || !session.configured || session.ended) return;
+    const bool stopped = DebuggerStopped();
+    if (session.running && stopped) {
+        StopHere("pause", "stopped in the window", JsonArray());
+    } else if (!stopped) {
+        FollowHostRunning();
+    } else if (!session.running) {
+        // Stepped or sent back by the window's buttons: the client's view is of another moment.
+        const DebugPosition now = DebuggerPosition();
+        if (now.frame != session.stoppedAt.frame || now.line != session.stoppedAt.line ||
+            now.cycle != session.stoppedAt.cycle ||
+            DebuggerInstructionInFrame() != session.stoppedInstruction) {
+            StopHere("step", "stepped in the window", JsonArray());
+        }
+    }
+}
+
+void DapHostClosing() {
+    if (session.ended) return;
+    SendEvent("terminated", JsonObject());
+    session.ended = true;
+}
+
 bool DapRealTime() {
     return session.realTime;
 }
@@ -456,9 +527,14 @@ bool DapEnded() {
 
 void DapFinish() {
     WatchGameMessages(false);
-    TimeTravelStop();
+    if (session.host == nullptr || session.ownTimeTravel) TimeTravelStop();
     SteppingSetLines(nullptr);
-    if (session.launched) {
+    if (session.launched && session.host != nullptr) {
+        // The window plays on from here, as it would have without the client.
+        DisarmAddresses();
+        if (!session.dataBreakpoints.empty()) DebuggerClearWatchpoints();
+        DebuggerResume();
+    } else if (session.launched) {
         ChecksEnable(false);
         DebuggerClearBreakpoints();
         DebuggerClearWatchpoints();

@@ -11,13 +11,19 @@
 namespace plexaro {
 namespace {
 
+void Arm(uint16_t address) {
+    DebuggerAddBreakpoint(address);
+    session.armed.push_back(address);
+}
+
 // The debugger keeps one flag an address; the session's breakpoints of every kind arm it.
+// Those armed by others (the desktop's CPU window, when the session runs there) stay.
 void ArmAddresses() {
-    DebuggerClearBreakpoints();
+    DisarmAddresses();
     for (const DapBreakpoint& breakpoint : session.breakpoints) {
         if (!breakpoint.verified) continue;
-        DebuggerAddBreakpoint(breakpoint.address);
-        for (const uint16_t address : breakpoint.also) DebuggerAddBreakpoint(address);
+        Arm(breakpoint.address);
+        for (const uint16_t address : breakpoint.also) Arm(address);
     }
 }
 
@@ -96,7 +102,53 @@ bool At(const DapBreakpoint& breakpoint, uint16_t pc) {
     return std::find(breakpoint.also.begin(), breakpoint.also.end(), pc) != breakpoint.also.end();
 }
 
+// The three kinds of address breakpoints differ only in how an entry names its place: `read`
+// takes the entry's own fields (false when they are malformed), `place` finds the address
+// (false, with the reason in `why`, when there is none). An entry not verified reports the
+// line it asked for.
+template <typename Read, typename Place>
+bool ReplaceKind(const Json& arguments, uint32_t kind, const std::string& source, const char* shape,
+                 Read read, Place place, Json& body, std::string& error) {
+    const Json* list = ListArgument(arguments, "breakpoints", error);
+    if (list == nullptr) return false;
+    std::vector<DapBreakpoint> fresh;
+    Json out = JsonArray();
+    for (const Json& entry : list->items) {
+        DapBreakpoint breakpoint{};
+        breakpoint.id = session.nextBreakpointId++;
+        breakpoint.kind = kind;
+        breakpoint.source = source;
+        if (entry.kind != JsonMap || !read(entry, breakpoint, error) ||
+            !ReadOptions(entry, breakpoint, error)) {
+            if (error.empty()) error = std::string("breakpoints: a list of objects with ") + shape;
+            return false;
+        }
+        const int64_t asked = breakpoint.line;
+        std::string why;
+        breakpoint.verified =
+            place(breakpoint, why) && Compiles(breakpoint.condition, breakpoint.compiled, why);
+        if (!breakpoint.verified) breakpoint.line = asked;
+        JsonPush(out, Describe(breakpoint, breakpoint.verified ? nullptr : why.c_str()));
+        fresh.push_back(std::move(breakpoint));
+    }
+    Replace(kind, source, fresh);
+    JsonSet(body, "breakpoints", std::move(out));
+    return true;
+}
+
 }  // namespace
+
+void DisarmAddresses() {
+    for (const uint16_t address : session.armed) DebuggerRemoveBreakpoint(address);
+    session.armed.clear();
+}
+
+bool BreakpointAt(uint16_t pc) {
+    for (const DapBreakpoint& breakpoint : session.breakpoints) {
+        if (breakpoint.verified && At(breakpoint, pc)) return true;
+    }
+    return false;
+}
 
 bool SetBreakpoints(const Json& arguments, Json& body, std::string& error) {
     const Json* source = JsonFind(arguments, "source");
@@ -109,99 +161,58 @@ bool SetBreakpoints(const Json& arguments, Json& body, std::string& error) {
         !StringArgument(*source, "name", false, name, error)) {
         return false;
     }
-    const Json* list = ListArgument(arguments, "breakpoints", error);
-    if (list == nullptr) return false;
-    std::vector<DapBreakpoint> fresh;
-    Json out = JsonArray();
-    for (const Json& entry : list->items) {
-        DapBreakpoint breakpoint{};
-        breakpoint.id = session.nextBreakpointId++;
-        breakpoint.kind = BreakSource;
-        breakpoint.source = path.empty() ? name : path;
-        if (entry.kind != JsonMap ||
-            !IntegerArgument(entry, "line", true, breakpoint.line, error) ||
-            !ReadOptions(entry, breakpoint, error)) {
-            if (error.empty()) error = "breakpoints: a list of objects with a line";
-            return false;
-        }
-        // A line without code moves to the next line with code; no line records, no code.
+    const auto read = [](const Json& entry, DapBreakpoint& breakpoint, std::string& problem) {
+        return IntegerArgument(entry, "line", true, breakpoint.line, problem);
+    };
+    // A line without code moves to the next line with code; no line records, no code.
+    const auto place = [](DapBreakpoint& breakpoint, std::string& why) {
+        why = "no code for this line in the C debug records";
         uint32_t actual = 0;
         std::vector<uint16_t> addresses;
-        std::string why = "no code for this line in the C debug records";
-        breakpoint.verified =
-            breakpoint.line > 0 &&
-            SourceLineAddresses(breakpoint.source, static_cast<uint32_t>(breakpoint.line), actual,
-                                addresses) &&
-            !addresses.empty() && Compiles(breakpoint.condition, breakpoint.compiled, why);
-        if (breakpoint.verified) {
-            breakpoint.line = actual;
-            breakpoint.address = addresses[0];
-            breakpoint.also.assign(addresses.begin() + 1, addresses.end());
+        if (breakpoint.line <= 0 ||
+            !SourceLineAddresses(breakpoint.source, static_cast<uint32_t>(breakpoint.line), actual,
+                                 addresses) ||
+            addresses.empty()) {
+            return false;
         }
-        JsonPush(out, Describe(breakpoint, breakpoint.verified ? nullptr : why.c_str()));
-        fresh.push_back(std::move(breakpoint));
-    }
-    Replace(BreakSource, path.empty() ? name : path, fresh);
-    JsonSet(body, "breakpoints", std::move(out));
-    return true;
+        breakpoint.line = actual;
+        breakpoint.address = addresses[0];
+        breakpoint.also.assign(addresses.begin() + 1, addresses.end());
+        return true;
+    };
+    return ReplaceKind(arguments, BreakSource, path.empty() ? name : path, "a line", read, place,
+                       body, error);
 }
 
 bool SetFunctionBreakpoints(const Json& arguments, Json& body, std::string& error) {
-    const Json* list = ListArgument(arguments, "breakpoints", error);
-    if (list == nullptr) return false;
-    std::vector<DapBreakpoint> fresh;
-    Json out = JsonArray();
-    for (const Json& entry : list->items) {
-        DapBreakpoint breakpoint{};
-        breakpoint.id = session.nextBreakpointId++;
-        breakpoint.kind = BreakFunction;
-        std::string name;
-        if (entry.kind != JsonMap || !StringArgument(entry, "name", true, name, error) ||
-            !ReadOptions(entry, breakpoint, error)) {
-            if (error.empty()) error = "breakpoints: a list of objects with a name";
-            return false;
-        }
-        std::string why = "no such function";
-        breakpoint.verified = SymbolAddress(name, breakpoint.address) &&
-                              Compiles(breakpoint.condition, breakpoint.compiled, why);
-        JsonPush(out, Describe(breakpoint, breakpoint.verified ? nullptr : why.c_str()));
-        fresh.push_back(std::move(breakpoint));
-    }
-    Replace(BreakFunction, "", fresh);
-    JsonSet(body, "breakpoints", std::move(out));
-    return true;
+    std::string name;
+    const auto read = [&name](const Json& entry, DapBreakpoint&, std::string& problem) {
+        return StringArgument(entry, "name", true, name, problem);
+    };
+    const auto place = [&name](DapBreakpoint& breakpoint, std::string& why) {
+        why = "no such function";
+        return SymbolAddress(name, breakpoint.address);
+    };
+    return ReplaceKind(arguments, BreakFunction, "", "a name", read, place, body, error);
 }
 
 bool SetInstructionBreakpoints(const Json& arguments, Json& body, std::string& error) {
-    const Json* list = ListArgument(arguments, "breakpoints", error);
-    if (list == nullptr) return false;
-    std::vector<DapBreakpoint> fresh;
-    Json out = JsonArray();
-    for (const Json& entry : list->items) {
-        DapBreakpoint breakpoint{};
-        breakpoint.id = session.nextBreakpointId++;
-        breakpoint.kind = BreakInstruction;
-        std::string reference;
-        int64_t offset = 0;
-        if (entry.kind != JsonMap ||
-            !StringArgument(entry, "instructionReference", true, reference, error) ||
-            !IntegerArgument(entry, "offset", false, offset, error) ||
-            !ReadOptions(entry, breakpoint, error)) {
-            if (error.empty())
-                error = "breakpoints: a list of objects with an instructionReference";
-            return false;
-        }
+    std::string reference;
+    int64_t offset = 0;
+    const auto read = [&](const Json& entry, DapBreakpoint&, std::string& problem) {
+        offset = 0;
+        return StringArgument(entry, "instructionReference", true, reference, problem) &&
+               IntegerArgument(entry, "offset", false, offset, problem);
+    };
+    const auto place = [&](DapBreakpoint& breakpoint, std::string& why) {
+        why = "no such address";
         uint16_t address = 0;
-        std::string why = "no such address";
-        breakpoint.verified = MemoryReference(reference, address) &&
-                              Compiles(breakpoint.condition, breakpoint.compiled, why);
+        const bool found = MemoryReference(reference, address);
         breakpoint.address = static_cast<uint16_t>(address + offset);
-        JsonPush(out, Describe(breakpoint, breakpoint.verified ? nullptr : why.c_str()));
-        fresh.push_back(std::move(breakpoint));
-    }
-    Replace(BreakInstruction, "", fresh);
-    JsonSet(body, "breakpoints", std::move(out));
-    return true;
+        return found;
+    };
+    return ReplaceKind(arguments, BreakInstruction, "", "an instructionReference", read, place,
+                       body, error);
 }
 
 bool SetExceptionBreakpoints(const Json&, Json& body, std::string&) {

@@ -126,6 +126,20 @@ uint16_t InstructionsBack(uint16_t address, uint32_t count) {
     return starts[starts.size() - count];
 }
 
+// Every view needs a machine; the memory ones, an address their reference names.
+bool Launched(std::string& error) {
+    if (session.launched) return true;
+    error = "no cartridge is running: launch one first";
+    return false;
+}
+
+bool MemoryAt(const std::string& reference, uint16_t& base, std::string& error) {
+    if (!Launched(error)) return false;
+    if (MemoryReference(reference, base)) return true;
+    error = "memoryReference: no such address or symbol: " + reference;
+    return false;
+}
+
 }  // namespace
 
 bool StackTrace(const Json& arguments, Json& body, std::string& error) {
@@ -134,10 +148,7 @@ bool StackTrace(const Json& arguments, Json& body, std::string& error) {
         !IntegerArgument(arguments, "levels", false, levels, error)) {
         return false;
     }
-    if (!session.launched) {
-        error = "no cartridge is running: launch one first";
-        return false;
-    }
+    if (!Launched(error)) return false;
     session.frames = WalkFrames();
     const int64_t count = static_cast<int64_t>(session.frames.size());
     Json frames = JsonArray();
@@ -168,10 +179,7 @@ bool Scopes(const Json& arguments, Json& body, std::string& error) {
 bool Variables(const Json& arguments, Json& body, std::string& error) {
     int64_t reference = 0;
     if (!IntegerArgument(arguments, "variablesReference", true, reference, error)) return false;
-    if (!session.launched) {
-        error = "no cartridge is running: launch one first";
-        return false;
-    }
+    if (!Launched(error)) return false;
     Json list = JsonArray();
     if (reference == ScopeRegisters) {
         for (const RegisterRow& row : RegisterRows) {
@@ -220,10 +228,7 @@ bool SetVariable(const Json& arguments, Json& body, std::string& error) {
         !StringArgument(arguments, "value", true, text, error)) {
         return false;
     }
-    if (!session.launched) {
-        error = "no cartridge is running: launch one first";
-        return false;
-    }
+    if (!Launched(error)) return false;
     if (reference != ScopeRegisters && reference != ScopeVideo &&
         SetCVariable(reference, name, text, body, error)) {
         return error.empty();
@@ -266,15 +271,8 @@ bool ReadMemory(const Json& arguments, Json& body, std::string& error) {
         !IntegerArgument(arguments, "count", true, count, error)) {
         return false;
     }
-    if (!session.launched) {
-        error = "no cartridge is running: launch one first";
-        return false;
-    }
     uint16_t base = 0;
-    if (!MemoryReference(reference, base)) {
-        error = "memoryReference: no such address or symbol: " + reference;
-        return false;
-    }
+    if (!MemoryAt(reference, base, error)) return false;
     const int64_t first = base + offset;
     if (count < 0 || first < 0 || first > 0xFFFF) {
         error = "the range lies outside the 64 KB the CPU sees";
@@ -301,16 +299,9 @@ bool WriteMemory(const Json& arguments, Json& body, std::string& error) {
         !StringArgument(arguments, "data", true, data, error)) {
         return false;
     }
-    if (!session.launched) {
-        error = "no cartridge is running: launch one first";
-        return false;
-    }
     uint16_t base = 0;
     std::vector<uint8_t> bytes;
-    if (!MemoryReference(reference, base)) {
-        error = "memoryReference: no such address or symbol: " + reference;
-        return false;
-    }
+    if (!MemoryAt(reference, base, error)) return false;
     if (!FromBase64(data, bytes)) {
         error = "data: not base64";
         return false;
@@ -342,15 +333,8 @@ bool Disassemble(const Json& arguments, Json& body, std::string& error) {
         !IntegerArgument(arguments, "instructionCount", true, count, error)) {
         return false;
     }
-    if (!session.launched) {
-        error = "no cartridge is running: launch one first";
-        return false;
-    }
     uint16_t base = 0;
-    if (!MemoryReference(reference, base)) {
-        error = "memoryReference: no such address or symbol: " + reference;
-        return false;
-    }
+    if (!MemoryAt(reference, base, error)) return false;
     if (count < 0 || count > 4096 || instructionOffset < -4096 || instructionOffset > 4096) {
         error = "instructionCount and instructionOffset: at most 4096";
         return false;

@@ -2,6 +2,7 @@
 // loaded with the choices the client made, its symbols and C debug records read, the past kept
 // for stepping back).
 #include "host/dap/session.h"
+#include "host/debug/sources.h"
 #include "host/debug/symbols.h"
 #include "host/debug/timetravel.h"
 #include "host/media.h"
@@ -31,6 +32,43 @@ bool LoadLaunchSymbols(const std::vector<std::string>& named, std::string& error
     return true;
 }
 
+// What both launches do once the cartridge runs: its symbols and C records, the debugger
+// stopped until configurationDone, the past kept for stepBack.
+bool Ready(const std::vector<std::string>& symbols, uint64_t frame, std::string& error) {
+    if (!LoadLaunchSymbols(symbols, error)) return false;
+    UseCSource();
+    DebuggerStop();  // nothing runs before configurationDone
+    if (TimeTravelActive()) {
+        session.timeTravel = true;  // the window's CPU window keeps it already
+    } else {
+        session.timeTravel = session.ownTimeTravel = TimeTravelStart(TimeTravelDefaultBudget);
+    }
+    if (!session.timeTravel) SendOutput("no memory to keep the past: no stepping back\n", "stderr");
+    session.frame = frame;
+    ChecksSetFrame(session.frame);
+    ApplyFrameInput();
+    WatchGameMessages(true);
+    session.launched = true;
+    return true;
+}
+
+// In the desktop program: the window's machine, its breakpoints and its checks stay its own
+// (the Problems window turns the checks on); the window was told what the client chose.
+bool LaunchInWindow(const std::string& program, int32_t behaviour, int32_t board,
+                    const std::vector<std::string>& symbols, std::string& error) {
+    bool kept = false;
+    if (!session.host->load(program, behaviour, board, kept, error)) return false;
+    if (kept) {
+        SendOutput("the window runs this cartridge already: it goes on from here\n", "console");
+    }
+    if (!Ready(symbols, DebuggerPosition().frame, error)) return false;
+    // The CPU window shows the C source from the folders the client named too (the symbols
+    // just read forgot the window's).
+    SourcesAddFolder(program);
+    for (const std::string& folder : session.sourceFolders) SourcesAddFolder(folder);
+    return true;
+}
+
 }  // namespace
 
 bool Initialize(const Json&, Json& body, std::string&) {
@@ -51,6 +89,24 @@ bool Initialize(const Json&, Json& body, std::string&) {
     JsonSet(body, "supportsTerminateRequest", JsonBoolean(true));
     JsonSet(body, "supportsStepBack", JsonBoolean(true));
     return true;
+}
+
+bool Attach(const Json& arguments, Json& body, std::string& error) {
+    if (session.host == nullptr) {
+        error = "attach: only to a window (plexaro --dap-port N); here launch names the cartridge";
+        return false;
+    }
+    const std::string running = session.host->running();
+    if (running.empty()) {
+        error = "the window runs no cartridge: launch one with its program";
+        return false;
+    }
+    Json launch = JsonObject();
+    for (size_t i = 0; i < arguments.keys.size(); ++i) {
+        if (arguments.keys[i] != "program") JsonSet(launch, arguments.keys[i], arguments.items[i]);
+    }
+    JsonSet(launch, "program", JsonString(running));
+    return Launch(launch, body, error);
 }
 
 bool Launch(const Json& arguments, Json&, std::string& error) {
@@ -103,7 +159,10 @@ bool Launch(const Json& arguments, Json&, std::string& error) {
         error = "board: no board is called \"" + board + "\"";
         return false;
     }
-    if (!input.empty()) {
+    if (!input.empty() && session.host != nullptr) {
+        SendOutput("input: the window plays from its keyboard and joypads, not a script\n",
+                   "console");
+    } else if (!input.empty()) {
         std::vector<uint8_t> bytes;
         uint32_t line = 0;
         std::string why;
@@ -121,6 +180,12 @@ bool Launch(const Json& arguments, Json&, std::string& error) {
     options.cartridgePath = program;
     if (!behaviour.empty()) options.videoHardware = behaviour == "hardware" ? 1 : 0;
     options.board = boardKind;
+    if (session.host != nullptr) {
+        const int32_t chosenBehaviour =
+            behaviour.empty() ? -1 : static_cast<int32_t>(options.videoHardware);
+        const int32_t chosenBoard = board.empty() ? -1 : static_cast<int32_t>(boardKind);
+        return LaunchInWindow(program, chosenBehaviour, chosenBoard, symbols, error);
+    }
     ApplyMachineOptions(options);
     ChecksClear();
     ChecksEnable(true);  // before the load: power-on RAM counts as unwritten
@@ -135,23 +200,13 @@ bool Launch(const Json& arguments, Json&, std::string& error) {
     }
     SelectRgbMode(options.rgbMode);
     SelectVideoBehaviour(options.videoHardware);
-    if (!LoadLaunchSymbols(symbols, error)) {
-        ChecksEnable(false);
-        return false;
-    }
-    UseCSource();
     DebuggerClearBreakpoints();
     DebuggerClearWatchpoints();
     DebuggerResetPosition();
-    DebuggerStop();  // nothing runs before configurationDone
-    // The past, for stepBack: without the memory for it the rest still works.
-    session.timeTravel = TimeTravelStart(TimeTravelDefaultBudget);
-    if (!session.timeTravel) SendOutput("no memory to keep the past: no stepping back\n", "stderr");
-    session.frame = 0;
-    ChecksSetFrame(0);
-    ApplyFrameInput();
-    WatchGameMessages(true);
-    session.launched = true;
+    if (!Ready(symbols, 0, error)) {
+        ChecksEnable(false);
+        return false;
+    }
     return true;
 }
 

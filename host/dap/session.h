@@ -96,6 +96,11 @@ struct DapSession {
     std::vector<DapFrame> frames;            // the last stack trace's
     std::vector<CLocation> containers;       // values opened since the stop, by reference
     bool timeTravel;                         // the past is kept for stepBack
+    bool ownTimeTravel;                      // started by the session: it stops it
+    const DapHost* host;                     // the window running the machine, or null
+    std::vector<uint16_t> armed;             // the addresses the session's breakpoints armed
+    DebugPosition stoppedAt;                 // where the last stop told to the client was
+    uint32_t stoppedInstruction;
 };
 
 extern DapSession session;
@@ -123,6 +128,8 @@ void ApplyFrameInput();  // the input script's presses for the frame about to ru
 // launch.cpp
 bool Initialize(const Json& arguments, Json& body, std::string& error);
 bool Launch(const Json& arguments, Json& body, std::string& error);
+// In a window only: a launch of the cartridge the window runs, kept as it is.
+bool Attach(const Json& arguments, Json& body, std::string& error);
 
 // breakpoints.cpp
 bool SetBreakpoints(const Json& arguments, Json& body, std::string& error);
@@ -137,6 +144,8 @@ bool BreakpointsSayStop(uint16_t pc, Json& ids);
 bool DataBreakpointSaysStop(uint32_t watch, Json& ids);
 // Going back: whether a breakpoint there would have stopped (its condition; counts aside).
 bool BreakpointWouldStop(uint16_t pc);
+bool BreakpointAt(uint16_t pc);  // one of the session's at the address, whatever its condition
+void DisarmAddresses();          // the session's breakpoints off the debugger, others kept
 Json StoppingIdsAt(uint16_t pc, bool watchpoint);  // the ids a stop there names
 
 // inspect.cpp

@@ -29,6 +29,9 @@ bool SteppingHasLines();                       // a lookup given, or C lines loa
 bool SteppingLineAt(uint16_t pc, CodeLine* line);
 // True at the first instruction of a line's stretch.
 bool SteppingAtLineStart(uint16_t pc);
+// True when the instruction at `pc` is of the RET family (RET, RET cc, RETI, RETN): with SP
+// raised after it, a function returned.
+bool SteppingIsReturn(uint16_t pc);
 
 enum StepAction : uint32_t {
     StepInto = 0,  // by line: to the next line begun, in a called function too

@@ -2,12 +2,15 @@
 // them one instruction at a time, unseen by the debugger's hooks. A search backwards (the
 // previous line, the last hit) runs each earlier frame forward from its start, newest first,
 // and remembers the latest moment in it that matches; the machine is then put there by loading
-// that frame's state once more and running to the moment.
+// that frame's state once more and running to the moment. A search for the last hit passes
+// over the frames that can't hold one without looking at their instructions: all of them with
+// nothing armed, and with watchpoints alone each frame that a run at full speed shows met none.
 #include "host/debug/timetravel.h"
 
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <vector>
 
 #include "cpu/z80.h"
 #include "machine/debugger.h"
@@ -103,15 +106,29 @@ bool Scan(uint64_t frame, uint32_t limit, Visit visit) {
     return true;
 }
 
-// The search backwards of a step back by line or a reverse continue: frame by frame, newest
-// first, the latest moment that `Match` names (it returns whether the index it was given
-// names one, and may move it to after the instruction).
+// Whether frame `frame` can hold a breakpoint or watchpoint hit before instruction `limit`.
+// A run at full speed doesn't see the addresses it passes, so with breakpoints armed, or part
+// of a frame, the instructions must be looked at.
+bool MayHit(uint64_t frame, uint32_t limit) {
+    const bool breakpoints = DebuggerBreakpointCount() != 0;
+    if (!breakpoints && DebuggerWatchpointCount() == 0) return false;
+    if (breakpoints || limit != WholeFrame) return true;
+    return !Restore(frame) || DebuggerReplayFrameMeetsWatch();
+}
+
+// The search backwards of a reverse continue: frame by frame, newest first, the latest moment
+// that `Match` names (it returns whether the index it was given names one, and may move it to
+// after the instruction), in the frames that may hold one.
 template <typename Match>
 TravelResult SearchBack(Match match) {
     const TimePoint now = TimeTravelNow();
     if (!Kept(now.frame)) return TravelNoHistory;
     for (uint64_t frame = now.frame;; --frame) {
         const uint32_t limit = frame == now.frame ? now.instruction : WholeFrame;
+        if (!MayHit(frame, limit)) {
+            if (frame == Oldest()) break;
+            continue;
+        }
         bool found = false;
         TimePoint best{};
         const bool ran = Scan(frame, limit, [&](uint32_t index, bool watched, bool ended) {
@@ -126,6 +143,54 @@ TravelResult SearchBack(Match match) {
             return TravelNoHistory;
         }
         if (found) return GoTo(best);
+        if (frame == Oldest()) break;
+    }
+    GoTo({Oldest(), 0});
+    return TravelOldest;
+}
+
+// A line begun, as a step back by line weighs it.
+struct LineBegun {
+    uint32_t index;
+    uint32_t sp;
+};
+
+// The reverse of stepping over: the latest line begun in the function that stands now or in
+// one of its callers. A line begun no deeper in the stack than now counts unless a return
+// after it raised SP above where it stood: its function had returned since (one called
+// before now's from the same line of their caller, say), so it is no caller of now's. Of the
+// lines begun in a frame only those that a later return could leave standing are kept: a line
+// begun at SP s outlives, for any return, every earlier one begun at s or deeper.
+TravelResult StepBackLine(TimePoint now) {
+    static std::vector<LineBegun> lines;  // kept between calls: one step back allocates once
+    const uint32_t nowSp = z80::GetRegister(z80::RegSP);
+    uint32_t raisedLater = 0;  // the highest SP a return raised it to in the frames after
+    for (uint64_t frame = now.frame;; --frame) {
+        const uint32_t limit = frame == now.frame ? now.instruction : WholeFrame;
+        if (!Restore(frame)) {
+            TimeTravelClear();
+            return TravelNoHistory;
+        }
+        lines.clear();
+        uint32_t raised = 0;
+        for (uint32_t index = 0; index < limit; ++index) {
+            const uint16_t pc = static_cast<uint16_t>(z80::GetRegister(z80::RegPC));
+            const uint32_t sp = z80::GetRegister(z80::RegSP);
+            if (sp >= nowSp && SteppingAtLineStart(pc)) {
+                while (!lines.empty() && lines.back().sp <= sp) lines.pop_back();
+                lines.push_back({index, sp});
+            }
+            const bool ended = DebuggerReplayStep(nullptr);
+            const uint32_t after = z80::GetRegister(z80::RegSP);
+            if (after > sp && SteppingIsReturn(pc)) {
+                raised = std::max(raised, after);
+                while (!lines.empty() && lines.back().sp < after) lines.pop_back();
+            }
+            if (ended) break;
+        }
+        while (!lines.empty() && lines.back().sp < raisedLater) lines.pop_back();
+        if (!lines.empty()) return GoTo({frame, lines.back().index});
+        raisedLater = std::max(raisedLater, raised);
         if (frame == Oldest()) break;
     }
     GoTo({Oldest(), 0});
@@ -190,12 +255,7 @@ TravelResult TimeTravelStepBack(StepUnit unit) {
         const uint32_t length = RunOn(WholeFrame);
         return GoTo({now.frame - 1, length - 1});
     }
-    // The reverse of stepping over: the latest line begun no deeper in the stack than now.
-    const uint32_t sp = z80::GetRegister(z80::RegSP);
-    return SearchBack([sp](TimePoint&, bool watched, bool) {
-        return !watched && z80::GetRegister(z80::RegSP) >= sp &&
-               SteppingAtLineStart(static_cast<uint16_t>(z80::GetRegister(z80::RegPC)));
-    });
+    return StepBackLine(now);
 }
 
 TravelResult TimeTravelReverseContinue(TravelHitFilter accept) {

@@ -30,6 +30,8 @@ ByteChannel StandardChannel();
 // Listens on 127.0.0.1 only: a debugger is never reachable from another machine.
 std::string ListenLoopback(uint16_t port, Listener& listener);
 std::string AcceptChannel(Listener& listener, ByteChannel& channel);  // waits for one client
+// Whether a client waits to be accepted, waiting at most `milliseconds` (0: a glance).
+bool WaitClient(const Listener& listener, int milliseconds);
 void CloseListener(Listener& listener);
 void CloseChannel(ByteChannel& channel);  // the standard channel's handles stay open
 

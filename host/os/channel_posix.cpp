@@ -53,6 +53,11 @@ std::string AcceptChannel(Listener& listener, ByteChannel& channel) {
     return "";
 }
 
+bool WaitClient(const Listener& listener, int milliseconds) {
+    pollfd entry{static_cast<int>(listener.handle), POLLIN, 0};
+    return ::poll(&entry, 1, milliseconds) > 0;
+}
+
 void CloseListener(Listener& listener) {
     if (listener.handle >= 0) ::close(static_cast<int>(listener.handle));
     listener.handle = -1;

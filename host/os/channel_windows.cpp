@@ -137,6 +137,11 @@ std::string AcceptChannel(Listener& listener, ByteChannel& channel) {
     return "";
 }
 
+bool WaitClient(const Listener& listener, int milliseconds) {
+    // A client waiting to be accepted makes the listening socket readable.
+    return listener.handle >= 0 && SocketReadable(SocketOf(listener.handle), milliseconds);
+}
+
 void CloseListener(Listener& listener) {
     if (listener.handle >= 0) closesocket(SocketOf(listener.handle));
     listener.handle = -1;

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/dap/window_session.h"
 #include "host/sdl/desktop.h"
 #include "host/sdl/frame_clock.h"
 #include "host/sdl/sdl_host.h"
@@ -545,6 +546,12 @@ int RunDesktop(const PlayerOptions& options) {
     if (run.audioLatencyMs != 0) AudioSetLatency(SoundLatencyFromMilliseconds(run.audioLatencyMs));
     RunAheadSetFrames(run.runAhead);
     ShellStart(run.rgbMode, run.videoHardware);
+    std::string refused;
+    const bool listening = options.dapPort < 0 || WindowDapListen(options, refused);
+    if (!listening) {
+        std::fprintf(stderr, "plexaro: --dap-port %d: %s\n", options.dapPort, refused.c_str());
+        ShellShutdown();
+    }
     if (!options.tapePath.empty()) ShellTapeChosen(options.tapePath, true);
     if (AudioPlaying() && SDL_GetCurrentAudioDriver() != nullptr) {
         sound = SDL_GetCurrentAudioDriver();
@@ -576,10 +583,12 @@ int RunDesktop(const PlayerOptions& options) {
             DebugRecordFrame(Shell().emulateMilliseconds, Shell().presentMilliseconds);
             FrameClockAfterPass(paced);
         }
+        WindowDapPass();  // a glance at the debug adapter's socket: it never waits
     }
+    WindowDapClose();
     ShellTapeShutdown();  // the recording in place before anything else can go wrong
     if (options.stats) FrameClockPrintStats(state.renderer, sound);
-    const int status = Shell().exitStatus;
+    const int status = listening ? Shell().exitStatus : 1;
     ShellShutdown();
     DestroyWindow();
     SDL_Quit();

@@ -211,17 +211,13 @@ void FrameEnded() {
     shell.lastSoundSamples = SoundFrameSamples();
 }
 
-// What a debugger button returned: a frame it ended counts like a played one.
-void DebuggerRan(DebugResult result) {
-    if (result == DebugFrameEnded && shell.cartridgeLoaded) FrameEnded();
-}
-
 // Fast forward runs this long of frames in one pass, then shows the last of them and goes back
 // to the loop for its events: a picture a tick, and the frames as fast as the machine allows.
 constexpr std::chrono::nanoseconds FastPassTime{1'000'000'000 / 60};
 constexpr uint32_t FastPassMostFrames = 64;  // a bound even where the clock is coarse
 
 bool fastForwardKeyWasDown = false;
+DebugResult (*frameRunner)() = DebuggerRunFrame;
 
 // The fast-forward key and Backspace may not both hold: the later pressed wins, and the one it
 // overrode stays off until pressed again.
@@ -239,7 +235,7 @@ void FollowFastForwardKey() {
 bool PlayFrame() {
     // With no breakpoint armed this is RunFrame; a breakpoint stops mid-frame, and the
     // picture drawn so far is shown while the machine waits.
-    const DebugResult result = DebuggerRunFrame();
+    const DebugResult result = frameRunner();
     if (result == DebugBreakpoint || result == DebugWatchpoint) StopSound();
     if (result != DebugFrameEnded) return false;
     FrameEnded();
@@ -275,6 +271,14 @@ void PlayHeldSound() {
 
 const ShellState& Shell() {
     return shell;
+}
+
+void ShellDebuggerRan(DebugResult result) {
+    if (result == DebugFrameEnded && shell.cartridgeLoaded) FrameEnded();
+}
+
+void ShellSetFrameRunner(DebugResult (*run)()) {
+    frameRunner = run != nullptr ? run : DebuggerRunFrame;
 }
 
 std::string ShellLoadSymbols(const std::string& path) {
@@ -417,12 +421,12 @@ void ShellCommand(uint32_t id) {
             break;
         case CommandDebugRun: DebuggerResume(); break;
         case CommandDebugStop: DebuggerStop(); break;
-        case CommandDebugStep: DebuggerRan(DebuggerStep()); break;
-        case CommandDebugStepOver: DebuggerRan(DebuggerStepOver()); break;
-        case CommandDebugNextFrame: DebuggerRan(DebuggerRunToNextFrame()); break;
+        case CommandDebugStep: ShellDebuggerRan(DebuggerStep()); break;
+        case CommandDebugStepOver: ShellDebuggerRan(DebuggerStepOver()); break;
+        case CommandDebugNextFrame: ShellDebuggerRan(DebuggerRunToNextFrame()); break;
         default:
             if (!ShellPictureCommand(id) && !ShellMachineCommand(id) &&
-                !ShellStepCommand(id, DebuggerRan) && !ShellTapeCommand(id) &&
+                !ShellStepCommand(id, ShellDebuggerRan) && !ShellTapeCommand(id) &&
                 !ShellKeyboardCommand(id)) {
                 RunAheadCommand(id);
             }
@@ -431,10 +435,14 @@ void ShellCommand(uint32_t id) {
     ShellSettingsCommand(id);
 }
 
-void ShellFileChosen(const std::string& path) {
+const char* ShellLoadQuietly(const std::string& path) {
     shell.CartridgePath = path;
     shell.cartridgeLoaded = true;
-    const char* error = Load(shell.CartridgePath);
+    return Load(shell.CartridgePath);
+}
+
+void ShellFileChosen(const std::string& path) {
+    const char* error = ShellLoadQuietly(path);
     ShowLoadMessage(LoadMessage(shell.CartridgePath, error), error != nullptr);
 }
 

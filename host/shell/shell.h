@@ -122,6 +122,13 @@ void ShellLoadFromCommandLine(const std::string& text);
 bool ShellStart(uint32_t rgbMode, uint32_t hardwareAccuracy);
 void ShellCommand(uint32_t id);
 void ShellFileChosen(const std::string& path);  // "Load rom"'s or a dropped file
+// As a chosen file, but a failure (the error returned, else null) is the caller's to say.
+const char* ShellLoadQuietly(const std::string& path);
+// A frame the debugger ran outside play (a step's end): counted, kept and heard as one played.
+void ShellDebuggerRan(DebugResult result);
+// What runs each frame of play in place of DebuggerRunFrame (a debug adapter that weighs its
+// breakpoints' conditions), or null for DebuggerRunFrame again.
+void ShellSetFrameRunner(DebugResult (*run)());
 // The symbol files the command line names (--symbols): loaded with every cartridge, after the
 // ones found beside it (game.noi, game.map, game.sym). Call before the first load.
 void ShellSetSymbolFiles(const std::vector<std::string>& paths);

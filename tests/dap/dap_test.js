@@ -102,6 +102,16 @@ async function main() {
         assert.strictEqual(await evaluate(dc, 'total'), '45 (0x2d)');  // 24 + fill(1) = 24 + 21
     });
 
+    await check('C: next from a function breakpoint goes on in the function', async dc => {
+        // fill's first line is its prologue, which lowers SP by the frame without a call.
+        await launchAndStop(dc, () => dc.setFunctionBreakpointsRequest(
+            { breakpoints: [{ name: 'fill' }] }), 'breakpoint', cLaunch);
+        assert.strictEqual(`${(await topFrame(dc)).name}:${(await topFrame(dc)).line}`, 'fill:34');
+        const next = await stepAndStop(dc, 'nextRequest');
+        assert.strictEqual(next.name, 'fill');
+        assert.ok(next.line > 34 && next.line < 41, `stopped at line ${next.line}`);
+    });
+
     await check('C: a conditional breakpoint in a recursion, and a hit count', async dc => {
         await stopAtLines(dc, [30], { condition: 'n == 2' });  // fact(4): 4, 3, then 2
         const trace = await dc.stackTraceRequest({ threadId: 1 });

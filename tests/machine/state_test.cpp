@@ -138,5 +138,24 @@ TEST(SaveState, BrokenOrForeignStatesAreRefusedAndChangeNothing) {
     ShutdownMachine();
 }
 
+// The checksum taken eight bytes at a time against the standard check value and a bit at a
+// time, over lengths and offsets that leave every number of bytes for the tail.
+TEST(SaveState, ChecksumIsTheStandardCrc32) {
+    const char* check = "123456789";
+    EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>(check), 9), 0xCBF43926u);
+    std::vector<uint8_t> bytes(300);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 131 + 7);
+    for (size_t start : {0u, 3u}) {
+        for (size_t count = 0; count < 40; ++count) {
+            uint32_t c = 0xFFFFFFFFu;
+            for (size_t i = 0; i < count; ++i) {
+                c ^= bytes[start + i];
+                for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            }
+            EXPECT_EQ(Crc32(bytes.data() + start, count), c ^ 0xFFFFFFFFu) << start << " " << count;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace plexaro

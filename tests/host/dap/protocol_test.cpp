@@ -10,6 +10,8 @@
 #include "host/dap/adapter.h"
 #include "host/dap/json.h"
 #include "host/dap/wire.h"
+#include "machine/debugger.h"
+#include "machine/machine.h"
 
 namespace plexaro {
 namespace {
@@ -215,6 +217,86 @@ TEST_F(DapSessionTest, BreaksStepsWatchesAndHearsTheGame) {
     const Json memory = Request("readMemory", R"({"memoryReference":"total","count":2})");
     // total is 1 + 2 + 3 + 4 = 10 after the fourth pass: "CgA=" is base64 of 0a 00.
     EXPECT_EQ(JsonFind(*JsonFind(memory, "body"), "data")->text, "CgA=");
+}
+
+// The session on a window's machine: the window runs the frames through DapRunFrame.
+uint32_t windowLoads = 0;
+bool LoadLikeAWindow(const std::string& path, int32_t, int32_t, bool& kept, std::string& error) {
+    kept = false;
+    ++windowLoads;
+    if (const char* why = InitMachine(256)) error = why;
+    if (const char* why = LoadCartridge(path.c_str())) error = why;
+    DebuggerResetPosition();
+    return error.empty();
+}
+void Nothing() {}
+std::string NoCartridge() {
+    return "";
+}
+const DapHost FakeWindow{LoadLikeAWindow, Nothing, Nothing, NoCartridge};
+
+// Runs the window's frames until the session tells the client `name`.
+const Json* WindowFramesUntil(const std::string& name, size_t& from) {
+    for (int frames = 0; frames < 120; ++frames) {
+        for (; from < sent.size(); ++from) {
+            const Json* event = JsonFind(sent[from], "event");
+            if (event != nullptr && event->text == name) return &sent[from++];
+        }
+        DapRunFrame();
+        DapFollowHost();
+    }
+    return nullptr;
+}
+
+TEST_F(DapSessionTest, InAWindowItSharesTheDebuggerAndLeavesTheGameRunning) {
+    if (!std::filesystem::exists(Debuggee)) GTEST_SKIP() << "debuggee.sg not built";
+    DapFinish();
+    DapBeginHosted(PlayerOptions{}, Collect, FakeWindow);
+    ASSERT_TRUE(Succeeded(Request("initialize")));
+    ASSERT_TRUE(Succeeded(Request("launch", "{\"program\":\"" + Debuggee + "\"}")));
+    EXPECT_EQ(windowLoads, 1u);
+    // The CPU window's own breakpoint on add_total, and the client's on bump whose condition
+    // never holds: the window must run past bump within its frames and stop at add_total.
+    const std::string where =
+        JsonFind(*JsonFind(Request("evaluate", R"({"expression":"add_total"})"), "body"), "result")
+            ->text;
+    const auto addTotal =
+        static_cast<uint16_t>(std::stoul(where.substr(where.find("0x")), nullptr, 16));
+    DebuggerAddBreakpoint(addTotal);
+    ASSERT_TRUE(
+        Succeeded(Request("setFunctionBreakpoints",
+                          R"({"breakpoints":[{"name":"bump","condition":"counter == 999"}]})")));
+    ASSERT_TRUE(Succeeded(Request("configurationDone")));
+    size_t seen = sent.size();
+    const Json* stopped = WindowFramesUntil("stopped", seen);
+    ASSERT_NE(stopped, nullptr);
+    EXPECT_EQ(JsonFind(*JsonFind(*stopped, "body"), "reason")->text, "breakpoint");
+    EXPECT_EQ(
+        JsonFind(*JsonFind(Request("evaluate", R"({"expression":"pc"})"), "body"), "result")->text,
+        std::to_string(addTotal) + where.substr(where.find(' ')));
+    // The window's Run and Stop buttons are told to the client as they happen.
+    DebuggerRemoveBreakpoint(addTotal);
+    DebuggerResume();
+    ASSERT_NE(WindowFramesUntil("continued", seen), nullptr);
+    DebuggerStop();
+    stopped = WindowFramesUntil("stopped", seen);
+    ASSERT_NE(stopped, nullptr);
+    EXPECT_EQ(JsonFind(*JsonFind(*stopped, "body"), "reason")->text, "pause");
+    // Disconnecting takes the client's breakpoint away and leaves the window's, and its game
+    // runs on.
+    const uint16_t bump = static_cast<uint16_t>(std::stoul(
+        JsonFind(*JsonFind(Request("evaluate", R"({"expression":"bump"})"), "body"), "result")
+            ->text));
+    DebuggerAddBreakpoint(addTotal);
+    ASSERT_TRUE(Succeeded(Request("disconnect")));
+    EXPECT_TRUE(DapEnded());
+    DapFinish();
+    EXPECT_FALSE(DebuggerHasBreakpoint(bump));
+    EXPECT_TRUE(DebuggerHasBreakpoint(addTotal));
+    EXPECT_FALSE(DebuggerStopped());
+    EXPECT_NE(ConsoleMemory(), nullptr);
+    DebuggerClearBreakpoints();
+    ShutdownMachine();
 }
 
 }  // namespace

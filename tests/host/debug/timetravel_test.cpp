@@ -165,22 +165,75 @@ TEST_F(TimeTravel, ReverseContinueFindsEachEarlierHitInTurn) {
     EXPECT_EQ(TimeTravelReverseContinue(nullptr), TravelOldest);
 }
 
+// With watchpoints alone, frames are first run whole at full speed and only those that met one
+// are looked at instruction by instruction: the stops are still the ones made going forward,
+// frames with no hit are passed over, and a PC filter is still weighed.
+TEST_F(TimeTravel, ReverseContinueWithWatchpointsAloneStopsWhereGoingForwardDid) {
+    Load(testing::CartridgePath("busy"));
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(DebuggerRunFrame(), DebugFrameEnded);
+        MakeSoundFrame();
+    }
+    ASSERT_TRUE(DebuggerAddWatchpoint({WatchWrite, FrameCount, FrameCount, false, 0, 0}));
+    std::vector<Moment> stops;
+    std::vector<uint8_t> written;
+    while (stops.size() < 8) {
+        ASSERT_EQ(Finish(DebuggerRunFrame()), DebugWatchpoint);
+        stops.push_back(Now());
+        written.push_back(DebuggerLastWatchHit().value);
+        DebuggerResume();
+    }
+    for (size_t i = stops.size(); i-- > 5;) {
+        ASSERT_EQ(TimeTravelReverseContinue(nullptr), TravelArrived) << i;
+        ExpectSame(Now(), stops[i - 1]);
+    }
+    // Only the value written at the second stop: the frames between hold no hit.
+    const Moment& last = stops.back();
+    ASSERT_EQ(TimeTravelTo({last.position.frame, last.instruction}), TravelArrived);
+    DebuggerClearWatchpoints();
+    ASSERT_TRUE(DebuggerAddWatchpoint({WatchWrite, FrameCount, FrameCount, true, written[1], 0}));
+    ASSERT_EQ(TimeTravelReverseContinue(nullptr), TravelArrived);
+    ExpectSame(Now(), stops[1]);
+    // Written by the handler alone: a filter on its instructions meets each write, one on the
+    // main loop's meets nothing.
+    for (const bool handler : {true, false}) {
+        Watchpoint filtered{WatchWrite, FrameCount, FrameCount, false, 0, 0};
+        filtered.pcFiltered = true;
+        filtered.pcFirst = handler ? Handler : 0x0100;
+        filtered.pcLast = handler ? 0x0065 : 0x3FFF;
+        DebuggerClearWatchpoints();
+        ASSERT_TRUE(DebuggerAddWatchpoint(filtered));
+        // From early in the last stop's frame, in the main loop, before that frame's write.
+        ASSERT_EQ(TimeTravelTo({last.position.frame, 10}), TravelArrived);
+        if (handler) {
+            ASSERT_EQ(TimeTravelReverseContinue(nullptr), TravelArrived);
+            ExpectSame(Now(), stops[stops.size() - 2]);
+        } else {
+            EXPECT_EQ(TimeTravelReverseContinue(nullptr), TravelOldest);
+        }
+    }
+}
+
 // A program with lines of its own, as a C compiler would give them: main calls f, which calls
-// itself while A < 4; the frame interrupt's handler has lines too.
+// itself while A < 4, and then calls it twice from one line; the frame interrupt's handler has
+// lines too.
 constexpr uint8_t Program[] = {
     0xF3, 0x31, 0x00, 0xC4, 0xED, 0x56, 0xC3, 0x80, 0x00,  // di; ld sp,0xC400; im 1; jp 0x80
 };
 constexpr uint8_t HandlerCode[] = {0xF5, 0xDB, 0xBF, 0xF1, 0xFB, 0xED, 0x4D};  // at 0x38
 constexpr uint8_t Start[] = {0x3E, 0xE0, 0xD3, 0xBF, 0x3E, 0x81,
                              0xD3, 0xBF, 0xFB, 0xC3, 0x00, 0x01};  // the frame interrupt on
-constexpr uint8_t Main[] = {0x3E, 0x01, 0xCD, 0x00, 0x02, 0x32, 0x00, 0xC0, 0x18, 0xF6};
+constexpr uint8_t Main[] = {0x3E, 0x01, 0xCD, 0x00, 0x02, 0x32, 0x00, 0xC0,  // f(1), stored
+                            0x3E, 0x03, 0xCD, 0x00, 0x02, 0x3E, 0x03, 0xCD,
+                            0x00, 0x02, 0x18, 0xEC};  // f(3) and f(3) again; jr main
 constexpr uint8_t F[] = {0x3C, 0xFE, 0x04, 0xDC, 0x00, 0x02, 0xC9};
 constexpr CodeLine Lines[] = {
     {1, 30, 0x38, 0x39},   {1, 31, 0x39, 0x3B},
     {1, 32, 0x3B, 0x3F},   {0, 10, 0x100, 0x102},  // ld a,1
     {0, 11, 0x102, 0x105},                         // call f
     {0, 12, 0x105, 0x108},                         // ld (0xC000),a
-    {0, 13, 0x108, 0x10A},                         // jr main
+    {0, 13, 0x108, 0x112},                         // ld a,3; call f; ld a,3; call f
+    {0, 14, 0x112, 0x114},                         // jr main
     {0, 20, 0x200, 0x201},                         // inc a
     {0, 21, 0x201, 0x206},                         // cp 4; call c,f
     {0, 22, 0x206, 0x207},                         // ret
@@ -265,6 +318,15 @@ TEST_F(TimeTravel, StepsByLinesOverIntoOutAndBack) {
     EXPECT_EQ(Reg(z80::RegPC), 0x105u);
     EXPECT_EQ(Reg(z80::RegSP), mainSp);
 
+    // Back from the second f of one line: the first f, called from the same line at the same
+    // depth, had returned; the line before is its caller's.
+    RunTo(0x10F);
+    ASSERT_EQ(Finish(SteppingStart(StepInto, StepByLine)), DebugStepped);
+    EXPECT_EQ(Reg(z80::RegPC), 0x200u);
+    ASSERT_EQ(TimeTravelStepBack(StepByLine), TravelArrived);
+    EXPECT_EQ(Reg(z80::RegPC), 0x108u);
+    EXPECT_EQ(Reg(z80::RegSP), mainSp);
+
     // Frames of steps: the handler's lines are run through, never stopped in.
     const uint64_t frame = DebuggerPosition().frame;
     for (int step = 0; DebuggerPosition().frame < frame + 3; ++step) {
@@ -294,11 +356,15 @@ uint32_t Word(uint16_t address) {
     return PeekConsole(address) | PeekConsole(address + 1u) << 8;
 }
 
-TEST_F(TimeTravel, StepsThroughTheCCartridgeByItsLines) {
+void LoadCTest() {
     const std::string cartridge = PLEXARO_BINARY_DIR "/cartridges/ctest/ctest.sg";
     Load(cartridge);
     ClearSymbols();
     for (const std::string& path : SymbolFilesBeside(cartridge)) LoadSymbolFile(path);
+}
+
+TEST_F(TimeTravel, StepsThroughTheCCartridgeByItsLines) {
+    LoadCTest();
     ASSERT_TRUE(CdbLoaded());
     ASSERT_NE(CGlobalNamed("total"), nullptr);
     const uint16_t total = CGlobalNamed("total")->address;
@@ -337,6 +403,36 @@ TEST_F(TimeTravel, StepsThroughTheCCartridgeByItsLines) {
     ASSERT_EQ(TimeTravelStepBack(StepByLine), TravelArrived);
     EXPECT_EQ(Here().line, 75u);
     EXPECT_EQ(DebuggerPosition().frame, frame);
+    ClearSymbols();
+}
+
+// fill and step build an IX frame: their first line is the prologue that lowers SP, with no call.
+// Over it, the next line is still the function's (not the closing brace, after the whole body);
+// back over it, the first line as it was; out of it from there, back at the call.
+TEST_F(TimeTravel, StepsOverAndBackOverAFunctionsPrologue) {
+    LoadCTest();
+    ASSERT_TRUE(CdbLoaded());
+    for (const uint32_t call : {80u, 79u}) {  // total += fill(rounds); step(&hero)
+        SCOPED_TRACE(call);
+        RunTo(LineStart(call));
+        const uint32_t callerSp = Reg(z80::RegSP);
+        ASSERT_EQ(Finish(SteppingStart(StepInto, StepByLine)), DebugStepped);
+        const std::string function = Here().function;
+        const uint32_t entry = Here().line;
+        const uint32_t entrySp = Reg(z80::RegSP);
+        const uint32_t returnTo = Word(static_cast<uint16_t>(entrySp));
+        EXPECT_EQ(entrySp, callerSp - 2);
+        ASSERT_EQ(Finish(SteppingStart(StepOver, StepByLine)), DebugStepped);
+        EXPECT_EQ(std::string(Here().function), function);
+        EXPECT_GT(Here().line, entry);
+        EXPECT_LT(Reg(z80::RegSP), entrySp);  // the frame is made
+        ASSERT_EQ(TimeTravelStepBack(StepByLine), TravelArrived);
+        EXPECT_EQ(Here().line, entry);
+        EXPECT_EQ(Reg(z80::RegSP), entrySp);
+        ASSERT_EQ(Finish(SteppingStart(StepOut, StepByLine)), DebugStepped);
+        EXPECT_EQ(Reg(z80::RegPC), returnTo);
+        EXPECT_EQ(Reg(z80::RegSP), callerSp);
+    }
     ClearSymbols();
 }
 
