@@ -24,32 +24,11 @@ STACK_TOP       = 0xC400
         .org    0x0066
         retn
 
-        .area   _HOME
-        .area   _CODE
-        .area   _INITIALIZER
-        .area   _GSINIT
-        .area   _GSFINAL
-        .area   _DATA
-        .area   _INITIALIZED
-        .area   _BSEG
-        .area   _BSS
-        .area   _HEAP
+        .include "sdcc_areas.inc"
 
         .area   _CODE
 init:
-        ld      hl, #RAM_START
-        ld      de, #RAM_START + 1
-        ld      bc, #RAM_SIZE - 1
-        ld      (hl), #0
-        ldir
-        ld      bc, #l__INITIALIZER
-        ld      a, b
-        or      a, c
-        jr      z, 1$
-        ld      de, #s__INITIALIZED
-        ld      hl, #s__INITIALIZER
-        ldir
-1$:
+        .include "sdcc_init.inc"
         call    _main
 2$:
         di

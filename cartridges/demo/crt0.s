@@ -37,37 +37,11 @@ reset:
         pop     af
         retn
 
-        ; The areas in link order: code and constants in the cartridge, then RAM.
-        .area   _HOME
-        .area   _CODE
-        .area   _INITIALIZER
-        .area   _GSINIT
-        .area   _GSFINAL
-        .area   _DATA
-        .area   _INITIALIZED
-        .area   _BSEG
-        .area   _BSS
-        .area   _HEAP
+        .include "sdcc_areas.inc"
 
         .area   _CODE
 init:
-        ; Work RAM holds garbage at power-on on the real console: clear all of it (the
-        ; stack is still empty, so this is safe) before C code relies on zeroed globals.
-        ld      hl, #RAM_START
-        ld      de, #RAM_START + 1
-        ld      bc, #RAM_SIZE - 1
-        ld      (hl), #0
-        ldir
-
-        ; Copy initialised globals from the cartridge to their RAM home.
-        ld      bc, #l__INITIALIZER
-        ld      a, b
-        or      a, c
-        jr      z, 1$
-        ld      de, #s__INITIALIZED
-        ld      hl, #s__INITIALIZER
-        ldir
-1$:
+        .include "sdcc_init.inc"
         ; Interrupts can be on from here: the video chip requests none until the game sets
         ; its interrupt enable.
         ei

@@ -22,16 +22,7 @@ STACK_TOP       = 0xC400        ; the top of the console's 1 KB
         .org    0x0066
         retn
 
-        .area   _HOME
-        .area   _CODE
-        .area   _INITIALIZER
-        .area   _GSINIT
-        .area   _GSFINAL
-        .area   _DATA
-        .area   _INITIALIZED
-        .area   _BSEG
-        .area   _BSS
-        .area   _HEAP
+        .include "sdcc_areas.inc"
 
         .area   _CODE
 init:
