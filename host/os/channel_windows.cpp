@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "host/os/channel.h"
+#include "host/os/os_windows.h"
 
 namespace plexaro {
 namespace {
@@ -16,35 +17,12 @@ std::once_flag winsockStarted;
 bool winsockReady = false;
 std::string winsockProblem;
 
-// A message of the system's in UTF-8, without its closing full stop.
-std::string Why(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string why = "error " + std::to_string(error);
-    if (length > 0) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-        if (size > 1) {
-            why.assign(static_cast<size_t>(size), '\0');
-            WideCharToMultiByte(CP_UTF8, 0, text, -1, why.data(), size, nullptr, nullptr);
-            why.pop_back();
-        }
-    }
-    LocalFree(text);
-    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == '.')) {
-        why.pop_back();
-    }
-    return why;
-}
-
 std::string StartWinsock() {
     std::call_once(winsockStarted, [] {
         WSADATA data{};
         const int failed = WSAStartup(MAKEWORD(2, 2), &data);
         winsockReady = failed == 0;
-        if (!winsockReady) winsockProblem = Why(static_cast<DWORD>(failed));
+        if (!winsockReady) winsockProblem = WindowsErrorText(static_cast<DWORD>(failed));
     });
     return winsockProblem;
 }
@@ -109,7 +87,7 @@ std::string ListenLoopback(uint16_t port, Listener& listener) {
     listener = {-1, 0};
     if (std::string why = StartWinsock(); !why.empty()) return why;
     const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET) return Why(static_cast<DWORD>(WSAGetLastError()));
+    if (s == INVALID_SOCKET) return WindowsErrorText(static_cast<DWORD>(WSAGetLastError()));
     // Not SO_REUSEADDR: on Windows that lets another program take the port from under us.
     const BOOL exclusive = TRUE;
     setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
@@ -119,7 +97,7 @@ std::string ListenLoopback(uint16_t port, Listener& listener) {
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(s, 1) != 0) {
-        const std::string why = Why(static_cast<DWORD>(WSAGetLastError()));
+        const std::string why = WindowsErrorText(static_cast<DWORD>(WSAGetLastError()));
         closesocket(s);
         return why;
     }
@@ -132,7 +110,7 @@ std::string ListenLoopback(uint16_t port, Listener& listener) {
 std::string AcceptChannel(Listener& listener, ByteChannel& channel) {
     channel = {-1, -1};
     const SOCKET s = accept(SocketOf(listener.handle), nullptr, nullptr);
-    if (s == INVALID_SOCKET) return Why(static_cast<DWORD>(WSAGetLastError()));
+    if (s == INVALID_SOCKET) return WindowsErrorText(static_cast<DWORD>(WSAGetLastError()));
     channel = {static_cast<int64_t>(s), static_cast<int64_t>(s)};
     return "";
 }

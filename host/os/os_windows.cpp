@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "host/os/os.h"
+#include "host/os/os_windows.h"
 
 namespace plexaro {
 namespace {
@@ -51,20 +52,6 @@ std::wstring SystemPath(const std::string& path) {
     const bool drive = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
     if (wide.size() >= MAX_PATH && drive) wide = L"\\\\?\\" + wide;
     return wide;
-}
-
-std::string Why(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string why = length > 0 ? Narrow(text) : "error " + std::to_string(error);
-    LocalFree(text);
-    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == '.')) {
-        why.pop_back();
-    }
-    return why;
 }
 
 std::string KnownFolder(REFKNOWNFOLDERID id) {
@@ -106,6 +93,20 @@ constexpr DWORD FirstExceptionCode = 0xC0000000;
 
 }  // namespace
 
+std::string WindowsErrorText(unsigned long error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string why = length > 0 ? Narrow(text) : "error " + std::to_string(error);
+    LocalFree(text);
+    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == '.')) {
+        why.pop_back();
+    }
+    return why;
+}
+
 std::FILE* OpenFile(const std::string& path, const char* mode) {
     return _wfopen(SystemPath(path).c_str(), Wide(mode).c_str());
 }
@@ -124,7 +125,7 @@ std::string FinishReplacement(FileReplacement& replacement, bool complete) {
             problem = std::strerror(errno);
         } else if (!FlushFileBuffers(
                        reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(replacement.file))))) {
-            problem = Why(GetLastError());
+            problem = WindowsErrorText(GetLastError());
         }
     }
     if (std::fclose(replacement.file) != 0 && complete && problem.empty()) {
@@ -137,7 +138,7 @@ std::string FinishReplacement(FileReplacement& replacement, bool complete) {
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return {};
         }
-        problem = Why(GetLastError());
+        problem = WindowsErrorText(GetLastError());
         // A folder in the way is "access denied" to MoveFileExW: say what POSIX says.
         std::error_code error;
         if (fs::is_directory(PathOf(replacement.path), error)) problem = std::strerror(EISDIR);
@@ -216,7 +217,8 @@ std::string OwnProgramPath(std::string* problem) {
         const DWORD length =
             GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
-            if (problem != nullptr) *problem = "can't find this program: " + Why(GetLastError());
+            if (problem != nullptr)
+                *problem = "can't find this program: " + WindowsErrorText(GetLastError());
             return {};
         }
         if (length < path.size()) {
@@ -244,7 +246,7 @@ std::string StartChildProcess(const std::string& program, const std::vector<std:
     const HANDLE own = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(output)));
     if (!DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &inherited, 0, TRUE,
                          DUPLICATE_SAME_ACCESS)) {
-        return Why(GetLastError());
+        return WindowsErrorText(GetLastError());
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -260,7 +262,7 @@ std::string StartChildProcess(const std::string& program, const std::vector<std:
                        folder.empty() ? nullptr : where.c_str(), &startup, &process);
     const DWORD error = GetLastError();
     CloseHandle(inherited);
-    if (!started) return Why(error);
+    if (!started) return WindowsErrorText(error);
     CloseHandle(process.hThread);
     children.push_back(process);
     child->id = process.dwProcessId;
@@ -276,7 +278,7 @@ ChildEnd WaitForAnyChild() {
     }
     const DWORD which =
         WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, INFINITE);
-    if (which >= WAIT_OBJECT_0 + handles.size()) return {{0}, -1, Why(GetLastError())};
+    if (which >= WAIT_OBJECT_0 + handles.size()) return {{0}, -1, WindowsErrorText(GetLastError())};
     const PROCESS_INFORMATION process = children[which - WAIT_OBJECT_0];
     children.erase(children.begin() + (which - WAIT_OBJECT_0));
     DWORD code = 0;
